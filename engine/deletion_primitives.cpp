@@ -1,0 +1,141 @@
+#include "engine/deletion_primitives.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/drive_checks.h"
+#include "engine/folder_walker.h"
+#include "engine/log_section.h"
+#include "platform/text_case.h"
+
+namespace tidewell {
+namespace {
+
+bool Logging(const RunContext& context) {
+  return context.IsOn(RunOption::TestRun) || context.IsOn(RunOption::MaintainLog);
+}
+
+// The number at the start of an attribute text, read the way a leading-number
+// parse reads it: blanks skipped, an optional sign, digits; 0 when there is
+// none. False when the number does not fit 16 bits.
+bool LeadingNumber(std::string_view text, long& value) {
+  std::size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+  long number = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    number = number * 10 + (text[at] - '0');
+    if (number > 32768) return false;
+  }
+  value = negative ? -number : number;
+  return value >= -32768 && value <= 32767;
+}
+
+}  // namespace
+
+void DeleteOneFile(RunContext& context, std::string_view path) {
+  // One query answers both "does it exist" and "how long is it".
+  platform::EntryFacts facts;
+  if (context.files.Stat(path, facts)) return;
+  bool failed = false;
+  // The real length, also beyond 2 GiB: a 32-bit count would wrap and
+  // subtract from the totals.
+  context.totals.AddBytes(facts.length);
+  context.totals.AddFile();
+
+  if (!context.IsOn(RunOption::TestRun)) {
+    if (ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt)) failed = true;
+    if (context.files.DeleteFile(path)) failed = true;
+  }
+  if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && !failed)) {
+    WriteLogItem(context, LogItem::DeleteFile, path);
+  }
+}
+
+void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::string_view folder,
+                         std::string_view pattern) {
+  const FileList files = ListFiles(context, drive, folder, pattern, ListScope::OneFolder);
+  for (std::int32_t i = 1; i <= files.Count(); ++i) {
+    YieldToMessages(context);
+    DeleteOneFile(context, files[i]);
+  }
+}
+
+bool NamedFolderMatches(RunContext& context, std::string_view folder, std::string_view name,
+                        std::string_view marker) {
+  std::string suffix;
+  suffix.reserve(name.size() + 2);
+  suffix.append("\\").append(name).append("\\");
+  if (!EndsWithNoCase(folder, suffix)) return false;
+  if (marker.empty()) return true;
+  std::string pattern(folder);
+  pattern.append(marker);
+  return NormalFileExists(context, pattern);
+}
+
+void EmptyNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
+                      std::string_view name, std::string_view marker) {
+  if (NamedFolderMatches(context, folder, name, marker)) DeleteMatchingFiles(context, drive, folder, "*.*");
+}
+
+void PurgeNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
+                      std::string_view name, std::string_view marker) {
+  if (!NamedFolderMatches(context, folder, name, marker)) return;
+
+  const FileList files = ListFiles(context, drive, folder, "*.*", ListScope::WholeSubtree);
+  for (std::int32_t i = 1; i <= files.Count(); ++i) DeleteOneFile(context, files[i]);
+
+  // Longest path first (a stable sort keeps the walk's order among equals):
+  // every folder comes before its parent, and the named folder itself, the
+  // shortest, comes last and stays.
+  const FolderList folderList = ListFolders(context, drive, folder);
+  std::vector<std::string_view> folders;
+  folders.reserve(static_cast<std::size_t>(folderList.Count()));
+  for (std::int32_t i = 1; i <= folderList.Count(); ++i) folders.push_back(folderList[i]);
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
+  for (std::size_t i = 0; i + 1 < folders.size(); ++i) {
+    // The line comes first and stays whatever the removal does: a folder
+    // that still holds something is simply not removed.
+    if (Logging(context)) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
+    if (!context.IsOn(RunOption::TestRun)) context.files.RemoveFolder(folders[i]);
+  }
+}
+
+std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
+                                     std::string_view attributeText, AttributeChange change,
+                                     WhenMissing whenMissing) {
+  if (whenMissing == WhenMissing::Skip && !PathExists(context, path)) return {};
+  // The current attributes matter only when adjusting them.
+  platform::EntryFacts current;
+  if (change != AttributeChange::Replace) {
+    if (std::error_code error = context.files.Stat(path, current)) return error;
+  }
+
+  long number = 0;
+  if (!LeadingNumber(attributeText, number)) return std::make_error_code(std::errc::value_too_large);
+  platform::Attributes wanted = 0;
+  if (number != 0) {
+    wanted = static_cast<platform::Attributes>(number);
+  } else {
+    const std::string upper = UpperCased(attributeText);
+    if (upper.find('R') != std::string::npos) wanted |= platform::kReadOnly;
+    if (upper.find('H') != std::string::npos) wanted |= platform::kHidden;
+    if (upper.find('S') != std::string::npos) wanted |= platform::kSystem;
+    if (upper.find('A') != std::string::npos) wanted |= platform::kArchive;
+  }
+  if (change == AttributeChange::Add) wanted = current.attributes | wanted;
+  if (change == AttributeChange::Remove) wanted = current.attributes & static_cast<platform::Attributes>(~wanted);
+  return context.files.SetAttributes(path, wanted);
+}
+
+std::string TrimmedText(long long value) { return std::to_string(value); }
+
+std::string TrimmedText(std::string_view value) {
+  while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+  while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+  return std::string(value);
+}
+
+}  // namespace tidewell

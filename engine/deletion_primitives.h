@@ -1,0 +1,71 @@
+// The deletion primitives: the only code that removes anything.
+//
+// Every file the engine removes goes through DeleteOneFile, the one place
+// where a file is counted into RunTotals, made deletable, deleted and logged.
+// In a test run it counts and logs but changes nothing on disk. These are the
+// DESTRUCTIVE paths of the program: keep them small and obvious.
+//
+// No error leaves a primitive. A file that vanished, is locked or protected
+// simply stays; nothing is reported to the user for it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "engine/run_context.h"
+
+namespace tidewell {
+
+// Counts the file (its length into totalBytes when readable, one into
+// totalFiles) and, in a destructive run, sets its attributes to normal and
+// deletes it. Writes "Delete file: <path>" when test run is on, or when
+// maintain log is on and length, attributes and deletion all succeeded.
+// A path that does not exist changes nothing, not even the totals.
+void DeleteOneFile(RunContext& context, std::string_view path);
+
+// DeleteOneFile for every file directly in `folder` that matches `pattern`,
+// in listing order, yielding before each.
+void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::string_view folder,
+                         std::string_view pattern);
+
+// The named-folder test: true when `folder` (ending with "\") ends with
+// "\" + name + "\" without regard to case (a name with inner "\" matches that
+// many trailing levels; wildcards in `name` are literal), and, when `marker`
+// is not empty, some normal file directly in the folder matches it.
+bool NamedFolderMatches(RunContext& context, std::string_view folder, std::string_view name,
+                        std::string_view marker);
+
+// When the named-folder test passes: deletes the files directly in the
+// folder; its subfolders are left alone.
+void EmptyNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
+                      std::string_view name, std::string_view marker);
+
+// When the named-folder test passes: deletes every file in the folder and
+// below it, then removes every folder below it, longest path first (each
+// after its "Remove folder: " line when logging). The folder itself stays.
+void PurgeNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
+                      std::string_view name, std::string_view marker);
+
+enum class AttributeChange {
+  Replace,  // the attributes become exactly the wanted ones
+  Add,      // the wanted bits are added to the current ones
+  Remove,   // the wanted bits are taken from the current ones
+};
+enum class WhenMissing { Attempt, Skip };
+
+// Sets a file's attributes from a text: a leading number ("3") is taken as
+// the attribute bits; otherwise the letters R 1, H 2, S 4 and A 32 that occur
+// anywhere in it (any case) are summed; an empty text means 0. With
+// WhenMissing::Skip a path that does not exist is left alone (no error).
+// Unlike the other primitives it returns its failure to the caller.
+std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
+                                     std::string_view attributeText, AttributeChange change,
+                                     WhenMissing whenMissing);
+
+// A number as decimal text without blanks ("7"), and a text without its
+// leading and trailing blanks.
+std::string TrimmedText(long long value);
+std::string TrimmedText(std::string_view value);
+
+}  // namespace tidewell

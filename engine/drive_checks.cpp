@@ -1,0 +1,104 @@
+#include "engine/drive_checks.h"
+
+#include <cstdint>
+
+#include "platform/text_case.h"
+#include "platform/wildcard.h"
+
+namespace tidewell {
+namespace {
+
+std::string OrCurrentFolder(std::string_view path, const platform::DriveTable& drives) {
+  if (!path.empty()) return std::string(path);
+  return platform::CurrentVirtualFolder(drives);
+}
+
+}  // namespace
+
+std::string DriveSpec(std::string_view path, const platform::DriveTable& drives) {
+  const std::string text = OrCurrentFolder(path, drives);
+  return std::string(1, text.front()) + ":";
+}
+
+std::string FolderSpec(std::string_view path, const platform::DriveTable& drives) {
+  std::string text = OrCurrentFolder(path, drives);
+  const std::size_t colon = text.find(':');
+  std::string rest = colon == std::string::npos ? text : text.substr(colon + 1);
+  if (rest.empty() || rest.front() != '\\') rest.insert(rest.begin(), '\\');
+  if (rest.back() != '\\') rest.push_back('\\');
+  return rest;
+}
+
+bool PathExists(RunContext& context, std::string_view path) {
+  if (path.empty()) return false;
+  platform::EntryFacts facts;
+  return !context.files.Stat(path, facts);
+}
+
+bool NormalFileExists(RunContext& context, std::string_view pattern) {
+  if (pattern.empty()) return false;
+  std::string folder;
+  std::string_view namePattern;
+  const std::size_t slash = pattern.rfind('\\');
+  if (slash != std::string_view::npos) {
+    folder.assign(pattern.substr(0, slash + 1));
+    namePattern = pattern.substr(slash + 1);
+  } else if (pattern.size() >= 2 && pattern[1] == ':') {
+    folder = DriveSpec(pattern, context.files.Drives()) + "\\";
+    namePattern = pattern.substr(2);
+  } else {
+    folder = OrCurrentFolder({}, context.files.Drives());
+    namePattern = pattern;
+  }
+  if (namePattern.empty()) namePattern = "*.*";
+  platform::FolderReader reader;
+  if (context.files.OpenFolder(folder, reader)) return false;
+  platform::FolderEntry entry;
+  while (reader.Next(entry)) {
+    // Hidden entries (a leading ".") and folders are not normal files.
+    if (entry.isFolder || entry.name.front() == '.') continue;
+    if (platform::MatchesWildcard(entry.name, namePattern)) return true;
+  }
+  return false;
+}
+
+bool DriveIsReadOnly(RunContext& context, std::string_view drive) {
+  const std::string testFile = DriveSpec(drive, context.files.Drives()) + "\\$$$$$$$$.$$$";
+  const bool readOnly = static_cast<bool>(context.files.CreateEmptyFile(testFile));
+  context.files.DeleteFile(testFile);  // whether or not it was created
+  return readOnly;
+}
+
+float DriveFreeBytes(RunContext& context, std::string_view drive) {
+  std::uint64_t bytes = 0;
+  if (context.files.FreeBytes(DriveSpec(drive, context.files.Drives()).front(), bytes)) return 0.0f;
+  return static_cast<float>(bytes);
+}
+
+void CheckSelectedDrive(RunContext& context) {
+  RunFeedback& ui = context.feedback;
+  ui.SetStatusText("Checking drive ...");
+  ui.Repaint();
+  if (!context.SuppressEvents) {
+    std::string selected = UpperCased(ui.SelectedDrive());
+    if (!PathExists(context, std::string_view(selected).substr(0, 2))) {
+      ui.SetStatusText("Can't clean drive " + selected);
+      ui.ShowMessage({"Drive Error",
+                      "Tidewell can't access drive " + selected + "\r\r" +
+                          "Make sure the disk drive is on, connected, and contains a disk.",
+                      MessageIcon::Error, MessageButtons::Ok});
+      ui.SelectDrive('C');  // runs this handler again for drive C
+    }
+    selected = UpperCased(ui.SelectedDrive());
+    if (DriveIsReadOnly(context, selected)) {
+      ui.SetStatusText("Can't clean drive " + selected);
+      ui.ShowMessage({"Drive Error",
+                      "Tidewell can't clean drive " + selected + " because it is a read-only device.",
+                      MessageIcon::Error, MessageButtons::Ok});
+      ui.SelectDrive('C');
+    }
+  }
+  ui.SetStatusText("Ready to clean drive " + UpperCased(ui.SelectedDrive()));
+}
+
+}  // namespace tidewell

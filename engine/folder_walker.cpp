@@ -1,0 +1,80 @@
+#include "engine/folder_walker.h"
+
+#include <string>
+
+#include "engine/drive_checks.h"
+#include "platform/text_case.h"
+#include "platform/wildcard.h"
+
+namespace tidewell {
+namespace {
+
+std::string StartFolder(RunContext& context, std::string_view drive, std::string_view folder) {
+  const platform::DriveTable& drives = context.files.Drives();
+  return DriveSpec(drive, drives) + FolderSpec(folder, drives);
+}
+
+// Appends the files of one folder that match the pattern, one listing step
+// at a time with a yield before each, the last step finding no more.
+void ListFolderFiles(RunContext& context, std::string_view folder, std::string_view pattern,
+                     FileList& files) {
+  platform::FolderReader reader;
+  const bool readable = !context.files.OpenFolder(folder, reader);
+  std::string path;
+  platform::FolderEntry entry;
+  for (;;) {
+    YieldToMessages(context);
+    bool found = false;
+    while (readable && reader.Next(entry)) {
+      if (!entry.isFolder && platform::MatchesWildcard(entry.name, pattern)) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) return;
+    path.assign(folder).append(entry.name);
+    files.Add(path);
+  }
+}
+
+}  // namespace
+
+bool ContainsNoCase(std::string_view text, std::string_view fragment) {
+  return FindNoCase(text, fragment);
+}
+
+FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start) {
+  FolderList folders;
+  folders.Add(StartFolder(context, drive, start));
+  std::string full;
+  platform::FolderEntry entry;
+  for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
+    const std::string_view current = folders[cursor];
+    platform::FolderReader reader;
+    if (context.files.OpenFolder(current, reader)) continue;
+    while (reader.Next(entry)) {
+      YieldToMessages(context);
+      if (!entry.isFolder) continue;
+      full.assign(current).append(entry.name);
+      if (ContainsNoCase(full, "\\.")) continue;
+      full.push_back('\\');
+      folders.Add(full);
+    }
+  }
+  return folders;
+}
+
+FileList ListFiles(RunContext& context, std::string_view drive, std::string_view folder,
+                   std::string_view pattern, ListScope scope) {
+  FileList files;
+  if (pattern.empty()) pattern = "*.*";
+  if (scope == ListScope::WholeSubtree) {
+    const FolderList folders = ListFolders(context, drive, folder);
+    for (std::int32_t i = 1; i <= folders.Count(); ++i) ListFolderFiles(context, folders[i], pattern, files);
+  } else {
+    ListFolderFiles(context, StartFolder(context, drive, folder), pattern, files);
+  }
+  return files;
+}
+
+}  // namespace tidewell

@@ -1,0 +1,38 @@
+// The folder walker: which folders lie at or below a folder (ListFolders),
+// and which files of a folder or subtree match a pattern (ListFiles).
+//
+// The walker knows nothing about rules; it lists. Both operations start from
+// DriveSpec(drive) + FolderSpec(folder), so an entry of a FolderList handed
+// back in with the same drive names the same folder. No error leaves them: a
+// folder that cannot be listed (missing, unreadable, a link, another file
+// system) contributes nothing and the walk goes on. Both hand control to the
+// user interface at every step (YieldToMessages), unless optimise
+// performance is on.
+#pragma once
+
+#include <string_view>
+
+#include "engine/folder_list.h"
+#include "engine/run_context.h"
+
+namespace tidewell {
+
+// Breadth first, the list being its own queue: the start folder, then its
+// subfolders in the file system's order, then theirs, level by level. A
+// folder whose full path contains "\." (a name starting with a dot) is never
+// listed, nor anything below it. Hidden folders are walked like any other.
+FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start);
+
+enum class ListScope { OneFolder, WholeSubtree };
+
+// The files (never folders) matching `pattern` ("*.*" when empty), hidden and
+// read-only ones included, as full paths: the folder's own files first, then,
+// with WholeSubtree, those of every folder below in ListFolders order.
+FileList ListFiles(RunContext& context, std::string_view drive, std::string_view folder,
+                   std::string_view pattern, ListScope scope);
+
+// True when fragment occurs anywhere in text, both compared upper-cased; an
+// empty fragment occurs in every text.
+bool ContainsNoCase(std::string_view text, std::string_view fragment);
+
+}  // namespace tidewell

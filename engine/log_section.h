@@ -1,0 +1,25 @@
+// Opening and closing a drive's section of the deletion log, and writing its
+// item lines, with the run's own options, clock, locale and figures.
+#pragma once
+
+#include <string_view>
+#include <system_error>
+
+#include "engine/run_context.h"
+
+namespace tidewell {
+
+// Opens the log (records folder + "/Tidewell.log") for appending and writes
+// the section header for `drive`, as a test run or a destructive run by the
+// test-run option at this moment. The caller decides whether logging is on.
+// Fails, with nothing left open, when the file cannot be opened or written.
+std::error_code OpenLogSection(RunContext& context, std::string_view drive);
+
+// Writes the count line ("<totalFiles as #,##0> files DELETED") and closes.
+std::error_code CloseLogSection(RunContext& context);
+
+// Writes one item line; a failure (no section open, disk full) is returned
+// for the caller to ignore, as the primitives do.
+std::error_code WriteLogItem(RunContext& context, LogItem item, std::string_view path);
+
+}  // namespace tidewell

@@ -1,0 +1,50 @@
+#include "engine/run_context.h"
+
+#include "platform/clock.h"
+#include "records/byte_count.h"
+
+namespace tidewell {
+
+bool IsOn(const CleaningOptions& options, RunOption option) {
+  const int value = options.CheckValue(option);
+  return option == RunOption::OptimisePerformance ? value == 1 : value != 0;
+}
+
+std::tm RunContext::Now() const { return now ? now() : platform::LocalNow(); }
+
+void YieldToMessages(RunContext& context) {
+  if (!context.IsOn(RunOption::OptimisePerformance)) context.feedback.ProcessPendingMessages();
+}
+
+int ClampOrDefault(int value, int low, int high, int fallback) {
+  return (value < low || value > high) ? fallback : value;
+}
+
+void StepProgress(RunContext& context, ProgressStep step) {
+  ProgressState& state = context.progress;
+  if (step == ProgressStep::Reset) {
+    state.progressFalling = false;
+    state.progressPosition = -1;
+  } else {
+    context.feedback.SetStatusText("Cleaning HD: " + CleanedSoFarText(context.totals, *context.locale));
+  }
+  const int position = state.progressFalling
+                           ? ClampOrDefault(state.progressPosition - 1, 0, 100, 100)
+                           : ClampOrDefault(state.progressPosition + 1, 0, 100, 0);
+  state.progressPosition = static_cast<std::int16_t>(step == ProgressStep::Finish ? 100 : position);
+  if (state.progressPosition == 0) state.progressFalling = false;
+  if (state.progressPosition == 100) state.progressFalling = true;
+  context.feedback.SetProgressValue(state.progressPosition);
+}
+
+std::string CleanedSoFarText(const RunTotals& totals, const platform::LocaleFormat& locale) {
+  return FormatByteCount(totals.totalBytes, ExactBytes::Omit, locale) + ", " +
+         locale.WholeNumber(totals.totalFiles) + " files cleaned";
+}
+
+bool HasSwitch(std::string_view commandLine, char letter) {
+  const char wanted[] = {'/', letter, '\0'};
+  return commandLine.find(wanted) != std::string_view::npos;
+}
+
+}  // namespace tidewell

@@ -1,0 +1,84 @@
+// What the engine asks of the user interface while it runs.
+//
+// The main window implements this in the desktop program, the console front
+// end prints instead, and tests record the calls. The engine talks to the
+// user through nothing else.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tidewell {
+
+enum class MessageIcon { Information, Question, Exclamation, Error };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// A modal message box. Paragraphs in `text` are separated by "\r\r".
+struct Message {
+  std::string title;
+  std::string text;
+  MessageIcon icon = MessageIcon::Information;
+  MessageButtons buttons = MessageButtons::Ok;
+};
+
+class RunFeedback {
+ public:
+  virtual ~RunFeedback() = default;
+
+  // The one-line status bar; it keeps the last text set.
+  virtual void SetStatusText(std::string_view text) = 0;
+  virtual std::string StatusText() const = 0;
+
+  // The progress bar, 0 to 100.
+  virtual void SetProgressValue(int value) = 0;
+
+  // The working animation.
+  virtual void StartAnimation() = 0;
+  virtual void StopAnimation() = 0;
+
+  // Plays a wave file; `wait` false returns at once while it plays. A missing
+  // file or sound device is silent.
+  virtual void PlayWave(const std::string& hostPath, bool wait) = 0;
+  // Ends any sound still open or playing.
+  virtual void CloseSoundDevice() = 0;
+
+  // Mouse pointer: arrow with hourglass, and back to the default.
+  virtual void SetBusyPointer() = 0;
+  virtual void SetDefaultPointer() = 0;
+
+  // The main window's state.
+  virtual void MinimiseWindow() = 0;
+  virtual void RestoreWindow() = 0;
+
+  // Repaints the main window at once.
+  virtual void Repaint() = 0;
+
+  // Sounds the system beep.
+  virtual void Beep() = 0;
+
+  // Disables, and later enables, the four top-level menus, the "&Clean HD"
+  // and Deepwash buttons, the "Controls" frame, every Check1 box and the
+  // drive list; the "E&xit" button stays enabled.
+  virtual void LockControls() = 0;
+  virtual void UnlockControls() = 0;
+
+  // Sets the drive list's drive by letter; false (and the list unchanged)
+  // when the letter names no drive. A change runs the list's change handler
+  // (the drive check) before this returns.
+  virtual bool SelectDrive(char letter) = 0;
+  // The drive list's current entry, e.g. "c: [DRIVE_C]".
+  virtual std::string SelectedDrive() const = 0;
+
+  // Shows the deletion log, exactly as the View menu's "&Log" command does.
+  virtual void ShowDeletionLog() = 0;
+
+  // Shows a modal message box and returns the button pressed.
+  virtual MessageAnswer ShowMessage(const Message& message) = 0;
+
+  // Processes every pending window message once, then returns (the run's
+  // yield point; the front end may throttle it).
+  virtual void ProcessPendingMessages() = 0;
+};
+
+}  // namespace tidewell

@@ -1,0 +1,71 @@
+// The table of drives: which host folder each drive letter stands for.
+//
+// The engine speaks Windows paths ("c:\WINDOWS\TEMP\"); a drive is a letter
+// that this table maps onto a host folder, its root. The table is read, first
+// source that gives any drive, from
+//   1. the environment variable TIDEWELL_DRIVES, e.g. "C=/srv/win98;D=/mnt/data"
+//      (letters in any case, entries separated by ";");
+//   2. a list handed over by the caller (the per-user store's "Drives"
+//      section, read by whoever owns the store);
+//   3. discovery on the host (Wine prefix, mounted volumes).
+// FromSources() takes the second and third as arguments so that this layer
+// does not depend on the store.
+//
+// A mapping is refused, with a problem text for the user, when the letter is
+// not A to Z, the folder is not an absolute path, the folder is the host root
+// "/" (resolved through links), or the letter or the folder is already mapped.
+// A folder that does not exist is kept (it behaves as a drive without a
+// medium) and also reported as a problem.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidewell::platform {
+
+struct DriveMapping {
+  char letter = 0;        // upper case, 'A' to 'Z'
+  std::string hostRoot;   // absolute host folder, without trailing "/" (unless "/")
+  std::string label;      // what the drive list shows in brackets
+};
+
+class DriveTable {
+ public:
+  DriveTable() = default;
+
+  // Parses "X=/folder;Y=/other". Each refused entry adds one problem text.
+  static DriveTable Parse(std::string_view text, std::vector<std::string>* problems);
+
+  // TIDEWELL_DRIVES when set and non-empty, else `stored` (letter=folder
+  // pairs), else `discovered`. Problems of the chosen source are reported.
+  static DriveTable FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
+                                const std::vector<DriveMapping>& discovered,
+                                std::vector<std::string>* problems);
+
+  // Adds a mapping; returns a problem text when it is refused (see above).
+  std::optional<std::string> Add(char letter, std::string_view hostRoot,
+                                 std::string_view label = {});
+
+  // The mapping of a letter (either case), or nullptr.
+  const DriveMapping* Find(char letter) const;
+
+  // All mappings in letter order.
+  const std::vector<DriveMapping>& Drives() const { return drives_; }
+  bool Empty() const { return drives_.empty(); }
+
+  // The virtual folder ("C:\DATA\", trailing "\") for a host path that lies
+  // at or below a drive's root, choosing the drive with the longest root;
+  // nullopt when it lies on no drive or a component holds a "\".
+  std::optional<std::string> HostToVirtual(std::string_view hostPath) const;
+
+ private:
+  std::vector<DriveMapping> drives_;
+};
+
+// The default label of a drive: its host folder's name in upper case
+// ("/home/u/.wine/drive_c" gives "DRIVE_C"; "/" would give "ROOT").
+std::string DefaultDriveLabel(std::string_view hostRoot);
+
+}  // namespace tidewell::platform

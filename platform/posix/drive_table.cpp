@@ -1,0 +1,172 @@
+// Drive table: parsing TIDEWELL_DRIVES and mapping host paths back to drives.
+#include "platform/drive_table.h"
+
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "platform/text_case.h"
+
+namespace tidewell::platform {
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// Removes repeated and trailing "/" (keeps a lone "/").
+std::string Normalised(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (char c : path) {
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out.push_back(c);
+  }
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+// The canonical form of an existing folder (links resolved), else the
+// normalised text as given.
+std::string Canonical(const std::string& path) {
+  char buffer[PATH_MAX];
+  if (realpath(path.c_str(), buffer) != nullptr) return buffer;
+  return path;
+}
+
+}  // namespace
+
+std::string DefaultDriveLabel(std::string_view hostRoot) {
+  std::string normal = Normalised(hostRoot);
+  if (normal == "/" || normal.empty()) return "ROOT";
+  return UpperCased(std::string_view(normal).substr(normal.rfind('/') + 1));
+}
+
+std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoot,
+                                           std::string_view label) {
+  const char upper = ToUpperAscii(letter);
+  if (upper < 'A' || upper > 'Z') {
+    return std::string("\"") + letter + "\" is not a drive letter (A to Z)";
+  }
+  const std::string name = std::string(1, upper) + ":";
+  if (hostRoot.empty() || hostRoot.front() != '/') {
+    return "drive " + name + " must name an absolute folder, not \"" + std::string(hostRoot) + "\"";
+  }
+  const std::string canonical = Canonical(Normalised(hostRoot));
+  if (canonical == "/") {
+    return "drive " + name + " cannot be the host's root folder \"/\"";
+  }
+  if (Find(upper) != nullptr) {
+    return "drive " + name + " is mapped more than once; the first mapping is used";
+  }
+  for (const DriveMapping& other : drives_) {
+    if (other.hostRoot == canonical) {
+      return "drive " + name + " names the same folder as drive " + std::string(1, other.letter) +
+             ": (" + canonical + "); it is left out";
+    }
+  }
+  DriveMapping mapping{upper, canonical,
+                       label.empty() ? DefaultDriveLabel(canonical) : std::string(label)};
+  auto place = std::lower_bound(drives_.begin(), drives_.end(), upper,
+                                [](const DriveMapping& m, char l) { return m.letter < l; });
+  drives_.insert(place, std::move(mapping));
+
+  struct stat st {};
+  if (stat(canonical.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return "drive " + name + " maps to \"" + canonical +
+           "\", which is not an existing folder; it will show as a drive without a disk";
+  }
+  return std::nullopt;
+}
+
+DriveTable DriveTable::Parse(std::string_view text, std::vector<std::string>* problems) {
+  DriveTable table;
+  auto report = [&](std::string problem) {
+    if (problems != nullptr) problems->push_back(std::move(problem));
+  };
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(';'), text.size());
+    const std::string_view entry = Trimmed(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (entry.empty()) continue;
+    const std::size_t equals = entry.find('=');
+    if (equals == std::string_view::npos) {
+      report("\"" + std::string(entry) + "\" is not of the form LETTER=/folder");
+      continue;
+    }
+    std::string_view letter = Trimmed(entry.substr(0, equals));
+    if (letter.size() == 2 && letter[1] == ':') letter.remove_suffix(1);
+    const std::string_view folder = Trimmed(entry.substr(equals + 1));
+    if (letter.size() != 1) {
+      report("\"" + std::string(letter) + "\" is not a drive letter (A to Z)");
+      continue;
+    }
+    if (auto problem = table.Add(letter[0], folder)) report(std::move(*problem));
+  }
+  return table;
+}
+
+DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
+                                   const std::vector<DriveMapping>& discovered,
+                                   std::vector<std::string>* problems) {
+  const char* fromEnvironment = std::getenv("TIDEWELL_DRIVES");
+  if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+    return Parse(fromEnvironment, problems);
+  }
+  DriveTable table;
+  for (const auto& [letter, folder] : stored) {
+    std::string_view l = Trimmed(letter);
+    if (l.size() == 2 && l[1] == ':') l.remove_suffix(1);
+    std::optional<std::string> problem =
+        l.size() == 1 ? table.Add(l[0], Trimmed(folder))
+                      : std::optional<std::string>("\"" + std::string(l) + "\" is not a drive letter (A to Z)");
+    if (problem && problems != nullptr) problems->push_back(std::move(*problem));
+  }
+  if (!table.Empty()) return table;
+  for (const DriveMapping& mapping : discovered) {
+    auto problem = table.Add(mapping.letter, mapping.hostRoot, mapping.label);
+    if (problem && problems != nullptr) problems->push_back(std::move(*problem));
+  }
+  return table;
+}
+
+const DriveMapping* DriveTable::Find(char letter) const {
+  const char upper = ToUpperAscii(letter);
+  for (const DriveMapping& mapping : drives_) {
+    if (mapping.letter == upper) return &mapping;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> DriveTable::HostToVirtual(std::string_view hostPath) const {
+  const std::string path = Normalised(hostPath);
+  const DriveMapping* best = nullptr;
+  for (const DriveMapping& mapping : drives_) {
+    const std::string& root = mapping.hostRoot;
+    const bool inside = path == root || (path.size() > root.size() &&
+                                         path.compare(0, root.size(), root) == 0 &&
+                                         path[root.size()] == '/');
+    if (inside && (best == nullptr || root.size() > best->hostRoot.size())) best = &mapping;
+  }
+  if (best == nullptr) return std::nullopt;
+  std::string result = std::string(1, best->letter) + ":\\";
+  std::string_view rest = std::string_view(path).substr(best->hostRoot.size());
+  while (!rest.empty()) {
+    if (rest.front() == '/') {
+      rest.remove_prefix(1);
+      continue;
+    }
+    const std::size_t end = std::min(rest.find('/'), rest.size());
+    const std::string_view name = rest.substr(0, end);
+    if (name.find('\\') != std::string_view::npos) return std::nullopt;
+    result.append(name).push_back('\\');
+    rest.remove_prefix(end);
+  }
+  return result;
+}
+
+}  // namespace tidewell::platform

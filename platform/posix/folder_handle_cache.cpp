@@ -1,0 +1,190 @@
+// Folder handle cache: component-wise, link-refusing, mount-bounded opening
+// of folders, with the descriptors of the last path kept for reuse.
+#include "platform/posix/folder_handle_cache.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/text_case.h"
+
+namespace tidewell::platform {
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool SameKey(std::string_view a, std::string_view b) { return EqualsNoCase(a, b); }
+
+}  // namespace
+
+std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path,
+                                 ParsedPath& parsed) {
+  parsed.components.clear();
+  if (path.size() < 2 || path[1] != ':') return std::make_error_code(std::errc::invalid_argument);
+  parsed.letter = ToUpperAscii(path[0]);
+  if (parsed.letter < 'A' || parsed.letter > 'Z') {
+    return std::make_error_code(std::errc::invalid_argument);
+  }
+  std::string_view rest = path.substr(2);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\\'), rest.size());
+    const std::string_view name = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (name.empty()) continue;
+    if (name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos) {
+      return std::make_error_code(std::errc::invalid_argument);
+    }
+    parsed.components.push_back(name);
+  }
+  if (drives.Find(parsed.letter) == nullptr) return std::make_error_code(std::errc::no_such_device);
+  return {};
+}
+
+std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual) {
+  const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return LastError();
+  DIR* stream = fdopendir(listFd);
+  if (stream == nullptr) {
+    const std::error_code error = LastError();
+    close(listFd);
+    return error;
+  }
+  std::error_code result = std::make_error_code(std::errc::no_such_file_or_directory);
+  while (const dirent* entry = readdir(stream)) {
+    const std::string_view candidate(entry->d_name);
+    if (candidate.find('\\') != std::string_view::npos) continue;
+    if (EqualsNoCase(candidate, name)) {
+      actual.assign(candidate);
+      result = {};
+      break;
+    }
+  }
+  closedir(stream);
+  return result;
+}
+
+FolderHandleCache::~FolderHandleCache() {
+  Clear();
+  for (RootHandle& root : roots_) {
+    if (root.fd >= 0) close(root.fd);
+    root.fd = -1;
+  }
+}
+
+std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentity** identity) {
+  const DriveMapping* mapping = drives_.Find(letter);
+  if (mapping == nullptr) return std::make_error_code(std::errc::no_such_device);
+  RootHandle& root = roots_[static_cast<std::size_t>(mapping->letter - 'A')];
+  if (root.fd < 0) {
+    // The mapping's own folder may be reached through links (a Wine prefix's
+    // dosdevices entry is one): the configured root is trusted as given.
+    const int opened = open(mapping->hostRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (opened < 0) return LastError();
+    MountIdentity mount;
+    if (std::error_code error = IdentifyMount(opened, mount)) {
+      close(opened);
+      return error;
+    }
+    root.fd = opened;
+    root.identity = mount;
+  }
+  fd = root.fd;
+  if (identity != nullptr) *identity = &root.identity;
+  return {};
+}
+
+void FolderHandleCache::TruncateChain(std::size_t size) {
+  while (chain_.size() > size) {
+    if (chain_.back().fd >= 0) {
+      close(chain_.back().fd);
+      --openLevels_;
+    }
+    chain_.pop_back();
+  }
+}
+
+void FolderHandleCache::CloseShallowest(std::size_t below) {
+  for (std::size_t i = 0; i < below && openLevels_ > kMaxOpenLevels; ++i) {
+    if (chain_[i].fd >= 0) {
+      close(chain_[i].fd);
+      chain_[i].fd = -1;
+      --openLevels_;
+    }
+  }
+}
+
+void FolderHandleCache::Clear() {
+  TruncateChain(0);
+  chainLetter_ = 0;
+}
+
+std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t depth, int& fd) {
+  int rootFd = -1;
+  const MountIdentity* rootMount = nullptr;
+  if (std::error_code error = Root(path.letter, rootFd, &rootMount)) return error;
+  if (chainLetter_ != path.letter) {
+    TruncateChain(0);
+    chainLetter_ = path.letter;
+  }
+
+  // Keep the part of the chain that this path shares.
+  std::size_t shared = 0;
+  while (shared < chain_.size() && shared < depth && chain_[shared].key == path.components[shared]) {
+    ++shared;
+  }
+  TruncateChain(shared);
+
+  // Start from the deepest open ancestor within the shared part.
+  std::size_t start = shared;
+  while (start > 0 && chain_[start - 1].fd < 0) --start;
+  int base = start == 0 ? rootFd : chain_[start - 1].fd;
+
+  for (std::size_t i = start; i < depth; ++i) {
+    const std::string_view key = path.components[i];
+    const std::string name(key);
+    int opened = openat(base, name.c_str(), kFolderFlags);
+    if (opened < 0 && errno == ENOENT) {
+      std::string actual;
+      if (!FindNameNoCase(base, name, actual)) opened = openat(base, actual.c_str(), kFolderFlags);
+    }
+    if (opened < 0) {
+      // ELOOP from O_NOFOLLOW means the component is a link: never followed.
+      const std::error_code error = LastError();
+      TruncateChain(i);
+      return error;
+    }
+    MountIdentity mount;
+    std::error_code error = IdentifyMount(opened, mount);
+    if (!error && !mount.SameMount(*rootMount)) error = std::make_error_code(std::errc::cross_device_link);
+    if (error) {
+      close(opened);
+      TruncateChain(i);
+      return error;
+    }
+    if (i < chain_.size()) {
+      chain_[i].fd = opened;
+    } else {
+      chain_.push_back(Level{std::string(key), opened});
+    }
+    ++openLevels_;
+    CloseShallowest(i);
+    base = opened;
+  }
+  fd = base;
+  return {};
+}
+
+void FolderHandleCache::Forget(const ParsedPath& path, std::size_t depth) {
+  if (chainLetter_ != path.letter || depth == 0) return;
+  std::size_t shared = 0;
+  while (shared < chain_.size() && shared < depth && SameKey(chain_[shared].key, path.components[shared])) {
+    ++shared;
+  }
+  if (shared == depth) TruncateChain(depth - 1);
+}
+
+}  // namespace tidewell::platform

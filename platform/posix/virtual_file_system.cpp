@@ -1,0 +1,283 @@
+// Virtual file system on POSIX: every operation resolves its parent folder
+// through the folder handle cache and then acts on the last component with
+// the *at() calls, links never followed.
+#include "platform/virtual_file_system.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/posix/folder_handle_cache.h"
+#include "platform/text_case.h"
+
+namespace tidewell::platform {
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+Attributes AttributesOf(const struct stat& st, std::string_view name) {
+  Attributes attributes = kNormal;
+  if (S_ISDIR(st.st_mode)) attributes |= kFolder;
+  if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) attributes |= kReadOnly;
+  if (!name.empty() && name.front() == '.') attributes |= kHidden;
+  return attributes;
+}
+
+// Runs `action(name)` on the last component in `parentFd`; when the exact name
+// is missing, retries once with the name that matches it without regard to
+// case. Returns the action's error.
+template <typename Action>
+std::error_code WithLeafName(int parentFd, std::string_view leaf, Action action) {
+  std::string name(leaf);
+  if (action(name) == 0) return {};
+  if (errno != ENOENT) return LastError();
+  std::string actual;
+  if (FindNameNoCase(parentFd, name, actual)) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (action(actual) == 0) return {};
+  return LastError();
+}
+
+// Resolves a path to its parent folder's descriptor and its last component.
+// A path with no component (the root) leaves `leaf` empty and `parentFd` the root.
+std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, std::string_view path,
+                           ParsedPath& parsed, int& parentFd, std::string_view& leaf) {
+  if (std::error_code error = ParseVirtualPath(drives, path, parsed)) return error;
+  if (parsed.components.empty()) {
+    leaf = {};
+    return cache.Root(parsed.letter, parentFd);
+  }
+  leaf = parsed.components.back();
+  return cache.Open(parsed, parsed.components.size() - 1, parentFd);
+}
+
+}  // namespace
+
+FolderReader::FolderReader(FolderReader&& other) noexcept : stream_(other.stream_) {
+  other.stream_ = nullptr;
+}
+
+FolderReader& FolderReader::operator=(FolderReader&& other) noexcept {
+  if (this != &other) {
+    if (stream_ != nullptr) closedir(static_cast<DIR*>(stream_));
+    stream_ = other.stream_;
+    other.stream_ = nullptr;
+  }
+  return *this;
+}
+
+FolderReader::~FolderReader() {
+  if (stream_ != nullptr) closedir(static_cast<DIR*>(stream_));
+}
+
+bool FolderReader::Next(FolderEntry& entry) {
+  if (stream_ == nullptr) return false;
+  DIR* stream = static_cast<DIR*>(stream_);
+  while (const dirent* found = readdir(stream)) {
+    const std::string_view name(found->d_name);
+    if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
+    bool isFolder = found->d_type == DT_DIR;
+    if (found->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      isFolder = fstatat(dirfd(stream), found->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+    }
+    entry.name.assign(name);
+    entry.isFolder = isFolder;
+    return true;
+  }
+  return false;
+}
+
+VirtualFileSystem::VirtualFileSystem(DriveTable drives)
+    : drives_(std::move(drives)), cache_(std::make_unique<FolderHandleCache>(drives_)) {}
+
+VirtualFileSystem::~VirtualFileSystem() = default;
+
+void VirtualFileSystem::ForgetOpenFolders() { cache_->Clear(); }
+
+std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
+  ParsedPath parsed;
+  if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
+  int folderFd = -1;
+  if (std::error_code error = cache_->Open(parsed, parsed.components.size(), folderFd)) return error;
+  // A fresh open file description, so the listing's position is its own.
+  const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return LastError();
+  DIR* stream = fdopendir(listFd);
+  if (stream == nullptr) {
+    const std::error_code error = LastError();
+    close(listFd);
+    return error;
+  }
+  reader = FolderReader();
+  reader.stream_ = stream;
+  return {};
+}
+
+std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts) {
+  ParsedPath parsed;
+  int parentFd = -1;
+  std::string_view leaf;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  struct stat st {};
+  std::string statName;
+  std::error_code error;
+  if (leaf.empty()) {
+    if (fstat(parentFd, &st) != 0) error = LastError();
+  } else {
+    error = WithLeafName(parentFd, leaf, [&](const std::string& name) {
+      statName = name;
+      return fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    });
+  }
+  if (error) return error;
+  facts.attributes = AttributesOf(st, statName);
+  facts.length = static_cast<std::int64_t>(st.st_size);
+  facts.isLink = S_ISLNK(st.st_mode);
+  return {};
+}
+
+std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
+  ParsedPath parsed;
+  int parentFd = -1;
+  std::string_view leaf;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  const auto WantedMode = [attributes](mode_t mode) {
+    mode &= 07777;
+    return (attributes & kReadOnly) ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
+  };
+  // Most files already have the wanted mode: one stat settles it. Links have
+  // no permissions of their own and are left alone.
+  std::string name;
+  if (!leaf.empty()) {
+    struct stat st {};
+    std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
+      name = candidate;
+      return fstatat(parentFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    });
+    if (error) return error;
+    if (S_ISLNK(st.st_mode) || (!S_ISDIR(st.st_mode) && WantedMode(st.st_mode) == (st.st_mode & 07777))) {
+      return {};
+    }
+  }
+  const int target = leaf.empty() ? openat(parentFd, ".", O_PATH | O_CLOEXEC)
+                                  : openat(parentFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (target < 0) return LastError();
+  std::error_code result;
+  struct stat st {};
+  if (fstat(target, &st) != 0) {
+    result = LastError();
+  } else if (!S_ISLNK(st.st_mode)) {
+    MountIdentity mount;
+    const MountIdentity* rootMount = nullptr;
+    int rootFd = -1;
+    if (S_ISDIR(st.st_mode) && !cache_->Root(parsed.letter, rootFd, &rootMount) &&
+        (IdentifyMount(target, mount) || !mount.SameMount(*rootMount))) {
+      // A mount point inside the drive belongs to another file system.
+      result = std::make_error_code(std::errc::cross_device_link);
+    } else if (const mode_t mode = WantedMode(st.st_mode); mode != (st.st_mode & 07777)) {
+      // chmod through the descriptor's /proc entry acts on exactly the inode
+      // opened above, never on whatever the name points to by now.
+      const std::string self = "/proc/self/fd/" + std::to_string(target);
+      if (chmod(self.c_str(), mode) != 0) result = LastError();
+    }
+  }
+  close(target);
+  return result;
+}
+
+std::error_code VirtualFileSystem::DeleteFile(std::string_view path) {
+  ParsedPath parsed;
+  int parentFd = -1;
+  std::string_view leaf;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
+  return WithLeafName(parentFd, leaf,
+                      [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), 0); });
+}
+
+std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
+  ParsedPath parsed;
+  int parentFd = -1;
+  std::string_view leaf;
+  if (std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parentFd, leaf)) return error;
+  if (leaf.empty()) return std::make_error_code(std::errc::operation_not_permitted);
+  std::error_code error = WithLeafName(
+      parentFd, leaf, [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR); });
+  if (!error) cache_->Forget(parsed, parsed.components.size());
+  return error;
+}
+
+std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
+  ParsedPath parsed;
+  int parentFd = -1;
+  std::string_view leaf;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
+  std::string name(leaf);
+  std::string actual;
+  if (faccessat(parentFd, name.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT &&
+      !FindNameNoCase(parentFd, name, actual)) {
+    name = actual;
+  }
+  // O_NONBLOCK: a FIFO in the file's place must not hang the program.
+  const int fd = openat(parentFd, name.c_str(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return LastError();
+  struct stat st {};
+  std::error_code result;
+  if (fstat(fd, &st) != 0) {
+    result = LastError();
+  } else if (!S_ISREG(st.st_mode)) {
+    result = std::make_error_code(std::errc::file_exists);
+  }
+  if (close(fd) != 0 && !result) result = LastError();
+  return result;
+}
+
+std::error_code VirtualFileSystem::FreeBytes(char driveLetter, std::uint64_t& bytes) {
+  int rootFd = -1;
+  if (std::error_code error = cache_->Root(driveLetter, rootFd)) return error;
+  struct statvfs facts {};
+  if (fstatvfs(rootFd, &facts) != 0) return LastError();
+  bytes = static_cast<std::uint64_t>(facts.f_bfree) * static_cast<std::uint64_t>(facts.f_frsize);
+  return {};
+}
+
+std::error_code VirtualFileSystem::HostPath(std::string_view path, std::string& hostPath) const {
+  ParsedPath parsed;
+  if (std::error_code error = ParseVirtualPath(drives_, path, parsed)) return error;
+  hostPath = drives_.Find(parsed.letter)->hostRoot;
+  for (std::string_view name : parsed.components) {
+    if (hostPath.empty() || hostPath.back() != '/') hostPath.push_back('/');
+    hostPath.append(name);
+  }
+  return {};
+}
+
+std::string FindWindowsDir(VirtualFileSystem& files) {
+  FolderReader reader;
+  if (!files.OpenFolder("C:\\", reader)) {
+    FolderEntry entry;
+    while (reader.Next(entry)) {
+      if (entry.isFolder && EqualsNoCase(entry.name, "windows")) return "C:\\" + entry.name;
+    }
+  }
+  return "C:\\WINDOWS";
+}
+
+std::string CurrentVirtualFolder(const DriveTable& drives) {
+  std::string buffer(PATH_MAX, '\0');
+  if (getcwd(buffer.data(), buffer.size()) != nullptr) {
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    if (auto folder = drives.HostToVirtual(buffer)) return *folder;
+  }
+  return "C:\\";
+}
+
+}  // namespace tidewell::platform

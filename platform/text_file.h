@@ -1,0 +1,58 @@
+// Host text files that the program writes itself: the deletion log and the
+// run report. These live in the program's folder (or the user's data folder),
+// addressed by host path, outside any drive mapping.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tidewell::platform {
+
+// A file opened for appending. Every Append() is one write() straight to the
+// file, with no buffer in between, so a crash or kill loses at most the text
+// of the call in flight. Movable, not copyable; closes itself.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  AppendFile(AppendFile&& other) noexcept;
+  AppendFile& operator=(AppendFile&& other) noexcept;
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+  ~AppendFile();
+
+  // Opens (creating when missing, mode 0644 less the umask) for appending.
+  // Refuses a link in the file's place. Closes any file open before.
+  std::error_code Open(const std::string& hostPath);
+
+  // Writes all of `text`, retrying short writes. Fails when nothing is open.
+  std::error_code Append(std::string_view text);
+
+  // Flushes the file's data to the disk (used before reporting success of
+  // something that must survive a crash).
+  std::error_code Sync();
+
+  std::error_code Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Deletes a file; a missing file is not an error.
+std::error_code DeleteTextFile(const std::string& hostPath);
+
+// Reads a whole file into `text` (at most `limit` bytes; larger files fail
+// with errc::file_too_large).
+std::error_code ReadTextFile(const std::string& hostPath, std::string& text,
+                             std::size_t limit = 16u << 20);
+
+// Replaces a file atomically: writes a temporary file beside it, syncs it and
+// renames it over the old one, so a reader sees the old or the new text and a
+// crash never leaves a torn file.
+std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view text);
+
+// True when a new file can be created in the folder (tries one and removes it).
+bool FolderIsWritable(const std::string& hostFolder);
+
+}  // namespace tidewell::platform

@@ -1,0 +1,135 @@
+// The file system as the engine sees it: Windows paths on mapped drives.
+//
+// Every operation takes a virtual path ("c:\WINDOWS\TEMP\~DF12.TMP", or a
+// folder "c:\WINDOWS\TEMP\" with or without its trailing "\") and resolves it
+// on the drive table:
+//   - The drive letter may be in either case. Path components are separated by
+//     "\"; empty components are ignored. A component "." or "..", or one that
+//     holds "/" or a NUL byte, makes the path invalid (errc::invalid_argument):
+//     no path can name anything outside its drive's root.
+//   - Each component is looked up exactly first, then without regard to case
+//     (ASCII letters); with several case-variants and no exact match, the
+//     first one the directory lists wins.
+//   - Containment: folders are opened one component at a time relative to the
+//     open parent (openat with O_NOFOLLOW), never by a whole host path string,
+//     so a symbolic link is never followed and a folder swapped for a link in
+//     the middle of a run cannot redirect anything outside the drive. A folder
+//     on another mounted file system (a mount point or bind mount inside the
+//     drive) is never entered: opening it fails with errc::cross_device_link.
+//   - A symbolic link is an ordinary file here: listed as a file, its own
+//     length and attributes reported, deleting it removes the link.
+//   - Names holding "\" cannot be expressed as Windows names: listings skip
+//     them and no path can reach them.
+// Errors come back as std::error_code (errno values); nothing throws.
+//
+// Open folder handles of the most recent path are cached (see
+// folder_handle_cache.h), so walking a tree in breadth-first order or working
+// on the files of one folder costs one openat per folder, however deep.
+// An object is not thread-safe; the engine uses one per run on one thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "platform/attributes.h"
+#include "platform/drive_table.h"
+
+namespace tidewell::platform {
+
+class FolderHandleCache;
+
+// One entry of a folder listing. isFolder comes from the directory entry's
+// type (a stat call only when the file system does not report it); a link is
+// never a folder.
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;
+};
+
+// Reads the entries of one open folder, one at a time, in the order the file
+// system returns them ("." and ".." and names holding "\" left out).
+// Owns its directory stream; movable, not copyable.
+class FolderReader {
+ public:
+  FolderReader() = default;
+  FolderReader(FolderReader&& other) noexcept;
+  FolderReader& operator=(FolderReader&& other) noexcept;
+  FolderReader(const FolderReader&) = delete;
+  FolderReader& operator=(const FolderReader&) = delete;
+  ~FolderReader();
+
+  // Fills `entry` with the next entry; false at the end or on a read error.
+  bool Next(FolderEntry& entry);
+  bool IsOpen() const { return stream_ != nullptr; }
+
+ private:
+  friend class VirtualFileSystem;
+  void* stream_ = nullptr;  // DIR*
+};
+
+// What one stat of an entry tells (the entry itself, links not followed).
+struct EntryFacts {
+  Attributes attributes = kNormal;
+  std::int64_t length = 0;  // bytes; a folder's or a link's own size
+  bool isLink = false;
+};
+
+class VirtualFileSystem {
+ public:
+  explicit VirtualFileSystem(DriveTable drives);
+  ~VirtualFileSystem();
+  VirtualFileSystem(const VirtualFileSystem&) = delete;
+  VirtualFileSystem& operator=(const VirtualFileSystem&) = delete;
+
+  const DriveTable& Drives() const { return drives_; }
+
+  // Opens a folder for listing. Fails when it is missing, not a folder, a
+  // link, on another file system, or unreadable.
+  std::error_code OpenFolder(std::string_view folder, FolderReader& reader);
+
+  // Facts of a file or folder ("c:" and "c:\" name the drive's root).
+  std::error_code Stat(std::string_view path, EntryFacts& facts);
+
+  // Sets the attributes of a file or folder as attributes.h describes. A link
+  // has no permissions of its own: setting its attributes succeeds and changes
+  // nothing (never the link's target).
+  std::error_code SetAttributes(std::string_view path, Attributes attributes);
+
+  // Deletes a file (or a link). Never removes a folder.
+  std::error_code DeleteFile(std::string_view path);
+
+  // Removes an empty folder. Never removes the drive's root.
+  std::error_code RemoveFolder(std::string_view folder);
+
+  // Creates an empty file, replacing a file of that name (not a link: a link
+  // in its place makes it fail). Used by the drive's write test.
+  std::error_code CreateEmptyFile(std::string_view path);
+
+  // Free bytes on the volume that holds the drive (all free blocks, not only
+  // those available to this user).
+  std::error_code FreeBytes(char driveLetter, std::uint64_t& bytes);
+
+  // The host path of a virtual path, for messages and for handing a file to
+  // another program; the engine never opens it by this string.
+  std::error_code HostPath(std::string_view path, std::string& hostPath) const;
+
+  // Drops every cached folder handle (for example after outside changes).
+  void ForgetOpenFolders();
+
+ private:
+  DriveTable drives_;
+  std::unique_ptr<FolderHandleCache> cache_;
+};
+
+// The Windows folder: the folder named "windows" (any case) in the root of
+// drive C, as "C:\" + its name on disk; "C:\WINDOWS" when there is none.
+std::string FindWindowsDir(VirtualFileSystem& files);
+
+// The virtual folder (trailing "\") that holds the process's working
+// directory, or "C:\" when it lies on no drive.
+std::string CurrentVirtualFolder(const DriveTable& drives);
+
+}  // namespace tidewell::platform
