@@ -1,0 +1,61 @@
+#include "platform/wildcard.h"
+
+#include <cstddef>
+
+#include "platform/text_case.h"
+
+namespace tidewell::platform {
+namespace {
+
+// "*" and "?" over the whole name, ASCII case ignored, "." an ordinary
+// character. Greedy: a star first takes nothing; on a mismatch the most recent
+// star takes one more character and matching resumes after it. Only the last
+// star needs remembering, because whatever an earlier star could absorb the
+// later one can absorb too, so the work stays bounded by name x pattern and is
+// close to linear for real patterns.
+bool MatchPlain(std::string_view name, std::string_view pattern) {
+  std::size_t n = 0;
+  std::size_t p = 0;
+  std::size_t starAt = std::string_view::npos;  // pattern index of the last star
+  std::size_t resumeAt = 0;                      // name index that star reaches
+
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starAt = p++;
+      resumeAt = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || ToUpperAscii(pattern[p]) == ToUpperAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starAt != std::string_view::npos) {
+      p = starAt + 1;
+      n = ++resumeAt;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool HasExtension(std::string_view name) {
+  return name.find('.') != std::string_view::npos;
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+  if (pattern.ends_with(".*")) {
+    // "Setup.*" lists Setup.exe and also a plain SETUP; "*.*" therefore lists
+    // every name.
+    if (MatchPlain(name, pattern)) return true;
+    return !HasExtension(name) && MatchPlain(name, pattern.substr(0, pattern.size() - 2));
+  }
+  if (pattern.ends_with('.')) {
+    // A bare trailing dot asks for names without an extension.
+    return !HasExtension(name) && MatchPlain(name, pattern.substr(0, pattern.size() - 1));
+  }
+  return MatchPlain(name, pattern);
+}
+
+}  // namespace tidewell::platform

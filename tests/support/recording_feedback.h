@@ -1,0 +1,59 @@
+// A RunFeedback that records every call, for tests: status texts, progress
+// values, messages (answered from a script), yields, the drive list.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/run_feedback.h"
+
+namespace tidewell::testing {
+
+class RecordingFeedback : public RunFeedback {
+ public:
+  void SetStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
+  std::string StatusText() const override { return statusTexts.empty() ? std::string() : statusTexts.back(); }
+  void SetProgressValue(int value) override { progressValues.push_back(value); }
+  void StartAnimation() override { events.push_back("StartAnimation"); }
+  void StopAnimation() override { events.push_back("StopAnimation"); }
+  void PlayWave(const std::string& hostPath, bool wait) override {
+    events.push_back(std::string("PlayWave ") + hostPath + (wait ? " wait" : ""));
+  }
+  void CloseSoundDevice() override { events.push_back("CloseSoundDevice"); }
+  void SetBusyPointer() override { events.push_back("BusyPointer"); }
+  void SetDefaultPointer() override { events.push_back("DefaultPointer"); }
+  void MinimiseWindow() override { events.push_back("Minimise"); }
+  void RestoreWindow() override { events.push_back("Restore"); }
+  void Repaint() override { ++repaints; }
+  void Beep() override { events.push_back("Beep"); }
+  void LockControls() override { events.push_back("Lock"); }
+  void UnlockControls() override { events.push_back("Unlock"); }
+  bool SelectDrive(char letter) override;
+  std::string SelectedDrive() const override { return selectedDrive; }
+  void ShowDeletionLog() override { events.push_back("ShowDeletionLog"); }
+  MessageAnswer ShowMessage(const Message& message) override;
+  void ProcessPendingMessages() override {
+    ++yields;
+    if (onYield) onYield();
+  }
+
+  std::vector<std::string> statusTexts;
+  std::vector<int> progressValues;
+  std::vector<std::string> events;
+  std::vector<Message> messages;
+  std::deque<MessageAnswer> scriptedAnswers;  // answers to questions, in order
+  int repaints = 0;
+  long yields = 0;
+  std::function<void()> onYield;
+
+  // The drive list: the entries it can show ("c: [DRIVE_C]") by upper-case
+  // letter, the current entry, and the change handler run on a change.
+  std::map<char, std::string> driveEntries;
+  std::string selectedDrive;
+  std::function<void()> onDriveChanged;
+};
+
+}  // namespace tidewell::testing

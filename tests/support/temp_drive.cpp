@@ -1,0 +1,189 @@
+#include "tests/support/temp_drive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/text_file.h"
+
+namespace fs = std::filesystem;
+
+namespace tidewell::testing {
+namespace {
+
+std::string Slashed(std::string_view relative) {
+  std::string out(relative);
+  for (char& c : out) {
+    if (c == '\\') c = '/';
+  }
+  while (!out.empty() && out.front() == '/') out.erase(out.begin());
+  return out;
+}
+
+// Makes every folder below `path` writable again so it can be removed; links
+// are not followed.
+void MakeRemovable(const fs::path& path) {
+  std::error_code ignored;
+  if (fs::is_directory(fs::symlink_status(path, ignored))) {
+    chmod(path.c_str(), 0755);
+    for (fs::directory_iterator it(path, ignored), end; !ignored && it != end; it.increment(ignored)) {
+      MakeRemovable(it->path());
+    }
+  }
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tidewell-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  MakeRemovable(path_);
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+TempDrive::TempDrive(std::string hostRoot) : root_(std::move(hostRoot)) { fs::create_directories(root_); }
+
+std::string TempDrive::Host(std::string_view relative) const {
+  const std::string rest = Slashed(relative);
+  return rest.empty() ? root_ : root_ + "/" + rest;
+}
+
+void TempDrive::Folder(std::string_view relative) { fs::create_directories(Host(relative)); }
+
+void TempDrive::File(std::string_view relative, std::int64_t size) {
+  const fs::path path = Host(relative);
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot create " + path.string());
+  out << std::string(static_cast<std::size_t>(size), 'x');
+}
+
+void TempDrive::Build(std::initializer_list<FixtureEntry> entries) {
+  for (const FixtureEntry& entry : entries) {
+    const bool folder = !entry.path.empty() && (entry.path.back() == '\\' || entry.path.back() == '/');
+    if (folder) {
+      Folder(entry.path);
+    } else {
+      File(entry.path, entry.size);
+    }
+    if (entry.attributes.find('R') != std::string::npos || entry.attributes.find('r') != std::string::npos) {
+      SetReadOnly(entry.path);
+    }
+  }
+}
+
+void TempDrive::SetReadOnly(std::string_view relative, bool readOnly) {
+  const std::string path = Host(relative);
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) throw std::runtime_error("no such fixture entry " + path);
+  const mode_t mode = readOnly ? (st.st_mode & 07777 & ~mode_t{0222}) : ((st.st_mode & 07777) | S_IWUSR);
+  chmod(path.c_str(), mode);
+}
+
+void TempDrive::Link(std::string_view relative, const std::string& target) {
+  const fs::path path = Host(relative);
+  fs::create_directories(path.parent_path());
+  fs::create_symlink(target, path);
+}
+
+bool TempDrive::Exists(std::string_view relative) const {
+  struct stat st {};
+  return lstat(Host(relative).c_str(), &st) == 0;
+}
+
+bool TempDrive::IsWritableByOwner(std::string_view relative) const {
+  struct stat st {};
+  return lstat(Host(relative).c_str(), &st) == 0 && (st.st_mode & S_IWUSR) != 0;
+}
+
+namespace {
+
+platform::DriveTable MakeTable(const std::string& base, std::string_view letters) {
+  platform::DriveTable table;
+  for (char letter : letters) {
+    const char lower = static_cast<char>(letter | 0x20);
+    const std::string root = base + "/drive_" + lower;
+    fs::create_directories(root);
+    table.Add(letter, root);
+  }
+  return table;
+}
+
+}  // namespace
+
+TestWorld::TestWorld(std::string_view letters)
+    : base_(), files(MakeTable(base_.Path(), letters)), context(files, options, feedback) {
+  for (char letter : letters) {
+    const char upper = static_cast<char>(letter & ~0x20);
+    drives_[upper] = std::make_unique<TempDrive>(base_.Path() + "/drive_" + static_cast<char>(letter | 0x20));
+    feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" +
+                                   static_cast<char>(upper | 0x20) + "]";
+  }
+  fs::create_directories(Outside());
+  fs::create_directories(base_.Path() + "/records");
+  context.recordsFolder = base_.Path() + "/records";
+  context.programFolder = base_.Path() + "/program";
+  context.locale = &platform::LocaleFormat::Classic();
+  context.now = [] {
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 11;
+    when.tm_mday = 7;
+    when.tm_wday = 1;
+    when.tm_hour = 6;
+    when.tm_min = 38;
+    when.tm_sec = 31;
+    return when;
+  };
+  if (!drives_.empty()) feedback.selectedDrive = feedback.driveEntries.begin()->second;
+}
+
+TestWorld::~TestWorld() { context.log.Close(); }
+
+TempDrive& TestWorld::Drive(char letter) { return *drives_.at(static_cast<char>(letter & ~0x20)); }
+
+std::string TestWorld::Outside(std::string_view relative) const {
+  const std::string rest = Slashed(relative);
+  return rest.empty() ? base_.Path() + "/outside" : base_.Path() + "/outside/" + rest;
+}
+
+std::string TestWorld::LogText() const {
+  std::string text;
+  platform::ReadTextFile(context.LogPath(), text);
+  return text;
+}
+
+std::vector<std::string> SplitCrLfLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find("\r\n");
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text);
+      break;
+    }
+    lines.emplace_back(text.substr(0, end));
+    text.remove_prefix(end + 2);
+  }
+  return lines;
+}
+
+std::vector<std::string> TestWorld::LogItems() const {
+  std::vector<std::string> items;
+  for (const std::string& line : SplitCrLfLines(LogText())) {
+    if (line.rfind("Delete file: ", 0) == 0 || line.rfind("Remove folder: ", 0) == 0) items.push_back(line);
+  }
+  return items;
+}
+
+}  // namespace tidewell::testing

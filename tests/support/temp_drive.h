@@ -1,0 +1,102 @@
+// Fixture drives for tests: real folders in a fresh temporary directory,
+// mapped as drives, with the engine's whole run context around them.
+//
+//   TestWorld world;                       // drive C in <base>/drive_c
+//   world.Drive('C').Build({{"WINDOWS\\TEMP\\~DF1.TMP", 12},
+//                           {"DATA\\keep.doc", 3, "R"},
+//                           {"EMPTY\\"}});
+//   DeleteMatchingFiles(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "*.TMP");
+//
+// Paths in fixtures use "\" (or "/") relative to the drive's root; a path
+// ending with a separator is a folder. Everything is removed again when the
+// world goes away, read-only folders included.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/run_context.h"
+#include "tests/support/recording_feedback.h"
+
+namespace tidewell::testing {
+
+struct FixtureEntry {
+  std::string path;             // relative, "\"-separated; trailing "\" = folder
+  std::int64_t size = 0;        // bytes of a file ("x" repeated)
+  std::string attributes = {};  // "R" read-only, "H" hidden name is up to the path
+};
+
+// A temporary folder that is removed, whole, with the object.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// One drive's root folder on the host.
+class TempDrive {
+ public:
+  explicit TempDrive(std::string hostRoot);
+  const std::string& Root() const { return root_; }
+
+  // Host path of a relative fixture path ("\" or "/" separated).
+  std::string Host(std::string_view relative) const;
+
+  void Build(std::initializer_list<FixtureEntry> entries);
+  void File(std::string_view relative, std::int64_t size = 0);
+  void Folder(std::string_view relative);
+  void SetReadOnly(std::string_view relative, bool readOnly = true);
+  void Link(std::string_view relative, const std::string& target);
+
+  bool Exists(std::string_view relative) const;  // links not followed
+  bool IsWritableByOwner(std::string_view relative) const;
+
+ private:
+  std::string root_;
+};
+
+// Drives C (and any others named) under a temporary base folder, an
+// "outside" folder next to them that no drive maps, a records folder for the
+// log, and a run context wired to a recording feedback.
+class TestWorld {
+ public:
+  explicit TestWorld(std::string_view letters = "C");
+  ~TestWorld();
+
+  TempDrive& Drive(char letter);
+  const std::string& Base() const { return base_.Path(); }
+  std::string Outside(std::string_view relative = {}) const;
+
+  // The whole deletion log as written so far ("" when there is none).
+  std::string LogText() const;
+  // The log's item lines only, without their CR LF.
+  std::vector<std::string> LogItems() const;
+
+  void SetOption(RunOption option, int value) { options.Set(option, value); }
+
+ private:
+  TempFolder base_;
+  std::map<char, std::unique_ptr<TempDrive>> drives_;
+
+ public:
+  platform::VirtualFileSystem files;
+  FixedCleaningOptions options;
+  RecordingFeedback feedback;
+  RunContext context;
+};
+
+// The lines of a CR LF text, without their line ends.
+std::vector<std::string> SplitCrLfLines(std::string_view text);
+
+}  // namespace tidewell::testing
