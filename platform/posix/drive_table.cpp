@@ -162,7 +162,13 @@ std::optional<std::string> DriveTable::HostToVirtual(std::string_view hostPath) 
     }
     const std::size_t end = std::min(rest.find('/'), rest.size());
     const std::string_view name = rest.substr(0, end);
-    if (name.find('\\') != std::string_view::npos) return std::nullopt;
+    // ".." may climb out of the root: the text alone cannot say where it
+    // lands, so such a path counts as lying on no drive.
+    if (name == ".." || name.find('\\') != std::string_view::npos) return std::nullopt;
+    if (name == ".") {
+      rest.remove_prefix(end);
+      continue;
+    }
     result.append(name).push_back('\\');
     rest.remove_prefix(end);
   }

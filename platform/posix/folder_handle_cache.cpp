@@ -16,8 +16,6 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-bool SameKey(std::string_view a, std::string_view b) { return EqualsNoCase(a, b); }
-
 }  // namespace
 
 std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path,
@@ -176,15 +174,6 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
   }
   fd = base;
   return {};
-}
-
-void FolderHandleCache::Forget(const ParsedPath& path, std::size_t depth) {
-  if (chainLetter_ != path.letter || depth == 0) return;
-  std::size_t shared = 0;
-  while (shared < chain_.size() && shared < depth && SameKey(chain_[shared].key, path.components[shared])) {
-    ++shared;
-  }
-  if (shared == depth) TruncateChain(depth - 1);
 }
 
 }  // namespace tidewell::platform

@@ -56,10 +56,6 @@ class FolderHandleCache {
   // The root descriptor of a drive and its mount identity.
   std::error_code Root(char letter, int& fd, const MountIdentity** identity = nullptr);
 
-  // Drops the folder of the first `depth` components and everything below it
-  // from the chain (after that folder was removed).
-  void Forget(const ParsedPath& path, std::size_t depth);
-
   void Clear();
 
  private:

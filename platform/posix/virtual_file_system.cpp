@@ -43,6 +43,18 @@ std::error_code WithLeafName(int parentFd, std::string_view leaf, Action action)
   return LastError();
 }
 
+// Succeeds when the open entry lies on the same mount as its drive's root;
+// errc::cross_device_link when it is (or lies below) another mount.
+std::error_code OnDriveMount(FolderHandleCache& cache, char letter, int fd) {
+  int rootFd = -1;
+  const MountIdentity* rootMount = nullptr;
+  if (std::error_code error = cache.Root(letter, rootFd, &rootMount)) return error;
+  MountIdentity mount;
+  if (std::error_code error = IdentifyMount(fd, mount)) return error;
+  if (!mount.SameMount(*rootMount)) return std::make_error_code(std::errc::cross_device_link);
+  return {};
+}
+
 // Resolves a path to its parent folder's descriptor and its last component.
 // A path with no component (the root) leaves `leaf` empty and `parentFd` the root.
 std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, std::string_view path,
@@ -173,13 +185,10 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   if (fstat(target, &st) != 0) {
     result = LastError();
   } else if (!S_ISLNK(st.st_mode)) {
-    MountIdentity mount;
-    const MountIdentity* rootMount = nullptr;
-    int rootFd = -1;
-    if (S_ISDIR(st.st_mode) && !cache_->Root(parsed.letter, rootFd, &rootMount) &&
-        (IdentifyMount(target, mount) || !mount.SameMount(*rootMount))) {
-      // A mount point inside the drive belongs to another file system.
-      result = std::make_error_code(std::errc::cross_device_link);
+    if (std::error_code error = OnDriveMount(*cache_, parsed.letter, target)) {
+      // A mount point inside the drive (a folder, or a single file bound
+      // onto a name) belongs to another file system: its mode is not ours.
+      result = error;
     } else if (const mode_t mode = WantedMode(st.st_mode); mode != (st.st_mode & 07777)) {
       // chmod through the descriptor's /proc entry acts on exactly the inode
       // opened above, never on whatever the name points to by now.
@@ -207,10 +216,10 @@ std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
   std::string_view leaf;
   if (std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parentFd, leaf)) return error;
   if (leaf.empty()) return std::make_error_code(std::errc::operation_not_permitted);
-  std::error_code error = WithLeafName(
-      parentFd, leaf, [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR); });
-  if (!error) cache_->Forget(parsed, parsed.components.size());
-  return error;
+  // The chain of open folders ends at the parent, so the removed folder is
+  // never left cached.
+  return WithLeafName(parentFd, leaf,
+                      [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR); });
 }
 
 std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
@@ -220,14 +229,20 @@ std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
   if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
   if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
   std::string name(leaf);
+  struct stat existing {};
+  bool exists = fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   std::string actual;
-  if (faccessat(parentFd, name.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT &&
-      !FindNameNoCase(parentFd, name, actual)) {
+  if (!exists && errno == ENOENT && !FindNameNoCase(parentFd, name, actual)) {
     name = actual;
+    exists = fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   }
-  // O_NONBLOCK: a FIFO in the file's place must not hang the program.
-  const int fd = openat(parentFd, name.c_str(),
-                        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  // Only a regular file is ever opened in the name's place: opening a device
+  // can act on it, and a link is never followed.
+  if (exists && !S_ISREG(existing.st_mode)) return std::make_error_code(std::errc::file_exists);
+  // O_NONBLOCK: a FIFO put in the file's place meanwhile must not hang the
+  // program. No O_TRUNC: only a regular file on the drive's own mount is
+  // emptied, never a file from elsewhere bound onto this name.
+  const int fd = openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return LastError();
   struct stat st {};
   std::error_code result;
@@ -235,6 +250,10 @@ std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
     result = LastError();
   } else if (!S_ISREG(st.st_mode)) {
     result = std::make_error_code(std::errc::file_exists);
+  } else if (std::error_code error = OnDriveMount(*cache_, parsed.letter, fd)) {
+    result = error;
+  } else if (st.st_size != 0 && ftruncate(fd, 0) != 0) {
+    result = LastError();
   }
   if (close(fd) != 0 && !result) result = LastError();
   return result;
@@ -253,7 +272,22 @@ std::error_code VirtualFileSystem::HostPath(std::string_view path, std::string& 
   ParsedPath parsed;
   if (std::error_code error = ParseVirtualPath(drives_, path, parsed)) return error;
   hostPath = drives_.Find(parsed.letter)->hostRoot;
-  for (std::string_view name : parsed.components) {
+  // Each component by its name on disk, found as every other operation finds
+  // it (another program opening the path compares case); as given from the
+  // first folder that cannot be opened on.
+  bool resolving = true;
+  for (std::size_t i = 0; i < parsed.components.size(); ++i) {
+    std::string name(parsed.components[i]);
+    int folderFd = -1;
+    resolving = resolving && !cache_->Open(parsed, i, folderFd);
+    if (resolving) {
+      struct stat st {};
+      std::string actual;
+      if (fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT &&
+          !FindNameNoCase(folderFd, name, actual)) {
+        name = actual;
+      }
+    }
     if (hostPath.empty() || hostPath.back() != '/') hostPath.push_back('/');
     hostPath.append(name);
   }
