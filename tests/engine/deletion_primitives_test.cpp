@@ -1,1 +1,554 @@
-// placeholder: tests are being written
+#include "engine/deletion_primitives.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/folder_walker.h"
+#include "engine/log_section.h"
+#include "tests/support/temp_drive.h"
+
+namespace tidewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TestWorld;
+
+bool RunningAsRoot() { return geteuid() == 0; }
+
+// Every entry below a drive's root with its type, permission bits and size:
+// what "nothing changed on disk" compares.
+std::map<std::string, std::string> Snapshot(const testing::TempDrive& drive) {
+  std::map<std::string, std::string> entries;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(drive.Root())) {
+    struct stat st {};
+    lstat(entry.path().c_str(), &st);
+    entries[fs::relative(entry.path(), drive.Root()).string()] =
+        std::to_string(st.st_mode) + "/" + std::to_string(S_ISREG(st.st_mode) ? st.st_size : 0);
+  }
+  return entries;
+}
+
+// A world with the given run options and a log section open, as CleanDrive
+// has it during the cleaning phase. The section is open even when neither
+// option asks for a log, so that a stray line would show.
+class PrimitivesWorld : public TestWorld {
+ public:
+  PrimitivesWorld(bool testRun, bool maintainLog) {
+    SetOption(RunOption::TestRun, testRun ? 1 : 0);
+    SetOption(RunOption::MaintainLog, maintainLog ? 1 : 0);
+    if (OpenLogSection(context, "c:")) throw std::runtime_error("cannot open the log");
+  }
+  testing::TempDrive& C() { return Drive('C'); }
+};
+
+struct TestRun : PrimitivesWorld {
+  TestRun() : PrimitivesWorld(true, false) {}
+};
+struct LoggedDeletion : PrimitivesWorld {
+  LoggedDeletion() : PrimitivesWorld(false, true) {}
+};
+struct SilentDeletion : PrimitivesWorld {
+  SilentDeletion() : PrimitivesWorld(false, false) {}
+};
+
+std::vector<std::string> Lines(std::initializer_list<std::string> lines) { return lines; }
+
+// ---------------------------------------------------------------------------
+// DeleteOneFile
+
+TEST(DeletionPrimitivesDeleteOneFile, TestRunCountsAndLogsButLeavesTheFile) {
+  TestRun world;
+  world.C().Build({{"TEMP\\a.tmp", 12, "R"}});
+  const auto before = Snapshot(world.C());
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  EXPECT_EQ(Snapshot(world.C()), before);
+  EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
+  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\a.tmp"}));
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, DestructiveRunDeletesCountsAndLogs) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 12}});
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  EXPECT_FALSE(world.C().Exists("TEMP\\a.tmp"));
+  EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
+  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\a.tmp"}));
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, WithoutMaintainLogDeletesAndCountsButWritesNoLine) {
+  SilentDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 12}});
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  EXPECT_FALSE(world.C().Exists("TEMP\\a.tmp"));
+  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, AReadOnlyHiddenFileIsMadeWritableAndDeleted) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\.locked.tmp", 4, "R"}});
+  DeleteOneFile(world.context, "c:\\TEMP\\.locked.tmp");
+  EXPECT_FALSE(world.C().Exists("TEMP\\.locked.tmp"));
+  EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\.locked.tmp"}));
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, AFilePickedTwiceInATestRunCountsAndLogsTwice) {
+  TestRun world;
+  world.C().Build({{"TEMP\\a.tmp", 10}});
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  EXPECT_EQ(world.context.totals.totalFiles, 2.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 20.0f);
+  EXPECT_EQ(world.LogItems().size(), 2u);
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, AFilePickedTwiceInADestructiveRunCountsOnce) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 10}});
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 10.0f);
+  EXPECT_EQ(world.LogItems().size(), 1u);
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, AMissingPathChangesNothing) {
+  TestRun world;
+  world.C().Build({{"TEMP\\"}});
+  DeleteOneFile(world.context, "c:\\TEMP\\gone.tmp");
+  DeleteOneFile(world.context, "q:\\TEMP\\gone.tmp");
+  DeleteOneFile(world.context, "");
+  EXPECT_EQ(world.context.totals.totalFiles, 0.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 0.0f);
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, AFileThatCannotBeDeletedIsCountedMadeWritableAndNotLogged) {
+  if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop root from deleting files";
+  LoggedDeletion world;
+  world.C().Build({{"LOCKED\\stuck.tmp", 7, "R"}});
+  world.C().SetReadOnly("LOCKED");
+  DeleteOneFile(world.context, "c:\\LOCKED\\stuck.tmp");
+  EXPECT_TRUE(world.C().Exists("LOCKED\\stuck.tmp"));
+  EXPECT_TRUE(world.C().IsWritableByOwner("LOCKED\\stuck.tmp"));
+  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 7.0f);
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, AFolderInAFilesPlaceIsCountedButNeitherRemovedNorLogged) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\dir.tmp\\inner.txt", 1}});
+  DeleteOneFile(world.context, "c:\\TEMP\\dir.tmp");
+  EXPECT_TRUE(world.C().Exists("TEMP\\dir.tmp\\inner.txt"));
+  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, ALengthBeyondTwoGigabytesCountsInFull) {
+  TestRun world;
+  world.C().Build({{"TEMP\\huge.tmp", 0}});
+  // A sparse file: its length costs no disk space.
+  ASSERT_EQ(truncate(world.C().Host("TEMP/huge.tmp").c_str(), 3LL << 30), 0);
+  DeleteOneFile(world.context, "c:\\TEMP\\huge.tmp");
+  EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(3LL << 30));
+}
+
+TEST(DeletionPrimitivesDeleteOneFile, NeverYieldsByItself) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 1}});
+  DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
+  EXPECT_EQ(world.feedback.yields, 0);
+}
+
+// ---------------------------------------------------------------------------
+// DeleteMatchingFiles
+
+TEST(DeletionPrimitivesDeleteMatching, DeletesOnlyMatchingFilesOfTheFolderItself) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 1}, {"TEMP\\.b.TMP", 1, "R"}, {"TEMP\\keep.doc", 1}, {"TEMP\\SUB\\c.tmp", 1}});
+  DeleteMatchingFiles(world.context, "c:", "c:\\TEMP\\", "*.tmp");
+  EXPECT_FALSE(world.C().Exists("TEMP\\a.tmp"));
+  EXPECT_FALSE(world.C().Exists("TEMP\\.b.TMP"));
+  EXPECT_TRUE(world.C().Exists("TEMP\\keep.doc"));
+  EXPECT_TRUE(world.C().Exists("TEMP\\SUB\\c.tmp"));
+  const std::vector<std::string> items = world.LogItems();
+  EXPECT_EQ(std::set<std::string>(items.begin(), items.end()),
+            (std::set<std::string>{"Delete file: c:\\TEMP\\a.tmp", "Delete file: c:\\TEMP\\.b.TMP"}));
+}
+
+TEST(DeletionPrimitivesDeleteMatching, YieldsBeforeEachFileOnTopOfTheListing) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 1}, {"TEMP\\b.tmp", 1}, {"TEMP\\c.tmp", 1}});
+  ListFiles(world.context, "c:", "c:\\TEMP\\", "*.tmp", ListScope::OneFolder);
+  const long listingYields = world.feedback.yields;
+  world.feedback.yields = 0;
+  DeleteMatchingFiles(world.context, "c:", "c:\\TEMP\\", "*.tmp");
+  EXPECT_EQ(world.feedback.yields, listingYields + 3);
+}
+
+TEST(DeletionPrimitivesDeleteMatching, NeverYieldsWhenOptimised) {
+  LoggedDeletion world;
+  world.SetOption(RunOption::OptimisePerformance, 1);
+  world.C().Build({{"TEMP\\a.tmp", 1}, {"TEMP\\b.tmp", 1}});
+  DeleteMatchingFiles(world.context, "c:", "c:\\TEMP\\", "*.tmp");
+  EXPECT_FALSE(world.C().Exists("TEMP\\a.tmp"));
+  EXPECT_EQ(world.feedback.yields, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The named-folder test
+
+TEST(DeletionPrimitivesNamedFolder, MatchesTheFoldersOwnNameInAnyCase) {
+  TestWorld world;
+  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\WINDOWS\\TEMP\\", "Temp", ""));
+  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\temp\\", "Temp", ""));
+}
+
+TEST(DeletionPrimitivesNamedFolder, DoesNotMatchANameThatMerelyStartsOrEndsAlike) {
+  TestWorld world;
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\TEMPLATES\\", "Temp", ""));
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\MyTemp\\", "Temp", ""));
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\TEMP\\SUB\\", "Temp", ""));
+}
+
+TEST(DeletionPrimitivesNamedFolder, ANameWithBackslashesMatchesThatManyTrailingLevels) {
+  TestWorld world;
+  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\Program Files\\EUDORA\\attach\\", "Eudora\\Attach", ""));
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\Eudora\\Attach\\Old\\", "Eudora\\Attach", ""));
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\MyEudora\\Attach\\", "Eudora\\Attach", ""));
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\Attach\\", "Eudora\\Attach", ""));
+}
+
+TEST(DeletionPrimitivesNamedFolder, WildcardsInTheNameAreLiteral) {
+  TestWorld world;
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\TEMP\\", "T*", ""));
+  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\T*\\", "T*", ""));
+}
+
+TEST(DeletionPrimitivesNamedFolder, AMarkerNeedsANormalMatchingFileInTheFolderItself) {
+  TestWorld world;
+  world.Drive('C').Build({{"CACHE\\index.idx", 1}});
+  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Cache", "*.IDX"));
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Cache", "*.dat"));
+}
+
+TEST(DeletionPrimitivesNamedFolder, AMarkerIsNotSatisfiedByHiddenFilesFoldersOrDeeperFiles) {
+  TestWorld world;
+  world.Drive('C').Build({{"CACHE\\.index.idx", 1}, {"CACHE\\folder.idx\\"}, {"CACHE\\SUB\\deep.idx", 1}});
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Cache", "*.idx"));
+}
+
+TEST(DeletionPrimitivesNamedFolder, AMarkerDoesNotHelpTheWrongName) {
+  TestWorld world;
+  world.Drive('C').Build({{"CACHE\\index.idx", 1}});
+  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Temp", "*.idx"));
+}
+
+// ---------------------------------------------------------------------------
+// EmptyNamedFolder
+
+TEST(DeletionPrimitivesEmptyNamedFolder, DeletesTheFilesButLeavesSubfoldersAlone) {
+  LoggedDeletion world;
+  world.C().Build({{"WINDOWS\\TEMP\\a.tmp", 1}, {"WINDOWS\\TEMP\\b.log", 1}, {"WINDOWS\\TEMP\\SUB\\c.tmp", 1}});
+  EmptyNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
+  EXPECT_FALSE(world.C().Exists("WINDOWS\\TEMP\\a.tmp"));
+  EXPECT_FALSE(world.C().Exists("WINDOWS\\TEMP\\b.log"));
+  EXPECT_TRUE(world.C().Exists("WINDOWS\\TEMP\\SUB\\c.tmp"));
+  EXPECT_EQ(world.LogItems().size(), 2u);
+}
+
+TEST(DeletionPrimitivesEmptyNamedFolder, DoesNothingWithoutAVisibleMarker) {
+  LoggedDeletion world;
+  world.C().Build({{"CACHE\\.index.idx", 1}, {"CACHE\\page.htm", 1}});
+  EmptyNamedFolder(world.context, "c:", "c:\\CACHE\\", "Cache", "*.idx");
+  EXPECT_TRUE(world.C().Exists("CACHE\\page.htm"));
+  EXPECT_TRUE(world.C().Exists("CACHE\\.index.idx"));
+}
+
+TEST(DeletionPrimitivesEmptyNamedFolder, WithItsMarkerDeletesEveryFileMarkerIncluded) {
+  LoggedDeletion world;
+  world.C().Build({{"CACHE\\index.idx", 1}, {"CACHE\\page.htm", 1}});
+  EmptyNamedFolder(world.context, "c:", "c:\\CACHE\\", "Cache", "*.idx");
+  EXPECT_FALSE(world.C().Exists("CACHE\\page.htm"));
+  EXPECT_FALSE(world.C().Exists("CACHE\\index.idx"));
+}
+
+// ---------------------------------------------------------------------------
+// PurgeNamedFolder
+
+TEST(DeletionPrimitivesPurge, DeletesEveryFileThenRemovesFoldersLongestPathFirst) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\top.tmp", 1}, {"TEMP\\A\\one.tmp", 1}, {"TEMP\\A\\LONGER\\two.tmp", 1},
+                   {"TEMP\\BB\\three.tmp", 1}, {"TEMP\\A\\LONGER\\X\\"}});
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  const std::vector<std::string> items = world.LogItems();
+  ASSERT_EQ(items.size(), 8u);
+  EXPECT_EQ(items[0], "Delete file: c:\\TEMP\\top.tmp");  // the folder's own files first
+  EXPECT_EQ(std::set<std::string>(items.begin() + 1, items.begin() + 4),
+            (std::set<std::string>{"Delete file: c:\\TEMP\\A\\one.tmp", "Delete file: c:\\TEMP\\A\\LONGER\\two.tmp",
+                                   "Delete file: c:\\TEMP\\BB\\three.tmp"}));
+  EXPECT_EQ(std::vector<std::string>(items.begin() + 4, items.end()),
+            Lines({"Remove folder: c:\\TEMP\\A\\LONGER\\X\\", "Remove folder: c:\\TEMP\\A\\LONGER\\",
+                   "Remove folder: c:\\TEMP\\BB\\", "Remove folder: c:\\TEMP\\A\\"}));
+  EXPECT_EQ(world.context.totals.totalFiles, 4.0f);
+}
+
+TEST(DeletionPrimitivesPurge, KeepsTheNamedFolderItselfAndEmptiesIt) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\top.tmp", 1}, {"TEMP\\A\\B\\deep.tmp", 1}, {"TEMP\\.dotfile", 1}});
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  ASSERT_TRUE(world.C().Exists("TEMP"));
+  EXPECT_TRUE(fs::is_empty(world.C().Host("TEMP")));
+}
+
+TEST(DeletionPrimitivesPurge, FoldersOfEqualLengthKeepTheWalksOrder) {
+  TestRun world;
+  for (int n = 10; n < 50; ++n) world.C().Folder("TEMP\\F" + std::to_string(n) + "\\");
+  const FolderList walk = ListFolders(world.context, "c:", "c:\\TEMP\\");
+  ASSERT_EQ(walk.Count(), 41);
+  std::vector<std::string> expected;
+  for (std::int32_t i = 2; i <= walk.Count(); ++i) expected.push_back("Remove folder: " + std::string(walk[i]));
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  EXPECT_EQ(world.LogItems(), expected);
+}
+
+TEST(DeletionPrimitivesPurge, WritesNoFolderLineWithoutSubfolders) {
+  LoggedDeletion world;
+  world.C().Build({{"TEMP\\a.tmp", 1}, {"TEMP\\b.tmp", 1}});
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  const std::vector<std::string> items = world.LogItems();
+  EXPECT_EQ(items.size(), 2u);
+  for (const std::string& item : items) EXPECT_EQ(item.rfind("Delete file: ", 0), 0u) << item;
+}
+
+TEST(DeletionPrimitivesPurge, LogsAFolderWhoseRemovalFailed) {
+  LoggedDeletion world;
+  // The walk never enters a dot-folder, so SUB keeps it and cannot go.
+  world.C().Build({{"TEMP\\SUB\\a.tmp", 1}, {"TEMP\\SUB\\.keep\\x", 1}});
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  EXPECT_FALSE(world.C().Exists("TEMP\\SUB\\a.tmp"));
+  EXPECT_TRUE(world.C().Exists("TEMP\\SUB\\.keep\\x"));
+  EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\SUB\\a.tmp", "Remove folder: c:\\TEMP\\SUB\\"}));
+}
+
+TEST(DeletionPrimitivesPurge, WithoutMaintainLogRemovesButWritesNothing) {
+  SilentDeletion world;
+  world.C().Build({{"TEMP\\SUB\\a.tmp", 1}});
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  EXPECT_FALSE(world.C().Exists("TEMP\\SUB"));
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
+TEST(DeletionPrimitivesPurge, DoesNothingToAFolderOfAnotherName) {
+  LoggedDeletion world;
+  world.C().Build({{"MyTemp\\SUB\\a.tmp", 1}});
+  PurgeNamedFolder(world.context, "c:", "c:\\MyTemp\\", "Temp", "");
+  EXPECT_TRUE(world.C().Exists("MyTemp\\SUB\\a.tmp"));
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
+// ---------------------------------------------------------------------------
+// A test run changes nothing, whatever the action
+
+TEST(DeletionPrimitivesTestRun, ChangesNothingOnDiskButCountsAndLogsFilesAndFolders) {
+  TestRun world;
+  world.C().Build({{"WINDOWS\\TEMP\\a.tmp", 5, "R"},
+                   {"WINDOWS\\TEMP\\SUB\\b.tmp", 6},
+                   {"WINDOWS\\TEMP\\EMPTY\\"},
+                   {"DATA\\c.bak", 7}});
+  const auto before = Snapshot(world.C());
+  DeleteMatchingFiles(world.context, "c:", "c:\\DATA\\", "*.bak");
+  EmptyNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
+  PurgeNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
+  EXPECT_EQ(Snapshot(world.C()), before);
+  EXPECT_EQ(world.LogItems(),
+            Lines({"Delete file: c:\\DATA\\c.bak", "Delete file: c:\\WINDOWS\\TEMP\\a.tmp",
+                   "Delete file: c:\\WINDOWS\\TEMP\\a.tmp", "Delete file: c:\\WINDOWS\\TEMP\\SUB\\b.tmp",
+                   "Remove folder: c:\\WINDOWS\\TEMP\\EMPTY\\", "Remove folder: c:\\WINDOWS\\TEMP\\SUB\\"}));
+  EXPECT_EQ(world.context.totals.totalFiles, 4.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 7.0f + 5.0f + 5.0f + 6.0f);
+}
+
+// ---------------------------------------------------------------------------
+// ChangeFileAttributes and TrimmedText
+
+TEST(DeletionPrimitivesAttributes, LettersReplaceTheAttributes) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.txt", 1}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "rh", AttributeChange::Replace, WhenMissing::Attempt));
+  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("a.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, ALeadingNumberIsTakenAsTheBits) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.txt", 1}, {"b.txt", 1, "R"}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "3", AttributeChange::Replace, WhenMissing::Attempt));
+  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("a.txt"));
+  // 2 (hidden) has no read-only bit: the file becomes writable.
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\b.txt", "2R", AttributeChange::Replace, WhenMissing::Attempt));
+  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("b.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, AnEmptyTextMakesAFileNormal) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.txt", 1, "R"}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "", AttributeChange::Replace, WhenMissing::Attempt));
+  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("a.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, RemovingArchiveKeepsReadOnly) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.txt", 1, "R"}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "A", AttributeChange::Remove, WhenMissing::Attempt));
+  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("a.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, RemovingArchiveKeepsAWritableFileWritable) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.txt", 1}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "A", AttributeChange::Remove, WhenMissing::Attempt));
+  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("a.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, RemovingReadOnlyMakesTheFileWritable) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.txt", 1, "R"}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "r", AttributeChange::Remove, WhenMissing::Attempt));
+  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("a.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, AddingKeepsWhatIsThere) {
+  TestWorld world;
+  world.Drive('C').Build({{"ro.txt", 1, "R"}, {"rw.txt", 1}});
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\ro.txt", "H", AttributeChange::Add, WhenMissing::Attempt));
+  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("ro.txt"));
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\rw.txt", "R", AttributeChange::Add, WhenMissing::Attempt));
+  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("rw.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, AMissingPathIsSkippedWithoutError) {
+  TestWorld world;
+  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\gone.txt", "R", AttributeChange::Replace, WhenMissing::Skip));
+  EXPECT_FALSE(world.Drive('C').Exists("gone.txt"));
+}
+
+TEST(DeletionPrimitivesAttributes, AMissingPathIsAnErrorWhenAttempted) {
+  TestWorld world;
+  EXPECT_TRUE(ChangeFileAttributes(world.context, "c:\\gone.txt", "R", AttributeChange::Replace, WhenMissing::Attempt));
+}
+
+TEST(DeletionPrimitivesTrimmedText, NumbersHaveNoBlanks) {
+  EXPECT_EQ(TrimmedText(7), "7");
+  EXPECT_EQ(TrimmedText(-12), "-12");
+  EXPECT_EQ(TrimmedText(0), "0");
+}
+
+TEST(DeletionPrimitivesTrimmedText, TextLosesLeadingAndTrailingBlanksOnly) {
+  EXPECT_EQ(TrimmedText("  Temp Files  "), "Temp Files");
+  EXPECT_EQ(TrimmedText("   "), "");
+}
+
+// ---------------------------------------------------------------------------
+// A whole log section, byte for byte
+
+constexpr const char* kDateLine = "Monday, December 7, 2026 @ 6:38:31 AM";
+
+TEST(LogSection, TestRunSectionReadsExactly) {
+  TestWorld world;
+  world.SetOption(RunOption::TestRun, 1);
+  world.Drive('C').Build({{"TEMP\\a.tmp", 3}, {"TEMP\\SUB\\b.tmp", 4}});
+  ASSERT_FALSE(OpenLogSection(world.context, "c: [DRIVE_C]"));
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  ASSERT_FALSE(CloseLogSection(world.context));
+  EXPECT_EQ(world.LogText(), std::string("\r\n"
+                                         "TIDEWELL III LOG FILE\r\n") +
+                                 kDateLine +
+                                 "\r\n"
+                                 "Drive C:\r\n"
+                                 "[Results of NON-DESTRUCTIVE TEST RUN]\r\n"
+                                 "Tidewell logged the following files for deletion,\r\n"
+                                 "but did not actually delete any of these files:\r\n"
+                                 "Delete file: c:\\TEMP\\a.tmp\r\n"
+                                 "Delete file: c:\\TEMP\\SUB\\b.tmp\r\n"
+                                 "Remove folder: c:\\TEMP\\SUB\\\r\n"
+                                 "2 files DELETED\r\n");
+}
+
+TEST(LogSection, DestructiveSectionReadsExactly) {
+  TestWorld world;
+  world.SetOption(RunOption::MaintainLog, 1);
+  world.Drive('C').Build({{"TEMP\\a.tmp", 3}, {"TEMP\\SUB\\b.tmp", 4}});
+  ASSERT_FALSE(OpenLogSection(world.context, "c:"));
+  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  ASSERT_FALSE(CloseLogSection(world.context));
+  EXPECT_EQ(world.LogText(), std::string("\r\n"
+                                         "TIDEWELL III LOG FILE\r\n") +
+                                 kDateLine +
+                                 "\r\n"
+                                 "Drive C:\r\n"
+                                 "[Results of DESTRUCTIVE run]\r\n"
+                                 "Tidewell DELETED the following files and folders:\r\n"
+                                 "Delete file: c:\\TEMP\\a.tmp\r\n"
+                                 "Delete file: c:\\TEMP\\SUB\\b.tmp\r\n"
+                                 "Remove folder: c:\\TEMP\\SUB\\\r\n"
+                                 "2 files DELETED\r\n");
+}
+
+TEST(LogSection, AnEmptyTestRunStillWritesASectionEndingInZeroFiles) {
+  TestWorld world;
+  world.SetOption(RunOption::TestRun, 1);
+  ASSERT_FALSE(OpenLogSection(world.context, "c:"));
+  ASSERT_FALSE(CloseLogSection(world.context));
+  const std::vector<std::string> lines = testing::SplitCrLfLines(world.LogText());
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines.back(), "0 files DELETED");
+}
+
+TEST(LogSection, TwoRunsLeaveTwoSectionsEachStartingWithAnEmptyLine) {
+  TestWorld world("CD");
+  world.SetOption(RunOption::TestRun, 1);
+  ASSERT_FALSE(OpenLogSection(world.context, "c:"));
+  ASSERT_FALSE(CloseLogSection(world.context));
+  const std::string first = world.LogText();
+  world.context.totals.totalFiles = 1234.0f;
+  ASSERT_FALSE(OpenLogSection(world.context, "d:"));
+  ASSERT_FALSE(CloseLogSection(world.context));
+  const std::string both = world.LogText();
+  ASSERT_EQ(both.compare(0, first.size(), first), 0);
+  const std::vector<std::string> second = testing::SplitCrLfLines(both.substr(first.size()));
+  ASSERT_EQ(second.size(), 8u);
+  EXPECT_EQ(second[0], "");
+  EXPECT_EQ(second[3], "Drive D:");
+  EXPECT_EQ(second[7], "1,234 files DELETED");
+}
+
+TEST(LogSection, ALineFeedInAFileNameStaysOnOneLine) {
+  TestWorld world;
+  world.SetOption(RunOption::TestRun, 1);
+  world.Drive('C').Build({{"TEMP\\"}});
+  std::ofstream(world.Drive('C').Host("TEMP") + "/bad\nname.tmp") << "x";
+  ASSERT_FALSE(OpenLogSection(world.context, "c:"));
+  DeleteMatchingFiles(world.context, "c:", "c:\\TEMP\\", "*.tmp");
+  ASSERT_FALSE(CloseLogSection(world.context));
+  EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\bad^Jname.tmp"}));
+  const std::string text = world.LogText();
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+    ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << "a bare line feed at " << at;
+  }
+}
+
+}  // namespace
+}  // namespace tidewell

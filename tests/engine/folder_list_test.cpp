@@ -1,1 +1,123 @@
-// placeholder: tests are being written
+#include "engine/folder_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tidewell {
+namespace {
+
+std::string FolderName(int n) { return "c:\\F" + std::to_string(n) + "\\"; }
+
+void FillFolders(PathList& list, int from, int to) {
+  for (int n = from; n <= to; ++n) list.Add(FolderName(n));
+}
+
+TEST(FolderListEntries, AreIndexedFromOneInTheOrderAdded) {
+  FolderList list;
+  list.Add("c:\\");
+  list.Add("c:\\WINDOWS\\");
+  list.Add("c:\\DATA\\");
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list[1], "c:\\");
+  EXPECT_EQ(list[2], "c:\\WINDOWS\\");
+  EXPECT_EQ(list[3], "c:\\DATA\\");
+}
+
+TEST(FolderListEntries, StoreLongPathsIntact) {
+  FolderList list;
+  std::string longPath = "c:\\";
+  while (longPath.size() < 10 * 1024) longPath += "Folder" + std::to_string(longPath.size()) + "\\";
+  list.Add("c:\\A\\");
+  list.Add(longPath);
+  list.Add("c:\\B\\");
+  list.Add(longPath + "X\\");
+  EXPECT_EQ(list[1], "c:\\A\\");
+  EXPECT_EQ(list[2], longPath);
+  EXPECT_EQ(list[3], "c:\\B\\");
+  EXPECT_EQ(list[4], longPath + "X\\");
+}
+
+TEST(FolderListEntries, FillManyPagesWithoutMixingThemUp) {
+  FileList list;
+  std::vector<std::string> added;
+  for (int n = 0; n < 5000; ++n) {
+    // Sizes vary so that page ends fall in the middle of would-be entries.
+    added.push_back("c:\\F" + std::string(static_cast<std::size_t>(n % 97), 'x') + std::to_string(n));
+    list.Add(added.back());
+  }
+  ASSERT_EQ(list.Count(), 5000);
+  for (int n = 0; n < 5000; ++n) ASSERT_EQ(list[n + 1], added[static_cast<std::size_t>(n)]) << n;
+}
+
+TEST(FolderListEntries, SurviveAMove) {
+  FolderList list;
+  FillFolders(list, 1, 3);
+  const std::string_view view = list[2];
+  FolderList moved = std::move(list);
+  EXPECT_EQ(moved.Count(), 3);
+  EXPECT_EQ(moved[2], FolderName(2));
+  EXPECT_EQ(view, FolderName(2));
+}
+
+// ---------------------------------------------------------------------------
+// Capacity
+
+TEST(FolderListCapacity, StartsAtOneHundredThousandForFolders) {
+  EXPECT_EQ(FolderList().Capacity(), 100000);
+}
+
+TEST(FolderListCapacity, StartsAtTenThousandForFiles) {
+  EXPECT_EQ(FileList().Capacity(), 10000);
+}
+
+TEST(FolderListCapacity, DoesNotGrowWhileTheCountFits) {
+  FolderList list;
+  FillFolders(list, 1, 100000);
+  EXPECT_EQ(list.Count(), 100000);
+  EXPECT_EQ(list.Capacity(), 100000);
+}
+
+TEST(FolderListCapacity, TheOneHundredThousandAndFirstFolderGrowsItByOneThousand) {
+  FolderList list;
+  FillFolders(list, 1, 100001);
+  EXPECT_EQ(list.Count(), 100001);
+  EXPECT_EQ(list.Capacity(), 101000);
+}
+
+TEST(FolderListCapacity, GrowsAgainOnlyWhenTheNewSlotsAreUsedUp) {
+  FolderList list;
+  FillFolders(list, 1, 101000);
+  EXPECT_EQ(list.Capacity(), 101000);
+  list.Add(FolderName(101001));
+  EXPECT_EQ(list.Capacity(), 102000);
+}
+
+TEST(FolderListCapacity, TheTenThousandAndFirstFileGrowsItByOneThousand) {
+  FileList list;
+  FillFolders(list, 1, 10000);
+  EXPECT_EQ(list.Capacity(), 10000);
+  list.Add("c:\\last.txt");
+  EXPECT_EQ(list.Capacity(), 11000);
+}
+
+TEST(FolderListCapacity, GrowthKeepsEveryEarlierEntryAndItsView) {
+  FolderList list;
+  FillFolders(list, 1, 100000);
+  std::vector<std::string_view> views;
+  for (int n = 1; n <= 100000; n += 999) views.push_back(list[n]);
+  FillFolders(list, 100001, 100500);
+  std::size_t at = 0;
+  for (int n = 1; n <= 100000; n += 999, ++at) {
+    ASSERT_EQ(list[n], FolderName(n));
+    ASSERT_EQ(views[at], FolderName(n));           // the view taken before growth
+    ASSERT_EQ(views[at].data(), list[n].data());  // the entry did not move
+  }
+  EXPECT_EQ(list[100500], FolderName(100500));
+}
+
+}  // namespace
+}  // namespace tidewell

@@ -127,8 +127,7 @@ TestWorld::TestWorld(std::string_view letters)
   for (char letter : letters) {
     const char upper = static_cast<char>(letter & ~0x20);
     drives_[upper] = std::make_unique<TempDrive>(base_.Path() + "/drive_" + static_cast<char>(letter | 0x20));
-    feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" +
-                                   static_cast<char>(upper | 0x20) + "]";
+    feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" + upper + "]";
   }
   fs::create_directories(Outside());
   fs::create_directories(base_.Path() + "/records");
