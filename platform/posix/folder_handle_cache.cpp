@@ -42,15 +42,21 @@ std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path
   return {};
 }
 
-std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual) {
+std::error_code OpenListing(int folderFd, DIR*& stream) {
   const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listFd < 0) return LastError();
-  DIR* stream = fdopendir(listFd);
+  stream = fdopendir(listFd);
   if (stream == nullptr) {
     const std::error_code error = LastError();
     close(listFd);
     return error;
   }
+  return {};
+}
+
+std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual) {
+  DIR* stream = nullptr;
+  if (std::error_code error = OpenListing(folderFd, stream)) return error;
   std::error_code result = std::make_error_code(std::errc::no_such_file_or_directory);
   while (const dirent* entry = readdir(stream)) {
     const std::string_view candidate(entry->d_name);

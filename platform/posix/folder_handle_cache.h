@@ -14,6 +14,8 @@
 // Each component is tried exactly first, then case-insensitively.
 #pragma once
 
+#include <dirent.h>
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -35,6 +37,10 @@ struct ParsedPath {
 // not start with a letter and ":", or a component is "." or ".." or holds "/"
 // or a NUL byte; errc::no_such_device when the letter names no drive.
 std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path, ParsedPath& parsed);
+
+// Opens a listing of the folder open as `folderFd` on a fresh open file
+// description, so its reading position is its own. The caller closes it.
+std::error_code OpenListing(int folderFd, DIR*& stream);
 
 // Finds the name in the folder open as `folderFd` that equals `name` without
 // regard to case (the first one listed). Fails with errc::no_such_file_or_directory.

@@ -117,15 +117,8 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
   int folderFd = -1;
   if (std::error_code error = cache_->Open(parsed, parsed.components.size(), folderFd)) return error;
-  // A fresh open file description, so the listing's position is its own.
-  const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listFd < 0) return LastError();
-  DIR* stream = fdopendir(listFd);
-  if (stream == nullptr) {
-    const std::error_code error = LastError();
-    close(listFd);
-    return error;
-  }
+  DIR* stream = nullptr;
+  if (std::error_code error = OpenListing(folderFd, stream)) return error;
   reader = FolderReader();
   reader.stream_ = stream;
   return {};

@@ -22,12 +22,8 @@ namespace tidewell {
 namespace {
 
 using tidewell::testing::TempDrive;
+using tidewell::testing::ModeOf;
 using tidewell::testing::TestWorld;
-
-mode_t ModeOf(const std::string& hostPath) {
-  struct stat st {};
-  return lstat(hostPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode_t{0};
-}
 
 std::vector<std::string> Paths(const PathList& list) {
   std::vector<std::string> paths;

@@ -385,58 +385,35 @@ TEST(DeletionPrimitivesTestRun, ChangesNothingOnDiskButCountsAndLogsFilesAndFold
 // ---------------------------------------------------------------------------
 // ChangeFileAttributes and TrimmedText
 
-TEST(DeletionPrimitivesAttributes, LettersReplaceTheAttributes) {
-  TestWorld world;
-  world.Drive('C').Build({{"a.txt", 1}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "rh", AttributeChange::Replace, WhenMissing::Attempt));
-  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("a.txt"));
-}
+// How an attribute text and a kind of change leave a file's read-only state,
+// starting from a read-only or a writable file.
+struct AttributeCase {
+  const char* what;
+  bool startsReadOnly;
+  const char* text;
+  AttributeChange change;
+  bool endsWritable;
+};
 
-TEST(DeletionPrimitivesAttributes, ALeadingNumberIsTakenAsTheBits) {
-  TestWorld world;
-  world.Drive('C').Build({{"a.txt", 1}, {"b.txt", 1, "R"}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "3", AttributeChange::Replace, WhenMissing::Attempt));
-  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("a.txt"));
-  // 2 (hidden) has no read-only bit: the file becomes writable.
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\b.txt", "2R", AttributeChange::Replace, WhenMissing::Attempt));
-  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("b.txt"));
-}
-
-TEST(DeletionPrimitivesAttributes, AnEmptyTextMakesAFileNormal) {
-  TestWorld world;
-  world.Drive('C').Build({{"a.txt", 1, "R"}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "", AttributeChange::Replace, WhenMissing::Attempt));
-  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("a.txt"));
-}
-
-TEST(DeletionPrimitivesAttributes, RemovingArchiveKeepsReadOnly) {
-  TestWorld world;
-  world.Drive('C').Build({{"a.txt", 1, "R"}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "A", AttributeChange::Remove, WhenMissing::Attempt));
-  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("a.txt"));
-}
-
-TEST(DeletionPrimitivesAttributes, RemovingArchiveKeepsAWritableFileWritable) {
-  TestWorld world;
-  world.Drive('C').Build({{"a.txt", 1}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "A", AttributeChange::Remove, WhenMissing::Attempt));
-  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("a.txt"));
-}
-
-TEST(DeletionPrimitivesAttributes, RemovingReadOnlyMakesTheFileWritable) {
-  TestWorld world;
-  world.Drive('C').Build({{"a.txt", 1, "R"}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", "r", AttributeChange::Remove, WhenMissing::Attempt));
-  EXPECT_TRUE(world.Drive('C').IsWritableByOwner("a.txt"));
-}
-
-TEST(DeletionPrimitivesAttributes, AddingKeepsWhatIsThere) {
-  TestWorld world;
-  world.Drive('C').Build({{"ro.txt", 1, "R"}, {"rw.txt", 1}});
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\ro.txt", "H", AttributeChange::Add, WhenMissing::Attempt));
-  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("ro.txt"));
-  EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\rw.txt", "R", AttributeChange::Add, WhenMissing::Attempt));
-  EXPECT_FALSE(world.Drive('C').IsWritableByOwner("rw.txt"));
+TEST(DeletionPrimitivesAttributes, TextAndChangeGiveTheExpectedReadOnlyState) {
+  const AttributeCase cases[] = {
+      {"letters r and h replace the attributes", false, "rh", AttributeChange::Replace, false},
+      {"a leading number 3 is read-only and hidden", false, "3", AttributeChange::Replace, false},
+      {"a leading number 2 wins over the letter R", true, "2R", AttributeChange::Replace, true},
+      {"an empty text makes a file normal", true, "", AttributeChange::Replace, true},
+      {"removing archive keeps read-only", true, "A", AttributeChange::Remove, false},
+      {"removing archive keeps a writable file writable", false, "A", AttributeChange::Remove, true},
+      {"removing read-only makes the file writable", true, "r", AttributeChange::Remove, true},
+      {"adding hidden keeps read-only", true, "H", AttributeChange::Add, false},
+      {"adding read-only makes a writable file read-only", false, "R", AttributeChange::Add, false},
+  };
+  for (const AttributeCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestWorld world;
+    world.Drive('C').Build({{"a.txt", 1, c.startsReadOnly ? "R" : ""}});
+    EXPECT_FALSE(ChangeFileAttributes(world.context, "c:\\a.txt", c.text, c.change, WhenMissing::Attempt));
+    EXPECT_EQ(world.Drive('C').IsWritableByOwner("a.txt"), c.endsWritable);
+  }
 }
 
 TEST(DeletionPrimitivesAttributes, AMissingPathIsSkippedWithoutError) {

@@ -19,12 +19,8 @@ namespace tidewell::platform {
 namespace {
 
 using tidewell::testing::TempDrive;
+using tidewell::testing::ModeOf;
 using tidewell::testing::TestWorld;
-
-mode_t ModeOf(const std::string& hostPath) {
-  struct stat st {};
-  return lstat(hostPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode_t{0};
-}
 
 std::int64_t SizeOf(const std::string& hostPath) {
   struct stat st {};

@@ -163,6 +163,11 @@ std::string TestWorld::LogText() const {
   return text;
 }
 
+unsigned ModeOf(const std::string& hostPath) {
+  struct stat st {};
+  return lstat(hostPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0u;
+}
+
 std::vector<std::string> SplitCrLfLines(std::string_view text) {
   std::vector<std::string> lines;
   while (!text.empty()) {

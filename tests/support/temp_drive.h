@@ -96,6 +96,9 @@ class TestWorld {
   RunContext context;
 };
 
+// The permission bits of a host entry (links not followed), 0 when missing.
+unsigned ModeOf(const std::string& hostPath);
+
 // The lines of a CR LF text, without their line ends.
 std::vector<std::string> SplitCrLfLines(std::string_view text);
 
