@@ -55,8 +55,8 @@ bool NormalFileExists(RunContext& context, std::string_view pattern) {
   if (context.files.OpenFolder(folder, reader)) return false;
   platform::FolderEntry entry;
   while (reader.Next(entry)) {
-    // Hidden entries (a leading ".") and folders are not normal files.
-    if (entry.isFolder || entry.name.front() == '.') continue;
+    // Hidden entries and folders are not normal files.
+    if (entry.isFolder || platform::IsHiddenName(entry.name)) continue;
     if (platform::MatchesWildcard(entry.name, namePattern)) return true;
   }
   return false;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace tidewell::platform {
 
@@ -22,5 +23,8 @@ inline constexpr Attributes kHidden = 2;
 inline constexpr Attributes kSystem = 4;
 inline constexpr Attributes kFolder = 16;
 inline constexpr Attributes kArchive = 32;
+
+// Whether a name carries the hidden attribute: it starts with ".".
+constexpr bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 }  // namespace tidewell::platform

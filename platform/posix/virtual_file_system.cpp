@@ -25,7 +25,7 @@ Attributes AttributesOf(const struct stat& st, std::string_view name) {
   Attributes attributes = kNormal;
   if (S_ISDIR(st.st_mode)) attributes |= kFolder;
   if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) attributes |= kReadOnly;
-  if (!name.empty() && name.front() == '.') attributes |= kHidden;
+  if (IsHiddenName(name)) attributes |= kHidden;
   return attributes;
 }
 
