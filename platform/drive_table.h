@@ -60,6 +60,12 @@ class DriveTable {
   // nullopt when it lies on no drive or a component holds a "\".
   std::optional<std::string> HostToVirtual(std::string_view hostPath) const;
 
+  // The virtual folder of a host path on one given drive (either case), also
+  // when another drive's root lies nearer; both paths are compared with their
+  // links resolved. nullopt when the path does not lie at or below that
+  // drive's root, or a component holds a "\".
+  std::optional<std::string> HostToVirtualOn(char letter, std::string_view hostPath) const;
+
  private:
   std::vector<DriveMapping> drives_;
 };

@@ -142,19 +142,19 @@ const DriveMapping* DriveTable::Find(char letter) const {
   return nullptr;
 }
 
-std::optional<std::string> DriveTable::HostToVirtual(std::string_view hostPath) const {
-  const std::string path = Normalised(hostPath);
-  const DriveMapping* best = nullptr;
-  for (const DriveMapping& mapping : drives_) {
-    const std::string& root = mapping.hostRoot;
-    const bool inside = path == root || (path.size() > root.size() &&
-                                         path.compare(0, root.size(), root) == 0 &&
-                                         path[root.size()] == '/');
-    if (inside && (best == nullptr || root.size() > best->hostRoot.size())) best = &mapping;
-  }
-  if (best == nullptr) return std::nullopt;
-  std::string result = std::string(1, best->letter) + ":\\";
-  std::string_view rest = std::string_view(path).substr(best->hostRoot.size());
+namespace {
+
+bool LiesAtOrBelow(const std::string& path, const std::string& root) {
+  if (root == "/") return !path.empty() && path.front() == '/';
+  return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                          path[root.size()] == '/');
+}
+
+// The virtual folder of `path` below `root` (which it lies at or below) on
+// drive `letter`; nullopt when a component holds "" or is "..".
+std::optional<std::string> Translated(char letter, const std::string& path, const std::string& root) {
+  std::string result = std::string(1, letter) + ":\\";
+  std::string_view rest = std::string_view(path).substr(root == "/" ? 0 : root.size());
   while (!rest.empty()) {
     if (rest.front() == '/') {
       rest.remove_prefix(1);
@@ -165,14 +165,34 @@ std::optional<std::string> DriveTable::HostToVirtual(std::string_view hostPath) 
     // ".." may climb out of the root: the text alone cannot say where it
     // lands, so such a path counts as lying on no drive.
     if (name == ".." || name.find('\\') != std::string_view::npos) return std::nullopt;
-    if (name == ".") {
-      rest.remove_prefix(end);
-      continue;
-    }
-    result.append(name).push_back('\\');
+    if (name != ".") result.append(name).push_back('\\');
     rest.remove_prefix(end);
   }
   return result;
+}
+
+}  // namespace
+
+std::optional<std::string> DriveTable::HostToVirtual(std::string_view hostPath) const {
+  const std::string path = Normalised(hostPath);
+  const DriveMapping* best = nullptr;
+  for (const DriveMapping& mapping : drives_) {
+    if (LiesAtOrBelow(path, mapping.hostRoot) &&
+        (best == nullptr || mapping.hostRoot.size() > best->hostRoot.size())) {
+      best = &mapping;
+    }
+  }
+  if (best == nullptr) return std::nullopt;
+  return Translated(best->letter, path, best->hostRoot);
+}
+
+std::optional<std::string> DriveTable::HostToVirtualOn(char letter, std::string_view hostPath) const {
+  const DriveMapping* mapping = Find(letter);
+  if (mapping == nullptr || hostPath.empty()) return std::nullopt;
+  const std::string path = Canonical(Normalised(hostPath));
+  const std::string root = Canonical(mapping->hostRoot);
+  if (!LiesAtOrBelow(path, root)) return std::nullopt;
+  return Translated(mapping->letter, path, root);
 }
 
 }  // namespace tidewell::platform

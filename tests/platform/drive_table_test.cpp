@@ -1,5 +1,7 @@
 #include "platform/drive_table.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -143,6 +145,18 @@ TEST_F(DriveTableTest, HostToVirtualRefusesPathsOffEveryDrive) {
 TEST_F(DriveTableTest, HostToVirtualRefusesComponentsHoldingABackslash) {
   const DriveTable table = DriveTable::Parse("C=" + Folder("/a"), nullptr);
   EXPECT_EQ(table.HostToVirtual(Folder("/a/x\\y/z")), std::nullopt);
+}
+
+TEST_F(DriveTableTest, HostToVirtualOnOneDriveSeesThroughNearerRootsAndLinks) {
+  const DriveTable table = DriveTable::Parse("C=" + Folder("/a") + ";D=" + Folder("/a/sub"), nullptr);
+  std::filesystem::create_directories(Folder("/a/sub/tools"));
+  EXPECT_EQ(table.HostToVirtualOn('c', Folder("/a/sub/tools")), "C:\\sub\\tools\\");
+  EXPECT_EQ(table.HostToVirtualOn('D', Folder("/a/sub/tools")), "D:\\tools\\");
+  // The same folder reached through a link still lies on drive C.
+  std::filesystem::create_directory_symlink(Folder("/a/sub"), Folder("/alias"));
+  EXPECT_EQ(table.HostToVirtualOn('C', Folder("/alias/tools")), "C:\\sub\\tools\\");
+  EXPECT_EQ(table.HostToVirtualOn('D', Folder("/b")), std::nullopt);
+  EXPECT_EQ(table.HostToVirtualOn('E', Folder("/a")), std::nullopt);
 }
 
 TEST_F(DriveTableTest, EnvironmentWinsOverStoredAndDiscovered) {
