@@ -9,6 +9,7 @@
 // simply stays; nothing is reported to the user for it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,17 +18,29 @@
 
 namespace tidewell {
 
+// What DeleteOneFile left behind, for callers that keep a listing current.
+enum class DeleteResult {
+  NotFound,  // there was no such file; nothing was counted
+  Deleted,   // the file is gone
+  Kept,      // counted but still there: a test run, or the deletion failed
+};
+
 // Counts the file (its length into totalBytes when readable, one into
 // totalFiles) and, in a destructive run, sets its attributes to normal and
 // deletes it. Writes "Delete file: <path>" when test run is on, or when
 // maintain log is on and length, attributes and deletion all succeeded.
 // A path that does not exist changes nothing, not even the totals.
-void DeleteOneFile(RunContext& context, std::string_view path);
+DeleteResult DeleteOneFile(RunContext& context, std::string_view path);
 
 // DeleteOneFile for every file directly in `folder` that matches `pattern`,
 // in listing order, yielding before each.
 void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::string_view folder,
                          std::string_view pattern);
+
+// The text half of the named-folder test: true when `folder` (ending with
+// "\") ends with "\" + name + "\" without regard to case. A name with inner
+// "\" matches that many trailing levels; wildcards in `name` are literal.
+bool FolderNameMatches(std::string_view folder, std::string_view name);
 
 // The named-folder test: true when `folder` (ending with "\") ends with
 // "\" + name + "\" without regard to case (a name with inner "\" matches that
@@ -46,6 +59,15 @@ void EmptyNamedFolder(RunContext& context, std::string_view drive, std::string_v
 // after its "Remove folder: " line when logging). The folder itself stays.
 void PurgeNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
                       std::string_view name, std::string_view marker);
+
+// Told of every file a purge tried, with what became of it.
+using PurgeObserver = std::function<void(std::string_view path, DeleteResult result)>;
+
+// The purge itself, without the named-folder test: every file in and below
+// `folder` through DeleteOneFile, then every folder below it removed, longest
+// path first. The folder itself stays.
+void PurgeFolderContents(RunContext& context, std::string_view drive, std::string_view folder,
+                         const PurgeObserver& observer = {});
 
 enum class AttributeChange {
   Replace,  // the attributes become exactly the wanted ones

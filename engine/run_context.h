@@ -5,8 +5,8 @@
 // What the original design kept module-wide (RunTotals, WindowsDir,
 // SuppressEvents, the progress state) lives in one RunContext that the front
 // end owns and passes down, so there are no hidden globals and every test can
-// make a fresh one. The context borrows the file system, the options and the
-// feedback; their owners must outlive it.
+// make a fresh one. The context borrows the file system, the options, the
+// category states and the feedback; their owners must outlive it.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@
 #include "platform/locale_format.h"
 #include "platform/virtual_file_system.h"
 #include "records/deletion_log.h"
+#include "settings/category_catalogue.h"
 
 namespace tidewell {
 
@@ -46,11 +47,12 @@ struct ProgressState {
 
 struct RunContext {
   RunContext(platform::VirtualFileSystem& fileSystem, const CleaningOptions& cleaningOptions,
-             RunFeedback& runFeedback)
-      : files(fileSystem), options(cleaningOptions), feedback(runFeedback) {}
+             const CategoryStates& categoryStates, RunFeedback& runFeedback)
+      : files(fileSystem), options(cleaningOptions), categories(categoryStates), feedback(runFeedback) {}
 
   platform::VirtualFileSystem& files;
   const CleaningOptions& options;
+  const CategoryStates& categories;  // the Deepwash boxes, read live
   RunFeedback& feedback;
   const platform::LocaleFormat* locale = &platform::LocaleFormat::User();
   std::function<std::tm()> now;  // the clock; empty means the local wall clock
@@ -69,6 +71,7 @@ struct RunContext {
   DeletionLog log;            // open only within one drive's cleaning phase
 
   bool IsOn(RunOption option) const { return tidewell::IsOn(options, option); }
+  bool IsOn(CategoryId category) const { return tidewell::IsOn(categories, category); }
   std::tm Now() const;
   std::string LogPath() const { return recordsFolder + "/Tidewell.log"; }
 };

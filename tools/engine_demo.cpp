@@ -1,19 +1,20 @@
-// tidewell-engine-demo: a test run of one pattern over a whole drive, to show
-// the engine's foundation at work until the console front end arrives.
+// tidewell-engine-demo: a test run of the whole rule table over drive C, to
+// show the engine at work until the console front end arrives.
 //
-//   tidewell-engine-demo [--pattern PATTERN] [--records FOLDER]
+//   tidewell-engine-demo [--select-all] [--records FOLDER]
 //
 // The drives come from TIDEWELL_DRIVES ("C=/srv/win98"). It walks drive C
-// breadth first, then, folder by folder, counts and logs every file that
-// matches the pattern (default "*.TMP") exactly as a test run does: nothing
-// is deleted or changed. It prints the log section it wrote and the totals.
+// breadth first and applies the rule table with the default category
+// selection (every category with --select-all) exactly as a test run does:
+// nothing is deleted or changed, everything that a destructive run would
+// remove is counted and written to the deletion log. It prints the totals.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "engine/deletion_primitives.h"
+#include "engine/category_rules.h"
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
 #include "platform/process_facts.h"
@@ -60,19 +61,21 @@ class ConsoleFeedback : public RunFeedback {
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::cerr << "tidewell-engine-demo: " << problem << "\n";
-  std::cerr << "usage: TIDEWELL_DRIVES=C=/folder tidewell-engine-demo [--pattern PATTERN] [--records FOLDER]\n";
+  std::cerr << "usage: TIDEWELL_DRIVES=C=/folder tidewell-engine-demo [--select-all] [--records FOLDER]\n";
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string pattern = "*.TMP";
+  bool selectAll = false;
   std::string records;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if ((argument == "--pattern" || argument == "--records") && i + 1 < argc) {
-      (argument == "--pattern" ? pattern : records) = argv[++i];
+    if (argument == "--records" && i + 1 < argc) {
+      records = argv[++i];
+    } else if (argument == "--select-all") {
+      selectAll = true;
     } else if (argument == "--help") {
       Usage(nullptr);
       return 0;
@@ -90,10 +93,13 @@ int main(int argc, char** argv) {
   FixedCleaningOptions options;
   options.Set(RunOption::TestRun, 1);
   options.Set(RunOption::OptimisePerformance, 1);
+  FixedCategoryStates categories;
+  if (selectAll) categories.Apply(Preset::SelectAll);
   ConsoleFeedback feedback;
-  RunContext context(files, options, feedback);
+  RunContext context(files, options, categories, feedback);
   context.programFolder = platform::ProgramFolder();
   context.recordsFolder = records.empty() ? platform::RecordsFolder(context.programFolder) : records;
+  context.WindowsDir = platform::FindWindowsDir(files);
 
   feedback.SetStatusText("Analyzing HD (this might take a while) ...");
   const FolderList folders = ListFolders(context, "c:", "\\");
@@ -102,12 +108,13 @@ int main(int argc, char** argv) {
     std::cerr << "tidewell-engine-demo: cannot write " << context.LogPath() << ": " << error.message() << "\n";
     return 3;
   }
-  for (std::int32_t i = 1; i <= folders.Count(); ++i) DeleteMatchingFiles(context, "c:", folders[i], pattern);
+  ApplyCategoryRules(context, "c:", folders, folders.Count());
   CloseLogSection(context);
 
   std::cout << "\n" << folders.Count() << " folders walked; a destructive run would remove "
             << FormatByteCount(context.totals.totalBytes) << " in "
-            << context.locale->WholeNumber(context.totals.totalFiles) << " files matching " << pattern << ".\n"
+            << context.locale->WholeNumber(context.totals.totalFiles) << " files ("
+            << (selectAll ? "every category" : "the default categories") << ").\n"
             << "Deletion log: " << context.LogPath() << "\n";
   return 0;
 }

@@ -25,19 +25,6 @@ using testing::TestWorld;
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
-// Every entry below a drive's root with its type, permission bits and size:
-// what "nothing changed on disk" compares.
-std::map<std::string, std::string> Snapshot(const testing::TempDrive& drive) {
-  std::map<std::string, std::string> entries;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(drive.Root())) {
-    struct stat st {};
-    lstat(entry.path().c_str(), &st);
-    entries[fs::relative(entry.path(), drive.Root()).string()] =
-        std::to_string(st.st_mode) + "/" + std::to_string(S_ISREG(st.st_mode) ? st.st_size : 0);
-  }
-  return entries;
-}
-
 // A world with the given run options and a log section open, as CleanDrive
 // has it during the cleaning phase. The section is open even when neither
 // option asks for a log, so that a stray line would show.
@@ -69,9 +56,9 @@ std::vector<std::string> Lines(std::initializer_list<std::string> lines) { retur
 TEST(DeletionPrimitivesDeleteOneFile, TestRunCountsAndLogsButLeavesTheFile) {
   TestRun world;
   world.C().Build({{"TEMP\\a.tmp", 12, "R"}});
-  const auto before = Snapshot(world.C());
+  const auto before = testing::DriveContents(world.C());
   DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
-  EXPECT_EQ(Snapshot(world.C()), before);
+  EXPECT_EQ(testing::DriveContents(world.C()), before);
   EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
   EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
   EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\a.tmp"}));
@@ -369,11 +356,11 @@ TEST(DeletionPrimitivesTestRun, ChangesNothingOnDiskButCountsAndLogsFilesAndFold
                    {"WINDOWS\\TEMP\\SUB\\b.tmp", 6},
                    {"WINDOWS\\TEMP\\EMPTY\\"},
                    {"DATA\\c.bak", 7}});
-  const auto before = Snapshot(world.C());
+  const auto before = testing::DriveContents(world.C());
   DeleteMatchingFiles(world.context, "c:", "c:\\DATA\\", "*.bak");
   EmptyNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
   PurgeNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
-  EXPECT_EQ(Snapshot(world.C()), before);
+  EXPECT_EQ(testing::DriveContents(world.C()), before);
   EXPECT_EQ(world.LogItems(),
             Lines({"Delete file: c:\\DATA\\c.bak", "Delete file: c:\\WINDOWS\\TEMP\\a.tmp",
                    "Delete file: c:\\WINDOWS\\TEMP\\a.tmp", "Delete file: c:\\WINDOWS\\TEMP\\SUB\\b.tmp",

@@ -123,7 +123,7 @@ platform::DriveTable MakeTable(const std::string& base, std::string_view letters
 }  // namespace
 
 TestWorld::TestWorld(std::string_view letters)
-    : base_(), files(MakeTable(base_.Path(), letters)), context(files, options, feedback) {
+    : base_(), files(MakeTable(base_.Path(), letters)), context(files, options, categories, feedback) {
   for (char letter : letters) {
     const char upper = static_cast<char>(letter & ~0x20);
     drives_[upper] = std::make_unique<TempDrive>(base_.Path() + "/drive_" + static_cast<char>(letter | 0x20));
@@ -133,6 +133,7 @@ TestWorld::TestWorld(std::string_view letters)
   fs::create_directories(base_.Path() + "/records");
   context.recordsFolder = base_.Path() + "/records";
   context.programFolder = base_.Path() + "/program";
+  context.WindowsDir = "C:\\WINDOWS";
   context.locale = &platform::LocaleFormat::Classic();
   context.now = [] {
     std::tm when{};
@@ -166,6 +167,17 @@ std::string TestWorld::LogText() const {
 unsigned ModeOf(const std::string& hostPath) {
   struct stat st {};
   return lstat(hostPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0u;
+}
+
+std::map<std::string, std::string> DriveContents(const TempDrive& drive) {
+  std::map<std::string, std::string> entries;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(drive.Root())) {
+    struct stat st {};
+    lstat(entry.path().c_str(), &st);
+    entries[fs::relative(entry.path(), drive.Root()).string()] =
+        std::to_string(st.st_mode) + "/" + std::to_string(S_ISREG(st.st_mode) ? st.st_size : 0);
+  }
+  return entries;
 }
 
 std::vector<std::string> SplitCrLfLines(std::string_view text) {

@@ -84,6 +84,7 @@ class TestWorld {
   std::vector<std::string> LogItems() const;
 
   void SetOption(RunOption option, int value) { options.Set(option, value); }
+  void SetCategory(CategoryId category, int value) { categories.Set(category, value); }
 
  private:
   TempFolder base_;
@@ -92,9 +93,15 @@ class TestWorld {
  public:
   platform::VirtualFileSystem files;
   FixedCleaningOptions options;
+  FixedCategoryStates categories;  // every box at its default
   RecordingFeedback feedback;
   RunContext context;
 };
+
+// Every entry below a drive's root (relative host path) with its type and
+// permission bits and, for a file, its size: what "nothing changed on disk"
+// and "both runs left the same drive" compare.
+std::map<std::string, std::string> DriveContents(const TempDrive& drive);
 
 // The permission bits of a host entry (links not followed), 0 when missing.
 unsigned ModeOf(const std::string& hostPath);

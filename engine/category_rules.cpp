@@ -1,0 +1,184 @@
+// The rule table applied to one drive. Parts, in order:
+//   - spare test: the texts whose presence in a path spares a folder;
+//   - FolderRows: the rows of one folder, answered from its snapshot;
+//   - the folder stage, the sweep and the wallpaper step.
+#include "engine/category_rules.h"
+
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/deletion_primitives.h"
+#include "engine/drive_checks.h"
+#include "engine/folder_snapshot.h"
+#include "engine/folder_walker.h"
+#include "engine/rule_table.h"
+#include "platform/clock.h"
+#include "platform/wildcard.h"
+
+namespace tidewell {
+namespace {
+
+// "Vaultkeep", and the program's folder and records folder as paths on the
+// drive being cleaned ("C:\TOOLS\CLEANER", no trailing "\" unless a root),
+// when they lie on it.
+std::vector<std::string> SpareFragments(RunContext& context, std::string_view drive) {
+  std::vector<std::string> fragments{"Vaultkeep"};
+  const char letter = DriveSpec(drive, context.files.Drives()).front();
+  for (const std::string* hostFolder : {&context.programFolder, &context.recordsFolder}) {
+    if (hostFolder->empty()) continue;
+    std::optional<std::string> folder = context.files.Drives().HostToVirtualOn(letter, *hostFolder);
+    if (!folder) continue;
+    if (folder->size() > 3) folder->pop_back();
+    fragments.push_back(std::move(*folder));
+  }
+  return fragments;
+}
+
+bool ContainsAny(std::string_view path, auto&& fragments) {
+  for (std::string_view fragment : fragments) {
+    if (ContainsNoCase(path, fragment)) return true;
+  }
+  return false;
+}
+
+// The rows of one folder. The folder is read once, into the snapshot; every
+// deletion made here or by a purge of this folder marks its file gone there.
+class FolderRows {
+ public:
+  FolderRows(RunContext& context, std::string_view drive, std::string_view folder)
+      : context_(context), drive_(drive), snapshot_(context, folder) {}
+
+  void Run(const CategoryRule& row) {
+    if (row.inert) return;
+    switch (row.action) {
+      case RuleAction::DeleteMatching:
+        DeleteMatching(row.target);
+        break;
+      case RuleAction::EmptyNamed:
+        if (NamedFolderTest(row)) DeleteMatching("*.*");
+        break;
+      case RuleAction::PurgeNamed:
+        if (NamedFolderTest(row)) Purge();
+        break;
+    }
+  }
+
+ private:
+  bool NamedFolderTest(const CategoryRule& row) const {
+    return FolderNameMatches(snapshot_.Folder(), row.target) &&
+           (row.marker.empty() || snapshot_.HasNormalFile(row.marker));
+  }
+
+  // As DeleteMatchingFiles over a fresh listing: the matches are collected
+  // first, one listing step at a time with a yield before each (the last
+  // step finding no more), then each is deleted after a yield of its own.
+  void DeleteMatching(std::string_view pattern) {
+    matches_.clear();
+    std::size_t cursor = 0;
+    for (;;) {
+      YieldToMessages(context_);
+      while (cursor < snapshot_.Count() &&
+             !(snapshot_.Present(cursor) && platform::MatchesWildcard(snapshot_.Name(cursor), pattern))) {
+        ++cursor;
+      }
+      if (cursor == snapshot_.Count()) break;
+      matches_.push_back(cursor++);
+    }
+    for (std::size_t index : matches_) {
+      YieldToMessages(context_);
+      path_.assign(snapshot_.Folder()).append(snapshot_.Name(index));
+      if (DeleteOneFile(context_, path_) != DeleteResult::Kept) snapshot_.MarkGone(index);
+    }
+  }
+
+  void Purge() {
+    const std::size_t folderLength = snapshot_.Folder().size();
+    PurgeFolderContents(context_, drive_, snapshot_.Folder(), [&](std::string_view path, DeleteResult result) {
+      if (result == DeleteResult::Kept || path.size() <= folderLength) return;
+      const std::string_view name = path.substr(folderLength);
+      if (name.find('\\') != std::string_view::npos) return;  // below this folder
+      const std::size_t index = snapshot_.Find(name);
+      if (index != FolderSnapshot::npos) snapshot_.MarkGone(index);
+    });
+  }
+
+  RunContext& context_;
+  std::string_view drive_;
+  FolderSnapshot snapshot_;
+  std::vector<std::size_t> matches_;
+  std::string path_;
+};
+
+void ApplyRowsToFolder(RunContext& context, std::string_view drive, std::string_view folder) {
+  FolderRows rows(context, drive, folder);
+  for (const RuleSection& section : CategorySections()) {
+    // The guard comes first: where it stops a section, its flag is not read.
+    if (ContainsAny(folder, section.pathGuard)) continue;
+    if (!context.IsOn(section.category)) continue;
+    for (const CategoryRule& row : section.rows) rows.Run(row);
+    if (section.numberedInstallerFolders) {
+      for (const CategoryRule& row : NumberedInstallerFolders()) rows.Run(row);
+    }
+  }
+  for (const CategoryRule& row : BaseRows()) rows.Run(row);
+}
+
+// A whole number from 1 to 16, each equally likely.
+int DrawOneToSixteen(std::mt19937_64& random) {
+  const double unit = std::generate_canonical<double, 53>(random);  // [0, 1)
+  return static_cast<int>(16.0 * unit) + 1;
+}
+
+std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folder) {
+  switch (folder) {
+    case SystemFileGroup::Folder::DriveRoot:
+      return "\\";
+    case SystemFileGroup::Folder::WindowsFolder:
+      return context.WindowsDir + "\\";
+    case SystemFileGroup::Folder::WindowsSystemFolder:
+      return context.WindowsDir + "\\System\\";
+  }
+  return {};
+}
+
+}  // namespace
+
+void ApplyCategoryRules(RunContext& context, std::string_view drive, const FolderList& folders,
+                        std::int32_t count) {
+  std::mt19937_64 random(platform::ClockSeed());
+  const std::vector<std::string> spared = SpareFragments(context, drive);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const std::string_view folder = folders[i];
+    YieldToMessages(context);
+    if (DrawOneToSixteen(random) == 8) StepProgress(context, ProgressStep::Advance);
+    if (ContainsAny(folder, spared)) continue;
+    ApplyRowsToFolder(context, drive, folder);
+  }
+  StepProgress(context, ProgressStep::Advance);
+  SweepSystemBackups(context, drive);
+  StepProgress(context, ProgressStep::Advance);
+  // Only the Windows folder itself: the bitmaps of the folders below it stay.
+  if (context.IsOn(CategoryId::Wallpaper) && !context.WindowsDir.empty()) {
+    DeleteMatchingFiles(context, drive, context.WindowsDir + "\\", "*.BMP");
+  }
+  StepProgress(context, ProgressStep::Advance);
+}
+
+void SweepSystemBackups(RunContext& context, std::string_view drive) {
+  for (const SystemFileGroup& group : SystemFileGroups()) {
+    YieldToMessages(context);
+    // Without a known Windows folder its groups would land on the root.
+    if (group.folder != SystemFileGroup::Folder::DriveRoot && context.WindowsDir.empty()) continue;
+    const std::string pattern = std::string(group.baseName) + ".*";
+    const FileList files = ListFiles(context, drive, GroupFolder(context, group.folder), pattern,
+                                     ListScope::OneFolder);
+    for (std::int32_t i = 1; i <= files.Count(); ++i) {
+      const std::string_view path = files[i];
+      if (!HasProtectedExtension(path.substr(path.rfind('\\') + 1))) DeleteOneFile(context, path);
+    }
+  }
+}
+
+}  // namespace tidewell

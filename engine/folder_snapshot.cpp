@@ -1,0 +1,34 @@
+#include "engine/folder_snapshot.h"
+
+#include "platform/attributes.h"
+#include "platform/wildcard.h"
+
+namespace tidewell {
+
+FolderSnapshot::FolderSnapshot(RunContext& context, std::string_view folder) : folder_(folder) {
+  platform::FolderReader reader;
+  if (context.files.OpenFolder(folder_, reader)) return;
+  platform::FolderEntry entry;
+  while (reader.Next(entry)) {
+    if (!entry.isFolder) files_.push_back({std::move(entry.name)});
+  }
+}
+
+std::size_t FolderSnapshot::Find(std::string_view name) const {
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    if (files_[i].present && files_[i].name == name) return i;
+  }
+  return npos;
+}
+
+bool FolderSnapshot::HasNormalFile(std::string_view pattern) const {
+  if (pattern.empty()) return false;
+  for (const File& file : files_) {
+    if (file.present && !platform::IsHiddenName(file.name) && platform::MatchesWildcard(file.name, pattern)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace tidewell
