@@ -42,10 +42,8 @@ void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::strin
 // "\" matches that many trailing levels; wildcards in `name` are literal.
 bool FolderNameMatches(std::string_view folder, std::string_view name);
 
-// The named-folder test: true when `folder` (ending with "\") ends with
-// "\" + name + "\" without regard to case (a name with inner "\" matches that
-// many trailing levels; wildcards in `name` are literal), and, when `marker`
-// is not empty, some normal file directly in the folder matches it.
+// The named-folder test: FolderNameMatches and, when `marker` is not empty,
+// some normal file directly in the folder matching it (read from disk).
 bool NamedFolderMatches(RunContext& context, std::string_view folder, std::string_view name,
                         std::string_view marker);
 
