@@ -1,0 +1,86 @@
+// The per-user preferences store: named string values, section -> value
+// name -> text (sections "Preferences", "Info", "Drives").
+//
+// On this host the store is one UTF-8 INI file (see platform/ini_document.h
+// for how its lines are read and changed):
+//   ${XDG_CONFIG_HOME:-$HOME/.config}/Tidewell/Tidewell.ini
+//
+// What the file store promises:
+//   - Section and value names compare without regard to ASCII case; a write
+//     keeps the spelling of a name already in the file, a new value is
+//     written as the caller spells it. The first of two equal names in a
+//     section is the one that counts.
+//   - Reading never fails: a missing or unreadable file (no permission,
+//     larger than 1 MiB, a folder or other non-file in its place) or a
+//     missing value reads as the caller's fallback. Lines it cannot parse
+//     (binary garbage, NUL bytes) are skipped; the others still read.
+//   - Every Write() stores at once: it re-reads the file, changes the one
+//     value and replaces the whole file atomically (a temporary file beside
+//     it, synced, renamed over it, then the folder synced), so a reader
+//     sees the old or the new file and a crash never leaves a torn one.
+//     Comments, blank lines and lines it does not understand are written
+//     back byte for byte. A write of the value already stored still rewrites.
+//   - Writes are serialised across processes by an exclusive flock() on
+//     "Tidewell.ini.lock" beside the file, so two processes writing at once
+//     never lose each other's values. The lock file stays; temporary files
+//     left by a writer that crashed are removed by the next write.
+//   - Write() refuses (errc::invalid_argument, nothing written) what would
+//     not read back as written: see IniDocument::CanStore().
+//   - Write() fails, leaving the file as it is, when an existing file cannot
+//     be read, so nothing the user has is destroyed. A missing file is
+//     created, with any missing folders above it (mode 0700).
+//   - When the file is a symbolic link, the file it points to is replaced
+//     and the link stays.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "platform/ini_document.h"
+
+namespace tidewell::platform {
+
+// Per-user named string values: section -> value name -> text.
+class PreferencesStore {
+ public:
+  virtual ~PreferencesStore() = default;
+  // The stored text, or `fallback` when the value (or the file) is missing or unreadable.
+  virtual std::string Read(std::string_view section, std::string_view name,
+                           std::string_view fallback) = 0;
+  // Creates or replaces one value at once (no buffering). An error when it could not be stored.
+  virtual std::error_code Write(std::string_view section, std::string_view name,
+                                std::string_view value) = 0;
+  // Every Name=Value of a section in file order (empty when missing/unreadable).
+  virtual std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) = 0;
+};
+
+// The store as an INI file at a host path.
+class PreferencesFile : public PreferencesStore {
+ public:
+  // Files larger than this are not read (and so not replaced).
+  static constexpr std::size_t kSizeLimit = 1u << 20;
+
+  explicit PreferencesFile(std::string hostPath);
+
+  // ${XDG_CONFIG_HOME:-$HOME/.config}/Tidewell/Tidewell.ini. XDG_CONFIG_HOME
+  // counts only when it is an absolute path; without HOME the user's home
+  // folder from the password database is used. Empty when neither is known
+  // (reads then give fallbacks and writes fail).
+  static std::string DefaultPath();
+
+  const std::string& Path() const { return path_; }
+
+  std::string Read(std::string_view section, std::string_view name,
+                   std::string_view fallback) override;
+  std::error_code Write(std::string_view section, std::string_view name,
+                        std::string_view value) override;
+  std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace tidewell::platform

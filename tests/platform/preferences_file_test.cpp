@@ -1,0 +1,184 @@
+#include "platform/preferences_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "tests/support/temp_drive.h"
+
+namespace tidewell::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using tidewell::testing::TempFolder;
+
+using namespace std::string_literals;
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+// BOM, CR LF, a line in no section, comments, blanks around "=", a binary
+// line with a NUL, a second "name", a value holding "=", and a torn last line.
+const std::string kMessy =
+    "\xEF\xBB\xBF" "orphan=1\r\n[ Preferences ]\r\n; Skip=1\r\n# Hash=1\r\n Name = Value \r\n"
+    "bin\x01\xff" "\0junk\r\nname=second\r\nEq=a=b\r\n\r\n[Info]\r\nLast=torn"s;
+
+TEST(IniDocumentTest, ParsesMessyTextAndGivesItBackUnchanged) {
+  const IniDocument doc = IniDocument::Parse(kMessy);
+  EXPECT_EQ(doc.Get("preferences", "NAME"), "Value");  // first of two, trimmed, any case
+  EXPECT_EQ(doc.Get("Preferences", "Eq"), "a=b");
+  EXPECT_EQ(doc.Get("Info", "Last"), "torn");
+  EXPECT_EQ(doc.Get("Preferences", "orphan"), std::nullopt);
+  EXPECT_EQ(doc.Get("Preferences", "Skip"), std::nullopt);
+  EXPECT_EQ(doc.Get("Preferences", "# Hash"), std::nullopt);
+  EXPECT_EQ(doc.Section("PREFERENCES"), (Values{{"Name", "Value"}, {"Eq", "a=b"}}));
+  EXPECT_EQ(doc.Text(), kMessy);
+}
+
+TEST(IniDocumentTest, SetChangesOnlyWhatItMust) {
+  IniDocument doc = IniDocument::Parse(kMessy);
+  doc.Set("PREFERENCES", "NAME", "New");   // keeps " Name = ", the line end and "name=second"
+  doc.Set("info", "Added", "x");           // the torn line gets a CR LF first
+  doc.Set("Drives", "C", "/srv");          // new section at the end, after a blank line
+  std::string expected = kMessy;
+  expected.replace(expected.find(" Name = Value "), 14, " Name = New");
+  expected += "\r\nAdded=x\r\n\r\n[Drives]\r\nC=/srv\r\n";
+  EXPECT_EQ(doc.Text(), expected);
+
+  IniDocument plain = IniDocument::Parse("[A]\nx=1\n; note\n\n[B]\ny=1\n[a]\n");
+  plain.Set("A", "z", "2");  // after the section's last value line, LF like the text
+  plain.Set("B", "Y", "");
+  EXPECT_EQ(plain.Text(), "[A]\nx=1\nz=2\n; note\n\n[B]\ny=\n[a]\n");
+  IniDocument fresh = IniDocument::Parse("");
+  fresh.Set("S", "n", "v");
+  EXPECT_EQ(fresh.Text(), "[S]\nn=v\n");
+}
+
+class PreferencesFileTest : public ::testing::Test {
+ protected:
+  std::string Slurp(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  std::set<std::string> FolderEntries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) names.insert(entry.path().filename());
+    return names;
+  }
+
+  TempFolder temp_;
+  std::string folder_ = temp_.Path() + "/new/Tidewell";
+  std::string path_ = folder_ + "/Tidewell.ini";
+  PreferencesFile store_{path_};
+};
+
+TEST_F(PreferencesFileTest, WriteCreatesFoldersAndReadsBackLeavingNoStrayFile) {
+  EXPECT_EQ(store_.Read("Info", "Version", "none"), "none");
+  EXPECT_TRUE(store_.ReadSection("Info").empty());
+  ASSERT_FALSE(store_.Write("Info", "Version", "3.0"));
+  EXPECT_EQ(testing::ModeOf(temp_.Path() + "/new"), 0700u);
+  EXPECT_EQ(testing::ModeOf(folder_), 0700u);
+  std::ofstream(path_ + ".tmp123-456") << "left by a killed writer";
+  ASSERT_FALSE(store_.Write("info", "VERSION", "3.1"));  // same value again, other spelling
+  ASSERT_FALSE(store_.Write("Drives", "D", "/mnt/d=x"));
+  EXPECT_EQ(Slurp(path_), "[Info]\nVersion=3.1\n\n[Drives]\nD=/mnt/d=x\n");
+  EXPECT_EQ(store_.ReadSection("DRIVES"), (Values{{"D", "/mnt/d=x"}}));
+  EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
+}
+
+TEST_F(PreferencesFileTest, RefusedNamesAndValuesLeaveTheFileAlone) {
+  ASSERT_FALSE(store_.Write("Preferences", "Keep", "1"));
+  const std::string before = Slurp(path_);
+  const std::string nul(1, '\0');
+  const std::vector<std::array<std::string, 3>> refused = {
+      {"", "n", "v"},   {"A]", "n", "v"},  {"A\nB", "n", "v"}, {"A\r", "n", "v"},
+      {"S", "", "v"},   {"S", " ", "v"},   {"S", "a=b", "v"},  {"S", "a\nb", "v"},
+      {"S", "[n", "v"}, {"S", ";n", "v"},  {"S", "#n", "v"},   {"S", "n", "a\nb"},
+      {"S", "n", "a\r"}, {"S", "n", "a" + nul}};
+  for (const auto& [section, name, value] : refused) {
+    EXPECT_EQ(store_.Write(section, name, value), std::errc::invalid_argument) << section << "|" << name;
+  }
+  EXPECT_EQ(Slurp(path_), before);
+}
+
+TEST_F(PreferencesFileTest, UnreadableFileReadsDefaultsAndIsNotReplaced) {
+  fs::create_directories(path_);  // a folder in the file's place stops root too
+  EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
+  EXPECT_TRUE(store_.Write("Preferences", "A", "1"));
+  EXPECT_TRUE(fs::is_directory(path_));
+  fs::remove(path_);
+
+  const std::string big = "[Preferences]\nA=big\n" + std::string(PreferencesFile::kSizeLimit, ';');
+  std::ofstream(path_, std::ios::binary) << big;
+  EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
+  EXPECT_EQ(store_.Write("Preferences", "A", "1"), std::errc::file_too_large);
+  EXPECT_EQ(Slurp(path_), big);
+}
+
+TEST_F(PreferencesFileTest, FileWithoutReadPermissionReadsDefaultsAndIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+  fs::create_directories(folder_);
+  std::ofstream(path_) << "[Preferences]\nA=secret\n";
+  chmod(path_.c_str(), 0);
+  EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
+  EXPECT_EQ(store_.Write("Preferences", "A", "1"), std::errc::permission_denied);
+  chmod(path_.c_str(), 0600);
+  EXPECT_EQ(Slurp(path_), "[Preferences]\nA=secret\n");
+}
+
+TEST_F(PreferencesFileTest, ALinkInTheFilesPlaceStaysAndItsTargetChanges) {
+  fs::create_directories(folder_);
+  const std::string real = temp_.Path() + "/real.ini";
+  std::ofstream(real) << "[Info]\nA=1\n";
+  fs::create_symlink(real, path_);
+  ASSERT_FALSE(store_.Write("Info", "B", "2"));
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_EQ(Slurp(real), "[Info]\nA=1\nB=2\n");
+}
+
+TEST_F(PreferencesFileTest, TwoProcessesWritingAtOnceLoseNothing) {
+  constexpr int kEach = 200;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  const std::string who = child == 0 ? "child" : "parent";
+  int failures = 0;
+  for (int i = 0; i < kEach; ++i) {
+    failures += store_.Write("Drives", who + std::to_string(i), std::to_string(i)) ? 1 : 0;
+  }
+  if (child == 0) _exit(failures == 0 ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(store_.ReadSection("Drives").size(), 2u * kEach);
+  for (int i = 0; i < kEach; ++i) {
+    EXPECT_EQ(store_.Read("Drives", "child" + std::to_string(i), "lost"), std::to_string(i));
+    EXPECT_EQ(store_.Read("Drives", "parent" + std::to_string(i), "lost"), std::to_string(i));
+  }
+  EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
+}
+
+TEST(PreferencesFileDefaultPathTest, UsesAnAbsoluteXdgConfigHomeElseHome) {
+  const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedXdg = oldXdg ? oldXdg : "", savedHome = oldHome ? oldHome : "";
+  setenv("HOME", "/home/u/", 1);
+  setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  EXPECT_EQ(PreferencesFile::DefaultPath(), "/cfg/Tidewell/Tidewell.ini");
+  setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
+  EXPECT_EQ(PreferencesFile::DefaultPath(), "/home/u/.config/Tidewell/Tidewell.ini");
+  oldXdg ? setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+  oldHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace tidewell::platform
