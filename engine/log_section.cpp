@@ -1,5 +1,7 @@
 #include "engine/log_section.h"
 
+#include "engine/records_error.h"
+
 namespace tidewell {
 
 std::error_code OpenLogSection(RunContext& context, std::string_view drive) {
@@ -13,8 +15,11 @@ std::error_code CloseLogSection(RunContext& context) {
   return context.log.CloseSection(context.locale->WholeNumber(context.totals.totalFiles));
 }
 
-std::error_code WriteLogItem(RunContext& context, LogItem item, std::string_view path) {
-  return context.log.WriteItem(item, path);
+void WriteLogItem(RunContext& context, LogItem item, std::string_view path) {
+  if (!context.log.IsOpen()) return;
+  if (std::error_code error = context.log.WriteItem(item, path)) {
+    throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
+  }
 }
 
 }  // namespace tidewell

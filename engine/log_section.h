@@ -18,8 +18,9 @@ std::error_code OpenLogSection(RunContext& context, std::string_view drive);
 // Writes the count line ("<totalFiles as #,##0> files DELETED") and closes.
 std::error_code CloseLogSection(RunContext& context);
 
-// Writes one item line; a failure (no section open, disk full) is returned
-// for the caller to ignore, as the primitives do.
-std::error_code WriteLogItem(RunContext& context, LogItem item, std::string_view path);
+// Writes one item line when a section is open (nothing otherwise). A line
+// that cannot be written (disk full) throws RecordsError: the run stops
+// rather than go on removing files it can no longer account for.
+void WriteLogItem(RunContext& context, LogItem item, std::string_view path);
 
 }  // namespace tidewell

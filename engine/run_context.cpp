@@ -5,11 +5,6 @@
 
 namespace tidewell {
 
-bool IsOn(const CleaningOptions& options, RunOption option) {
-  const int value = options.CheckValue(option);
-  return option == RunOption::OptimisePerformance ? value == 1 : value != 0;
-}
-
 std::tm RunContext::Now() const { return now ? now() : platform::LocalNow(); }
 
 void YieldToMessages(RunContext& context) {

@@ -16,8 +16,9 @@
 #include <string_view>
 
 #include "engine/run_feedback.h"
-#include "engine/run_options.h"
+#include "settings/run_options.h"
 #include "platform/locale_format.h"
+#include "platform/preferences_store.h"
 #include "platform/virtual_file_system.h"
 #include "records/deletion_log.h"
 #include "settings/category_catalogue.h"
@@ -45,10 +46,38 @@ struct ProgressState {
   bool progressFalling = false;
 };
 
+// What the run report keeps from a drive's start block to its end block.
+struct ReportState {
+  // Flipped by every report call: true after the flip means a start block.
+  bool ReportStarted = false;
+  float FreeBytesBefore = 0.0f;
+};
+
+// What one drive's run leaves, for front ends that sum up a run (the
+// console's final summary).
+struct DriveSummary {
+  std::string drive;  // as the run names it, e.g. "c:"
+  bool testRun = false;
+  bool finished = false;  // false: abandoned because its records failed
+  RunTotals totals;
+  float freeBytesBefore = 0.0f;
+};
+
 struct RunContext {
   RunContext(platform::VirtualFileSystem& fileSystem, const CleaningOptions& cleaningOptions,
              const CategoryStates& categoryStates, RunFeedback& runFeedback)
       : files(fileSystem), options(cleaningOptions), categories(categoryStates), feedback(runFeedback) {}
+  // The same, sharing a SuppressEvents flag that the option and Deepwash
+  // models were given before this context existed.
+  RunContext(platform::VirtualFileSystem& fileSystem, const CleaningOptions& cleaningOptions,
+             const CategoryStates& categoryStates, RunFeedback& runFeedback, bool& sharedSuppressEvents)
+      : files(fileSystem),
+        options(cleaningOptions),
+        categories(categoryStates),
+        feedback(runFeedback),
+        SuppressEvents(sharedSuppressEvents) {}
+  RunContext(const RunContext&) = delete;
+  RunContext& operator=(const RunContext&) = delete;
 
   platform::VirtualFileSystem& files;
   const CleaningOptions& options;
@@ -61,9 +90,21 @@ struct RunContext {
   ProgressState progress;
   // The Windows folder, e.g. "C:\WINDOWS" (no trailing "\"); set at start-up.
   std::string WindowsDir;
+ private:
+  bool ownSuppressEvents_ = false;
+
+ public:
   // True while the program changes a control itself; handlers that consult it
-  // then skip their tests, questions and warnings.
-  bool SuppressEvents = false;
+  // then skip their tests, questions and warnings. The context's own flag
+  // unless one was shared at construction.
+  bool& SuppressEvents = ownSuppressEvents_;
+
+  // The per-user store the run writes its "Info" figures to; none in tests
+  // that do not need it.
+  platform::PreferencesStore* store = nullptr;
+  ReportState report;
+  // Called at the end of every drive's run, finished or abandoned.
+  std::function<void(const DriveSummary&)> driveFinished;
 
   std::string commandLine;    // the program's arguments as one text
   std::string programFolder;  // host folder of the executable
@@ -74,6 +115,7 @@ struct RunContext {
   bool IsOn(CategoryId category) const { return tidewell::IsOn(categories, category); }
   std::tm Now() const;
   std::string LogPath() const { return recordsFolder + "/Tidewell.log"; }
+  std::string ReportPath() const { return recordsFolder + "/Tidewell.txt"; }
 };
 
 // Hands control to the user interface once, unless optimise performance is on.

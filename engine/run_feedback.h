@@ -8,24 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "settings/message_box.h"
+
 namespace tidewell {
 
-enum class MessageIcon { Information, Question, Exclamation, Error };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
-
-// A modal message box. Paragraphs in `text` are separated by "\r\r".
-struct Message {
-  std::string title;
-  std::string text;
-  MessageIcon icon = MessageIcon::Information;
-  MessageButtons buttons = MessageButtons::Ok;
-};
-
-class RunFeedback {
+class RunFeedback : public MessageBoxes {
  public:
-  virtual ~RunFeedback() = default;
-
   // The one-line status bar; it keeps the last text set.
   virtual void SetStatusText(std::string_view text) = 0;
   virtual std::string StatusText() const = 0;
@@ -74,7 +62,12 @@ class RunFeedback {
   virtual void ShowDeletionLog() = 0;
 
   // Shows a modal message box and returns the button pressed.
-  virtual MessageAnswer ShowMessage(const Message& message) = 0;
+  MessageAnswer ShowMessage(const Message& message) override = 0;
+
+  // Ends the program at once with `exitStatus`: nothing after the call runs
+  // (no handler, no saving). Only ExitProgram calls this, after closing the
+  // program's files.
+  [[noreturn]] virtual void EndProgram(int exitStatus) = 0;
 
   // Processes every pending window message once, then returns (the run's
   // yield point; the front end may throttle it).

@@ -9,6 +9,7 @@
 // nothing is deleted or changed, everything that a destructive run would
 // remove is counted and written to the deletion log. It prints the totals.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -53,6 +54,7 @@ class ConsoleFeedback : public RunFeedback {
     std::cout << message.title << ": " << message.text << '\n';
     return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
   }
+  [[noreturn]] void EndProgram(int exitStatus) override { std::exit(exitStatus); }
   void ProcessPendingMessages() override {}
 
  private:

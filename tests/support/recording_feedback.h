@@ -12,6 +12,11 @@
 
 namespace tidewell::testing {
 
+// Thrown by RecordingFeedback::EndProgram: the program ended here.
+struct ProgramEnded {
+  int exitStatus;
+};
+
 class RecordingFeedback : public RunFeedback {
  public:
   void SetStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
@@ -35,6 +40,11 @@ class RecordingFeedback : public RunFeedback {
   std::string SelectedDrive() const override { return selectedDrive; }
   void ShowDeletionLog() override { events.push_back("ShowDeletionLog"); }
   MessageAnswer ShowMessage(const Message& message) override;
+  // Ends the "program" by throwing ProgramEnded, which the test catches.
+  [[noreturn]] void EndProgram(int exitStatus) override {
+    events.push_back("EndProgram " + std::to_string(exitStatus));
+    throw ProgramEnded{exitStatus};
+  }
   void ProcessPendingMessages() override {
     ++yields;
     if (onYield) onYield();

@@ -1,0 +1,138 @@
+#include "engine/cleaning_run.h"
+
+#include <cstdlib>
+
+#include "engine/category_rules.h"
+#include "engine/drive_checks.h"
+#include "engine/folder_walker.h"
+#include "engine/log_section.h"
+#include "engine/records_error.h"
+#include "engine/run_report.h"
+#include "records/byte_count.h"
+
+namespace tidewell {
+namespace {
+
+bool Logging(const RunContext& context) {
+  return context.IsOn(RunOption::TestRun) || context.IsOn(RunOption::MaintainLog);
+}
+
+std::string TestModeResultsText(const RunContext& context) {
+  return "Tidewell is running in TEST MODE, and has NOT deleted any files.\r\r"
+         "If Tidewell was NOT running in test mode, you would have reclaimed " +
+         FormatByteCount(context.totals.totalBytes, ExactBytes::Omit, *context.locale) +
+         ".\r\r"
+         "To turn test mode OFF and enable all of Tidewell's disk scrubbing power, uncheck the "
+         "''Test run only'' button on Tidewell's main screen.";
+}
+
+void Report(RunContext& context, std::string_view drive, bool finished, bool testRun) {
+  if (!context.driveFinished) return;
+  context.driveFinished(
+      {std::string(drive), testRun, finished, context.totals, context.report.FreeBytesBefore});
+}
+
+// Puts the window back after a drive's run was abandoned: the log closed as
+// it stands, no animation, the normal pointer, and the figures so far.
+void AbandonDrive(RunContext& context, std::string_view drive, const RecordsFailure& failure) {
+  RunFeedback& ui = context.feedback;
+  context.log.Close();
+  context.report.ReportStarted = false;
+  ui.StopAnimation();
+  ui.SetDefaultPointer();
+  ui.SetStatusText("Stopped: " + CleanedSoFarText(context.totals, *context.locale));
+  ui.ShowMessage(RecordsFailureMessage(failure, drive));
+}
+
+}  // namespace
+
+int ExitStatusOf(RunResult result) { return result == RunResult::Finished ? 0 : 3; }
+
+bool CleanDrive(RunContext& context, std::string_view drive) {
+  RunFeedback& ui = context.feedback;
+  const bool testRunAtStart = context.IsOn(RunOption::TestRun);
+  try {
+    ui.SetBusyPointer();
+    WriteRunReport(context, drive);
+    ui.StartAnimation();
+    ui.SetStatusText("Analyzing HD (this might take a while) ...");
+    StepProgress(context, ProgressStep::Reset);
+    ui.Repaint();
+    const FolderList folders = ListFolders(context, drive, "\\");
+    StepProgress(context, ProgressStep::Advance);
+    ui.SetStatusText("Cleaning HD:");
+    if (Logging(context)) {
+      if (std::error_code error = OpenLogSection(context, drive)) {
+        throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
+      }
+    }
+    ApplyCategoryRules(context, drive, folders, folders.Count());
+    if (context.log.IsOpen()) {
+      if (std::error_code error = CloseLogSection(context)) {
+        throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
+      }
+    }
+    ui.Repaint();
+    WriteRunReport(context, drive);
+  } catch (const RecordsError& error) {
+    AbandonDrive(context, drive, error.Failure());
+    Report(context, drive, false, testRunAtStart);
+    return false;
+  }
+  ui.StopAnimation();
+  StepProgress(context, ProgressStep::Finish);
+  ui.SetStatusText("Done: " + CleanedSoFarText(context.totals, *context.locale));
+  ui.SetDefaultPointer();
+  ui.Beep();
+  Report(context, drive, true, testRunAtStart);
+  if (context.IsOn(RunOption::TestRun)) {
+    ui.SetStatusText(ui.StatusText() + " (TEST)");
+    ui.ShowDeletionLog();
+    ui.ShowMessage({"TEST MODE RESULTS", TestModeResultsText(context), MessageIcon::Information,
+                    MessageButtons::Ok});
+  }
+  return true;
+}
+
+RunResult RunCleaning(RunContext& context) {
+  RunFeedback& ui = context.feedback;
+  ui.SetStatusText("Starting up ...");
+  ui.LockControls();
+  ui.PlayWave(context.programFolder + "/Tidewell1.wav", false);
+  ui.Repaint();
+  if (context.IsOn(RunOption::MinimiseOnUse)) ui.MinimiseWindow();
+  StoreLastCleanup(context);
+
+  RunResult result = RunResult::Finished;
+  if (context.IsOn(RunOption::ScanAllDrives)) {
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+      context.SuppressEvents = true;
+      const bool selected = ui.SelectDrive(letter);
+      context.SuppressEvents = false;
+      if (!selected || DriveIsReadOnly(context, ui.SelectedDrive())) continue;
+      if (!CleanDrive(context, ui.SelectedDrive().substr(0, 2))) {
+        result = RunResult::RecordsNotWritten;
+        break;
+      }
+    }
+    ui.SelectDrive('C');
+  } else if (!CleanDrive(context, ui.SelectedDrive().substr(0, 2))) {
+    result = RunResult::RecordsNotWritten;
+  }
+
+  ui.RestoreWindow();
+  if (context.IsOn(RunOption::ExitWhenDone) || HasSwitch(context.commandLine, 'U')) {
+    ExitProgram(context, ExitStatusOf(result));
+  }
+  ui.UnlockControls();
+  return result;
+}
+
+void ExitProgram(RunContext& context, int exitStatus) {
+  context.log.Close();
+  context.feedback.CloseSoundDevice();
+  context.feedback.EndProgram(exitStatus);
+  std::_Exit(exitStatus);  // not reached: EndProgram never returns
+}
+
+}  // namespace tidewell

@@ -1,0 +1,31 @@
+#include "engine/drive_list.h"
+
+#include "platform/text_case.h"
+
+namespace tidewell {
+
+DriveList::DriveList(const platform::DriveTable& drives, char startLetter) {
+  for (const platform::DriveMapping& drive : drives.Drives()) entries_.push_back(EntryText(drive));
+  if (Select(startLetter) == DriveSelection::NoSuchDrive && Select('C') == DriveSelection::NoSuchDrive &&
+      !entries_.empty()) {
+    current_ = entries_.front();
+  }
+}
+
+std::string DriveList::EntryText(const platform::DriveMapping& drive) {
+  std::string entry(1, static_cast<char>(drive.letter - 'A' + 'a'));
+  return entry + ": [" + drive.label + "]";
+}
+
+DriveSelection DriveList::Select(char letter) {
+  const char wanted = ToUpperAscii(letter);
+  for (const std::string& entry : entries_) {
+    if (ToUpperAscii(entry[0]) != wanted) continue;
+    if (entry == current_) return DriveSelection::Unchanged;
+    current_ = entry;
+    return DriveSelection::Changed;
+  }
+  return DriveSelection::NoSuchDrive;
+}
+
+}  // namespace tidewell

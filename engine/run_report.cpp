@@ -1,0 +1,62 @@
+#include "engine/run_report.h"
+
+#include "engine/drive_checks.h"
+#include "engine/records_error.h"
+#include "platform/text_file.h"
+#include "records/run_report.h"
+#include "settings/check_value.h"
+
+namespace tidewell {
+namespace {
+
+void StoreInfo(RunContext& context, std::string_view name, const std::string& value) {
+  if (context.store != nullptr) context.store->Write(kInfoSection, name, value);
+}
+
+// Appends `text` to the report in one open-write-close.
+void AppendToReport(RunContext& context, const std::string& text) {
+  platform::AppendFile file;
+  std::error_code error = file.Open(context.ReportPath());
+  if (!error) error = file.Append(text);
+  if (std::error_code closing = file.Close(); closing && !error) error = closing;
+  if (error) {
+    context.report.ReportStarted = false;
+    throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error});
+  }
+}
+
+}  // namespace
+
+void WriteRunReport(RunContext& context, std::string_view drive) {
+  ReportState& report = context.report;
+  report.ReportStarted = !report.ReportStarted;
+  const std::tm now = context.Now();
+  const std::string when = ReportWhenLines(now, *context.locale);
+
+  if (report.ReportStarted) {
+    AppendToReport(context, ReportStartLines(context.IsOn(RunOption::TestRun)) + when);
+    report.FreeBytesBefore = DriveFreeBytes(context, drive);
+    context.totals.Reset();
+    StoreInfo(context, "BytesFree", context.locale->WholeNumber(report.FreeBytesBefore));
+  } else {
+    AppendToReport(context, ReportFinishLine() + when);
+    AppendToReport(context, ReportFigureLines(drive, context.totals.totalFiles, context.totals.totalBytes,
+                                              report.FreeBytesBefore, *context.locale));
+    StoreInfo(context, "BytesSaved", context.locale->WholeNumber(context.totals.totalBytes));
+    StoreInfo(context, "FilesDeleted", context.locale->WholeNumber(context.totals.totalFiles));
+  }
+
+  if (!context.IsOn(RunOption::KeepReport)) {
+    if (std::error_code error = platform::DeleteTextFile(context.ReportPath())) {
+      report.ReportStarted = false;
+      throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error, true});
+    }
+  }
+}
+
+void StoreLastCleanup(RunContext& context) {
+  const std::tm now = context.Now();
+  StoreInfo(context, "LastCleanup", context.locale->ShortDate(now) + " " + context.locale->LongTime(now));
+}
+
+}  // namespace tidewell

@@ -1,0 +1,41 @@
+// A preferences store that tells the user, once, when a value could not be
+// saved.
+//
+// Every option is written the moment it changes, dozens of times at a first
+// start; when the store's file cannot be written (a read-only or full home
+// folder) the user should hear about it once, with the file and the reason,
+// not once per value. The program goes on: the boxes keep their values for
+// this session, they are only not remembered.
+#pragma once
+
+#include <string>
+
+#include "platform/preferences_store.h"
+#include "settings/message_box.h"
+
+namespace tidewell {
+
+class WarnOnceStore : public platform::PreferencesStore {
+ public:
+  // `where` names the store for the user (its file's path).
+  WarnOnceStore(platform::PreferencesStore& inner, MessageBoxes& boxes, std::string where)
+      : inner_(inner), boxes_(boxes), where_(std::move(where)) {}
+
+  std::string Read(std::string_view section, std::string_view name, std::string_view fallback) override {
+    return inner_.Read(section, name, fallback);
+  }
+  std::error_code Write(std::string_view section, std::string_view name, std::string_view value) override;
+  std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override {
+    return inner_.ReadSection(section);
+  }
+
+  bool Warned() const { return warned_; }
+
+ private:
+  platform::PreferencesStore& inner_;
+  MessageBoxes& boxes_;
+  std::string where_;
+  bool warned_ = false;
+};
+
+}  // namespace tidewell

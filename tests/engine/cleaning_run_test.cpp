@@ -1,0 +1,209 @@
+// The cleaning run end to end on real temporary drives: what it leaves on
+// disk, in the report, the log and the store, what the user sees, and how it
+// ends.
+#include "engine/cleaning_run.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/text_file.h"
+#include "tests/support/temp_drive.h"
+
+namespace tidewell {
+namespace {
+
+using testing::ProgramEnded;
+using testing::SplitCrLfLines;
+using testing::TestWorld;
+namespace fs = std::filesystem;
+
+class CleaningRunTest : public ::testing::Test {
+ protected:
+  explicit CleaningRunTest(std::string_view letters = "C") : world(letters), store(world.Base() + "/store.ini") {
+    world.context.store = &store;
+    world.SetOption(RunOption::TestRun, 1);
+    world.SetOption(RunOption::KeepReport, 1);
+  }
+
+  std::string ReportText() const {
+    std::string text;
+    platform::ReadTextFile(world.context.ReportPath(), text);
+    return text;
+  }
+  bool HasEvent(std::string_view event) const {
+    const auto& events = world.feedback.events;
+    return std::find(events.begin(), events.end(), event) != events.end();
+  }
+  std::string Info(std::string_view name) { return store.Read("Info", name, "<none>"); }
+
+  TestWorld world;
+  platform::PreferencesFile store;
+};
+
+TEST_F(CleaningRunTest, ATestRunKeepsEveryFileAndReportsWhatItWouldRemove) {
+  world.Drive('C').Build({{"DATA\\~DF1.TMP", 100}, {"DATA\\letter.doc", 7}});
+  const auto before = testing::DriveContents(world.Drive('C'));
+
+  EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
+
+  EXPECT_EQ(testing::DriveContents(world.Drive('C')), before);
+  const std::vector<std::string>& status = world.feedback.statusTexts;
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.front(), "Starting up ...");
+  EXPECT_NE(std::find(status.begin(), status.end(), "Analyzing HD (this might take a while) ..."), status.end());
+  EXPECT_EQ(status.back(), "Done: 100 bytes, 1 files cleaned (TEST)");
+  EXPECT_TRUE(HasEvent("ShowDeletionLog"));
+  ASSERT_EQ(world.feedback.messages.size(), 1u);
+  EXPECT_EQ(world.feedback.messages[0].title, "TEST MODE RESULTS");
+  EXPECT_NE(world.feedback.messages[0].text.find("you would have reclaimed 100 bytes.\r\r"), std::string::npos);
+  EXPECT_EQ(world.feedback.events.back(), "Unlock");
+
+  const std::vector<std::string> expected = {
+      "",
+      "TIDEWELL III REPORT",
+      "(TEST RUN ONLY)",
+      "Tidewell STARTED",
+      "Monday, December 7, 2026",
+      "6:38:31 AM",
+      "Tidewell FINISHED",
+      "Monday, December 7, 2026",
+      "6:38:31 AM",
+      "Drive C:",
+      "1 files DELETED",
+      world.context.locale->WholeNumber(world.context.report.FreeBytesBefore) + " bytes free before cleaning",
+      world.context.locale->WholeNumber(world.context.report.FreeBytesBefore + 100.0f) +
+          " bytes free after cleaning",
+      "100 bytes SAVED (100 bytes)",
+  };
+  EXPECT_EQ(SplitCrLfLines(ReportText()), expected);
+  EXPECT_EQ(Info("LastCleanup"), "12/7/2026 6:38:31 AM");
+  EXPECT_EQ(Info("BytesSaved"), "100");
+  EXPECT_EQ(Info("FilesDeleted"), "1");
+  EXPECT_EQ(Info("BytesFree"), world.context.locale->WholeNumber(world.context.report.FreeBytesBefore));
+}
+
+TEST_F(CleaningRunTest, ADestructiveRunWithoutKeepReportLeavesNoReportAndStillStoresTheFigures) {
+  world.SetOption(RunOption::TestRun, 0);
+  world.SetOption(RunOption::KeepReport, 0);
+  world.Drive('C').Build({{"DATA\\~DF1.TMP", 100}, {"DATA\\letter.doc", 7}});
+  ASSERT_FALSE(platform::ReplaceTextFile(world.context.ReportPath(), "an old report\r\n"));
+
+  RunCleaning(world.context);
+
+  EXPECT_FALSE(world.Drive('C').Exists("DATA\\~DF1.TMP"));
+  EXPECT_TRUE(world.Drive('C').Exists("DATA\\letter.doc"));
+  EXPECT_FALSE(fs::exists(world.context.ReportPath()));
+  EXPECT_FALSE(fs::exists(world.context.LogPath())) << "maintain log is off";
+  EXPECT_EQ(Info("BytesSaved"), "100");
+  EXPECT_EQ(Info("FilesDeleted"), "1");
+  EXPECT_TRUE(world.feedback.messages.empty());
+  EXPECT_EQ(world.feedback.StatusText(), "Done: 100 bytes, 1 files cleaned");
+  EXPECT_FALSE(HasEvent("ShowDeletionLog"));
+}
+
+TEST_F(CleaningRunTest, ExitWhenDoneAndTheUnattendedSwitchEndTheProgramAfterTheRun) {
+  for (const bool unattended : {false, true}) {
+    world.feedback.events.clear();
+    world.SetOption(RunOption::ExitWhenDone, unattended ? 0 : 1);
+    world.context.commandLine = unattended ? "/Unattended" : "/u";
+    try {
+      RunCleaning(world.context);
+      ADD_FAILURE() << "the program did not end";
+    } catch (const ProgramEnded& end) {
+      EXPECT_EQ(end.exitStatus, 0);
+    }
+    const auto& events = world.feedback.events;
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[events.size() - 3], "Restore");
+    EXPECT_EQ(events[events.size() - 2], "CloseSoundDevice");
+    EXPECT_FALSE(HasEvent("Unlock"));
+  }
+}
+
+class AllDrivesRunTest : public CleaningRunTest {
+ protected:
+  AllDrivesRunTest() : CleaningRunTest("ABCDE") {}
+};
+
+TEST_F(AllDrivesRunTest, EveryWritableDriveFromCGetsItsOwnSectionReportPairAndFigures) {
+  world.SetOption(RunOption::ScanAllDrives, 1);
+  world.SetOption(RunOption::TestRun, 0);
+  world.categories.Set(CategoryId::MaintainLog, 1);
+  world.SetOption(RunOption::MaintainLog, 1);
+  for (const char letter : {'A', 'B', 'C', 'D'}) world.Drive(letter).Build({{"TEMP\\junk.tmp", 10}});
+  world.Drive('D').File("TEMP\\more.tmp", 20);
+  fs::remove_all(world.Drive('E').Root());  // a drive without a medium: skipped without a word
+  world.feedback.selectedDrive = world.feedback.driveEntries['A'];
+
+  RunCleaning(world.context);
+
+  EXPECT_TRUE(world.Drive('A').Exists("TEMP\\junk.tmp"));
+  EXPECT_TRUE(world.Drive('B').Exists("TEMP\\junk.tmp"));
+  EXPECT_FALSE(world.Drive('C').Exists("TEMP\\junk.tmp"));
+  EXPECT_FALSE(world.Drive('D').Exists("TEMP\\more.tmp"));
+
+  const std::string report = ReportText();
+  std::vector<std::string> blocks;
+  for (const std::string& line : SplitCrLfLines(report)) {
+    if (line == "Tidewell STARTED" || line == "Tidewell FINISHED" || line.starts_with("Drive ")) blocks.push_back(line);
+  }
+  const std::vector<std::string> expectedBlocks = {"Tidewell STARTED", "Tidewell FINISHED", "Drive C:",
+                                                   "Tidewell STARTED", "Tidewell FINISHED", "Drive D:"};
+  EXPECT_EQ(blocks, expectedBlocks);
+  const std::string log = world.LogText();
+  EXPECT_NE(log.find("Drive C:\r\n"), std::string::npos);
+  EXPECT_NE(log.find("Drive D:\r\n"), std::string::npos);
+  EXPECT_EQ(log.find("Drive E:"), std::string::npos);
+  EXPECT_EQ(Info("FilesDeleted"), "2") << "the last drive's figures";
+  EXPECT_EQ(Info("BytesSaved"), "30");
+  EXPECT_EQ(world.feedback.events.back(), "Unlock");
+  EXPECT_EQ(world.feedback.selectedDrive, world.feedback.driveEntries['C']) << "back on C after Z";
+}
+
+TEST_F(AllDrivesRunTest, RecordsThatCannotBeWrittenStopTheRunWithOneMessage) {
+  world.SetOption(RunOption::ScanAllDrives, 1);
+  for (const char letter : {'C', 'D'}) world.Drive(letter).Build({{"TEMP\\junk.tmp", 10}});
+  fs::create_directories(world.context.LogPath());  // a folder where the log should be
+
+  EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
+
+  ASSERT_EQ(world.feedback.messages.size(), 1u);
+  const Message& message = world.feedback.messages[0];
+  EXPECT_EQ(message.title, "Records Error");
+  EXPECT_EQ(message.icon, MessageIcon::Error);
+  EXPECT_NE(message.text.find("deletion log " + world.context.LogPath() + "\r\r"), std::string::npos);
+  EXPECT_NE(message.text.find("Cleaning of drive C: was stopped."), std::string::npos);
+  EXPECT_FALSE(HasEvent("ShowDeletionLog"));
+  EXPECT_EQ(world.feedback.events.back(), "Unlock");
+  EXPECT_FALSE(world.context.log.IsOpen());
+
+  // The abandoned drive left a start block without its end; the next run
+  // starts a fresh pair instead of writing an end block first.
+  fs::remove(world.context.LogPath());
+  world.SetOption(RunOption::ScanAllDrives, 0);
+  world.feedback.selectedDrive = world.feedback.driveEntries['C'];
+  EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
+  const std::vector<std::string> lines = SplitCrLfLines(ReportText());
+  std::vector<std::string> blocks;
+  for (const std::string& line : lines) {
+    if (line == "Tidewell STARTED" || line == "Tidewell FINISHED") blocks.push_back(line);
+  }
+  EXPECT_EQ(blocks, (std::vector<std::string>{"Tidewell STARTED", "Tidewell STARTED", "Tidewell FINISHED"}));
+}
+
+TEST_F(CleaningRunTest, AnUnattendedRunWhoseRecordsFailEndsWithStatusThree) {
+  world.context.commandLine = "/U";
+  fs::create_directories(world.context.ReportPath());  // the report cannot be opened
+  try {
+    RunCleaning(world.context);
+    ADD_FAILURE() << "the program did not end";
+  } catch (const ProgramEnded& end) {
+    EXPECT_EQ(end.exitStatus, 3);
+  }
+  ASSERT_EQ(world.feedback.messages.size(), 1u);
+  EXPECT_NE(world.feedback.messages[0].text.find("run report " + world.context.ReportPath()), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tidewell
