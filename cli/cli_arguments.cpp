@@ -1,0 +1,149 @@
+#include "cli/cli_arguments.h"
+
+#include "platform/text_case.h"
+
+namespace tidewell::cli {
+namespace {
+
+// A catalogue entry by its settings name, case ignored ("temp" finds Temp).
+const Category* FindEntry(std::string_view name) {
+  for (const Category& entry : CatalogueEntries()) {
+    if (EqualsNoCase(entry.settingsName, name)) return &entry;
+  }
+  return nullptr;
+}
+
+std::string ParseDrive(std::string_view text, std::optional<char>& drive) {
+  const bool letter = !text.empty() && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
+  if (!letter || text.size() > 2 || (text.size() == 2 && text[1] != ':')) {
+    return "bad drive letter '" + std::string(text) + "': give a letter from A to Z, e.g. --drive C:";
+  }
+  drive = ToUpperAscii(text[0]);
+  return {};
+}
+
+std::string ParseNames(std::string_view list, bool on, std::vector<SelectionChange>& selection) {
+  if (list.empty()) return "missing category names after --" + std::string(on ? "enable" : "disable");
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string_view name = list.substr(start, comma - start);
+    const Category* entry = FindEntry(name);
+    if (entry == nullptr) {
+      return "unknown category '" + std::string(name) + "' (see --list-categories for the names)";
+    }
+    selection.push_back({std::nullopt, entry->id, on});
+    start = comma + 1;
+  }
+  return {};
+}
+
+std::string ParsePreset(std::string_view name, std::vector<SelectionChange>& selection) {
+  if (EqualsNoCase(name, "all")) {
+    selection.push_back({Preset::SelectAll});
+  } else if (EqualsNoCase(name, "none")) {
+    selection.push_back({Preset::SelectNone});
+  } else if (EqualsNoCase(name, "safest")) {
+    selection.push_back({Preset::Safest});
+  } else {
+    return "unknown selection '" + std::string(name) + "': use all, none or safest";
+  }
+  return {};
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(std::span<const std::string_view> words) {
+  ParsedArguments parsed;
+  CliArguments& a = parsed.arguments;
+  for (std::size_t i = 0; i < words.size() && parsed.error.empty(); ++i) {
+    std::string_view word = words[i];
+    std::optional<std::string_view> attached;  // --name=value
+    if (const std::size_t equals = word.find('='); word.starts_with("--") && equals != std::string_view::npos) {
+      attached = word.substr(equals + 1);
+      word = word.substr(0, equals);
+    }
+    const bool takesValue = word == "--drive" || word == "--select" || word == "--enable" || word == "--disable";
+    if (attached && !takesValue) {
+      parsed.error = "option " + std::string(word) + " takes no value";
+      break;
+    }
+    std::string_view value;
+    if (takesValue) {
+      if (attached) {
+        value = *attached;
+      } else if (i + 1 < words.size()) {
+        value = words[++i];
+      } else {
+        parsed.error = "option " + std::string(word) + " needs a value";
+        break;
+      }
+    }
+
+    if (word == "--drive") parsed.error = ParseDrive(value, a.drive);
+    else if (word == "--select") parsed.error = ParsePreset(value, a.selection);
+    else if (word == "--enable") parsed.error = ParseNames(value, true, a.selection);
+    else if (word == "--disable") parsed.error = ParseNames(value, false, a.selection);
+    else if (word == "--all-drives") a.allDrives = true;
+    else if (word == "--one-drive") a.allDrives = false;
+    else if (word == "--test") a.testRun = true;
+    else if (word == "--delete") a.testRun = false;
+    else if (word == "--log") a.maintainLog = true;
+    else if (word == "--no-log") a.maintainLog = false;
+    else if (word == "--report") a.keepReport = true;
+    else if (word == "--no-report") a.keepReport = false;
+    else if (word == "--list-categories") a.listCategories = true;
+    else if (word == "--json") a.json = true;
+    else if (word == "--quiet") a.quiet = true;
+    else if (word == "--help" || word == "-h") a.help = true;
+    else if (word == "--version") a.version = true;
+    else parsed.error = "unknown option '" + std::string(word) + "'";
+  }
+  return parsed;
+}
+
+std::string UsageText() {
+  return R"(Usage: tidewell-cli [options]
+
+Runs one Tidewell cleaning run with your stored preferences, exactly as the
+window's "Clean HD" button would, then exits. The options below change this
+run only; nothing they say is stored.
+
+Drives:
+  --drive X:          clean drive X (default: the drive of the current folder,
+                      else C); the drive check runs first, and nothing is
+                      cleaned when the drive cannot be
+  --all-drives        clean every drive from C to Z that can be written
+  --one-drive         clean one drive only (the stored "scan all drives" off)
+
+What the run does:
+  --test              test run: delete nothing, log and count what would go
+  --delete            destructive run: really delete (test mode off)
+  --log, --no-log     keep the deletion log on or off (a test run always logs)
+  --report, --no-report
+                      keep the run report Tidewell.txt, or delete it
+  --select all|none|safest
+                      apply a preset to the categories
+  --enable A,B        switch categories on (settings names, see below)
+  --disable A,B       switch categories off
+                      (--select, --enable and --disable apply in order)
+
+Output:
+  --list-categories   print every category and option with its state, and exit
+  --json              print one JSON summary line per cleaned drive at the end
+  --quiet             print only errors and the final summary
+  --help              print this text and exit
+  --version           print the version and exit
+
+Drives are mapped from the environment variable TIDEWELL_DRIVES
+(e.g. TIDEWELL_DRIVES='C=/srv/win98;D=/mnt/data'), else from the [Drives]
+section of the settings file (~/.config/Tidewell/Tidewell.ini), else found
+on this machine (a Wine prefix's drives, mounted FAT/NTFS/exFAT volumes).
+
+Exit status: 0 the run finished; 1 a drive could not be cleaned (or no drive
+is mapped); 2 bad usage; 3 the deletion log or run report could not be
+written; 130 interrupted (Ctrl+C).
+)";
+}
+
+}  // namespace tidewell::cli

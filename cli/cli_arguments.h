@@ -1,0 +1,49 @@
+// The console front end's command line: what the user asked for this run.
+//
+// Options change this run only; nothing they say is stored. Switches that
+// contradict each other (--test --delete) resolve to the last one given;
+// --select, --enable and --disable apply in the order given.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/category_catalogue.h"
+
+namespace tidewell::cli {
+
+// One change to the Deepwash selection, in command-line order.
+struct SelectionChange {
+  std::optional<Preset> preset;  // --select
+  CategoryId id{};               // --enable / --disable, when no preset
+  bool on = false;
+};
+
+struct CliArguments {
+  std::optional<char> drive;  // upper case
+  std::optional<bool> allDrives;
+  std::optional<bool> testRun;
+  std::optional<bool> maintainLog;
+  std::optional<bool> keepReport;
+  std::vector<SelectionChange> selection;
+  bool listCategories = false;
+  bool json = false;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+};
+
+struct ParsedArguments {
+  CliArguments arguments;
+  std::string error;  // empty when the command line was understood
+};
+
+ParsedArguments ParseArguments(std::span<const std::string_view> words);
+
+// The --help text.
+std::string UsageText();
+
+}  // namespace tidewell::cli

@@ -1,0 +1,137 @@
+#include "cli/console_feedback.h"
+
+#include <csignal>
+
+#include "engine/cleaning_run.h"
+#include "engine/drive_checks.h"
+
+namespace tidewell::cli {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int signal) {
+  if (interrupted) {
+    // A second request: end now, with the default action of the signal.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    return;
+  }
+  interrupted = 1;
+}
+
+// A message's text for the console: each carriage return (a paragraph break
+// is two) becomes a line break.
+std::string ConsoleText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out.push_back('\n');
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void InstallInterruptHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool InterruptRequested() { return interrupted != 0; }
+
+ConsoleFeedback::ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar)
+    : out_(out), err_(err), quiet_(quiet), progressBar_(progressBar && !quiet) {}
+
+void ConsoleFeedback::Attach(RunContext& context, DriveList& drives) {
+  context_ = &context;
+  drives_ = &drives;
+}
+
+void ConsoleFeedback::SetStatusText(std::string_view text) {
+  status_ = text;
+  if (!quiet_ && status_ != lastPrinted_) {
+    ClearProgressBar();
+    std::fprintf(out_, "%s\n", status_.c_str());
+    std::fflush(out_);
+    lastPrinted_ = status_;
+  }
+  CheckInterrupt();
+}
+
+void ConsoleFeedback::SetProgressValue(int value) {
+  if (progressBar_ && value != lastBarValue_) {
+    constexpr int kWidth = 40;
+    const int filled = value * kWidth / 100;
+    std::string bar = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
+                      std::string(static_cast<std::size_t>(kWidth - filled), ' ') + "] working ...";
+    std::fputs(bar.c_str(), err_);
+    std::fflush(err_);
+    barShown_ = true;
+    lastBarValue_ = value;
+  }
+  CheckInterrupt();
+}
+
+void ConsoleFeedback::ClearProgressBar() {
+  if (!barShown_) return;
+  std::fputs("\r\033[K", err_);
+  std::fflush(err_);
+  barShown_ = false;
+  lastBarValue_ = -1;
+}
+
+bool ConsoleFeedback::SelectDrive(char letter) {
+  if (drives_ == nullptr) return false;
+  const DriveSelection result = drives_->Select(letter);
+  if (result == DriveSelection::NoSuchDrive) return false;
+  if (result == DriveSelection::Changed && context_ != nullptr) CheckSelectedDrive(*context_);
+  return true;
+}
+
+std::string ConsoleFeedback::SelectedDrive() const { return drives_ == nullptr ? std::string() : drives_->Current(); }
+
+void ConsoleFeedback::ShowDeletionLog() {
+  if (quiet_ || context_ == nullptr) return;
+  ClearProgressBar();
+  std::fprintf(out_, "Deletion log: %s\n", context_->LogPath().c_str());
+  std::fflush(out_);
+}
+
+MessageAnswer ConsoleFeedback::ShowMessage(const Message& message) {
+  const bool problem = message.icon == MessageIcon::Error || message.icon == MessageIcon::Exclamation;
+  if (message.title == "Drive Error") ++driveErrors_;
+  const MessageAnswer answer = message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  if (problem || !quiet_) {
+    ClearProgressBar();
+    std::FILE* stream = problem ? err_ : out_;
+    std::fprintf(stream, "\n[%s]\n%s\n", message.title.c_str(), ConsoleText(message.text).c_str());
+    if (message.buttons == MessageButtons::YesNo) std::fprintf(stream, "(answered No)\n");
+    std::fprintf(stream, "\n");
+    std::fflush(stream);
+  }
+  return answer;
+}
+
+void ConsoleFeedback::EndProgram(int exitStatus) {
+  ClearProgressBar();
+  throw ProgramEnd{exitStatus};
+}
+
+void ConsoleFeedback::CheckInterrupt() {
+  if (!interrupted || ending_ || context_ == nullptr) return;
+  ending_ = true;
+  ClearProgressBar();
+  std::fprintf(err_, "tidewell-cli: interrupted; the deletion log is closed with what it holds.\n");
+  ExitProgram(*context_, 130);
+}
+
+}  // namespace tidewell::cli

@@ -1,0 +1,95 @@
+// The console's RunFeedback: status texts as lines on stdout, message boxes
+// as their title and text (errors on stderr), a bouncing progress bar on
+// stderr when it is a terminal, and the drive list over the drive table.
+//
+// Questions are answered with their safe choice, No; every other box is
+// answered OK without waiting. Ctrl+C is noticed at the next status text,
+// progress step or yield, and ends the program through ExitProgram, so the
+// deletion log is closed with the lines it holds and nothing is torn.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "engine/drive_list.h"
+#include "engine/run_context.h"
+#include "settings/deepwash_selection.h"
+
+namespace tidewell::cli {
+
+// Thrown by EndProgram and caught by the console's main, which then prints
+// its final summary and exits with the status.
+struct ProgramEnd {
+  int exitStatus;
+};
+
+// SIGINT and SIGTERM set a flag that ConsoleFeedback checks; a second
+// Ctrl+C ends the process at once.
+void InstallInterruptHandlers();
+bool InterruptRequested();
+
+class ConsoleFeedback : public RunFeedback {
+ public:
+  ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar);
+
+  // The run this feedback serves: its drive-list changes run the drive check
+  // in it, and an interrupt ends it. Set once the context exists.
+  void Attach(RunContext& context, DriveList& drives);
+
+  void SetStatusText(std::string_view text) override;
+  std::string StatusText() const override { return status_; }
+  void SetProgressValue(int value) override;
+  void StartAnimation() override {}
+  void StopAnimation() override {}
+  void PlayWave(const std::string&, bool) override {}
+  void CloseSoundDevice() override {}
+  void SetBusyPointer() override {}
+  void SetDefaultPointer() override {}
+  void MinimiseWindow() override {}
+  void RestoreWindow() override {}
+  void Repaint() override {}
+  void Beep() override {}
+  void LockControls() override {}
+  void UnlockControls() override {}
+  bool SelectDrive(char letter) override;
+  std::string SelectedDrive() const override;
+  void ShowDeletionLog() override;
+  MessageAnswer ShowMessage(const Message& message) override;
+  [[noreturn]] void EndProgram(int exitStatus) override;
+  void ProcessPendingMessages() override { CheckInterrupt(); }
+
+  // How many "Drive Error" boxes have been shown so far.
+  int DriveErrors() const { return driveErrors_; }
+
+ private:
+  void ClearProgressBar();
+  void CheckInterrupt();
+
+  std::FILE* out_;
+  std::FILE* err_;
+  bool quiet_;
+  bool progressBar_;
+  bool barShown_ = false;
+  int lastBarValue_ = -1;
+  std::string status_;
+  std::string lastPrinted_;
+  int driveErrors_ = 0;
+  bool ending_ = false;
+  RunContext* context_ = nullptr;
+  DriveList* drives_ = nullptr;
+};
+
+// The Deepwash window's side of the console: it has no status bar to show,
+// and its boxes go to the console's messages.
+class ConsoleDeepwashView : public DeepwashView {
+ public:
+  explicit ConsoleDeepwashView(MessageBoxes& boxes) : boxes_(boxes) {}
+  void SetStatusText(std::string_view) override {}
+  MessageAnswer ShowMessage(const Message& message) override { return boxes_.ShowMessage(message); }
+
+ private:
+  MessageBoxes& boxes_;
+};
+
+}  // namespace tidewell::cli

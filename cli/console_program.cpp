@@ -1,0 +1,161 @@
+#include "cli/console_program.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+#include "cli/cli_arguments.h"
+#include "cli/console_feedback.h"
+#include "cli/drive_summary.h"
+#include "engine/cleaning_run.h"
+#include "engine/drive_checks.h"
+#include "platform/drive_discovery.h"
+#include "platform/preferences_store.h"
+#include "platform/process_facts.h"
+#include "settings/main_options.h"
+#include "settings/warn_once_store.h"
+
+#ifndef TIDEWELL_VERSION
+#define TIDEWELL_VERSION "0"
+#endif
+
+namespace tidewell::cli {
+namespace {
+
+constexpr int kBadUsage = 2;
+constexpr int kDriveNotCleaned = 1;
+
+// Copies the window's boxes into the values this run reads, and applies the
+// command line's changes to the copies.
+void PrepareRunValues(const CliArguments& arguments, const MainWindowOptions& main,
+                      const DeepwashSelection& deepwash, FixedCleaningOptions& options,
+                      FixedCategoryStates& categories) {
+  for (int index = 1; index <= 7; ++index) {
+    const auto option = static_cast<RunOption>(index);
+    options.Set(option, main.CheckValue(option));
+  }
+  for (const Category& entry : CatalogueEntries()) categories.Set(entry.id, deepwash.CheckValue(entry.id));
+
+  auto set = [&](const std::optional<bool>& wanted, RunOption option) {
+    if (wanted) options.Set(option, *wanted ? 1 : 0);
+  };
+  set(arguments.allDrives, RunOption::ScanAllDrives);
+  set(arguments.testRun, RunOption::TestRun);
+  set(arguments.keepReport, RunOption::KeepReport);
+  if (arguments.maintainLog) categories.Set(CategoryId::MaintainLog, *arguments.maintainLog ? 1 : 0);
+  for (const SelectionChange& change : arguments.selection) {
+    if (change.preset) {
+      categories.Apply(*change.preset);
+    } else {
+      categories.Set(change.id, change.on ? 1 : 0);
+    }
+  }
+  // Maintain log is a Deepwash box; the run reads it as its seventh option.
+  options.Set(RunOption::MaintainLog, categories.CheckValue(CategoryId::MaintainLog));
+}
+
+void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
+  for (const Category& entry : CatalogueEntries()) {
+    std::string caption;
+    for (std::size_t i = 0; i < entry.caption.size(); ++i) {
+      if (entry.caption[i] == '&' && i + 1 < entry.caption.size()) ++i;  // "&&" shows one "&"
+      caption.push_back(entry.caption[i]);
+    }
+    std::fprintf(out, "%-4s %-15s %s%s\n", IsOn(categories, entry.id) ? "on" : "off",
+                 std::string(entry.settingsName).c_str(), caption.c_str(),
+                 entry.kind == EntryKind::Option ? "  (option)" : "");
+  }
+}
+
+std::string NoDriveText(const std::string& storePath) {
+  return "Tidewell found no drive to clean.\n"
+         "Map one with the environment variable TIDEWELL_DRIVES, for example\n"
+         "  TIDEWELL_DRIVES='C=/srv/win98' tidewell-cli --test\n"
+         "or add a line such as  C=/srv/win98  under [Drives] in " +
+         storePath + "\n";
+}
+
+}  // namespace
+
+int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FILE* err) {
+  const ParsedArguments parsed = ParseArguments(words);
+  if (!parsed.error.empty()) {
+    std::fprintf(err, "tidewell-cli: %s\nTry 'tidewell-cli --help' for the options.\n", parsed.error.c_str());
+    return kBadUsage;
+  }
+  const CliArguments& arguments = parsed.arguments;
+  if (arguments.help) {
+    std::fputs(UsageText().c_str(), out);
+    return 0;
+  }
+  if (arguments.version) {
+    std::fprintf(out, "tidewell-cli %s\n", TIDEWELL_VERSION);
+    return 0;
+  }
+
+  InstallInterruptHandlers();
+  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, isatty(fileno(err)) != 0);
+  platform::PreferencesFile storeFile(platform::PreferencesFile::DefaultPath());
+  WarnOnceStore store(storeFile, feedback, storeFile.Path());
+
+  std::vector<std::string> problems;
+  platform::DriveTable table = platform::LoadDriveTable(store.ReadSection("Drives"), &problems);
+  for (const std::string& problem : problems) std::fprintf(err, "tidewell-cli: %s\n", problem.c_str());
+  if (arguments.drive && table.Find(*arguments.drive) == nullptr && !arguments.listCategories) {
+    std::fprintf(err, "tidewell-cli: bad drive letter: no drive %c: is mapped\n", *arguments.drive);
+    return kBadUsage;
+  }
+
+  // The window's boxes, loaded as its start-up loads them.
+  bool suppressEvents = false;
+  ConsoleDeepwashView deepwashView(feedback);
+  DeepwashSelection deepwash(store, deepwashView, suppressEvents);
+  MainWindowOptions mainOptions(store, feedback, suppressEvents, deepwash);
+  mainOptions.Load();
+  const char startLetter = arguments.drive ? *arguments.drive : platform::CurrentVirtualFolder(table)[0];
+  platform::VirtualFileSystem files(std::move(table));
+
+  FixedCleaningOptions runOptions;
+  FixedCategoryStates runCategories;
+  RunContext context(files, runOptions, runCategories, feedback, suppressEvents);
+  context.store = &store;
+  context.programFolder = platform::ProgramFolder();
+  context.recordsFolder = platform::RecordsFolder(context.programFolder);
+  context.WindowsDir = platform::FindWindowsDir(files);
+  DriveList drives(files.Drives(), startLetter);
+  feedback.Attach(context, drives);
+
+  // The drive check comes between the two loads, as at the window's start.
+  const bool allDrives = arguments.allDrives.value_or(mainOptions.CheckValue(RunOption::ScanAllDrives) != 0);
+  const bool checkDrive = !arguments.listCategories && !allDrives && !drives.Current().empty();
+  if (checkDrive) CheckSelectedDrive(context);
+  deepwash.Create();
+  PrepareRunValues(arguments, mainOptions, deepwash, runOptions, runCategories);
+
+  if (arguments.listCategories) {
+    ListCategories(out, runCategories);
+    return 0;
+  }
+  if (files.Drives().Empty()) {
+    std::fputs(NoDriveText(storeFile.Path()).c_str(), err);
+    return kDriveNotCleaned;
+  }
+  if (checkDrive && feedback.DriveErrors() > 0) {
+    std::fprintf(err, "tidewell-cli: drive %s cannot be cleaned; nothing was cleaned.\n",
+                 std::string(std::string_view(drives.Current()).substr(0, 2)).c_str());
+    return kDriveNotCleaned;
+  }
+  if (context.IsOn(RunOption::TestRun)) feedback.ShowMessage(TestModeNotice());
+
+  DriveSummaries summaries(context);
+  int status = 0;
+  try {
+    status = ExitStatusOf(RunCleaning(context));
+  } catch (const ProgramEnd& end) {
+    status = end.exitStatus;
+  }
+  summaries.Print(out, arguments.json);
+  return status;
+}
+
+}  // namespace tidewell::cli

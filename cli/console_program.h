@@ -1,0 +1,31 @@
+// tidewell-cli: one cleaning run with the stored preferences, as the window's
+// "&Clean HD" would run it, for scripts, timers and headless machines.
+//
+// Start-up follows the window's: the six main options are loaded from the
+// store under SuppressEvents, the selected drive is checked, the Deepwash
+// selection is loaded, so the store a first start leaves is the one the
+// window would leave. The command line's options then change copies of those
+// values for this run only. The run itself stores only what a run stores
+// ("LastCleanup" and the "Info" figures).
+//
+// Decisions of the console's own:
+//   - The drive check runs for the drive asked for with --drive (else the
+//     current drive). Where the window would fall back to drive C, the console
+//     cleans nothing and exits 1: a script that named a drive must never have
+//     another one cleaned instead. An all-drives run checks each drive itself
+//     and skips the start-up check.
+//   - The test-mode notice is printed, not waited for, when this run is a
+//     test run.
+#pragma once
+
+#include <cstdio>
+#include <span>
+#include <string_view>
+
+namespace tidewell::cli {
+
+// Runs the console program with its arguments (without the program's name)
+// and returns the exit status.
+int RunConsole(std::span<const std::string_view> arguments, std::FILE* out, std::FILE* err);
+
+}  // namespace tidewell::cli

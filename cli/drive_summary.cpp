@@ -1,0 +1,97 @@
+#include "cli/drive_summary.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "platform/text_case.h"
+#include "records/byte_count.h"
+
+namespace tidewell::cli {
+namespace {
+
+bool FileExists(const std::string& hostPath) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(hostPath, error);
+}
+
+// The length of the valid UTF-8 sequence at `at`, or 0.
+std::size_t Utf8Length(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+  if (length == 0 || at + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+std::string WholeBytes(float value) { return std::to_string(static_cast<long long>(std::llround(value))); }
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte == '"' || byte == '\\') {
+      out.push_back('\\');
+      out.push_back(static_cast<char>(byte));
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else if (byte < 0x80) {
+      out.push_back(static_cast<char>(byte));
+    } else if (const std::size_t length = Utf8Length(text, i)) {
+      out.append(text.substr(i, length));
+      i += length - 1;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    }
+  }
+  return out + "\"";
+}
+
+DriveSummaries::DriveSummaries(RunContext& context) : context_(context) {
+  context_.driveFinished = [this](const DriveSummary& summary) { drives_.push_back(summary); };
+}
+
+void DriveSummaries::Print(std::FILE* out, bool json) const {
+  const platform::LocaleFormat& locale = *context_.locale;
+  const bool logKept = FileExists(context_.LogPath());
+  const bool reportKept = FileExists(context_.ReportPath());
+  for (const DriveSummary& drive : drives_) {
+    const std::string name = UpperCased(drive.drive.substr(0, 2));
+    const std::string bytesText = FormatByteCount(drive.totals.totalBytes, ExactBytes::Omit, locale);
+    if (json) {
+      std::fprintf(out,
+                   "{\"drive\":%s,\"testRun\":%s,\"finished\":%s,\"filesDeleted\":%s,\"bytesSaved\":%s,"
+                   "\"bytesSavedText\":%s,\"bytesFreeBefore\":%s,\"deletionLog\":%s,\"runReport\":%s}\n",
+                   JsonString(name).c_str(), drive.testRun ? "true" : "false", drive.finished ? "true" : "false",
+                   WholeBytes(drive.totals.totalFiles).c_str(), WholeBytes(drive.totals.totalBytes).c_str(),
+                   JsonString(bytesText).c_str(), WholeBytes(drive.freeBytesBefore).c_str(),
+                   logKept ? JsonString(context_.LogPath()).c_str() : "null",
+                   reportKept ? JsonString(context_.ReportPath()).c_str() : "null");
+      continue;
+    }
+    const std::string files = locale.WholeNumber(drive.totals.totalFiles);
+    if (!drive.finished) {
+      std::fprintf(out, "Drive %s stopped, its records could not be written (%s files, %s so far).\n",
+                   name.c_str(), files.c_str(), bytesText.c_str());
+    } else if (drive.testRun) {
+      std::fprintf(out, "Drive %s test run, nothing deleted; a destructive run would remove %s files (%s).\n",
+                   name.c_str(), files.c_str(), bytesText.c_str());
+    } else {
+      std::fprintf(out, "Drive %s %s files deleted, %s reclaimed.\n", name.c_str(), files.c_str(),
+                   bytesText.c_str());
+    }
+  }
+  if (json) return;
+  if (drives_.empty()) std::fprintf(out, "No drive was cleaned.\n");
+  if (logKept && !drives_.empty()) std::fprintf(out, "Deletion log: %s\n", context_.LogPath().c_str());
+  if (reportKept && !drives_.empty()) std::fprintf(out, "Run report: %s\n", context_.ReportPath().c_str());
+}
+
+}  // namespace tidewell::cli

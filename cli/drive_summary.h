@@ -1,0 +1,29 @@
+// The console's final summary: one line per drive the run took on, as text
+// or as JSON (one object per line), printed when the run has ended, also
+// when it ended through ExitProgram.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "engine/run_context.h"
+
+namespace tidewell::cli {
+
+class DriveSummaries {
+ public:
+  // Collects every drive's summary from the run from now on.
+  explicit DriveSummaries(RunContext& context);
+
+  void Print(std::FILE* out, bool json) const;
+
+ private:
+  RunContext& context_;
+  std::vector<DriveSummary> drives_;
+};
+
+// `text` as a JSON string, quotes included. Bytes that are not valid UTF-8
+// are written as \u00XX of their value, so the output is always valid JSON.
+std::string JsonString(std::string_view text);
+
+}  // namespace tidewell::cli

@@ -1,0 +1,290 @@
+// tidewell-cli end to end: a copy of the program in a temporary program
+// folder, drives mapped by TIDEWELL_DRIVES, the store in a temporary
+// XDG_CONFIG_HOME, real files removed or kept.
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/preferences_store.h"
+#include "platform/text_file.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_drive.h"
+
+namespace tidewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ChildOptions;
+using testing::ChildResult;
+using testing::SplitCrLfLines;
+
+std::string ReadAll(const std::string& path) {
+  std::string text;
+  platform::ReadTextFile(path, text);
+  return text;
+}
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+class ConsoleTest : public ::testing::Test {
+ protected:
+  ConsoleTest() {
+    fs::create_directories(Program());
+    fs::copy_file(TIDEWELL_CLI_PATH, Program() + "/tidewell-cli");
+    fs::create_directories(Home());
+    Drive('C');
+  }
+
+  std::string Base() const { return base.Path(); }
+  std::string Program() const { return Base() + "/program"; }
+  std::string Home() const { return Base() + "/home"; }
+  std::string StorePath() const { return Home() + "/config/Tidewell/Tidewell.ini"; }
+  std::string LogPath() const { return Program() + "/Tidewell.log"; }
+  std::string ReportPath() const { return Program() + "/Tidewell.txt"; }
+
+  // A drive's host root, created and mapped on first use.
+  std::string Drive(char letter) {
+    const std::string root = Base() + "/drive_" + static_cast<char>(letter | 0x20);
+    if (!fs::exists(root)) {
+      fs::create_directories(root);
+      mapping += std::string(mapping.empty() ? "" : ";") + letter + "=" + root;
+    }
+    return root;
+  }
+  void File(char letter, const std::string& relative, std::size_t size = 10) {
+    const fs::path path = Drive(letter) + "/" + relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << std::string(size, 'x');
+  }
+  bool Exists(char letter, const std::string& relative) { return fs::exists(Drive(letter) + "/" + relative); }
+
+  ChildOptions Options(std::vector<std::string> arguments) const {
+    ChildOptions options;
+    options.arguments = std::move(arguments);
+    options.environment = {{"TIDEWELL_DRIVES", mapping},  {"HOME", Home()},
+                           {"XDG_CONFIG_HOME", Home() + "/config"}, {"XDG_DATA_HOME", Home() + "/data"},
+                           {"LC_ALL", "C"},               {"TZ", "UTC"},
+                           {"PATH", "/usr/bin:/bin"},     {"WINEPREFIX", Home() + "/no-wine"}};
+    options.workingFolder = Base();
+    return options;
+  }
+  ChildResult Run(std::vector<std::string> arguments) const {
+    return testing::RunChild(Program() + "/tidewell-cli", Options(std::move(arguments)));
+  }
+  std::string Stored(std::string_view section, std::string_view name) {
+    return platform::PreferencesFile(StorePath()).Read(section, name, "<none>");
+  }
+
+  testing::TempFolder base;
+  std::string mapping;
+};
+
+TEST_F(ConsoleTest, AFirstTestRunChangesNothingAndLeavesLogReportAndTheWindowsStore) {
+  File('C', "DATA/scratch.tmp", 100);
+  File('C', "DATA/letter.doc", 7);
+
+  const ChildResult run = Run({"--drive", "c:"});
+
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Exists('C', "DATA/scratch.tmp"));
+  EXPECT_TRUE(Contains(run.out, "Ready to clean drive C: [DRIVE_C]\n"));
+  EXPECT_TRUE(Contains(run.out, "[TEST MODE is ON ... Tidewell is SAFE AS MILK]\n"));
+  EXPECT_TRUE(Contains(run.out, "\nDone: 100 bytes, 1 files cleaned (TEST)\n"));
+  EXPECT_TRUE(Contains(run.out, "Deletion log: " + LogPath() + "\n"));
+  EXPECT_TRUE(Contains(run.out, "[TEST MODE RESULTS]\n"));
+  EXPECT_TRUE(Contains(ReadAll(LogPath()), "Delete file: c:\\DATA\\scratch.tmp\r\n"));
+  const std::vector<std::string> report = SplitCrLfLines(ReadAll(ReportPath()));
+  ASSERT_EQ(report.size(), 14u);
+  EXPECT_EQ(report[2], "(TEST RUN ONLY)");
+  EXPECT_EQ(report[10], "1 files DELETED");
+  EXPECT_EQ(report[13], "100 bytes SAVED (100 bytes)");
+
+  // What the window's first start would leave: changed defaults only.
+  EXPECT_EQ(Stored("Preferences", "Reporting"), "1");
+  EXPECT_EQ(Stored("Preferences", "Temp"), "1");
+  EXPECT_EQ(Stored("Preferences", "MaintainLog"), "0");
+  EXPECT_EQ(Stored("Preferences", "TestRun"), "<none>");
+  EXPECT_EQ(Stored("Preferences", "ShowWarnings"), "<none>");
+  EXPECT_EQ(Stored("Info", "FilesDeleted"), "1");
+  EXPECT_NE(Stored("Info", "LastCleanup"), "<none>");
+}
+
+TEST_F(ConsoleTest, ADestructiveRunLogsOnlyWhenAskedAndOptionsAreNotStored) {
+  File('C', "DATA/one.tmp");
+  File('C', "DATA/letter.doc");
+  ChildResult run = Run({"--delete", "--no-log", "--no-report"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(Exists('C', "DATA/one.tmp"));
+  EXPECT_TRUE(Exists('C', "DATA/letter.doc"));
+  EXPECT_FALSE(fs::exists(LogPath()));
+  EXPECT_FALSE(fs::exists(ReportPath()));
+  EXPECT_FALSE(Contains(run.out, "TEST MODE"));
+  EXPECT_TRUE(Contains(run.out, "Drive C: 1 files deleted, 10 bytes reclaimed.\n"));
+
+  File('C', "DATA/two.tmp");
+  run = Run({"--delete", "--log", "--quiet"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(Exists('C', "DATA/two.tmp"));
+  const std::string log = ReadAll(LogPath());
+  EXPECT_TRUE(Contains(log, "[Results of DESTRUCTIVE run]\r\n"));
+  EXPECT_TRUE(Contains(log, "Delete file: c:\\DATA\\two.tmp\r\n"));
+  EXPECT_FALSE(Contains(run.out, "Cleaning HD")) << "quiet prints only the summary";
+  EXPECT_TRUE(Contains(run.out, "Drive C: 1 files deleted"));
+
+  EXPECT_EQ(Stored("Preferences", "TestRun"), "<none>");
+  EXPECT_EQ(Stored("Preferences", "MaintainLog"), "0");
+}
+
+TEST_F(ConsoleTest, NoReportRemovesAReportLeftFromEarlierRuns) {
+  std::ofstream(ReportPath()) << "old report\r\n";
+  const ChildResult run = Run({"--no-report", "--quiet"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(fs::exists(ReportPath()));
+  EXPECT_EQ(Stored("Info", "FilesDeleted"), "0");
+}
+
+TEST_F(ConsoleTest, AnAllDrivesRunCleansEachDriveFromCAndNeverAOrB) {
+  File('A', "TEMP/a.tmp");
+  File('C', "TEMP/c.tmp");
+  File('D', "TEMP/d1.tmp");
+  File('D', "TEMP/d2.tmp");
+
+  const ChildResult run = Run({"--all-drives", "--delete", "--log", "--json"});
+
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Exists('A', "TEMP/a.tmp"));
+  EXPECT_FALSE(Exists('C', "TEMP/c.tmp"));
+  EXPECT_FALSE(Exists('D', "TEMP/d2.tmp"));
+  const std::string log = ReadAll(LogPath());
+  EXPECT_TRUE(Contains(log, "Drive C:\r\n"));
+  EXPECT_TRUE(Contains(log, "Drive D:\r\n"));
+  EXPECT_FALSE(Contains(log, "Drive A:"));
+  std::vector<std::string> blocks;
+  for (const std::string& line : SplitCrLfLines(ReadAll(ReportPath()))) {
+    if (line.starts_with("Tidewell ") || line.starts_with("Drive ")) blocks.push_back(line);
+  }
+  EXPECT_EQ(blocks, (std::vector<std::string>{"Tidewell STARTED", "Tidewell FINISHED", "Drive C:",
+                                              "Tidewell STARTED", "Tidewell FINISHED", "Drive D:"}));
+  EXPECT_EQ(Stored("Info", "FilesDeleted"), "2");
+  const std::string json =
+      "{\"drive\":\"C:\",\"testRun\":false,\"finished\":true,\"filesDeleted\":1,\"bytesSaved\":10,"
+      "\"bytesSavedText\":\"10 bytes\",";
+  EXPECT_TRUE(run.out.starts_with(json)) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\n{\"drive\":\"D:\",\"testRun\":false,\"finished\":true,\"filesDeleted\":2,"));
+}
+
+TEST_F(ConsoleTest, BadUsageExitsTwoWithAClearMessageBeforeTouchingAnything) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--frobnicate"}, "unknown option '--frobnicate'"},
+      {{"--enable", "Temp,Frogs"}, "unknown category 'Frogs'"},
+      {{"--drive", "CC"}, "bad drive letter 'CC'"},
+      {{"--drive=1:"}, "bad drive letter '1:'"},
+      {{"--drive", "Q:"}, "no drive Q: is mapped"},
+      {{"--select", "most"}, "unknown selection 'most'"},
+      {{"--drive"}, "option --drive needs a value"},
+      {{"--test=yes"}, "option --test takes no value"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const ChildResult run = Run(arguments);
+    EXPECT_EQ(run.exitStatus, 2) << arguments[0];
+    EXPECT_TRUE(Contains(run.err, message)) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(StorePath()));
+  EXPECT_FALSE(fs::exists(LogPath()));
+}
+
+TEST_F(ConsoleTest, HelpDocumentsEveryOption) {
+  const ChildResult run = Run({"--help"});
+  EXPECT_EQ(run.exitStatus, 0);
+  for (const char* option : {"--drive", "--all-drives", "--one-drive", "--test", "--delete", "--log", "--no-log",
+                             "--report", "--no-report", "--select", "--enable", "--disable", "--list-categories",
+                             "--json", "--quiet", "--help", "--version"}) {
+    EXPECT_TRUE(Contains(run.out, option)) << option;
+  }
+}
+
+TEST_F(ConsoleTest, ListCategoriesShowsThisRunsSelection) {
+  const ChildResult run = Run({"--select", "none", "--enable", "adobe", "--list-categories"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "on   Adobe           Adobe PDF files (*.PDF)\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "off  Temp "));
+  EXPECT_TRUE(Contains(run.out, "on   ShowWarnings "));
+  EXPECT_EQ(Stored("Preferences", "Adobe"), "<none>");
+}
+
+TEST_F(ConsoleTest, RecordsThatCannotBeWrittenExitThreeNamingTheFile) {
+  File('C', "DATA/one.tmp");
+  fs::create_directories(LogPath());  // a folder where the log belongs
+  const ChildResult run = Run({"--delete", "--log"});
+  EXPECT_EQ(run.exitStatus, 3);
+  EXPECT_TRUE(Contains(run.err, "[Records Error]\nTidewell can't write its deletion log " + LogPath() + "\n"))
+      << run.err;
+  EXPECT_TRUE(Exists('C', "DATA/one.tmp")) << "nothing is removed without its log";
+  EXPECT_TRUE(Contains(run.out, "Drive C: stopped"));
+}
+
+TEST_F(ConsoleTest, ADriveThatFailsItsCheckIsNotReplacedByAnother) {
+  File('C', "DATA/one.tmp");
+  const std::string missing = Base() + "/unplugged";
+  mapping += ";E=" + missing;
+  const ChildResult run = Run({"--drive", "E:", "--delete"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_TRUE(Contains(run.err, "[Drive Error]\nTidewell can't access drive E:")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "nothing was cleaned"));
+  EXPECT_TRUE(Exists('C', "DATA/one.tmp"));
+}
+
+TEST_F(ConsoleTest, WithoutAnyDriveItSaysHowToMapOne) {
+  const std::string mounts = ReadAll("/proc/self/mountinfo");
+  for (const char* type : {" vfat ", " exfat ", " ntfs ", " ntfs3 ", " msdos "}) {
+    if (Contains(mounts, type)) GTEST_SKIP() << "this machine has a mounted volume that discovery would find";
+  }
+  mapping.clear();
+  const ChildResult run = Run({});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_TRUE(Contains(run.err, "Tidewell found no drive to clean.\n")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "TIDEWELL_DRIVES"));
+  EXPECT_TRUE(Contains(run.err, StorePath()));
+}
+
+// Ctrl+C in the middle of a destructive run: the program ends through its
+// way out, the log holds a line for every file that is gone, and no count
+// line (the section was cut short).
+TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
+  for (int folder = 0; folder < 6000; ++folder) File('C', "T" + std::to_string(folder / 100) + "/F" + std::to_string(folder) + "/x.tmp", 1);
+  ChildOptions options = Options({"--delete", "--log"});
+  options.stdoutPipeSize = 4096;
+  options.onOutput = [](int pid, const std::string& out) {
+    if (!Contains(out, "Cleaning HD: 1 bytes")) return false;
+    usleep(300 * 1000);  // the pipe fills and the child waits on it
+    kill(pid, SIGINT);
+    return true;
+  };
+  const ChildResult run = testing::RunChild(Program() + "/tidewell-cli", options);
+
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  EXPECT_TRUE(Contains(run.err, "interrupted"));
+  const std::string log = ReadAll(LogPath());
+  const std::vector<std::string> lines = SplitCrLfLines(log);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(lines.back().starts_with("Delete file: ")) << lines.back();
+  int gone = 0;
+  for (int folder = 0; folder < 6000; ++folder) {
+    const std::string relative = "T" + std::to_string(folder / 100) + "/F" + std::to_string(folder) + "/x.tmp";
+    if (Exists('C', relative)) continue;
+    ++gone;
+    std::string windows = relative;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    EXPECT_TRUE(Contains(log, "Delete file: c:\\" + windows + "\r\n")) << relative;
+  }
+  EXPECT_GT(gone, 0);
+  EXPECT_LT(gone, 6000);
+  EXPECT_EQ(Stored("Preferences", "Reporting"), "1") << "the store is whole";
+}
+
+}  // namespace
+}  // namespace tidewell

@@ -1,0 +1,30 @@
+// Runs a program as a child process with its own environment and collects
+// what it prints, for the end-to-end tests of the console front end.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tidewell::testing {
+
+struct ChildResult {
+  int exitStatus = -1;  // the exit status, or 128 + signal when killed
+  std::string out;
+  std::string err;
+};
+
+struct ChildOptions {
+  std::vector<std::string> arguments;          // without the program's name
+  std::map<std::string, std::string> environment;  // the whole environment
+  std::string workingFolder;                   // empty: the current one
+  // Called with the child's pid and everything it has printed on stdout so
+  // far, after each read; stops being called once it returns true.
+  std::function<bool(int pid, const std::string& out)> onOutput;
+  int stdoutPipeSize = 0;  // bytes, when non-zero (Linux rounds up to a page)
+};
+
+ChildResult RunChild(const std::string& program, const ChildOptions& options);
+
+}  // namespace tidewell::testing
