@@ -1,42 +1,36 @@
 #!/usr/bin/env bash
-# The main job, as far as the engine goes today: builds Tidewell, lays out a
-# small Windows-style demo drive in a temporary folder, and runs a test run of
-# the whole rule table over it with the default categories. Nothing on the
-# demo drive changes; the deletion log section it wrote (everything a
-# destructive run would remove) is printed at the end.
+# The main job: builds Tidewell, generates a Windows 98/2000-style demo drive
+# in a temporary folder, and runs a test run of it with tidewell-cli and the
+# default categories. Nothing on the demo drive changes; the run report and
+# the deletion log section (everything a destructive run would remove) are
+# printed at the end.
+#
+# The program, its records and its settings live in the demo folder too, so
+# the run starts as a first start would and leaves your own settings alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target tidewell-engine-demo
+cmake --build build --target tidewell-cli tidewell-make-demo-drive
 
 demo=$(mktemp -d "${TMPDIR:-/tmp}/tidewell-demo-XXXXXX")
-drive="$demo/drive_c"
-mkdir -p "$drive/WINDOWS/TEMP/Setup" "$drive/WINDOWS/SYSTEM" "$drive/My Documents" \
-         "$drive/Program Files/Editor" "$drive/.trash" "$drive/WINDOWS/SYSBCKUP" \
-         "$drive/WINDOWS/Recent" "$drive/RECYCLED/DC1" "$drive/Vaultkeep"
-printf 'rem' > "$drive/AUTOEXEC.BAT"
-printf 'rem old' > "$drive/AUTOEXEC.OLD"
-printf '[boot]' > "$drive/WINDOWS/WIN.INI"
-printf '[boot] old' > "$drive/WINDOWS/WIN.BAK"
-printf 'cab' > "$drive/WINDOWS/SYSBCKUP/RB000.CAB"
-printf 'link' > "$drive/WINDOWS/Recent/Letter.lnk"
-printf 'deleted letter' > "$drive/RECYCLED/DC1/Old letter.doc"
-printf 'thumbs' > "$drive/My Documents/Thumbs.db"
-printf 'backup set' > "$drive/Vaultkeep/registry.tmp"
-printf 'scratch' > "$drive/WINDOWS/TEMP/~DF1A2B.TMP"
-printf 'scratch, longer' > "$drive/WINDOWS/TEMP/Setup/_ISTMP0.TMP"
-printf 'ini' > "$drive/WINDOWS/SYSTEM/SYSTEM.INI"
-printf 'letter' > "$drive/My Documents/Letter.doc"
-printf 'autosave' > "$drive/My Documents/~WRL0001.tmp"
-printf 'exe' > "$drive/Program Files/Editor/editor.exe"
-printf 'hidden' > "$drive/.trash/old.tmp"
-mkdir -p "$demo/records"
-
-TIDEWELL_DRIVES="C=$drive" build/tools/tidewell-engine-demo --records "$demo/records"
+mkdir -p "$demo/program"
+cp build/cli/tidewell-cli "$demo/program/"
+build/tools/tidewell-make-demo-drive "$demo/drive_c"
 echo
-echo "---- $demo/records/Tidewell.log ----"
-tr -d '\r' < "$demo/records/Tidewell.log"
+
+# --quiet leaves only the summary; without it every status line and message
+# of the run is printed as the window would show it.
+TIDEWELL_DRIVES="C=$demo/drive_c" XDG_CONFIG_HOME="$demo/config" \
+  "$demo/program/tidewell-cli" --drive C: --test
+
+echo
+echo "---- run report: $demo/program/Tidewell.txt ----"
+tr -d '\r' < "$demo/program/Tidewell.txt"
+echo
+echo "---- deletion log: $demo/program/Tidewell.log ----"
+tr -d '\r' < "$demo/program/Tidewell.log"
 echo "----"
-echo "Demo drive left in $drive (unchanged: this was a test run)."
+echo "The demo drive is in $demo/drive_c, unchanged: this was a test run."
+echo "To clean it for real:  TIDEWELL_DRIVES=C=$demo/drive_c XDG_CONFIG_HOME=$demo/config $demo/program/tidewell-cli --delete"
