@@ -67,14 +67,6 @@ void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
   }
 }
 
-std::string NoDriveText(const std::string& storePath) {
-  return "Tidewell found no drive to clean.\n"
-         "Map one with the environment variable TIDEWELL_DRIVES, for example\n"
-         "  TIDEWELL_DRIVES='C=/srv/win98' tidewell-cli --test\n"
-         "or add a line such as  C=/srv/win98  under [Drives] in " +
-         storePath + "\n";
-}
-
 }  // namespace
 
 int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FILE* err) {
@@ -137,7 +129,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return 0;
   }
   if (files.Drives().Empty()) {
-    std::fputs(NoDriveText(storeFile.Path()).c_str(), err);
+    feedback.ShowMessage(NoDriveMessage(storeFile.Path()));
     return kDriveNotCleaned;
   }
   if (checkDrive && feedback.DriveErrors() > 0) {

@@ -28,4 +28,14 @@ DriveSelection DriveList::Select(char letter) {
   return DriveSelection::NoSuchDrive;
 }
 
+Message NoDriveMessage(const std::string& storePath) {
+  return {"No Drive",
+          "Tidewell found no drive to clean.\r\r"
+          "Map one with the environment variable TIDEWELL_DRIVES, for example\r"
+          "  TIDEWELL_DRIVES='C=/srv/win98'\r"
+          "or add a line such as  C=/srv/win98  under [Drives] in " +
+              storePath,
+          MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
 }  // namespace tidewell

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "settings/message_box.h"
 
 namespace tidewell {
 
@@ -36,5 +37,9 @@ class DriveList {
   std::vector<std::string> entries_;
   std::string current_;
 };
+
+// What the user is told when no drive is mapped at all: how to map one, by
+// the environment or in the store's file at `storePath`.
+Message NoDriveMessage(const std::string& storePath);
 
 }  // namespace tidewell
