@@ -3,7 +3,10 @@
 # As root it installs them with apt-get; otherwise it names them and stops.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev)
+# Qt 6 Widgets builds the desktop program; Qt 6 Multimedia gives it sound
+# (without it the program is silent). The Liberation fonts stand in for the
+# Times New Roman and Arial the windows are laid out with.
+packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-multimedia-dev fonts-liberation)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,132 @@
+// The desktop program: its windows, the models behind them, the run context
+// and the start-up sequence, and the Qt side of RunFeedback (the main
+// window's status line, progress bar, animation, sound, pointer, window
+// state, locking, drive list, log viewer and message boxes).
+//
+// Decisions of the window's own:
+//   - YieldToMessages processes the window's events at most once every
+//     15 ms of wall time; the engine's call sites stay where they are.
+//   - EndProgram ends the process at once (after an optional hook that tests
+//     use); nothing after ExitProgram runs.
+//   - With no drive mapped at all, start-up says how to map one and
+//     "&Clean HD" stays disabled (an unattended start then ends with 1).
+//   - The uninstaller is "UnWise.exe" in the program's folder, started
+//     detached; when it is missing or cannot be started the user gets
+//     "Uninstall not available." and the program stays.
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/drive_list.h"
+#include "engine/run_context.h"
+#include "platform/preferences_store.h"
+#include "settings/deepwash_selection.h"
+#include "settings/main_options.h"
+#include "settings/warn_once_store.h"
+#include "ui/help_menu.h"
+#include "ui/instance_lock.h"
+#include "ui/wave_player.h"
+
+namespace tidewell::ui {
+
+class DeepwashWindow;
+class MainWindow;
+class RecordViewerHost;
+
+struct DesktopEnvironment {
+  std::string commandLine;       // "/U /I"
+  std::string programFolder;     // empty: the executable's folder
+  std::string recordsFolder;     // empty: chosen from the program's folder
+  std::string storePath;         // empty: the per-user store file
+  std::string instanceLockPath;  // empty: InstanceLock::DefaultPath()
+  // Called by EndProgram before the process ends; a test's hook may throw
+  // instead of returning. Empty: nothing.
+  std::function<void(int exitStatus)> endProgram;
+  // Opens an address with the desktop's default handler. Empty: the desktop.
+  std::function<void(const std::string&)> openDocument;
+  std::function<std::tm()> now;                 // empty: the wall clock
+  const platform::LocaleFormat* locale = nullptr;  // empty: the user's
+  std::function<void()> onYield;                // after each yield, for tests
+};
+
+class DesktopProgram : public RunFeedback {
+ public:
+  DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environment);
+  ~DesktopProgram() override;
+
+  // The start-up sequence, up to showing the window and, with "/U", the
+  // unattended run. False when another copy is running: end silently.
+  bool Start();
+
+  MainWindow& Main() { return *main_; }
+  DeepwashWindow& Deepwash() { return *deepwash_; }
+  RecordViewerHost& Viewer() { return *viewer_; }
+  RunContext& Context() { return *context_; }
+  MainWindowOptions& Options() { return *options_; }
+  DeepwashSelection& Selection() { return *selection_; }
+  WavePlayer& Sound() { return wave_; }
+  const HelpAddresses& Addresses() const { return addresses_; }
+
+  // RunFeedback
+  void SetStatusText(std::string_view text) override;
+  std::string StatusText() const override { return status_; }
+  void SetProgressValue(int value) override;
+  void StartAnimation() override;
+  void StopAnimation() override;
+  void PlayWave(const std::string& hostPath, bool wait) override;
+  void CloseSoundDevice() override;
+  void SetBusyPointer() override;
+  void SetDefaultPointer() override;
+  void MinimiseWindow() override;
+  void RestoreWindow() override;
+  void Repaint() override;
+  void Beep() override;
+  void LockControls() override;
+  void UnlockControls() override;
+  bool SelectDrive(char letter) override;
+  std::string SelectedDrive() const override { return drives_->Current(); }
+  void ShowDeletionLog() override;
+  MessageAnswer ShowMessage(const Message& message) override { return boxes_.ShowMessage(message); }
+  [[noreturn]] void EndProgram(int exitStatus) override;
+  void ProcessPendingMessages() override;
+
+ private:
+  void Wire();
+  void SetControlsEnabled(bool enabled);
+  void ShowDriveInList();
+  void OnDriveChosen(int index);
+  void OnCleanClicked();
+  void OnDeepwashClicked();
+  void OnUninstall();
+  void OpenDocument(const std::string& address);
+  std::string ProgramFile(const char* name) const { return context_->programFolder + "/" + name; }
+
+  MessageBoxes& boxes_;
+  DesktopEnvironment environment_;
+  platform::PreferencesFile storeFile_;
+  WarnOnceStore store_;
+  bool suppressEvents_ = false;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<DeepwashWindow> deepwash_;
+  std::unique_ptr<DeepwashSelection> selection_;
+  std::unique_ptr<MainWindowOptions> options_;
+  std::unique_ptr<platform::VirtualFileSystem> files_;
+  std::unique_ptr<RunContext> context_;
+  std::unique_ptr<DriveList> drives_;
+  std::unique_ptr<RecordViewerHost> viewer_;
+  std::vector<std::string> driveProblems_;
+  WavePlayer wave_;
+  InstanceLock instance_;
+  HelpAddresses addresses_;
+  std::string status_;
+  bool busyPointer_ = false;
+  bool running_ = false;
+  QElapsedTimer sinceYield_;
+};
+
+}  // namespace tidewell::ui

@@ -1,0 +1,18 @@
+// tidewell: the desktop program. Its entry only creates the application and
+// the program; the start-up sequence does the rest (see desktop_program.h).
+#include <QApplication>
+
+#include "platform/process_facts.h"
+#include "ui/desktop_program.h"
+#include "ui/qt_message_boxes.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  application.setApplicationName(QStringLiteral("Tidewell"));
+  tidewell::ui::QtMessageBoxes boxes;
+  tidewell::ui::DesktopEnvironment environment;
+  environment.commandLine = tidewell::platform::CommandLineText(argc, argv);
+  tidewell::ui::DesktopProgram program(boxes, std::move(environment));
+  if (!program.Start()) return 0;  // another copy is running
+  return application.exec();
+}
