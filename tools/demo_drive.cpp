@@ -651,9 +651,6 @@ constexpr std::array<std::string_view, 15> kFileWords{
 constexpr std::array<std::string_view, 15> kOrdinaryExtensions{
     "doc", "xls", "ppt", "jpg", "gif", "htm", "txt", "wri", "pdf", "dll", "exe", "ini", "dat", "csv", "mdb"};
 
-// Filler folders stay within this many levels below their anchor.
-constexpr int kMaxFillerDepth = 7;
-
 // A size from 1 byte to 8 KB, each doubling as likely as the next; one file
 // in a hundred may reach 128 KB.
 std::uint32_t FillerSize(SeededDraws& draws) {
@@ -662,12 +659,12 @@ std::uint32_t FillerSize(SeededDraws& draws) {
   return (1u << octave) + static_cast<std::uint32_t>(draws.Below(1u << octave));
 }
 
-// One filler file's name; about one in five is junk of some category.
-// `counter` makes every name unique within its folder.
-std::string FillerName(SeededDraws& draws, unsigned long counter, bool& thumbsTaken) {
+// One filler file's name; `junkPercent` in a hundred are junk of some
+// category. `counter` makes every name unique within its folder.
+std::string FillerName(SeededDraws& draws, unsigned long counter, int junkPercent, bool& thumbsTaken) {
   const std::string number = std::to_string(counter);
   const std::string word(kFileWords[draws.Below(kFileWords.size())]);
-  if (draws.Below(5) != 0) {
+  if (static_cast<int>(draws.Below(100)) >= junkPercent) {
     return word + " " + number + "." + std::string(kOrdinaryExtensions[draws.Below(kOrdinaryExtensions.size())]);
   }
   switch (draws.Below(8)) {
@@ -700,8 +697,8 @@ std::string FillerName(SeededDraws& draws, unsigned long counter, bool& thumbsTa
   }
 }
 
-void PlanFiller(Plan& plan, long totalFolders, long totalFiles, unsigned seed) {
-  SeededDraws draws(0x7469646577656C6Cull ^ seed);
+void PlanFiller(Plan& plan, long totalFolders, long totalFiles, const DemoDriveSpec& spec) {
+  SeededDraws draws(0x7469646577656C6Cull ^ spec.seed);
   std::vector<std::uint32_t> anchors;
   for (std::string_view anchor : kFillerAnchors) anchors.push_back(plan.Folder(HostPathOf(anchor)));
 
@@ -715,7 +712,7 @@ void PlanFiller(Plan& plan, long totalFolders, long totalFiles, unsigned seed) {
     int level = 1;
     if (pick < anchors.size()) {
       parent = anchors[pick];
-    } else if (const std::size_t j = pick - anchors.size(); depth[j] < kMaxFillerDepth) {
+    } else if (const std::size_t j = pick - anchors.size(); depth[j] < spec.maxDepth) {
       parent = firstFiller + static_cast<std::uint32_t>(j);
       level = depth[j] + 1;
     } else {
@@ -739,7 +736,7 @@ void PlanFiller(Plan& plan, long totalFolders, long totalFiles, unsigned seed) {
         fillerFolders > 0 ? firstFiller + static_cast<std::uint32_t>(draws.Below(fillerFolders))
                           : anchors[draws.Below(anchors.size())];
     bool taken = thumbsTaken[folder];
-    std::string name = FillerName(draws, static_cast<unsigned long>(k + 1), taken);
+    std::string name = FillerName(draws, static_cast<unsigned long>(k + 1), spec.junkPercent, taken);
     thumbsTaken[folder] = taken;
     const std::uint32_t size = FillerSize(draws);
     const std::int64_t time = TimeInRange(draws.Next());
@@ -907,7 +904,7 @@ std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveSpec&
   if (folders < plan.FolderCount() || files < plan.FileCount()) {
     return std::make_error_code(std::errc::invalid_argument);
   }
-  PlanFiller(plan, folders, files, spec.seed);
+  PlanFiller(plan, folders, files, spec);
 
   if (std::error_code error = PrepareRoot(hostRoot)) {
     out.failedPath = hostRoot;

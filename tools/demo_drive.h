@@ -32,6 +32,8 @@ struct DemoDriveSpec {
   long folders = 0;
   long files = 0;
   unsigned seed = 1;
+  int maxDepth = 7;      // filler folders nest at most this deep below their anchor (1 to 64)
+  int junkPercent = 20;  // share of filler files that are junk of some category (0 to 100)
 };
 
 // What was (or, for DemoFixedLayoutCounts, would be) written.

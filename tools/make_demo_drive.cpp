@@ -23,7 +23,7 @@ constexpr std::string_view kProgram = "tidewell-make-demo-drive";
 
 void PrintHelp(std::ostream& out) {
   const DemoDriveReport fixed = tidewell::DemoFixedLayoutCounts();
-  out << "usage: " << kProgram << " [--folders N] [--files M] [--seed S] FOLDER\n"
+  out << "usage: " << kProgram << " [--folders N] [--files M] [--seed S] [--depth D] [--junk-percent P] FOLDER\n"
       << "\n"
       << "Writes a demo drive into FOLDER (created when missing; an existing folder must be\n"
       << "empty). Without options it writes the fixed demo layout: " << fixed.folders << " folders, "
@@ -32,6 +32,9 @@ void PrintHelp(std::ostream& out) {
       << "  --folders N  folders in all below FOLDER (at least " << fixed.folders << ")\n"
       << "  --files M    files in all (at least " << fixed.files << ")\n"
       << "  --seed S     seed of the filler that makes up the difference (default 1)\n"
+      << "  --depth D    filler folders nest at most D levels deep (1 to 64, default 7)\n"
+      << "  --junk-percent P\n"
+      << "               share of filler files that are junk (0 to 100, default 20)\n"
       << "  --help       show this text\n"
       << "\n"
       << "The same options always give the same drive: names, sizes and times.\n";
@@ -78,6 +81,17 @@ int main(int argc, char** argv) {
       if (!ok) {
         return Usage(std::string(argument) + " wants a whole number" + (argument == "--seed" ? "" : " above 0") +
                      ", not \"" + std::string(value) + "\"");
+      }
+      continue;
+    }
+    if (argument == "--depth" || argument == "--junk-percent") {
+      if (i + 1 == argc) return Usage(std::string(argument) + " needs a number");
+      const std::string_view value = argv[++i];
+      const bool depth = argument == "--depth";
+      int& target = depth ? spec.maxDepth : spec.junkPercent;
+      if (!ParseCount(value, depth ? 1 : 0, target) || target > (depth ? 64 : 100)) {
+        return Usage(std::string(argument) + (depth ? " wants 1 to 64" : " wants 0 to 100") + ", not \"" +
+                     std::string(value) + "\"");
       }
       continue;
     }
