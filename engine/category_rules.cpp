@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,36 @@ bool ContainsAny(std::string_view path, auto&& fragments) {
   return false;
 }
 
+// The folders whose contents a destructive purge removed during this drive's
+// folder stage. The files the walk recorded for a folder below one of them
+// may be gone, so such a folder is read afresh.
+class PurgedFolders {
+ public:
+  void Add(std::string_view folder) { folders_.emplace(folder); }
+  // True when a folder strictly above `folder` (a prefix ending in "\") was purged.
+  bool Above(std::string_view folder) const {
+    if (folders_.empty()) return false;
+    for (std::size_t at = folder.find('\\'); at != std::string_view::npos && at + 1 < folder.size();
+         at = folder.find('\\', at + 1)) {
+      if (folders_.count(std::string(folder.substr(0, at + 1))) != 0) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::set<std::string> folders_;
+};
+
 // The rows of one folder. The folder is read once, into the snapshot; every
 // deletion made here or by a purge of this folder marks its file gone there.
 class FolderRows {
  public:
-  FolderRows(RunContext& context, std::string_view drive, std::string_view folder)
-      : context_(context), drive_(drive), snapshot_(context, folder) {}
+  FolderRows(RunContext& context, std::string_view drive, const FolderList& folders, std::int32_t index,
+             PurgedFolders& purged)
+      : context_(context),
+        drive_(drive),
+        purged_(purged),
+        snapshot_(context, folders, index, purged.Above(folders[index])) {}
 
   void Run(const CategoryRule& row) {
     if (row.inert) return;
@@ -94,6 +119,7 @@ class FolderRows {
   }
 
   void Purge() {
+    if (!context_.IsOn(RunOption::TestRun)) purged_.Add(snapshot_.Folder());
     const std::size_t folderLength = snapshot_.Folder().size();
     PurgeFolderContents(context_, drive_, snapshot_.Folder(), [&](std::string_view path, DeleteResult result) {
       if (result == DeleteResult::Kept || path.size() <= folderLength) return;
@@ -106,13 +132,16 @@ class FolderRows {
 
   RunContext& context_;
   std::string_view drive_;
+  PurgedFolders& purged_;
   FolderSnapshot snapshot_;
   std::vector<std::size_t> matches_;
   std::string path_;
 };
 
-void ApplyRowsToFolder(RunContext& context, std::string_view drive, std::string_view folder) {
-  FolderRows rows(context, drive, folder);
+void ApplyRowsToFolder(RunContext& context, std::string_view drive, const FolderList& folders,
+                       std::int32_t index, PurgedFolders& purged) {
+  const std::string_view folder = folders[index];
+  FolderRows rows(context, drive, folders, index, purged);
   for (const RuleSection& section : CategorySections()) {
     // The guard comes first: where it stops a section, its flag is not read.
     if (ContainsAny(folder, section.pathGuard)) continue;
@@ -149,12 +178,13 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
                         std::int32_t count) {
   std::mt19937_64 random(platform::ClockSeed());
   const std::vector<std::string> spared = SpareFragments(context, drive);
+  PurgedFolders purged;
   for (std::int32_t i = 1; i <= count; ++i) {
     const std::string_view folder = folders[i];
     YieldToMessages(context);
     if (DrawOneToSixteen(random) == 8) StepProgress(context, ProgressStep::Advance);
     if (ContainsAny(folder, spared)) continue;
-    ApplyRowsToFolder(context, drive, folder);
+    ApplyRowsToFolder(context, drive, folders, i, purged);
   }
   StepProgress(context, ProgressStep::Advance);
   SweepSystemBackups(context, drive);

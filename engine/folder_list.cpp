@@ -28,4 +28,36 @@ void PathList::Add(std::string_view path) {
   if (Count() > capacity_) capacity_ += kGrowth;
 }
 
+void FolderList::BeginFiles(std::int32_t index) {
+  if (runs_.size() < static_cast<std::size_t>(index)) runs_.resize(static_cast<std::size_t>(index));
+  FileRun& run = runs_[static_cast<std::size_t>(index - 1)];
+  run = FileRun{};
+  run.recorded = true;
+  if (namePageUsed_ >= kNamePageSize) {
+    namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
+    namePageUsed_ = 0;
+  }
+  run.page = static_cast<std::uint32_t>(namePages_.size() - 1);
+  run.offset = static_cast<std::uint32_t>(namePageUsed_);
+  current_ = &run;
+}
+
+void FolderList::AddFile(std::string_view name) {
+  if (current_ == nullptr || name.empty() || name.size() > 255) return;
+  if (kNamePageSize - namePageUsed_ < name.size() + 1) {
+    if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
+    namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
+    namePageUsed_ = 0;
+    if (current_->count == 0) {
+      current_->page = static_cast<std::uint32_t>(namePages_.size() - 1);
+      current_->offset = 0;
+    }
+  }
+  char* place = namePages_.back().get() + namePageUsed_;
+  place[0] = static_cast<char>(name.size());
+  std::memcpy(place + 1, name.data(), name.size());
+  namePageUsed_ += name.size() + 1;
+  ++current_->count;
+}
+
 }  // namespace tidewell

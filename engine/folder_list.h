@@ -15,6 +15,7 @@
 #include <deque>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tidewell {
@@ -49,10 +50,58 @@ class PathList {
   std::int32_t capacity_;
 };
 
+// The folders of a walk, and the names of the files the walk found in each,
+// so that whoever works on the folders next need not read them again.
 class FolderList : public PathList {
  public:
   static constexpr std::int32_t kInitialCapacity = 100000;
   FolderList() : PathList(kInitialCapacity) {}
+
+  // The walk reads the folders in list order: BeginFiles(index) when it
+  // starts on folder `index`, then AddFile for each file found there.
+  void BeginFiles(std::int32_t index);
+  void AddFile(std::string_view name);
+
+  // Whether the walk recorded the files of folder `index` (false for a
+  // folder it could not read, and for lists built without a walk).
+  bool HasFiles(std::int32_t index) const {
+    return index >= 1 && static_cast<std::size_t>(index) <= runs_.size() &&
+           runs_[static_cast<std::size_t>(index - 1)].recorded;
+  }
+
+  // Calls `visit(name)` for each recorded file of folder `index`, in the
+  // order the walk found them. The views stay valid for the list's life.
+  template <typename Visit>
+  void ForEachFile(std::int32_t index, Visit&& visit) const {
+    if (!HasFiles(index)) return;
+    const FileRun& run = runs_[static_cast<std::size_t>(index - 1)];
+    std::size_t page = run.page;
+    std::size_t at = run.offset;
+    for (std::uint32_t i = 0; i < run.count; ++i) {
+      if (at >= kNamePageSize || namePages_[page][at] == 0) {  // the names go on in the next page
+        ++page;
+        at = 0;
+      }
+      const auto length = static_cast<unsigned char>(namePages_[page][at]);
+      visit(std::string_view(namePages_[page].get() + at + 1, length));
+      at += 1 + length;
+    }
+  }
+
+ private:
+  // Names are packed into pages as a length byte and the name's bytes (a
+  // file name has 1 to 255 bytes); a zero length byte ends a page early.
+  struct FileRun {
+    std::uint32_t page = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t count = 0;
+    bool recorded = false;
+  };
+  static constexpr std::size_t kNamePageSize = 64 * 1024;
+  std::vector<FileRun> runs_;
+  std::vector<std::unique_ptr<char[]>> namePages_;
+  std::size_t namePageUsed_ = kNamePageSize;
+  FileRun* current_ = nullptr;  // the run AddFile appends to
 };
 
 class FileList : public PathList {

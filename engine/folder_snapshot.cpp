@@ -5,12 +5,26 @@
 
 namespace tidewell {
 
-FolderSnapshot::FolderSnapshot(RunContext& context, std::string_view folder) : folder_(folder) {
+FolderSnapshot::FolderSnapshot(RunContext& context, std::string_view folder) : folder_(folder) { Read(context); }
+
+FolderSnapshot::FolderSnapshot(RunContext& context, const FolderList& folders, std::int32_t index, bool fresh)
+    : folder_(folders[index]) {
+  if (fresh || !folders.HasFiles(index)) {
+    Read(context);
+    return;
+  }
+  folders.ForEachFile(index, [&](std::string_view name) { files_.push_back({name}); });
+}
+
+void FolderSnapshot::Read(RunContext& context) {
   platform::FolderReader reader;
   if (context.files.OpenFolder(folder_, reader)) return;
   platform::FolderEntry entry;
   while (reader.Next(entry)) {
-    if (!entry.isFolder) files_.push_back({std::move(entry.name)});
+    if (entry.isFolder) continue;
+    names_.push_back(std::make_unique<char[]>(entry.name.size()));
+    std::memcpy(names_.back().get(), entry.name.data(), entry.name.size());
+    files_.push_back({std::string_view(names_.back().get(), entry.name.size())});
   }
 }
 

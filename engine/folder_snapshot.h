@@ -10,13 +10,21 @@
 // what a fresh listing at that moment would show.
 //
 // Only files are kept: no row of a folder ever matches its subfolders.
+//
+// When the walk that listed the drive recorded the folder's files, the
+// snapshot starts from those names instead of reading the folder again: the
+// folder has not changed since, unless a purge of a folder above it removed
+// files in the meantime, and then the snapshot reads it afresh.
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/folder_list.h"
 #include "engine/run_context.h"
 
 namespace tidewell {
@@ -29,6 +37,9 @@ class FolderSnapshot {
   // the order the file system returns them. A folder that cannot be read
   // (gone, unreadable, a link, another file system) gives no files.
   FolderSnapshot(RunContext& context, std::string_view folder);
+  // Folder `index` of a walk's list: its recorded files, or, when the walk
+  // recorded none or `fresh` says the folder may have changed, a reading.
+  FolderSnapshot(RunContext& context, const FolderList& folders, std::int32_t index, bool fresh);
 
   const std::string& Folder() const { return folder_; }
 
@@ -48,12 +59,15 @@ class FolderSnapshot {
   bool HasNormalFile(std::string_view pattern) const;
 
  private:
+  void Read(RunContext& context);
+
   struct File {
-    std::string name;
+    std::string_view name;  // into names_, or into the walk's list
     bool present = true;
   };
   std::string folder_;
   std::vector<File> files_;
+  std::vector<std::unique_ptr<char[]>> names_;  // names read here
 };
 
 }  // namespace tidewell

@@ -52,9 +52,13 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     const std::string_view current = folders[cursor];
     platform::FolderReader reader;
     if (context.files.OpenFolder(current, reader)) continue;
+    folders.BeginFiles(cursor);
     while (reader.Next(entry)) {
       YieldToMessages(context);
-      if (!entry.isFolder) continue;
+      if (!entry.isFolder) {
+        folders.AddFile(entry.name);
+        continue;
+      }
       full.assign(current).append(entry.name);
       if (ContainsNoCase(full, "\\.")) continue;
       full.push_back('\\');

@@ -21,6 +21,8 @@ namespace tidewell {
 // subfolders in the file system's order, then theirs, level by level. A
 // folder whose full path contains "\." (a name starting with a dot) is never
 // listed, nor anything below it. Hidden folders are walked like any other.
+// The names of the files found in each folder are kept in the list (see
+// FolderList::ForEachFile), so the rule table need not read them again.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start);
 
 enum class ListScope { OneFolder, WholeSubtree };

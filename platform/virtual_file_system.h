@@ -51,7 +51,8 @@ struct FolderEntry {
 
 // Reads the entries of one open folder, one at a time, in the order the file
 // system returns them ("." and ".." and names holding "\" left out).
-// Owns its directory stream; movable, not copyable.
+// Owns its descriptor (a listing position of its own) and reads the raw
+// directory entries in blocks; movable, not copyable.
 class FolderReader {
  public:
   FolderReader() = default;
@@ -63,11 +64,17 @@ class FolderReader {
 
   // Fills `entry` with the next entry; false at the end or on a read error.
   bool Next(FolderEntry& entry);
-  bool IsOpen() const { return stream_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0; }
 
  private:
   friend class VirtualFileSystem;
-  void* stream_ = nullptr;  // DIR*
+  void Close();
+
+  int fd_ = -1;
+  std::unique_ptr<char[]> block_;  // the raw entries of the last read
+  std::size_t filled_ = 0;
+  std::size_t next_ = 0;
+  bool ended_ = false;
 };
 
 // What one stat of an entry tells (the entry itself, links not followed).

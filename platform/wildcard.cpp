@@ -14,6 +14,28 @@ namespace {
 // later one can absorb too, so the work stays bounded by name x pattern and is
 // close to linear for real patterns.
 bool MatchPlain(std::string_view name, std::string_view pattern) {
+  // Quick answers from the literal ends: the text before the first star must
+  // begin the name and the text after the last star must end it. Most rule
+  // patterns ("*.TMP", "~DF*.TMP") are decided here; what remains is matched
+  // in full below.
+  const std::size_t firstStar = pattern.find('*');
+  if (firstStar == std::string_view::npos) {
+    if (pattern.size() != name.size()) return false;
+  } else {
+    const std::size_t lastStar = pattern.rfind('*');
+    const std::string_view head = pattern.substr(0, firstStar);
+    const std::string_view tail = pattern.substr(lastStar + 1);
+    if (head.size() + tail.size() > name.size()) return false;
+    auto literalEqual = [](std::string_view literal, std::string_view text) {
+      for (std::size_t i = 0; i < literal.size(); ++i) {
+        if (literal[i] != '?' && ToUpperAscii(literal[i]) != ToUpperAscii(text[i])) return false;
+      }
+      return true;
+    };
+    if (!literalEqual(head, name.substr(0, head.size()))) return false;
+    if (!literalEqual(tail, name.substr(name.size() - tail.size()))) return false;
+    if (firstStar == lastStar) return true;  // one star: it takes whatever lies between
+  }
   std::size_t n = 0;
   std::size_t p = 0;
   std::size_t starAt = std::string_view::npos;  // pattern index of the last star

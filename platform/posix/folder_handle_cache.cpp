@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "platform/text_case.h"
@@ -79,6 +81,38 @@ FolderHandleCache::~FolderHandleCache() {
   }
 }
 
+namespace {
+
+// Opens the subfolder `name` of the folder open as `base` (on the drive's own
+// mount), refusing a link and a folder on another mount. Where the kernel
+// has openat2 this is one call that does all three; elsewhere the folder is
+// opened with O_NOFOLLOW and its mount compared afterwards.
+std::error_code OpenSubfolder(int base, const std::string& name, const MountIdentity& rootMount, int& opened) {
+  static bool haveOpenat2 = true;
+  if (haveOpenat2) {
+    open_how how{};
+    how.flags = kFolderFlags;
+    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+    opened = static_cast<int>(syscall(SYS_openat2, base, name.c_str(), &how, sizeof how));
+    if (opened >= 0) return {};
+    if (errno == EXDEV) return std::make_error_code(std::errc::cross_device_link);
+    if (errno != ENOSYS && errno != EPERM) return LastError();
+    haveOpenat2 = false;  // an old kernel, or a sandbox that refuses the call
+  }
+  opened = openat(base, name.c_str(), kFolderFlags);
+  if (opened < 0) return LastError();
+  MountIdentity mount;
+  std::error_code error = IdentifyMount(opened, mount);
+  if (!error && !mount.SameMount(rootMount)) error = std::make_error_code(std::errc::cross_device_link);
+  if (error) {
+    close(opened);
+    opened = -1;
+  }
+  return error;
+}
+
+}  // namespace
+
 std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentity** identity) {
   const DriveMapping* mapping = drives_.Find(letter);
   if (mapping == nullptr) return std::make_error_code(std::errc::no_such_device);
@@ -150,22 +184,14 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
   for (std::size_t i = start; i < depth; ++i) {
     const std::string_view key = path.components[i];
     const std::string name(key);
-    int opened = openat(base, name.c_str(), kFolderFlags);
-    if (opened < 0 && errno == ENOENT) {
+    int opened = -1;
+    std::error_code error = OpenSubfolder(base, name, *rootMount, opened);
+    if (error == std::errc::no_such_file_or_directory) {
       std::string actual;
-      if (!FindNameNoCase(base, name, actual)) opened = openat(base, actual.c_str(), kFolderFlags);
+      if (!FindNameNoCase(base, name, actual)) error = OpenSubfolder(base, actual, *rootMount, opened);
     }
-    if (opened < 0) {
-      // ELOOP from O_NOFOLLOW means the component is a link: never followed.
-      const std::error_code error = LastError();
-      TruncateChain(i);
-      return error;
-    }
-    MountIdentity mount;
-    std::error_code error = IdentifyMount(opened, mount);
-    if (!error && !mount.SameMount(*rootMount)) error = std::make_error_code(std::errc::cross_device_link);
     if (error) {
-      close(opened);
+      // ELOOP: the component is a link, never followed; EXDEV: another mount.
       TruncateChain(i);
       return error;
     }
@@ -179,6 +205,20 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
     base = opened;
   }
   fd = base;
+  return {};
+}
+
+std::error_code FolderHandleCache::Take(const ParsedPath& path, std::size_t depth, int& fd) {
+  int opened = -1;
+  if (std::error_code error = Open(path, depth, opened)) return error;
+  if (depth == 0) {
+    fd = openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd < 0 ? LastError() : std::error_code{};
+  }
+  // The deepest level of the chain is the folder just opened.
+  chain_[depth - 1].fd = -1;
+  --openLevels_;
+  fd = opened;
   return {};
 }
 

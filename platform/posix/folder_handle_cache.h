@@ -59,6 +59,12 @@ class FolderHandleCache {
   // `path` (0: the drive's root). Borrowed: valid until the next call.
   std::error_code Open(const ParsedPath& path, std::size_t depth, int& fd);
 
+  // As Open, but the caller gets the folder's descriptor for its own (a
+  // listing of its own, read from the start) and closes it; the cache
+  // forgets it. For the drive's root, which the cache keeps, a fresh
+  // descriptor of the root is made.
+  std::error_code Take(const ParsedPath& path, std::size_t depth, int& fd);
+
   // The root descriptor of a drive and its mount identity.
   std::error_code Root(char letter, int& fd, const MountIdentity** identity = nullptr);
 

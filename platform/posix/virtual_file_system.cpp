@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <utility>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -70,39 +72,67 @@ std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, s
 
 }  // namespace
 
-FolderReader::FolderReader(FolderReader&& other) noexcept : stream_(other.stream_) {
-  other.stream_ = nullptr;
-}
+namespace {
+constexpr std::size_t kDirectoryBlock = 32 * 1024;
+
+// The kernel's directory entry as getdents64 returns it.
+struct RawEntry {
+  std::uint64_t inode;
+  std::int64_t offset;
+  unsigned short length;
+  unsigned char type;
+  char name[1];
+};
+}  // namespace
+
+FolderReader::FolderReader(FolderReader&& other) noexcept { *this = std::move(other); }
 
 FolderReader& FolderReader::operator=(FolderReader&& other) noexcept {
   if (this != &other) {
-    if (stream_ != nullptr) closedir(static_cast<DIR*>(stream_));
-    stream_ = other.stream_;
-    other.stream_ = nullptr;
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    block_ = std::move(other.block_);
+    filled_ = std::exchange(other.filled_, 0);
+    next_ = std::exchange(other.next_, 0);
+    ended_ = std::exchange(other.ended_, false);
   }
   return *this;
 }
 
-FolderReader::~FolderReader() {
-  if (stream_ != nullptr) closedir(static_cast<DIR*>(stream_));
+FolderReader::~FolderReader() { Close(); }
+
+void FolderReader::Close() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
 }
 
 bool FolderReader::Next(FolderEntry& entry) {
-  if (stream_ == nullptr) return false;
-  DIR* stream = static_cast<DIR*>(stream_);
-  while (const dirent* found = readdir(stream)) {
-    const std::string_view name(found->d_name);
+  if (fd_ < 0) return false;
+  for (;;) {
+    if (next_ >= filled_) {
+      if (ended_) return false;
+      if (!block_) block_ = std::make_unique<char[]>(kDirectoryBlock);
+      const long got = syscall(SYS_getdents64, fd_, block_.get(), kDirectoryBlock);
+      if (got <= 0) {
+        ended_ = true;  // the end, or a read error: the listing stops here
+        return false;
+      }
+      filled_ = static_cast<std::size_t>(got);
+      next_ = 0;
+    }
+    const auto* found = reinterpret_cast<const RawEntry*>(block_.get() + next_);
+    next_ += found->length;
+    const std::string_view name(found->name);
     if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
-    bool isFolder = found->d_type == DT_DIR;
-    if (found->d_type == DT_UNKNOWN) {
+    bool isFolder = found->type == DT_DIR;
+    if (found->type == DT_UNKNOWN) {
       struct stat st {};
-      isFolder = fstatat(dirfd(stream), found->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      isFolder = fstatat(fd_, found->name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     entry.name.assign(name);
     entry.isFolder = isFolder;
     return true;
   }
-  return false;
 }
 
 VirtualFileSystem::VirtualFileSystem(DriveTable drives)
@@ -115,12 +145,10 @@ void VirtualFileSystem::ForgetOpenFolders() { cache_->Clear(); }
 std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
   ParsedPath parsed;
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
-  int folderFd = -1;
-  if (std::error_code error = cache_->Open(parsed, parsed.components.size(), folderFd)) return error;
-  DIR* stream = nullptr;
-  if (std::error_code error = OpenListing(folderFd, stream)) return error;
+  int listFd = -1;
+  if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) return error;
   reader = FolderReader();
-  reader.stream_ = stream;
+  reader.fd_ = listFd;
   return {};
 }
 

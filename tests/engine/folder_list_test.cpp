@@ -119,5 +119,34 @@ TEST(FolderListCapacity, GrowthKeepsEveryEarlierEntryAndItsView) {
   EXPECT_EQ(list[100500], FolderName(100500));
 }
 
+// The walk's file names are packed into pages; names of every length, runs
+// that cross page ends and folders without files or without a reading must
+// all come back exactly as recorded.
+TEST(FolderListFiles, EveryRecordedNameComesBackInOrderAcrossPageEnds) {
+  FolderList list;
+  std::vector<std::vector<std::string>> expected;
+  for (int folder = 1; folder <= 3000; ++folder) {
+    list.Add("c:\\F" + std::to_string(folder) + "\\");
+    expected.emplace_back();
+    if (folder % 7 == 0) continue;  // never read: no files recorded
+    list.BeginFiles(folder);
+    const int files = folder % 11;  // some read folders hold no files
+    for (int i = 0; i < files; ++i) {
+      const std::size_t length = 1 + static_cast<std::size_t>((folder * 31 + i * 17) % 255);
+      std::string name(length, static_cast<char>('a' + (folder + i) % 26));
+      name += std::to_string(i);
+      name.resize(std::min<std::size_t>(name.size(), 255));
+      list.AddFile(name);
+      expected.back().push_back(name);
+    }
+  }
+  for (int folder = 1; folder <= 3000; ++folder) {
+    EXPECT_EQ(list.HasFiles(folder), folder % 7 != 0) << folder;
+    std::vector<std::string> seen;
+    list.ForEachFile(folder, [&](std::string_view name) { seen.emplace_back(name); });
+    ASSERT_EQ(seen, expected[static_cast<std::size_t>(folder - 1)]) << folder;
+  }
+}
+
 }  // namespace
 }  // namespace tidewell
