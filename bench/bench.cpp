@@ -186,9 +186,34 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(list, line);) ++tmpFiles;
   }
 
+  // The files a destructive run removes, as a test run logs them, for the
+  // baseline that deletes exactly those with find.
+  const std::string exactList = options.work + "/removed-files.list";
+  long exactFiles = 0;
+  {
+    WriteStore(config, false);
+    fs::remove(program + "/Tidewell.log");
+    Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree);
+    std::ifstream log(program + "/Tidewell.log", std::ios::binary);
+    std::vector<std::string> paths;
+    for (std::string line; std::getline(log, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.starts_with("Delete file: c:\\")) continue;
+      std::string relative = line.substr(16);
+      std::replace(relative.begin(), relative.end(), '\\', '/');
+      paths.push_back(relative);
+    }
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    std::ofstream list(exactList, std::ios::binary);
+    for (const std::string& path : paths) list << copy << '/' << path << '\0';
+    exactFiles = static_cast<long>(paths.size());
+  }
+
   std::map<std::string, std::vector<Sample>> samples;
   const char* names[] = {"find -iname '*.tmp'", "test run, default", "test run, Select All",
-                         "test run, default, optimise on", "destructive run", "find -delete"};
+                         "test run, default, optimise on", "destructive run", "find -delete",
+                         "find -delete, the same files"};
   auto clearRecords = [&] {
     fs::remove(program + "/Tidewell.log");
     fs::remove(program + "/Tidewell.txt");
@@ -228,6 +253,11 @@ int main(int argc, char** argv) {
     Quiet({"cp", "-a", tree, copy});
     Quiet({"find", copy, "-type", "f"});
     samples[names[5]].push_back(Run({"find", copy, "-type", "f", "-iname", "*.tmp", "-delete"}, {}));
+    fs::remove_all(copy);
+    Quiet({"cp", "-a", tree, copy});
+    Quiet({"find", copy, "-type", "f"});
+    samples[names[6]].push_back(
+        Run({"find", "-files0-from", exactList, "-maxdepth", "0", "-type", "f", "-delete"}, {}));
   }
   fs::remove_all(copy);
 
@@ -251,13 +281,20 @@ int main(int argc, char** argv) {
       worstStatus = std::max(worstStatus, s.status);
     }
     const bool destructive = std::string(name) == names[4] || std::string(name) == names[5];
-    const double base = median(destructive ? names[5] : names[0]);
+    const bool exact = std::string(name) == names[6];
+    const double base = median(exact ? names[6] : destructive ? names[5] : names[0]);
     std::printf("%-32s %9.3f %8.3f-%-8.3f %6.2fx %7.1f MB %d\n", name, median(name), low, high,
                 base > 0 ? median(name) / base : 0.0, static_cast<double>(rss) / 1024.0, worstStatus);
   }
   std::printf("\nratios: test runs against find -iname, the destructive run against find -delete.\n");
-  std::printf("files removed: destructive run %ld (every default category), find -delete %ld (*.tmp only)\n",
-              removedByRun, tmpFiles);
+  std::printf("files removed: destructive run %ld (every default category), find -delete %ld (*.tmp only),\n"
+              "find -delete, the same files %ld (the files a test run logs)\n",
+              removedByRun, tmpFiles, exactFiles);
+  // find cannot walk a tree and delete an arbitrary set of files in one go,
+  // so the same-files baseline is its walk plus its deletion of that set.
+  const double walkAndDelete = median(names[0]) + median(names[6]);
+  std::printf("destructive run against find's walk plus find -delete of the same files (%.3f s): %.2fx\n",
+              walkAndDelete, median(names[4]) / std::max(1e-9, walkAndDelete));
   std::printf("optimise on vs off (default selection): %+.1f%%\n",
               100.0 * (median(names[1]) / std::max(1e-9, median(names[3])) - 1.0));
   if (!options.keep) fs::remove_all(options.work);
