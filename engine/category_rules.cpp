@@ -99,13 +99,14 @@ class FolderRows {
   // As DeleteMatchingFiles over a fresh listing: the matches are collected
   // first, one listing step at a time with a yield before each (the last
   // step finding no more), then each is deleted after a yield of its own.
-  void DeleteMatching(std::string_view pattern) {
+  void DeleteMatching(std::string_view patternText) {
+    const platform::WildcardPattern pattern(patternText);
     matches_.clear();
     std::size_t cursor = 0;
     for (;;) {
       YieldToMessages(context_);
       while (cursor < snapshot_.Count() &&
-             !(snapshot_.Present(cursor) && platform::MatchesWildcard(snapshot_.Name(cursor), pattern))) {
+             !(snapshot_.Present(cursor) && pattern.Matches(snapshot_.Name(cursor)))) {
         ++cursor;
       }
       if (cursor == snapshot_.Count()) break;

@@ -37,8 +37,9 @@ std::size_t FolderSnapshot::Find(std::string_view name) const {
 
 bool FolderSnapshot::HasNormalFile(std::string_view pattern) const {
   if (pattern.empty()) return false;
+  const platform::WildcardPattern compiled(pattern);
   for (const File& file : files_) {
-    if (file.present && !platform::IsHiddenName(file.name) && platform::MatchesWildcard(file.name, pattern)) {
+    if (file.present && !platform::IsHiddenName(file.name) && compiled.Matches(file.name)) {
       return true;
     }
   }

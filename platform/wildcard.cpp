@@ -13,16 +13,14 @@ namespace {
 // star needs remembering, because whatever an earlier star could absorb the
 // later one can absorb too, so the work stays bounded by name x pattern and is
 // close to linear for real patterns.
-bool MatchPlain(std::string_view name, std::string_view pattern) {
+bool MatchPlain(std::string_view name, std::string_view pattern, std::size_t firstStar, std::size_t lastStar) {
   // Quick answers from the literal ends: the text before the first star must
   // begin the name and the text after the last star must end it. Most rule
   // patterns ("*.TMP", "~DF*.TMP") are decided here; what remains is matched
   // in full below.
-  const std::size_t firstStar = pattern.find('*');
   if (firstStar == std::string_view::npos) {
     if (pattern.size() != name.size()) return false;
   } else {
-    const std::size_t lastStar = pattern.rfind('*');
     const std::string_view head = pattern.substr(0, firstStar);
     const std::string_view tail = pattern.substr(lastStar + 1);
     if (head.size() + tail.size() > name.size()) return false;
@@ -67,17 +65,35 @@ bool HasExtension(std::string_view name) {
 }  // namespace
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+  return WildcardPattern(pattern).Matches(name);
+}
+
+WildcardPattern::WildcardPattern(std::string_view pattern) {
+  auto part = [](std::string_view text) { return Part{text, text.find('*'), text.rfind('*')}; };
+  whole_ = part(pattern);
   if (pattern.ends_with(".*")) {
-    // "Setup.*" lists Setup.exe and also a plain SETUP; "*.*" therefore lists
-    // every name.
-    if (MatchPlain(name, pattern)) return true;
-    return !HasExtension(name) && MatchPlain(name, pattern.substr(0, pattern.size() - 2));
+    ending_ = Ending::DotStar;
+    stem_ = part(pattern.substr(0, pattern.size() - 2));
+  } else if (pattern.ends_with('.')) {
+    ending_ = Ending::BareDot;
+    stem_ = part(pattern.substr(0, pattern.size() - 1));
   }
-  if (pattern.ends_with('.')) {
-    // A bare trailing dot asks for names without an extension.
-    return !HasExtension(name) && MatchPlain(name, pattern.substr(0, pattern.size() - 1));
+}
+
+bool WildcardPattern::Part::Matches(std::string_view name) const {
+  return MatchPlain(name, text, firstStar, lastStar);
+}
+
+bool WildcardPattern::Matches(std::string_view name) const {
+  switch (ending_) {
+    case Ending::DotStar:
+      return whole_.Matches(name) || (!HasExtension(name) && stem_.Matches(name));
+    case Ending::BareDot:
+      return !HasExtension(name) && stem_.Matches(name);
+    case Ending::Plain:
+      break;
   }
-  return MatchPlain(name, pattern);
+  return whole_.Matches(name);
 }
 
 }  // namespace tidewell::platform
