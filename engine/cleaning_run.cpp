@@ -66,6 +66,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
         throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
       }
     }
+    context.heldOpen = context.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
     ApplyCategoryRules(context, drive, folders, folders.Count());
     if (context.log.IsOpen()) {
       if (std::error_code error = CloseLogSection(context)) {

@@ -45,7 +45,9 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   context.totals.AddBytes(facts.length);
   context.totals.AddFile();
 
-  if (!context.IsOn(RunOption::TestRun)) {
+  if (!context.IsOn(RunOption::TestRun) && context.heldOpen.Contains(facts.device, facts.inode)) {
+    failed = true;  // in use: untouched, counted and unlogged like any failed deletion
+  } else if (!context.IsOn(RunOption::TestRun)) {
     if (ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt)) failed = true;
     if (context.files.DeleteFile(path)) {
       failed = true;

@@ -29,7 +29,10 @@ enum class DeleteResult {
 // totalFiles) and, in a destructive run, sets its attributes to normal and
 // deletes it. Writes "Delete file: <path>" when test run is on, or when
 // maintain log is on and length, attributes and deletion all succeeded.
-// A path that does not exist changes nothing, not even the totals.
+// A path that does not exist changes nothing, not even the totals. A file
+// that some process holds open (context.heldOpen) is in use: in a
+// destructive run it is counted but neither changed nor deleted nor logged,
+// as any file whose deletion failed.
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path);
 
 // DeleteOneFile for every file directly in `folder` that matches `pattern`,

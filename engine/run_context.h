@@ -18,6 +18,7 @@
 #include "engine/run_feedback.h"
 #include "settings/run_options.h"
 #include "platform/locale_format.h"
+#include "platform/open_files.h"
 #include "platform/preferences_store.h"
 #include "platform/virtual_file_system.h"
 #include "records/deletion_log.h"
@@ -103,6 +104,10 @@ struct RunContext {
   // that do not need it.
   platform::PreferencesStore* store = nullptr;
   ReportState report;
+  // The files some process holds open, noted once per drive's cleaning
+  // phase of a destructive run; they are left alone, as Windows leaves a
+  // file in use.
+  platform::OpenFiles heldOpen;
   // Called at the end of every drive's run, finished or abandoned.
   std::function<void(const DriveSummary&)> driveFinished;
 

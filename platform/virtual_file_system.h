@@ -82,6 +82,8 @@ struct EntryFacts {
   Attributes attributes = kNormal;
   std::int64_t length = 0;  // bytes; a folder's or a link's own size
   bool isLink = false;
+  std::uint64_t device = 0;  // which file it is, for telling whether
+  std::uint64_t inode = 0;   // some process holds it open
 };
 
 class VirtualFileSystem {

@@ -172,6 +172,8 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   facts.attributes = AttributesOf(st, statName);
   facts.length = static_cast<std::int64_t>(st.st_size);
   facts.isLink = S_ISLNK(st.st_mode);
+  facts.device = static_cast<std::uint64_t>(st.st_dev);
+  facts.inode = static_cast<std::uint64_t>(st.st_ino);
   return {};
 }
 

@@ -4,6 +4,7 @@
 #include "engine/cleaning_run.h"
 
 #include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,28 @@ TEST_F(CleaningRunTest, ADestructiveRunWithoutKeepReportLeavesNoReportAndStillSt
   EXPECT_TRUE(world.feedback.messages.empty());
   EXPECT_EQ(world.feedback.StatusText(), "Done: 100 bytes, 1 files cleaned");
   EXPECT_FALSE(HasEvent("ShowDeletionLog"));
+}
+
+// A file some process holds open is in use: a destructive run counts it but
+// leaves it, and logs only what it removed.
+TEST_F(CleaningRunTest, AFileHeldOpenByAProcessIsCountedButNeitherDeletedNorLogged) {
+  world.SetOption(RunOption::TestRun, 0);
+  world.SetOption(RunOption::MaintainLog, 1);
+  world.categories.Set(CategoryId::MaintainLog, 1);
+  world.Drive('C').Build({{"DATA\\busy.tmp", 30}, {"DATA\\idle.tmp", 12}});
+  std::ifstream busy(world.Drive('C').Host("DATA/busy.tmp"));
+  ASSERT_TRUE(busy.is_open());
+
+  RunCleaning(world.context);
+
+  EXPECT_TRUE(world.Drive('C').Exists("DATA\\busy.tmp"));
+  EXPECT_FALSE(world.Drive('C').Exists("DATA\\idle.tmp"));
+  EXPECT_EQ(world.LogItems(), std::vector<std::string>{"Delete file: c:\\DATA\\idle.tmp"});
+  EXPECT_EQ(world.feedback.StatusText(), "Done: 42 bytes, 2 files cleaned");
+
+  busy.close();  // no longer in use: the next run removes it
+  RunCleaning(world.context);
+  EXPECT_FALSE(world.Drive('C').Exists("DATA\\busy.tmp"));
 }
 
 TEST_F(CleaningRunTest, ExitWhenDoneAndTheUnattendedSwitchEndTheProgramAfterTheRun) {
