@@ -141,8 +141,10 @@ void IniDocument::InsertLine(std::size_t index, std::string body) {
   const std::string ending(NewLineEnding());
   // Only the last line can lack a proper line end; it needs one before
   // anything follows it.
+  // A line torn after its CR is completed with the LF it lacks: any other
+  // ending would make the CR part of its value.
   if (index > 0 && lines_[index - 1].ending != "\n" && lines_[index - 1].ending != "\r\n") {
-    lines_[index - 1].ending = ending;
+    lines_[index - 1].ending = lines_[index - 1].ending == "\r" ? "\r\n" : ending;
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), Interpret(std::move(body), ending));
 }

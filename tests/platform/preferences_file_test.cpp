@@ -42,6 +42,17 @@ TEST(IniDocumentTest, ParsesMessyTextAndGivesItBackUnchanged) {
   EXPECT_EQ(doc.Text(), kMessy);
 }
 
+// Found by fuzzing: a last line torn between its CR and its LF, in a file
+// whose lines end in LF, kept its value only until something was appended.
+TEST(IniDocumentTest, AppendingAfterALineTornAfterItsCrKeepsItsValue) {
+  IniDocument doc = IniDocument::Parse("[Info]\nLast=a \r\r");
+  const auto before = doc.Get("Info", "Last");
+  doc.Set("Preferences", "Temp", "1");
+  const IniDocument again = IniDocument::Parse(doc.Text());
+  EXPECT_EQ(again.Get("Info", "Last"), before);
+  EXPECT_EQ(again.Get("Preferences", "Temp"), "1");
+}
+
 TEST(IniDocumentTest, SetChangesOnlyWhatItMust) {
   IniDocument doc = IniDocument::Parse(kMessy);
   doc.Set("PREFERENCES", "NAME", "New");   // keeps " Name = ", the line end and "name=second"
