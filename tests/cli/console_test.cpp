@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -291,6 +293,59 @@ TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
   EXPECT_GT(gone, 0);
   EXPECT_LT(gone, 6000);
   EXPECT_EQ(Stored("Preferences", "Reporting"), "1") << "the store is whole";
+}
+
+// A destructive run killed outright (SIGKILL, no chance to clean up) at a
+// random moment, fifty times: every file gone from the drive has its
+// "Delete file: " line, except at most the one being deleted when the kill
+// came, and the store is always whole.
+TEST_F(ConsoleTest, KilledRunsNeverLoseMoreThanTheLineInFlight) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 400; ++i) files.push_back("D" + std::to_string(i % 80) + "/junk" + std::to_string(i) + ".tmp");
+  auto freshDrive = [&] {
+    fs::remove_all(Drive('C'));
+    fs::create_directories(Drive('C'));
+    fs::remove(LogPath());
+    for (const std::string& relative : files) File('C', relative, 1);
+  };
+  // An undisturbed run sets the range of the kill times, so that they land
+  // while the run works on any machine, fast or slow.
+  freshDrive();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Run({"--delete", "--log", "--quiet"}).exitStatus, 0);
+  const auto runMicroseconds = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+
+  std::mt19937 random(20261208);
+  int killedMidRun = 0;
+  for (int round = 0; round < 50; ++round) {
+    freshDrive();
+    const int delay = std::uniform_int_distribution<int>(0, runMicroseconds)(random);
+    std::thread killer;
+    ChildOptions options = Options({"--delete", "--log", "--quiet"});
+    options.onStart = [&](int pid) {
+      killer = std::thread([pid, delay] {
+        std::this_thread::sleep_for(std::chrono::microseconds(delay));
+        kill(pid, SIGKILL);
+      });
+    };
+    const ChildResult run = testing::RunChild(Program() + "/tidewell-cli", options);
+    killer.join();
+    if (run.exitStatus == 128 + SIGKILL) ++killedMidRun;
+
+    const std::string log = ReadAll(LogPath());
+    int goneWithoutLine = 0;
+    for (const std::string& relative : files) {
+      if (Exists('C', relative)) continue;
+      std::string windows = relative;
+      std::replace(windows.begin(), windows.end(), '/', '\\');
+      if (!Contains(log, "Delete file: c:\\" + windows + "\r\n")) ++goneWithoutLine;
+    }
+    ASSERT_LE(goneWithoutLine, 1) << "round " << round << ", killed after " << delay << " us";
+    ASSERT_EQ(Stored("Preferences", "Reporting"), "1") << "round " << round;
+  }
+  std::printf("50 kills, %d of them while the run was working\n", killedMidRun);
+  EXPECT_GE(killedMidRun, 10) << "the kills must land while the run is working";
 }
 
 }  // namespace

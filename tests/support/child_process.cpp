@@ -37,6 +37,7 @@ ChildResult RunChild(const std::string& program, const ChildOptions& options) {
   }
   close(outPipe[1]);
   close(errPipe[1]);
+  if (options.onStart) options.onStart(pid);
 
   bool watching = static_cast<bool>(options.onOutput);
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};

@@ -22,6 +22,8 @@ struct ChildOptions {
   // Called with the child's pid and everything it has printed on stdout so
   // far, after each read; stops being called once it returns true.
   std::function<bool(int pid, const std::string& out)> onOutput;
+  // Called with the child's pid as soon as it has been started.
+  std::function<void(int pid)> onStart;
   int stdoutPipeSize = 0;  // bytes, when non-zero (Linux rounds up to a page)
 };
 
