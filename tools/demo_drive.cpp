@@ -697,8 +697,8 @@ std::string FillerName(SeededDraws& draws, unsigned long counter, int junkPercen
   }
 }
 
-void PlanFiller(Plan& plan, long totalFolders, long totalFiles, const DemoDriveSpec& spec) {
-  SeededDraws draws(0x7469646577656C6Cull ^ spec.seed);
+void PlanFiller(Plan& plan, long totalFolders, long totalFiles, const DemoDriveRequest& request) {
+  SeededDraws draws(0x7469646577656C6Cull ^ request.seed);
   std::vector<std::uint32_t> anchors;
   for (std::string_view anchor : kFillerAnchors) anchors.push_back(plan.Folder(HostPathOf(anchor)));
 
@@ -712,7 +712,7 @@ void PlanFiller(Plan& plan, long totalFolders, long totalFiles, const DemoDriveS
     int level = 1;
     if (pick < anchors.size()) {
       parent = anchors[pick];
-    } else if (const std::size_t j = pick - anchors.size(); depth[j] < spec.maxDepth) {
+    } else if (const std::size_t j = pick - anchors.size(); depth[j] < request.maxDepth) {
       parent = firstFiller + static_cast<std::uint32_t>(j);
       level = depth[j] + 1;
     } else {
@@ -736,7 +736,7 @@ void PlanFiller(Plan& plan, long totalFolders, long totalFiles, const DemoDriveS
         fillerFolders > 0 ? firstFiller + static_cast<std::uint32_t>(draws.Below(fillerFolders))
                           : anchors[draws.Below(anchors.size())];
     bool taken = thumbsTaken[folder];
-    std::string name = FillerName(draws, static_cast<unsigned long>(k + 1), spec.junkPercent, taken);
+    std::string name = FillerName(draws, static_cast<unsigned long>(k + 1), request.junkPercent, taken);
     thumbsTaken[folder] = taken;
     const std::uint32_t size = FillerSize(draws);
     const std::int64_t time = TimeInRange(draws.Next());
@@ -891,7 +891,7 @@ DemoDriveReport DemoFixedLayoutCounts() {
   return {plan.FolderCount(), plan.FileCount(), plan.Bytes(), {}};
 }
 
-std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveSpec& spec,
+std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveRequest& request,
                                DemoDriveReport* report) {
   DemoDriveReport ignored;
   DemoDriveReport& out = report != nullptr ? *report : ignored;
@@ -899,12 +899,12 @@ std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveSpec&
 
   Plan plan;
   PlanFixedLayout(plan);
-  const long folders = spec.folders == 0 ? plan.FolderCount() : spec.folders;
-  const long files = spec.files == 0 ? plan.FileCount() : spec.files;
+  const long folders = request.folders == 0 ? plan.FolderCount() : request.folders;
+  const long files = request.files == 0 ? plan.FileCount() : request.files;
   if (folders < plan.FolderCount() || files < plan.FileCount()) {
     return std::make_error_code(std::errc::invalid_argument);
   }
-  PlanFiller(plan, folders, files, spec);
+  PlanFiller(plan, folders, files, request);
 
   if (std::error_code error = PrepareRoot(hostRoot)) {
     out.failedPath = hostRoot;

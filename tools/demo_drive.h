@@ -16,7 +16,7 @@
 // with a share of junk from several categories among them. The filler
 // depends only on the seed; the fixed layout not at all. Sizes and
 // modification times (1999 to 2001) are part of that promise, so two drives
-// written with the same DemoDriveSpec are identical.
+// written with the same DemoDriveRequest are identical.
 #pragma once
 
 #include <string>
@@ -28,7 +28,7 @@ namespace tidewell {
 // What to write. A count of 0 means "the fixed layout's own count"; any other
 // count is the total below the drive's root, fixed layout included, and must
 // be at least the fixed layout's.
-struct DemoDriveSpec {
+struct DemoDriveRequest {
   long folders = 0;
   long files = 0;
   unsigned seed = 1;
@@ -53,7 +53,7 @@ DemoDriveReport DemoFixedLayoutCounts();
 // (errc::not_a_directory) and counts below the fixed layout's
 // (errc::invalid_argument); none of these writes anything. Any other failure
 // stops the writing and leaves what was written so far.
-std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveSpec& spec,
+std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveRequest& request,
                                DemoDriveReport* report = nullptr);
 
 // Files of the fixed layout, as "\"-separated paths relative to the root

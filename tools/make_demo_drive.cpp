@@ -17,7 +17,7 @@
 namespace {
 
 using tidewell::DemoDriveReport;
-using tidewell::DemoDriveSpec;
+using tidewell::DemoDriveRequest;
 
 constexpr std::string_view kProgram = "tidewell-make-demo-drive";
 
@@ -64,7 +64,7 @@ std::string Grouped(long long value) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  DemoDriveSpec spec;
+  DemoDriveRequest request;
   std::string folder;
   for (int i = 1; i < argc; ++i) {
     std::string_view argument = argv[i];
@@ -75,9 +75,9 @@ int main(int argc, char** argv) {
     if (argument == "--folders" || argument == "--files" || argument == "--seed") {
       if (i + 1 == argc) return Usage(std::string(argument) + " needs a number");
       const std::string_view value = argv[++i];
-      const bool ok = argument == "--seed" ? ParseCount(value, 0u, spec.seed)
-                      : argument == "--folders" ? ParseCount(value, 1L, spec.folders)
-                                                : ParseCount(value, 1L, spec.files);
+      const bool ok = argument == "--seed" ? ParseCount(value, 0u, request.seed)
+                      : argument == "--folders" ? ParseCount(value, 1L, request.folders)
+                                                : ParseCount(value, 1L, request.files);
       if (!ok) {
         return Usage(std::string(argument) + " wants a whole number" + (argument == "--seed" ? "" : " above 0") +
                      ", not \"" + std::string(value) + "\"");
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
       if (i + 1 == argc) return Usage(std::string(argument) + " needs a number");
       const std::string_view value = argv[++i];
       const bool depth = argument == "--depth";
-      int& target = depth ? spec.maxDepth : spec.junkPercent;
+      int& target = depth ? request.maxDepth : request.junkPercent;
       if (!ParseCount(value, depth ? 1 : 0, target) || target > (depth ? 64 : 100)) {
         return Usage(std::string(argument) + (depth ? " wants 1 to 64" : " wants 0 to 100") + ", not \"" +
                      std::string(value) + "\"");
@@ -102,15 +102,15 @@ int main(int argc, char** argv) {
   if (folder.empty()) return Usage("no FOLDER given");
 
   const DemoDriveReport fixed = tidewell::DemoFixedLayoutCounts();
-  if (spec.folders != 0 && spec.folders < fixed.folders) {
+  if (request.folders != 0 && request.folders < fixed.folders) {
     return Usage("--folders must be at least " + std::to_string(fixed.folders) + ", the fixed layout's folders");
   }
-  if (spec.files != 0 && spec.files < fixed.files) {
+  if (request.files != 0 && request.files < fixed.files) {
     return Usage("--files must be at least " + std::to_string(fixed.files) + ", the fixed layout's files");
   }
 
   DemoDriveReport report;
-  if (const std::error_code error = tidewell::WriteDemoDrive(folder, spec, &report)) {
+  if (const std::error_code error = tidewell::WriteDemoDrive(folder, request, &report)) {
     std::cerr << kProgram << ": ";
     if (error == std::errc::directory_not_empty) {
       std::cerr << folder << " is not empty; give a new or empty folder\n";

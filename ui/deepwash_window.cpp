@@ -79,13 +79,13 @@ void DeepwashWindow::BuildWidgets() {
     boxes_[static_cast<std::size_t>(id)] = box;
   }
 
-  for (const DeepwashButton& spec : DeepwashButtons()) {
-    auto* button = new QPushButton(Text(spec.caption), this);
-    button->setObjectName(Text(spec.controlName));
-    button->setToolTip(Text(spec.tooltip));
-    button->setGeometry(ToPixels(spec.rect));
+  for (const DeepwashButton& entry : DeepwashButtons()) {
+    auto* button = new QPushButton(Text(entry.caption), this);
+    button->setObjectName(Text(entry.controlName));
+    button->setToolTip(Text(entry.tooltip));
+    button->setGeometry(ToPixels(entry.rect));
     button->setAutoDefault(false);
-    const std::string_view name = spec.controlName;
+    const std::string_view name = entry.controlName;
     connect(button, &QPushButton::clicked, this, [this, name] {
       if (name == "CmdDone") {
         Finish();

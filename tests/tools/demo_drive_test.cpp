@@ -22,7 +22,7 @@ using testing::TempFolder;
 using testing::TestWorld;
 
 // Every entry below `root`: "\"-separated relative path -> type, size and
-// modification time, the things two runs with one DemoDriveSpec must agree on.
+// modification time, the things two runs with one DemoDriveRequest must agree on.
 struct Entry {
   bool folder;
   long long size;
@@ -169,10 +169,10 @@ TEST(DemoDriveScale, HitsTheRequestedCountsExactlyWithJunkAmongTheFiller) {
 TEST(DemoDriveScale, SameSeedGivesTheSameTreeAndAnotherSeedAnother) {
   const DemoDriveReport fixed = DemoFixedLayoutCounts();
   TempFolder base;
-  const DemoDriveSpec spec{fixed.folders + 30, fixed.files + 300, 7};
-  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/one", spec));
-  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/two", spec));
-  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/other", {spec.folders, spec.files, 8}));
+  const DemoDriveRequest request{fixed.folders + 30, fixed.files + 300, 7};
+  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/one", request));
+  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/two", request));
+  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/other", {request.folders, request.files, 8}));
   const Tree one = ReadTree(base.Path() + "/one");
   EXPECT_EQ(one, ReadTree(base.Path() + "/two"));
   EXPECT_NE(one, ReadTree(base.Path() + "/other"));

@@ -13,6 +13,7 @@
 #include "platform/preferences_store.h"
 #include "settings/category_warnings.h"
 #include "settings/check_value.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/temp_drive.h"
 #include "ui/deepwash_window.h"
 #include "ui/twips.h"
@@ -22,13 +23,7 @@ using namespace tidewell::ui;
 
 namespace {
 
-struct RecordingBoxes : MessageBoxes {
-  MessageAnswer ShowMessage(const Message& message) override {
-    messages.push_back(message);
-    return MessageAnswer::Ok;
-  }
-  std::vector<Message> messages;
-};
+using RecordingBoxes = testing::RecordingMessageBoxes;
 
 QString Q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -85,10 +80,10 @@ class DeepwashWindowTest : public QObject {
       QCOMPARE(inWindow(box), ToPixels(CheckBoxRect(entry.id)));
       QCOMPARE(box->checkState(), entry.defaultValue == 1 ? Qt::Checked : Qt::Unchecked);
     }
-    for (const DeepwashButton& spec : DeepwashButtons()) {
-      auto* button = w.findChild<QPushButton*>(Q(spec.controlName));
-      QCOMPARE(button->text(), Q(spec.caption));
-      QCOMPARE(button->geometry(), ToPixels(spec.rect));
+    for (const DeepwashButton& entry : DeepwashButtons()) {
+      auto* button = w.findChild<QPushButton*>(Q(entry.controlName));
+      QCOMPARE(button->text(), Q(entry.caption));
+      QCOMPARE(button->geometry(), ToPixels(entry.rect));
     }
     auto* status = w.findChild<QStatusBar*>("StatusBar1");
     QCOMPARE(status->toolTip(), QStringLiteral("WARNING messages are displayed here"));
