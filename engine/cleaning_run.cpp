@@ -13,10 +13,6 @@
 namespace tidewell {
 namespace {
 
-bool Logging(const RunContext& context) {
-  return context.IsOn(RunOption::TestRun) || context.IsOn(RunOption::MaintainLog);
-}
-
 std::string TestModeResultsText(const RunContext& context) {
   return "Tidewell is running in TEST MODE, and has NOT deleted any files.\r\r"
          "If Tidewell was NOT running in test mode, you would have reclaimed " +
@@ -61,7 +57,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     const FolderList folders = ListFolders(context, drive, "\\");
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");
-    if (Logging(context)) {
+    if (context.Logging()) {
       if (std::error_code error = OpenLogSection(context, drive)) {
         throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
       }

@@ -11,10 +11,6 @@
 namespace tidewell {
 namespace {
 
-bool Logging(const RunContext& context) {
-  return context.IsOn(RunOption::TestRun) || context.IsOn(RunOption::MaintainLog);
-}
-
 // The number at the start of an attribute text, read the way a leading-number
 // parse reads it: blanks skipped, an optional sign, digits; 0 when there is
 // none. False when the number does not fit 16 bits.
@@ -117,7 +113,7 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, std::strin
   for (std::size_t i = 0; i + 1 < folders.size(); ++i) {
     // The line comes first and stays whatever the removal does: a folder
     // that still holds something is simply not removed.
-    if (Logging(context)) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
+    if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
     if (!context.IsOn(RunOption::TestRun)) context.files.RemoveFolder(folders[i]);
   }
 }

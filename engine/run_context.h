@@ -118,6 +118,9 @@ struct RunContext {
 
   bool IsOn(RunOption option) const { return tidewell::IsOn(options, option); }
   bool IsOn(CategoryId category) const { return tidewell::IsOn(categories, category); }
+  // Whether the run writes the deletion log: always in a test run, else with
+  // maintain log on.
+  bool Logging() const { return IsOn(RunOption::TestRun) || IsOn(RunOption::MaintainLog); }
   std::tm Now() const;
   std::string LogPath() const { return recordsFolder + "/Tidewell.log"; }
   std::string ReportPath() const { return recordsFolder + "/Tidewell.txt"; }

@@ -9,6 +9,7 @@
 #include "settings/check_value.h"
 #include "settings/deepwash_selection.h"
 #include "settings/main_options.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -30,17 +31,11 @@ class CountingStore : public platform::PreferencesStore {
   std::vector<std::string> writes;
 };
 
-class RecordingView : public DeepwashView {
+class RecordingView : public DeepwashView, public testing::MessageRecorder {
  public:
   void SetStatusText(std::string_view text) override { status = text; }
-  MessageAnswer ShowMessage(const Message& message) override {
-    messages.push_back(message);
-    if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-    return answer;
-  }
+  MessageAnswer ShowMessage(const Message& message) override { return Record(message); }
   std::string status = "(untouched)";
-  std::vector<Message> messages;
-  MessageAnswer answer = MessageAnswer::No;
 };
 
 class OptionModelsTest : public ::testing::Test {
@@ -116,7 +111,7 @@ TEST_F(OptionModelsTest, ScanAllDrivesAsksOnlyWhenCheckedWithWarningsOnAndNoUnch
   EXPECT_EQ(main.Value(5), 0);
   EXPECT_EQ(Stored("ScanAllDrives"), "0");
 
-  view.answer = MessageAnswer::Yes;
+  view.scriptedAnswers.push_back(MessageAnswer::Yes);
   main.SetValue(5, 1);
   EXPECT_EQ(Stored("ScanAllDrives"), "1");
   main.SetValue(5, 0);  // unchecking never asks

@@ -13,13 +13,4 @@ bool RecordingFeedback::SelectDrive(char letter) {
   return true;
 }
 
-MessageAnswer RecordingFeedback::ShowMessage(const Message& message) {
-  messages.push_back(message);
-  if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-  if (scriptedAnswers.empty()) return MessageAnswer::No;
-  const MessageAnswer answer = scriptedAnswers.front();
-  scriptedAnswers.pop_front();
-  return answer;
-}
-
 }  // namespace tidewell::testing

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/run_feedback.h"
+#include "tests/support/message_recorder.h"
 
 namespace tidewell::testing {
 
@@ -17,7 +18,7 @@ struct ProgramEnded {
   int exitStatus;
 };
 
-class RecordingFeedback : public RunFeedback {
+class RecordingFeedback : public RunFeedback, public MessageRecorder {
  public:
   void SetStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
   std::string StatusText() const override { return statusTexts.empty() ? std::string() : statusTexts.back(); }
@@ -39,7 +40,7 @@ class RecordingFeedback : public RunFeedback {
   bool SelectDrive(char letter) override;
   std::string SelectedDrive() const override { return selectedDrive; }
   void ShowDeletionLog() override { events.push_back("ShowDeletionLog"); }
-  MessageAnswer ShowMessage(const Message& message) override;
+  MessageAnswer ShowMessage(const Message& message) override { return Record(message); }
   // Ends the "program" by throwing ProgramEnded, which the test catches.
   [[noreturn]] void EndProgram(int exitStatus) override {
     events.push_back("EndProgram " + std::to_string(exitStatus));
@@ -53,8 +54,6 @@ class RecordingFeedback : public RunFeedback {
   std::vector<std::string> statusTexts;
   std::vector<int> progressValues;
   std::vector<std::string> events;
-  std::vector<Message> messages;
-  std::deque<MessageAnswer> scriptedAnswers;  // answers to questions, in order
   int repaints = 0;
   long yields = 0;
   std::function<void()> onYield;

@@ -17,6 +17,8 @@
 
 #include "platform/preferences_store.h"
 #include "platform/text_file.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/recording_feedback.h"
 #include "tests/support/temp_drive.h"
 #include "ui/deepwash_window.h"
 #include "ui/desktop_program.h"
@@ -29,30 +31,9 @@ using namespace tidewell::ui;
 
 namespace {
 
-struct ProgramEnded {
-  int exitStatus;
-};
+using testing::ProgramEnded;
 
-class RecordingBoxes : public MessageBoxes {
- public:
-  MessageAnswer ShowMessage(const Message& message) override {
-    messages.push_back(message);
-    if (onMessage) onMessage(message);
-    if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-    if (answers.empty()) return MessageAnswer::No;
-    const MessageAnswer answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-  std::vector<std::string> Titles() const {
-    std::vector<std::string> titles;
-    for (const Message& message : messages) titles.push_back(message.title);
-    return titles;
-  }
-  std::vector<Message> messages;
-  std::vector<MessageAnswer> answers;
-  std::function<void(const Message&)> onMessage;
-};
+using RecordingBoxes = testing::RecordingMessageBoxes;
 
 // A fresh world for one program: drive C (and D) in a temporary folder, the
 // store, the records and the program's folder beside them.
@@ -289,7 +270,7 @@ class DesktopProgramTest : public QObject {
     QVERIFY(program.Start());
     const std::string report = world.base.Path() + "/records/Tidewell.txt";
     std::ofstream(report) << "report\r\n";
-    world.boxes.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    world.boxes.scriptedAnswers = {MessageAnswer::No, MessageAnswer::Yes};
 
     program.Main().deleteReportAction->trigger();
     QVERIFY(fs::exists(report));
