@@ -26,6 +26,8 @@ class AppendFile {
   std::error_code Open(const std::string& hostPath);
 
   // Writes all of `text`, retrying short writes. Fails when nothing is open.
+  // A write that fails part-way (a full disk) is taken back, so the file
+  // holds the whole text or none of it.
   std::error_code Append(std::string_view text);
 
   // Flushes the file's data to the disk (used before reporting success of

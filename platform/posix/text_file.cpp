@@ -13,17 +13,26 @@ namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
-std::error_code WriteAll(int fd, std::string_view text) {
+// Writes all of `text`; `written` counts what reached the file, also when
+// the write fails part-way.
+std::error_code WriteAll(int fd, std::string_view text, std::size_t& written) {
+  written = 0;
   while (!text.empty()) {
-    const ssize_t written = write(fd, text.data(), text.size());
-    if (written < 0) {
+    const ssize_t count = write(fd, text.data(), text.size());
+    if (count < 0) {
       if (errno == EINTR) continue;
       return LastError();
     }
-    if (written == 0) return std::make_error_code(std::errc::io_error);
-    text.remove_prefix(static_cast<std::size_t>(written));
+    if (count == 0) return std::make_error_code(std::errc::io_error);
+    text.remove_prefix(static_cast<std::size_t>(count));
+    written += static_cast<std::size_t>(count);
   }
   return {};
+}
+
+std::error_code WriteAll(int fd, std::string_view text) {
+  std::size_t written = 0;
+  return WriteAll(fd, text, written);
 }
 
 }  // namespace
@@ -51,7 +60,18 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
 
 std::error_code AppendFile::Append(std::string_view text) {
   if (fd_ < 0) return std::make_error_code(std::errc::bad_file_descriptor);
-  return WriteAll(fd_, text);
+  std::size_t written = 0;
+  const std::error_code error = WriteAll(fd_, text, written);
+  if (error && written > 0) {
+    // A full disk can stop a write part-way; take the part back so the file
+    // never ends in a torn line. The file is only ever appended to, so its
+    // end is where this text began plus what reached it.
+    struct stat st {};
+    if (fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(written)) {
+      (void)ftruncate(fd_, st.st_size - static_cast<off_t>(written));
+    }
+  }
+  return error;
 }
 
 std::error_code AppendFile::Sync() {

@@ -1,0 +1,145 @@
+// The records on a full file system: the folder that holds the deletion log
+// and the run report is a tiny tmpfs that fills up during the run. The run
+// is abandoned with one clear message, no record ends in a torn line, and
+// every file that is gone from the drive has its line, the one in flight at
+// most excepted. Mounting needs root with CAP_SYS_ADMIN; elsewhere these
+// cases skip.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/cleaning_run.h"
+#include "platform/text_file.h"
+#include "tests/support/temp_drive.h"
+
+namespace tidewell {
+namespace {
+
+using testing::SplitCrLfLines;
+using testing::TempDrive;
+using testing::TestWorld;
+
+bool EndsWithWholeLine(const std::string& text) { return text.size() >= 2 && text.ends_with("\r\n"); }
+
+class FullDiskTest : public ::testing::Test {
+ protected:
+  // Mounts a tmpfs of `bytes` over the records folder.
+  void MountRecords(const char* size) {
+    const std::string records = world.context.recordsFolder;
+    if (mount("tidewell-full", records.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) != 0) {
+      GTEST_SKIP() << "cannot mount a tmpfs here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
+    }
+    mounted = true;
+  }
+
+  void TearDown() override {
+    if (mounted) {
+      EXPECT_EQ(umount2(world.context.recordsFolder.c_str(), MNT_DETACH), 0) << std::strerror(errno);
+    }
+  }
+
+  // A destructive, logged run over `count` junk files, one per folder.
+  void BuildJunk(int count) {
+    world.SetOption(RunOption::TestRun, 0);
+    world.SetOption(RunOption::MaintainLog, 1);
+    world.SetOption(RunOption::KeepReport, 1);
+    world.categories.Set(CategoryId::MaintainLog, 1);
+    for (int i = 0; i < count; ++i) {
+      C().File("DATA\\d" + std::to_string(i) + "\\~DF" + std::to_string(i) + ".TMP", 1);
+    }
+  }
+
+  std::string Read(const std::string& path) {
+    std::string text;
+    platform::ReadTextFile(path, text);
+    return text;
+  }
+
+  TempDrive& C() { return world.Drive('C'); }
+
+  TestWorld world;
+  bool mounted = false;
+};
+
+TEST_F(FullDiskTest, ALogThatFillsTheDiskStopsTheRunWithOneMessageAndNoTornLine) {
+  constexpr int kFiles = 400;
+  BuildJunk(kFiles);
+  // Two pages: the report takes one, the log the other, which holds about
+  // a hundred lines.
+  MountRecords("8k");
+  if (HasFatalFailure() || IsSkipped()) return;
+
+  EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
+
+  ASSERT_EQ(world.feedback.messages.size(), 1u);
+  EXPECT_EQ(world.feedback.messages[0].title, "Records Error");
+  EXPECT_NE(world.feedback.messages[0].text.find(world.context.LogPath()), std::string::npos);
+  EXPECT_NE(world.feedback.messages[0].text.find(std::strerror(ENOSPC)), std::string::npos)
+      << world.feedback.messages[0].text;
+  EXPECT_TRUE(world.feedback.StatusText().starts_with("Stopped: ")) << world.feedback.StatusText();
+
+  const std::string log = Read(world.context.LogPath());
+  ASSERT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
+  std::set<std::string> logged;
+  for (const std::string& item : world.LogItems()) {
+    ASSERT_TRUE(item.starts_with("Delete file: c:\\DATA\\d")) << item;
+    logged.insert(item.substr(std::strlen("Delete file: ")));
+  }
+  int goneWithoutLine = 0;
+  int gone = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string relative = "DATA\\d" + std::to_string(i) + "\\~DF" + std::to_string(i) + ".TMP";
+    if (C().Exists(relative)) continue;
+    ++gone;
+    if (!logged.contains("c:\\" + relative)) ++goneWithoutLine;
+  }
+  EXPECT_GT(gone, 10) << "the log held some lines before the disk filled";
+  EXPECT_LT(gone, kFiles) << "the run stopped when the log could not be written";
+  EXPECT_LE(goneWithoutLine, 1);
+
+  // The report holds its start block, whole; the end block was not written.
+  const std::string report = Read(world.context.ReportPath());
+  const std::vector<std::string> startBlock = {"", "TIDEWELL III REPORT", "Tidewell STARTED",
+                                               "Monday, December 7, 2026", "6:38:31 AM"};
+  EXPECT_TRUE(EndsWithWholeLine(report));
+  EXPECT_EQ(SplitCrLfLines(report), startBlock);
+}
+
+TEST_F(FullDiskTest, AReportThatCannotBeWrittenStopsTheRunBeforeAnythingIsDeleted) {
+  BuildJunk(20);
+  MountRecords("4k");
+  if (HasFatalFailure() || IsSkipped()) return;
+  // Fill the only page, so the report's start block finds no room.
+  ASSERT_FALSE(platform::ReplaceTextFile(world.context.recordsFolder + "/filler", std::string(4096, 'f')));
+
+  EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
+
+  ASSERT_EQ(world.feedback.messages.size(), 1u);
+  EXPECT_NE(world.feedback.messages[0].text.find("Tidewell can't write its run report " +
+                                                 world.context.ReportPath()),
+            std::string::npos)
+      << world.feedback.messages[0].text;
+  EXPECT_TRUE(C().Exists("DATA\\d0\\~DF0.TMP"));
+  EXPECT_EQ(Read(world.context.ReportPath()), "") << "a report that could not be written is empty, not torn";
+}
+
+// The store is replaced whole or not at all: on a full disk its old text
+// stays readable.
+TEST_F(FullDiskTest, AStoreThatCannotBeReplacedKeepsItsOldText) {
+  MountRecords("4k");
+  if (HasFatalFailure() || IsSkipped()) return;
+  const std::string store = world.context.recordsFolder + "/Tidewell.ini";
+  const std::string old = "[Preferences]\r\nTemp=1\r\n";
+  ASSERT_FALSE(platform::ReplaceTextFile(store, old));
+  EXPECT_TRUE(platform::ReplaceTextFile(store, old + std::string(8192, ';')));
+  EXPECT_EQ(Read(store), old);
+}
+
+}  // namespace
+}  // namespace tidewell
