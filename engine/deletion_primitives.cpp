@@ -37,8 +37,10 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   bool failed = false;
   bool deleted = false;
   // The real length, also beyond 2 GiB: a 32-bit count would wrap and
-  // subtract from the totals.
-  context.totals.AddBytes(facts.length);
+  // subtract from the totals. A folder in the file's place (it took the place
+  // since the listing) has no file length; it is counted, and its removal
+  // fails below.
+  if (!(facts.attributes & platform::kFolder)) context.totals.AddBytes(facts.length);
   context.totals.AddFile();
 
   if (!context.IsOn(RunOption::TestRun) && context.heldOpen.Contains(facts.device, facts.inode)) {

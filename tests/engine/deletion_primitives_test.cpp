@@ -141,6 +141,7 @@ TEST(DeletionPrimitivesDeleteOneFile, AFolderInAFilesPlaceIsCountedButNeitherRem
   DeleteOneFile(world.context, "c:\\TEMP\\dir.tmp");
   EXPECT_TRUE(world.C().Exists("TEMP\\dir.tmp\\inner.txt"));
   EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 0.0f) << "a folder has no file length";
   EXPECT_TRUE(world.LogItems().empty());
 }
 

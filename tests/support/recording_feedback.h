@@ -20,7 +20,10 @@ struct ProgramEnded {
 
 class RecordingFeedback : public RunFeedback, public MessageRecorder {
  public:
-  void SetStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
+  void SetStatusText(std::string_view text) override {
+    statusTexts.emplace_back(text);
+    if (onStatusText) onStatusText(text);
+  }
   std::string StatusText() const override { return statusTexts.empty() ? std::string() : statusTexts.back(); }
   void SetProgressValue(int value) override { progressValues.push_back(value); }
   void StartAnimation() override { events.push_back("StartAnimation"); }
@@ -57,6 +60,9 @@ class RecordingFeedback : public RunFeedback, public MessageRecorder {
   int repaints = 0;
   long yields = 0;
   std::function<void()> onYield;
+  // Runs after each status text is recorded: a test's way to act between
+  // the phases of a run ("Cleaning HD:" follows the analysis).
+  std::function<void(std::string_view)> onStatusText;
 
   // The drive list: the entries it can show ("c: [DRIVE_C]") by upper-case
   // letter, the current entry, and the change handler run on a change.
