@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/cleaning_run.h"
 #include "engine/deletion_primitives.h"
 #include "engine/folder_walker.h"
 #include "platform/text_case.h"
@@ -240,6 +241,36 @@ TEST_F(ContainmentMountTest, WriteTestNeverTruncatesAMountedFile) {
   ASSERT_EQ(stat(outside_.Host("lone.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_size, 30);
   ExpectOutsideIntact();
+}
+
+// A whole destructive run, with every category on, over a drive holding
+// links to a folder and a file outside, a link loop, a tmpfs and bind mounts
+// in a recycle bin that is purged.
+TEST_F(ContainmentMountTest, AWholeRunWithEveryCategoryOnLeavesLinksLoopsAndMountsAlone) {
+  for (const Category& category : Categories()) world_.SetCategory(category.id, 1);
+  C().Build({{"RECYCLED/DC1.doc", 1}, {"RECYCLED/old/DC2.doc", 1}});
+  C().Link("RECYCLED/outside", outside_.Host("victim"));
+  C().Link("RECYCLED/lone.tmp", outside_.Host("lone.txt"));
+  C().Link("RECYCLED/loop", C().Host("RECYCLED/loop"));
+  C().Folder("RECYCLED/RAM/");
+  ASSERT_EQ(mount("tidewell-test", C().Host("RECYCLED/RAM").c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+  mounted_.push_back(C().Host("RECYCLED/RAM"));
+  C().File("RECYCLED/RAM/ram.tmp", 5);
+  C().Folder("RECYCLED/BOUND/");
+  ASSERT_EQ(mount(outside_.Host("victim").c_str(), C().Host("RECYCLED/BOUND").c_str(), nullptr, MS_BIND, nullptr),
+            0);
+  mounted_.push_back(C().Host("RECYCLED/BOUND"));
+
+  EXPECT_EQ(RunCleaning(Context()), RunResult::Finished);
+
+  ExpectOutsideIntact();
+  EXPECT_TRUE(C().Exists("CACHE/RAM/ram.tmp"));
+  EXPECT_TRUE(C().Exists("RECYCLED/RAM/ram.tmp"));
+  EXPECT_FALSE(C().Exists("RECYCLED/DC1.doc"));
+  EXPECT_FALSE(C().Exists("RECYCLED/old"));
+  for (const char* link : {"RECYCLED/outside", "RECYCLED/lone.tmp", "RECYCLED/loop"}) {
+    EXPECT_FALSE(C().Exists(link)) << link << ": a link is removed as a file, never followed";
+  }
 }
 
 }  // namespace
