@@ -5,8 +5,9 @@
 // on the drive table:
 //   - The drive letter may be in either case. Path components are separated by
 //     "\"; empty components are ignored. A component "." or "..", or one that
-//     holds "/" or a NUL byte, makes the path invalid (errc::invalid_argument):
-//     no path can name anything outside its drive's root.
+//     holds "/", "\" or a NUL byte, makes the path invalid
+//     (errc::invalid_argument): no path can name anything outside its drive's
+//     root, nor anything a listing leaves out.
 //   - Each component is looked up exactly first, then without regard to case
 //     (ASCII letters); with several case-variants and no exact match, the
 //     first one the directory lists wins.
@@ -18,8 +19,13 @@
 //     drive) is never entered: opening it fails with errc::cross_device_link.
 //   - A symbolic link is an ordinary file here: listed as a file, its own
 //     length and attributes reported, deleting it removes the link.
-//   - Names holding "\" cannot be expressed as Windows names: listings skip
-//     them and no path can reach them.
+//   - Names holding "\" cannot be expressed as Windows names
+//     (IsDriveEntryName): listings skip them, so such a file is never listed,
+//     counted, logged or deleted and such a folder is never entered, and no
+//     path can reach them. Every other byte is kept exactly: control
+//     characters (the deletion log shows them in caret notation, so a name
+//     never breaks or forges a log line), invalid UTF-8, "*", "?", leading and
+//     trailing spaces (never trimmed).
 // Errors come back as std::error_code (errno values); nothing throws.
 //
 // Open folder handles of the most recent path are cached (see
@@ -41,6 +47,17 @@ namespace tidewell::platform {
 
 class FolderHandleCache;
 
+// True when `name` can be the name of an entry on a drive: not empty, not "."
+// or "..", and holding no "\", "/" or NUL byte. The one test behind every
+// listing and every path component.
+inline bool IsDriveEntryName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (const char c : name) {
+    if (c == '\\' || c == '/' || c == '\0') return false;
+  }
+  return true;
+}
+
 // One entry of a folder listing. isFolder comes from the directory entry's
 // type (a stat call only when the file system does not report it); a link is
 // never a folder.
@@ -50,7 +67,8 @@ struct FolderEntry {
 };
 
 // Reads the entries of one open folder, one at a time, in the order the file
-// system returns them ("." and ".." and names holding "\" left out).
+// system returns them, leaving out every name that is not IsDriveEntryName
+// ("." and "..", names holding "\").
 // Owns its descriptor (a listing position of its own) and reads the raw
 // directory entries in blocks; movable, not copyable.
 class FolderReader {

@@ -2,6 +2,7 @@
 // of folders, with the descriptors of the last path kept for reuse.
 #include "platform/posix/folder_handle_cache.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/text_case.h"
+#include "platform/virtual_file_system.h"
 
 namespace tidewell::platform {
 namespace {
@@ -29,15 +31,14 @@ std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path
     return std::make_error_code(std::errc::invalid_argument);
   }
   std::string_view rest = path.substr(2);
+  // One allocation for the components, however deep the path.
+  parsed.components.reserve(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\\')) + 1);
   while (!rest.empty()) {
     const std::size_t end = std::min(rest.find('\\'), rest.size());
     const std::string_view name = rest.substr(0, end);
     rest.remove_prefix(std::min(end + 1, rest.size()));
     if (name.empty()) continue;
-    if (name == "." || name == ".." || name.find('/') != std::string_view::npos ||
-        name.find('\0') != std::string_view::npos) {
-      return std::make_error_code(std::errc::invalid_argument);
-    }
+    if (!IsDriveEntryName(name)) return std::make_error_code(std::errc::invalid_argument);
     parsed.components.push_back(name);
   }
   if (drives.Find(parsed.letter) == nullptr) return std::make_error_code(std::errc::no_such_device);
@@ -62,7 +63,7 @@ std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string&
   std::error_code result = std::make_error_code(std::errc::no_such_file_or_directory);
   while (const dirent* entry = readdir(stream)) {
     const std::string_view candidate(entry->d_name);
-    if (candidate.find('\\') != std::string_view::npos) continue;
+    if (!IsDriveEntryName(candidate)) continue;
     if (EqualsNoCase(candidate, name)) {
       actual.assign(candidate);
       result = {};

@@ -34,8 +34,9 @@ struct ParsedPath {
 };
 
 // Splits "c:\A\B\name". Fails with errc::invalid_argument when the text does
-// not start with a letter and ":", or a component is "." or ".." or holds "/"
-// or a NUL byte; errc::no_such_device when the letter names no drive.
+// not start with a letter and ":", or a component is not IsDriveEntryName
+// ("." or "..", or holding "/", "\" or a NUL byte); errc::no_such_device
+// when the letter names no drive.
 std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path, ParsedPath& parsed);
 
 // Opens a listing of the folder open as `folderFd` on a fresh open file
@@ -43,7 +44,8 @@ std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path
 std::error_code OpenListing(int folderFd, DIR*& stream);
 
 // Finds the name in the folder open as `folderFd` that equals `name` without
-// regard to case (the first one listed). Fails with errc::no_such_file_or_directory.
+// regard to case (the first one listed; names that are not IsDriveEntryName
+// are never candidates). Fails with errc::no_such_file_or_directory.
 std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual);
 
 class FolderHandleCache {

@@ -123,7 +123,7 @@ bool FolderReader::Next(FolderEntry& entry) {
     const auto* found = reinterpret_cast<const RawEntry*>(block_.get() + next_);
     next_ += found->length;
     const std::string_view name(found->name);
-    if (name == "." || name == ".." || name.find('\\') != std::string_view::npos) continue;
+    if (!IsDriveEntryName(name)) continue;
     bool isFolder = found->type == DT_DIR;
     if (found->type == DT_UNKNOWN) {
       struct stat st {};

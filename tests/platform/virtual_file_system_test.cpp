@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "tests/support/temp_drive.h"
 
@@ -246,13 +247,63 @@ TEST_F(VirtualFileSystemTest, FreeBytesIsWithinTheVolumeSize) {
   EXPECT_EQ(Files().FreeBytes('Q', bytes), std::errc::no_such_device);
 }
 
-TEST_F(VirtualFileSystemTest, ListingSkipsNamesHoldingABackslash) {
-  const std::string odd = C().Root() + "/a\\b.tmp";  // one name on this host
-  const int fd = open(odd.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  ASSERT_GE(fd, 0);
-  close(fd);
-  C().File("plain.tmp", 1);
-  EXPECT_EQ(Listing("c:\\"), std::set<std::string>{"plain.tmp"});
+// Creates a file or folder whose name is taken byte for byte (a "\\" is part
+// of the name here, not a separator).
+void MakeRawEntry(const std::string& hostFolder, const std::string& name, bool folder) {
+  const std::string path = hostFolder + "/" + name;
+  if (folder) {
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+  } else {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0) << path;
+    close(fd);
+  }
+}
+
+// A name holding "\" is no Windows name and is not there for the engine;
+// every other byte sequence, control characters included, is listed exactly
+// as it is on disk.
+TEST_F(VirtualFileSystemTest, ListingSkipsOnlyNamesHoldingABackslash) {
+  const std::vector<std::string> listed = {"\xff\xfe.tmp", "  a.tmp", "a.tmp  ", "star*.tmp", "what?.tmp",
+                                           "del\x7f.tmp", "caf\xc3\xa9.tmp", std::string(251, 'n') + ".tmp",
+                                           "line\nbreak.tmp", "carriage\r.tmp", "tab\t.tmp", "\x01start.tmp"};
+  MakeRawEntry(C().Root(), "a\\b.tmp", false);
+  MakeRawEntry(C().Root(), "folder\\name", true);
+  for (const std::string& name : listed) MakeRawEntry(C().Root(), name, false);
+  MakeRawEntry(C().Root(), " TEMP ", true);
+  MakeRawEntry(C().Root(), "folder\nname", true);
+
+  std::set<std::string> expected(listed.begin(), listed.end());
+  expected.insert(" TEMP \\");
+  expected.insert("folder\nname\\");
+  EXPECT_EQ(Listing("c:\\"), expected);
+}
+
+TEST_F(VirtualFileSystemTest, APathWithControlCharactersReachesExactlyItsEntry) {
+  MakeRawEntry(C().Root(), "sub\tdir", true);
+  MakeRawEntry(C().Host("sub\tdir"), "inner.tmp", false);
+  MakeRawEntry(C().Root(), "file\r", false);
+  MakeRawEntry(C().Root(), "file", false);
+  EntryFacts facts;
+  EXPECT_FALSE(Files().Stat("c:\\sub\tdir\\inner.tmp", facts));
+  EXPECT_FALSE(Files().DeleteFile("c:\\sub\tdir\\inner.tmp"));
+  EXPECT_FALSE(Files().DeleteFile("c:\\file\r"));
+  EXPECT_FALSE(C().Exists("sub\tdir/inner.tmp"));
+  EXPECT_FALSE(C().Exists("file\r"));
+  EXPECT_TRUE(C().Exists("file"));
+}
+
+// Leading and trailing spaces belong to the name: nothing is trimmed, and a
+// name that differs only in spaces is another file.
+TEST_F(VirtualFileSystemTest, SpacesAroundANameAreNeverTrimmed) {
+  C().File("a.tmp", 1);
+  C().File("a.tmp  ", 2);
+  C().File("  a.tmp", 3);
+  EXPECT_EQ(VirtualLength("c:\\a.tmp  "), 2);
+  EXPECT_EQ(VirtualLength("c:\\  A.TMP"), 3);
+  EXPECT_EQ(VirtualLength("c:\\a.tmp "), -1);
+  EXPECT_FALSE(Files().DeleteFile("c:\\a.tmp  "));
+  EXPECT_EQ(Listing("c:\\"), (std::set<std::string>{"a.tmp", "  a.tmp"}));
 }
 
 TEST_F(VirtualFileSystemTest, ListingMarksFoldersButNotLinksToFolders) {
