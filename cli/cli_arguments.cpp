@@ -1,5 +1,9 @@
 #include "cli/cli_arguments.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "cli/shown_text.h"
 #include "platform/text_case.h"
 
 namespace tidewell::cli {
@@ -13,24 +17,32 @@ const Category* FindEntry(std::string_view name) {
   return nullptr;
 }
 
+// A user's word in quotes, safe to print on one line.
+std::string Quoted(std::string_view word) { return "'" + ShownOnOneLine(word) + "'"; }
+
 std::string ParseDrive(std::string_view text, std::optional<char>& drive) {
   const bool letter = !text.empty() && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
   if (!letter || text.size() > 2 || (text.size() == 2 && text[1] != ':')) {
-    return "bad drive letter '" + std::string(text) + "': give a letter from A to Z, e.g. --drive C:";
+    return "option --drive: bad drive letter " + Quoted(text) + ": give a letter from A to Z, e.g. --drive C:";
   }
   drive = ToUpperAscii(text[0]);
   return {};
 }
 
 std::string ParseNames(std::string_view list, bool on, std::vector<SelectionChange>& selection) {
-  if (list.empty()) return "missing category names after --" + std::string(on ? "enable" : "disable");
+  const std::string option = on ? "--enable" : "--disable";
+  if (list.empty()) return "option " + option + ": missing category names (e.g. " + option + " Temp,Adobe)";
   std::size_t start = 0;
   while (start <= list.size()) {
     const std::size_t comma = std::min(list.find(',', start), list.size());
     const std::string_view name = list.substr(start, comma - start);
+    if (name.empty()) {
+      return "option " + option + ": empty category name in " + Quoted(list) +
+             " (separate names with one comma, e.g. Temp,Adobe)";
+    }
     const Category* entry = FindEntry(name);
     if (entry == nullptr) {
-      return "unknown category '" + std::string(name) + "' (see --list-categories for the names)";
+      return "option " + option + ": unknown category " + Quoted(name) + " (see --list-categories for the names)";
     }
     selection.push_back({std::nullopt, entry->id, on});
     start = comma + 1;
@@ -46,9 +58,32 @@ std::string ParsePreset(std::string_view name, std::vector<SelectionChange>& sel
   } else if (EqualsNoCase(name, "safest")) {
     selection.push_back({Preset::Safest});
   } else {
-    return "unknown selection '" + std::string(name) + "': use all, none or safest";
+    return "option --select: unknown selection " + Quoted(name) + ": use all, none or safest";
   }
   return {};
+}
+
+constexpr std::string_view kValueOptions[] = {"--drive", "--select", "--enable", "--disable"};
+constexpr std::string_view kSwitches[] = {"--all-drives", "--one-drive", "--test",   "--delete",
+                                          "--log",        "--no-log",    "--report", "--no-report",
+                                          "--list-categories", "--json", "--quiet",  "--help",
+                                          "-h",           "--version"};
+
+// What to say about a word that is no option: a positional word, a known
+// option in the wrong case, or an unknown one.
+std::string UnknownWord(std::string_view word) {
+  if (!word.starts_with('-') || word == "-") {
+    return "unexpected argument " + Quoted(word) + ": tidewell-cli takes options only (see tidewell-cli --help)";
+  }
+  for (const std::span<const std::string_view> options :
+       {std::span<const std::string_view>(kValueOptions), std::span<const std::string_view>(kSwitches)}) {
+    for (const std::string_view option : options) {
+      if (EqualsNoCase(option, word)) {
+        return "unknown option " + Quoted(word) + ": options are lower case, did you mean " + std::string(option) + "?";
+      }
+    }
+  }
+  return "unknown option " + Quoted(word) + " (see tidewell-cli --help)";
 }
 
 }  // namespace
@@ -63,17 +98,22 @@ ParsedArguments ParseArguments(std::span<const std::string_view> words) {
       attached = word.substr(equals + 1);
       word = word.substr(0, equals);
     }
-    const bool takesValue = word == "--drive" || word == "--select" || word == "--enable" || word == "--disable";
-    if (attached && !takesValue) {
-      parsed.error = "option " + std::string(word) + " takes no value";
+    const bool takesValue = std::ranges::find(kValueOptions, word) != std::end(kValueOptions);
+    const bool isSwitch = std::ranges::find(kSwitches, word) != std::end(kSwitches);
+    if (attached && isSwitch) {
+      parsed.error = "option " + std::string(word) + " takes no value, but was given " + Quoted(*attached);
       break;
     }
     std::string_view value;
     if (takesValue) {
       if (attached) {
         value = *attached;
-      } else if (i + 1 < words.size()) {
+      } else if (i + 1 < words.size() && !words[i + 1].starts_with('-')) {
+        // No value starts with "-": a following option means the value was left out.
         value = words[++i];
+      } else if (i + 1 < words.size()) {
+        parsed.error = "option " + std::string(word) + " needs a value, but is followed by " + Quoted(words[i + 1]);
+        break;
       } else {
         parsed.error = "option " + std::string(word) + " needs a value";
         break;
@@ -97,7 +137,7 @@ ParsedArguments ParseArguments(std::span<const std::string_view> words) {
     else if (word == "--quiet") a.quiet = true;
     else if (word == "--help" || word == "-h") a.help = true;
     else if (word == "--version") a.version = true;
-    else parsed.error = "unknown option '" + std::string(word) + "'";
+    else parsed.error = UnknownWord(word);
   }
   return parsed;
 }

@@ -3,7 +3,16 @@
 // Options change this run only; nothing they say is stored. Switches that
 // contradict each other (--test --delete) resolve to the last one given;
 // --select, --enable and --disable apply in the order given.
-#pragma once
+//
+// What is refused, each with one line that names the option and the value:
+// an unknown option (with a hint when only its case is wrong: options are
+// lower case, while the values of --drive, --select and --enable/--disable
+// are read without regard to case), a word that is no option ("-", "--",
+// "file.txt"), a value given to a switch ("--test=yes"), a missing or empty
+// value, and a value-taking option followed by another option ("--drive
+// --test": no value starts with "-", so the value was left out). Values are
+// quoted with ShownOnOneLine(), so control bytes, broken UTF-8 and huge
+// words cannot spoil the message.
 
 #include <optional>
 #include <span>
@@ -38,7 +47,7 @@ struct CliArguments {
 
 struct ParsedArguments {
   CliArguments arguments;
-  std::string error;  // empty when the command line was understood
+  std::string error;  // one line, empty when the command line was understood
 };
 
 ParsedArguments ParseArguments(std::span<const std::string_view> words);

@@ -7,6 +7,7 @@
 #include "cli/cli_arguments.h"
 #include "cli/console_feedback.h"
 #include "cli/drive_summary.h"
+#include "cli/shown_text.h"
 #include "engine/cleaning_run.h"
 #include "engine/drive_checks.h"
 #include "platform/drive_discovery.h"
@@ -54,6 +55,18 @@ void PrepareRunValues(const CliArguments& arguments, const MainWindowOptions& ma
   options.Set(RunOption::MaintainLog, categories.CheckValue(CategoryId::MaintainLog));
 }
 
+// An all-drives run cleans C to Z, as the window's does: a drive mapped to A
+// or B is left out, and the user who mapped one hears why.
+void TellOfSkippedFloppyLetters(const platform::DriveTable& table, std::FILE* err) {
+  for (const char letter : {'A', 'B'}) {
+    if (table.Find(letter) == nullptr) continue;
+    std::fprintf(err,
+                 "tidewell-cli: drive %c: is left out: an all-drives run cleans C to Z; "
+                 "clean it with --drive %c:\n",
+                 letter, letter);
+  }
+}
+
 void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
   for (const Category& entry : CatalogueEntries()) {
     std::string caption;
@@ -72,7 +85,7 @@ void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
 int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FILE* err) {
   const ParsedArguments parsed = ParseArguments(words);
   if (!parsed.error.empty()) {
-    std::fprintf(err, "tidewell-cli: %s\nTry 'tidewell-cli --help' for the options.\n", parsed.error.c_str());
+    std::fprintf(err, "tidewell-cli: %s\n", parsed.error.c_str());
     return kBadUsage;
   }
   const CliArguments& arguments = parsed.arguments;
@@ -92,9 +105,14 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
 
   std::vector<std::string> problems;
   platform::DriveTable table = platform::LoadDriveTable(store.ReadSection("Drives"), &problems);
-  for (const std::string& problem : problems) std::fprintf(err, "tidewell-cli: %s\n", problem.c_str());
+  for (const std::string& problem : problems) {
+    std::fprintf(err, "tidewell-cli: %s\n", ShownOnOneLine(problem, 512).c_str());
+  }
   if (arguments.drive && table.Find(*arguments.drive) == nullptr && !arguments.listCategories) {
-    std::fprintf(err, "tidewell-cli: bad drive letter: no drive %c: is mapped\n", *arguments.drive);
+    std::fprintf(err,
+                 "tidewell-cli: option --drive: bad drive letter: no drive %c: is mapped (map it in "
+                 "TIDEWELL_DRIVES or under [Drives] in %s)\n",
+                 *arguments.drive, storeFile.Path().c_str());
     return kBadUsage;
   }
 
@@ -120,6 +138,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   // The drive check comes between the two loads, as at the window's start.
   const bool allDrives = arguments.allDrives.value_or(mainOptions.CheckValue(RunOption::ScanAllDrives) != 0);
   const bool checkDrive = !arguments.listCategories && !allDrives && !drives.Current().empty();
+  if (allDrives && !arguments.listCategories) TellOfSkippedFloppyLetters(files.Drives(), err);
   if (checkDrive) CheckSelectedDrive(context);
   deepwash.Create();
   PrepareRunValues(arguments, mainOptions, deepwash, runOptions, runCategories);
@@ -147,6 +166,12 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     status = end.exitStatus;
   }
   summaries.Print(out, arguments.json);
+  if (status == 0 && summaries.Empty()) {
+    // An all-drives run skips every drive that fails its check; when that
+    // was every drive, the run did nothing and must not report success.
+    std::fprintf(err, "tidewell-cli: no mapped drive could be cleaned; nothing was cleaned.\n");
+    status = kDriveNotCleaned;
+  }
   return status;
 }
 

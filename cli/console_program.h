@@ -16,6 +16,14 @@
 //     and skips the start-up check.
 //   - The test-mode notice is printed, not waited for, when this run is a
 //     test run.
+//   - Bad usage exits 2 with one line on stderr, before the store is read,
+//     so it creates and changes nothing; a --drive letter that no drive maps
+//     is found once the drive table is read, and also exits 2 with nothing
+//     written.
+//   - Each problem of the drive table (a refused TIDEWELL_DRIVES or [Drives]
+//     entry) is printed as one line on stderr; the run goes on with the
+//     drives that were accepted. In an all-drives run a drive mapped to A or
+//     B is named as left out, since such a run cleans C to Z.
 #pragma once
 
 #include <cstdio>

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "cli/shown_text.h"
 #include "platform/text_case.h"
 #include "records/byte_count.h"
 
@@ -12,17 +13,6 @@ namespace {
 bool FileExists(const std::string& hostPath) {
   std::error_code error;
   return std::filesystem::is_regular_file(hostPath, error);
-}
-
-// The length of the valid UTF-8 sequence at `at`, or 0.
-std::size_t Utf8Length(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
-  }
-  return length;
 }
 
 std::string WholeBytes(float value) { return std::to_string(static_cast<long long>(std::llround(value))); }
@@ -42,7 +32,7 @@ std::string JsonString(std::string_view text) {
       out += escaped;
     } else if (byte < 0x80) {
       out.push_back(static_cast<char>(byte));
-    } else if (const std::size_t length = Utf8Length(text, i)) {
+    } else if (const std::size_t length = Utf8SequenceLength(text.substr(i))) {
       out.append(text.substr(i, length));
       i += length - 1;
     } else {

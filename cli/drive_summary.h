@@ -17,6 +17,9 @@ class DriveSummaries {
 
   void Print(std::FILE* out, bool json) const;
 
+  // True when the run took on no drive at all.
+  bool Empty() const { return drives_.empty(); }
+
  private:
   RunContext& context_;
   std::vector<DriveSummary> drives_;

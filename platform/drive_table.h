@@ -11,11 +11,26 @@
 // FromSources() takes the second and third as arguments so that this layer
 // does not depend on the store.
 //
-// A mapping is refused, with a problem text for the user, when the letter is
-// not A to Z, the folder is not an absolute path, the folder is the host root
-// "/" (resolved through links), or the letter or the folder is already mapped.
+// A mapping is refused, with a problem text for the user that names the
+// entry and says what to do, when
+//   - the entry has no "=", names no letter, or a letter not A to Z ("CC",
+//     "1"); letters in either case, with or without ":", are fine, and so
+//     are A and B (the floppy letters: they are cleaned only when chosen on
+//     their own, never by an all-drives run, which cleans C to Z);
+//   - the folder is empty, not an absolute path, or holds a NUL byte;
+//   - the folder is the host root "/", however it is spelled ("//", "/./",
+//     "/tmp/..") or reached (a link to "/"): cleaning it would clean the host;
+//   - the folder does not exist and its path holds "..", because where it
+//     would land once it exists cannot be known now;
+//   - the folder is a file;
+//   - the letter is already mapped (the first mapping counts), or the folder
+//     is, under another letter (compared with links resolved), so that an
+//     all-drives run never cleans one folder twice.
 // A folder that does not exist is kept (it behaves as a drive without a
-// medium) and also reported as a problem.
+// medium) and also reported as a problem. Empty entries (";;", a trailing
+// ";") and blanks and line ends around the letter and the folder are ignored.
+// FromSources() starts each problem with its source ("TIDEWELL_DRIVES: ",
+// "[Drives] in the settings file: ").
 #pragma once
 
 #include <optional>
@@ -71,7 +86,8 @@ class DriveTable {
 };
 
 // The default label of a drive: its host folder's name in upper case
-// ("/home/u/.wine/drive_c" gives "DRIVE_C"; "/" would give "ROOT").
+// ("/home/u/.wine/drive_c" gives "DRIVE_C"; "/" would give "ROOT"), with
+// each control character shown as "?" so the label stays on one line.
 std::string DefaultDriveLabel(std::string_view hostRoot);
 
 }  // namespace tidewell::platform

@@ -27,8 +27,12 @@
 //   - Write() refuses (errc::invalid_argument, nothing written) what would
 //     not read back as written: see IniDocument::CanStore().
 //   - Write() fails, leaving the file as it is, when an existing file cannot
-//     be read, so nothing the user has is destroyed. A missing file is
-//     created, with any missing folders above it (mode 0700).
+//     be read (a folder in its place fails with errc::is_a_directory, a file
+//     over the limit with errc::file_too_large), so nothing the user has is
+//     destroyed. It also fails with errc::file_too_large, leaving the file
+//     as it is, when the change would grow the file past the limit: such a
+//     file would no longer be read. A missing file is created, with any
+//     missing folders above it (mode 0700).
 //   - When the file is a symbolic link, the file it points to is replaced
 //     and the link stays.
 #pragma once
@@ -60,7 +64,8 @@ class PreferencesStore {
 // The store as an INI file at a host path.
 class PreferencesFile : public PreferencesStore {
  public:
-  // Files larger than this are not read (and so not replaced).
+  // Files larger than this are not read (and so not replaced), and no write
+  // makes a file larger than this.
   static constexpr std::size_t kSizeLimit = 1u << 20;
 
   explicit PreferencesFile(std::string hostPath);

@@ -5,7 +5,10 @@
 // start; when the store's file cannot be written (a read-only or full home
 // folder) the user should hear about it once, with the file and the reason,
 // not once per value. The program goes on: the boxes keep their values for
-// this session, they are only not remembered.
+// this session, they are only not remembered. The message names the file,
+// says why (in plain words for a file too large to read and for a folder in
+// its place) and that the file was left as it is: a store that cannot be
+// written is never replaced.
 #pragma once
 
 #include <string>

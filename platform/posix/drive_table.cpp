@@ -6,15 +6,20 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/text_case.h"
 
 namespace tidewell::platform {
 namespace {
 
+// Blanks and line ends around a part: a value pasted from a file with CR LF
+// line ends must not map a folder whose name ends in a CR.
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -38,30 +43,74 @@ std::string Canonical(const std::string& path) {
   return path;
 }
 
+// An absolute, normalised path without its "." components; nullopt when it
+// holds "..": where ".." lands depends on links that may not exist yet
+// ("/media/usb/.." is "/" once "/media/usb" is a link to "/media").
+std::optional<std::string> WithoutDotComponents(std::string_view path) {
+  std::string out;
+  while (!path.empty()) {
+    path.remove_prefix(1);  // the "/" before the component
+    const std::size_t end = std::min(path.find('/'), path.size());
+    const std::string_view name = path.substr(0, end);
+    if (name == "..") return std::nullopt;
+    if (name != "." && !name.empty()) out.append("/").append(name);
+    path.remove_prefix(end);
+  }
+  return out.empty() ? "/" : out;
+}
+
 }  // namespace
 
 std::string DefaultDriveLabel(std::string_view hostRoot) {
   std::string normal = Normalised(hostRoot);
   if (normal == "/" || normal.empty()) return "ROOT";
-  return UpperCased(std::string_view(normal).substr(normal.rfind('/') + 1));
+  std::string label = UpperCased(std::string_view(normal).substr(normal.rfind('/') + 1));
+  // A label is shown on one line in the drive list and in messages.
+  for (char& c : label) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return label;
 }
 
 std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoot,
                                            std::string_view label) {
   const char upper = ToUpperAscii(letter);
   if (upper < 'A' || upper > 'Z') {
-    return std::string("\"") + letter + "\" is not a drive letter (A to Z)";
+    return std::string("\"") + letter + "\" is not a drive letter (A to Z); it is left out";
   }
   const std::string name = std::string(1, upper) + ":";
-  if (hostRoot.empty() || hostRoot.front() != '/') {
-    return "drive " + name + " must name an absolute folder, not \"" + std::string(hostRoot) + "\"";
+  if (hostRoot.empty()) {
+    return "drive " + name + " names no folder (write it as " + std::string(1, upper) +
+           "=/srv/win98); it is left out";
   }
-  const std::string canonical = Canonical(Normalised(hostRoot));
+  if (hostRoot.find('\0') != std::string_view::npos) {
+    return "drive " + name + " names a folder that holds a NUL byte; it is left out";
+  }
+  if (hostRoot.front() != '/') {
+    return "drive " + name + " must name an absolute folder, starting with \"/\", not \"" +
+           std::string(hostRoot) + "\"; it is left out";
+  }
+  std::string canonical = Canonical(Normalised(hostRoot));
+  struct stat st {};
+  const bool exists = stat(canonical.c_str(), &st) == 0;
+  if (!exists) {
+    std::optional<std::string> plain = WithoutDotComponents(canonical);
+    if (!plain) {
+      return "drive " + name + " maps to \"" + std::string(hostRoot) +
+             "\", which does not exist and climbs with \"..\"; give the folder's own path; it is left out";
+    }
+    canonical = std::move(*plain);
+  }
   if (canonical == "/") {
-    return "drive " + name + " cannot be the host's root folder \"/\"";
+    return "drive " + name + " cannot be the host's root folder \"/\" (given as \"" + std::string(hostRoot) +
+           "\"); map the folder that holds the drive's files; it is left out";
   }
-  if (Find(upper) != nullptr) {
-    return "drive " + name + " is mapped more than once; the first mapping is used";
+  if (exists && !S_ISDIR(st.st_mode)) {
+    return "drive " + name + " maps to \"" + canonical + "\", which is a file, not a folder; it is left out";
+  }
+  if (const DriveMapping* first = Find(upper)) {
+    return "drive " + name + " is mapped more than once; the first mapping (" + first->hostRoot +
+           ") is used and \"" + std::string(hostRoot) + "\" is left out";
   }
   for (const DriveMapping& other : drives_) {
     if (other.hostRoot == canonical) {
@@ -75,8 +124,7 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
                                 [](const DriveMapping& m, char l) { return m.letter < l; });
   drives_.insert(place, std::move(mapping));
 
-  struct stat st {};
-  if (stat(canonical.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (!exists) {
     return "drive " + name + " maps to \"" + canonical +
            "\", which is not an existing folder; it will show as a drive without a disk";
   }
@@ -95,14 +143,20 @@ DriveTable DriveTable::Parse(std::string_view text, std::vector<std::string>* pr
     if (entry.empty()) continue;
     const std::size_t equals = entry.find('=');
     if (equals == std::string_view::npos) {
-      report("\"" + std::string(entry) + "\" is not of the form LETTER=/folder");
+      report("\"" + std::string(entry) + "\" is not of the form LETTER=/folder (e.g. C=/srv/win98); it is left out");
       continue;
     }
     std::string_view letter = Trimmed(entry.substr(0, equals));
     if (letter.size() == 2 && letter[1] == ':') letter.remove_suffix(1);
     const std::string_view folder = Trimmed(entry.substr(equals + 1));
+    if (letter.empty()) {
+      report("\"" + std::string(entry) + "\" names no drive letter (write it as C" + std::string(entry) +
+             "); it is left out");
+      continue;
+    }
     if (letter.size() != 1) {
-      report("\"" + std::string(letter) + "\" is not a drive letter (A to Z)");
+      report("\"" + std::string(letter) + "\" in \"" + std::string(entry) +
+             "\" is not a drive letter (A to Z); it is left out");
       continue;
     }
     if (auto problem = table.Add(letter[0], folder)) report(std::move(*problem));
@@ -113,9 +167,16 @@ DriveTable DriveTable::Parse(std::string_view text, std::vector<std::string>* pr
 DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
                                    const std::vector<DriveMapping>& discovered,
                                    std::vector<std::string>* problems) {
+  // Each problem names the source it came from, so the user knows where to fix it.
+  auto reportFrom = [&](std::string_view source, std::string problem) {
+    if (problems != nullptr) problems->push_back(std::string(source) + ": " + problem);
+  };
   const char* fromEnvironment = std::getenv("TIDEWELL_DRIVES");
   if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
-    return Parse(fromEnvironment, problems);
+    std::vector<std::string> found;
+    DriveTable table = Parse(fromEnvironment, &found);
+    for (std::string& problem : found) reportFrom("TIDEWELL_DRIVES", std::move(problem));
+    return table;
   }
   DriveTable table;
   for (const auto& [letter, folder] : stored) {
@@ -123,13 +184,13 @@ DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std:
     if (l.size() == 2 && l[1] == ':') l.remove_suffix(1);
     std::optional<std::string> problem =
         l.size() == 1 ? table.Add(l[0], Trimmed(folder))
-                      : std::optional<std::string>("\"" + std::string(l) + "\" is not a drive letter (A to Z)");
-    if (problem && problems != nullptr) problems->push_back(std::move(*problem));
+                      : "\"" + std::string(l) + "\" is not a drive letter (A to Z); it is left out";
+    if (problem) reportFrom("[Drives] in the settings file", std::move(*problem));
   }
   if (!table.Empty()) return table;
   for (const DriveMapping& mapping : discovered) {
     auto problem = table.Add(mapping.letter, mapping.hostRoot, mapping.label);
-    if (problem && problems != nullptr) problems->push_back(std::move(*problem));
+    if (problem) reportFrom("found drive", std::move(*problem));
   }
   return table;
 }

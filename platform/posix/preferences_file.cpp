@@ -78,13 +78,19 @@ class ExclusiveLock {
 };
 
 // The existing file's text; a missing file is an empty text. Any other
-// failure to read (permission, size, not a regular file) is an error.
+// failure to read (permission, size, not a regular file) is an error; a
+// folder in the file's place is reported as such, so the user is told what
+// stands in the way rather than "invalid argument".
 std::error_code ReadExisting(const std::string& path, std::string& text) {
   text.clear();
   const std::error_code error = ReadTextFile(path, text, PreferencesFile::kSizeLimit);
   if (error == std::errc::no_such_file_or_directory) {
     text.clear();
     return {};
+  }
+  struct stat st {};
+  if (error == std::errc::invalid_argument && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return std::make_error_code(std::errc::is_a_directory);
   }
   return error;
 }
@@ -203,7 +209,11 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
   if (std::error_code error = ReadExisting(target, text)) return error;
   IniDocument document = IniDocument::Parse(text);
   document.Set(section, name, value);
-  if (std::error_code error = ReplaceTextFile(target, document.Text())) return error;
+  // A file grown past the limit would no longer be read: every value in it
+  // would fall back to its default at the next start.
+  const std::string replacement = document.Text();
+  if (replacement.size() > kSizeLimit) return std::make_error_code(std::errc::file_too_large);
+  if (std::error_code error = ReplaceTextFile(target, replacement)) return error;
   return SyncFolder(FolderOf(target));
 }
 

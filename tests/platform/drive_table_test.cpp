@@ -189,6 +189,7 @@ TEST(DefaultDriveLabel, IsTheFolderNameUpperCased) {
   EXPECT_EQ(DefaultDriveLabel("/home/u/.wine/drive_c"), "DRIVE_C");
   EXPECT_EQ(DefaultDriveLabel("/srv/win98/"), "WIN98");
   EXPECT_EQ(DefaultDriveLabel("/"), "ROOT");
+  EXPECT_EQ(DefaultDriveLabel("/srv/two\nlines\x7f"), "TWO?LINES?");
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST_F(PreferencesFileTest, RefusedNamesAndValuesLeaveTheFileAlone) {
 TEST_F(PreferencesFileTest, UnreadableFileReadsDefaultsAndIsNotReplaced) {
   fs::create_directories(path_);  // a folder in the file's place stops root too
   EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
-  EXPECT_TRUE(store_.Write("Preferences", "A", "1"));
+  EXPECT_EQ(store_.Write("Preferences", "A", "1"), std::errc::is_a_directory);
   EXPECT_TRUE(fs::is_directory(path_));
   fs::remove(path_);
 
@@ -133,6 +133,21 @@ TEST_F(PreferencesFileTest, UnreadableFileReadsDefaultsAndIsNotReplaced) {
   EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
   EXPECT_EQ(store_.Write("Preferences", "A", "1"), std::errc::file_too_large);
   EXPECT_EQ(Slurp(path_), big);
+}
+
+TEST_F(PreferencesFileTest, AWriteNeverGrowsTheFilePastTheLimitItReads) {
+  fs::create_directories(folder_);
+  const std::string head = "[Preferences]\nA=1\n";
+  const std::string text = head + std::string(PreferencesFile::kSizeLimit - head.size() - 5, ';') + "\n";
+  std::ofstream(path_, std::ios::binary) << text;
+  ASSERT_FALSE(store_.Write("Preferences", "A", "22222"));  // grows the file to the limit exactly
+  EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "22222");
+  const std::string full = Slurp(path_);
+  EXPECT_EQ(store_.Write("Preferences", "A", "333333"), std::errc::file_too_large);
+  EXPECT_EQ(store_.Write("Preferences", "B", "1"), std::errc::file_too_large);
+  EXPECT_EQ(full.size(), PreferencesFile::kSizeLimit);
+  EXPECT_TRUE(Slurp(path_) == full) << "a refused write changed the file";
+  EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "22222");
 }
 
 TEST_F(PreferencesFileTest, FileWithoutReadPermissionReadsDefaultsAndIsNotReplaced) {

@@ -1,0 +1,351 @@
+// Bad input, end to end: the real tidewell-cli run on a damaged store file,
+// on malformed TIDEWELL_DRIVES values and on bad command lines. Each family
+// is one table; every failure names its case. What each must show: the
+// program starts (or refuses with exit 2), says what is wrong in one clear
+// line, never cleans the host root or one folder twice, and never loses the
+// bytes of a store it cannot understand.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/preferences_store.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_drive.h"
+
+namespace tidewell {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::ChildResult;
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// The letters of the drives the run's summary names ("Drive C: test run...").
+std::string CleanedLetters(const std::string& out) {
+  std::string letters;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("Drive ") && line.size() > 7 && line[7] == ':') letters += line[6];
+  }
+  return letters;
+}
+
+class BadInputTest : public ::testing::Test {
+ protected:
+  BadInputTest() {
+    fs::create_directories(Program());
+    fs::copy_file(TIDEWELL_CLI_PATH, Program() + "/tidewell-cli");
+    fs::create_directories(Home());
+  }
+
+  std::string Base() const { return base.Path(); }
+  std::string Program() const { return Base() + "/program"; }
+  std::string Home() const { return Base() + "/home"; }
+  std::string StorePath() const { return Home() + "/config/Tidewell/Tidewell.ini"; }
+  // A folder under the base, created on first use.
+  std::string Folder(const std::string& name) const {
+    fs::create_directories(Base() + "/" + name);
+    return Base() + "/" + name;
+  }
+  void WriteStore(const std::string& bytes) const {
+    fs::create_directories(fs::path(StorePath()).parent_path());
+    std::ofstream(StorePath(), std::ios::binary | std::ios::trunc) << bytes;
+  }
+
+  // Runs tidewell-cli; `drives` is TIDEWELL_DRIVES (left unset when empty).
+  ChildResult Run(std::vector<std::string> arguments, const std::string& drives) const {
+    testing::ChildOptions options;
+    options.arguments = std::move(arguments);
+    options.environment = {{"HOME", Home()},          {"XDG_CONFIG_HOME", Home() + "/config"},
+                           {"XDG_DATA_HOME", Home() + "/data"}, {"LC_ALL", "C"},
+                           {"TZ", "UTC"},             {"PATH", "/usr/bin:/bin"},
+                           {"WINEPREFIX", Home() + "/no-wine"}};
+    if (!drives.empty()) options.environment["TIDEWELL_DRIVES"] = drives;
+    options.workingFolder = Base();
+    return testing::RunChild(Program() + "/tidewell-cli", options);
+  }
+  ChildResult RunOnC(std::vector<std::string> arguments) const {
+    return Run(std::move(arguments), "C=" + Folder("drive_c"));
+  }
+
+  testing::TempFolder base;
+};
+
+// ---- the store file ------------------------------------------------------
+
+struct StoreCase {
+  std::string name;
+  std::string bytes;
+  std::string message;             // on stderr; empty: no settings message at all
+  bool untouched = false;          // the file must stay byte for byte
+  std::vector<std::string> kept = {};  // else: pieces that must survive (default: all of `bytes`)
+  std::string storedTemp = "1";    // what "Temp" reads afterwards, when not untouched
+};
+
+std::vector<StoreCase> StoreCases() {
+  std::mt19937 random(20260208);
+  std::string noise(4096, '\0');
+  for (char& c : noise) c = static_cast<char>(random() & 0xFF);
+  const std::size_t limit = platform::PreferencesFile::kSizeLimit;
+  const std::string head = "[Preferences]\nTemp=0\n";
+  return {
+      {"garbage text", "this is not\nan ini file at all ===\n  ]] [[\n", ""},
+      {"NUL bytes", "\0\0[Preferences\0]\nTemp\0=0\n\0"s, ""},
+      {"random bytes", noise, ""},
+      {"invalid UTF-8 beside a good value", "[Preferences]\nTemp=0\n\xC0\xAF\xFF=\xFE\x80\n\xED\xA0\x80\n", "",
+       false, {"[Preferences]\nTemp=0\n\xC0\xAF\xFF=\xFE\x80\n", "\n\xED\xA0\x80\n"}, "0"},
+      {"lone CRs for line ends", "[Preferences]\rTemp=0\rAdobe=1\r", ""},
+      {"duplicate names and sections", "[Preferences]\nTemp=0\nTemp=1\n[Info]\nX=1\n[preferences]\nTemp=1\nAdobe=1\n",
+       "", false, {"[Preferences]\nTemp=0\nTemp=1\n[Info]\nX=1\n", "[preferences]\nTemp=1\nAdobe=1\n"}, "0"},
+      {"section header with no end", "[Preferences\nTemp=0\n", ""},
+      // Writes that fit still go; the first that would pass the limit is refused.
+      {"just under the size limit", head + std::string(limit - head.size() - 10, ';') + "\n",
+       "larger than 1 MiB", false, {head, std::string(limit - head.size() - 10, ';') + "\n"}, "0"},
+      {"over the size limit", head + std::string(limit, ';'), "larger than 1 MiB", true},
+  };
+}
+
+TEST_F(BadInputTest, ADamagedStoreStartsWithDefaultsAndKeepsEveryByteItCannotUnderstand) {
+  Folder("drive_c");
+  for (const StoreCase& store : StoreCases()) {
+    SCOPED_TRACE(store.name);
+    WriteStore(store.bytes);
+    const ChildResult run = RunOnC({"--drive", "C:", "--test", "--quiet"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(CleanedLetters(run.out), "C");
+    const std::string after = Slurp(StorePath());
+    if (store.message.empty()) {
+      EXPECT_FALSE(Contains(run.err, "can't save")) << run.err;
+    } else {
+      EXPECT_TRUE(Contains(run.err, store.message)) << run.err;
+      EXPECT_TRUE(Contains(run.err, "The file was left as it is.")) << run.err;
+    }
+    if (store.untouched) {
+      EXPECT_TRUE(after == store.bytes) << "the file changed";
+      continue;
+    }
+    for (const std::string& piece : store.kept.empty() ? std::vector{store.bytes} : store.kept) {
+      EXPECT_TRUE(Contains(after, piece)) << "lost bytes of the original";
+    }
+    // Still a store that reads: within the limit, and the run's values landed.
+    EXPECT_LE(after.size(), platform::PreferencesFile::kSizeLimit);
+    platform::PreferencesFile file(StorePath());
+    EXPECT_EQ(file.Read("Preferences", "Temp", "<none>"), store.storedTemp);
+    if (store.message.empty()) {
+      EXPECT_NE(file.Read("Info", "FilesDeleted", "<none>"), "<none>");
+    }
+  }
+}
+
+TEST_F(BadInputTest, AStoreThatIsAFolderOrUnreadableIsReportedAndLeftAlone) {
+  Folder("drive_c");
+  fs::create_directories(StorePath() + "/inside");
+  ChildResult run = RunOnC({"--drive", "C:", "--test", "--quiet"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.err, "A folder stands where the file should be. The file was left as it is.")) << run.err;
+  EXPECT_TRUE(fs::is_directory(StorePath() + "/inside"));
+  fs::remove_all(StorePath());
+
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root; run_unprivileged.sh runs this case";
+  const std::string secret = "[Preferences]\nTemp=0\n; mine\n";
+  WriteStore(secret);
+  chmod(StorePath().c_str(), 0);
+  run = RunOnC({"--drive", "C:", "--test", "--quiet"});
+  chmod(StorePath().c_str(), 0600);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Permission denied. The file was left as it is.")) << run.err;
+  EXPECT_EQ(Slurp(StorePath()), secret);
+}
+
+// A check value is a whole number 0 to 2, blanks around it allowed; anything
+// else reads as the box's default: Adobe off, Temp on, test mode on.
+TEST_F(BadInputTest, CheckValuesOutOfRangeReadAsTheDefaults) {
+  const std::vector<std::pair<std::string, bool>> values = {
+      {"-1", false}, {"3", false},  {"99999999999999999999", false}, {" 1 ", true},
+      {"1x", false}, {"", false},   {"0x1", false},                 {"+1", false},
+  };
+  const std::string drive = Folder("drive_c");
+  std::ofstream(drive + "/junk.tmp") << "x";
+  for (const auto& [value, valid] : values) {
+    SCOPED_TRACE("value '" + value + "'");
+    const std::string store = "[Preferences]\nAdobe=" + value + "\nTemp=" + value + "\nTestRun=" + value + "\n";
+    WriteStore(store);
+    const ChildResult list = RunOnC({"--list-categories"});
+    ASSERT_EQ(list.exitStatus, 0) << list.err;
+    EXPECT_TRUE(Contains(list.out, (valid ? "on   Adobe " : "off  Adobe "))) << list.out;
+    EXPECT_TRUE(Contains(list.out, "on   Temp ")) << list.out;
+
+    WriteStore(store);
+    const ChildResult run = RunOnC({"--drive", "C:", "--quiet"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "Drive C: test run")) << run.out;
+    EXPECT_TRUE(fs::exists(drive + "/junk.tmp"));
+  }
+}
+
+TEST_F(BadInputTest, AStoredDriveOnTheHostRootIsRefusedNamingTheSettingsFile) {
+  WriteStore("[Drives]\nC=/\n");
+  const ChildResult run = Run({"--drive", "C:", "--test"}, "");
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_TRUE(Contains(run.err, "[Drives] in the settings file: drive C: cannot be the host's root")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "no drive C: is mapped")) << run.err;
+}
+
+// ---- TIDEWELL_DRIVES -----------------------------------------------------
+
+TEST_F(BadInputTest, MalformedDriveMappingsAreNamedAndNeverCleanTheRootOrOneFolderTwice) {
+  const std::string c = Folder("drive_c"), d = Folder("drive_d"), a = Folder("drive_a");
+  const std::string file = Base() + "/a-file";
+  std::ofstream(file) << "x";
+  fs::create_directory_symlink("/", Base() + "/to-root");
+  fs::create_directory_symlink(c, Base() + "/to-c");
+  struct DrivesCase {
+    std::string value;
+    std::string problem;  // on stderr, after "TIDEWELL_DRIVES: "; empty: no problem at all
+    std::string cleaned;  // the drives the run took on
+    std::vector<std::string> arguments = {"--all-drives"};
+  };
+  const std::vector<DrivesCase> cases = {
+      {"C" + c + ";D=" + d, "\"C" + c + "\" is not of the form LETTER=/folder", "D"},
+      {"=" + c + ";D=" + d, "\"=" + c + "\" names no drive letter", "D"},
+      {"CC=" + c + ";D=" + d, "\"CC\" in \"CC=" + c + "\" is not a drive letter", "D"},
+      {"1=" + c + ";D=" + d, "\"1\" is not a drive letter", "D"},
+      {"C=;D=" + d, "drive C: names no folder", "D"},
+      {"C=drive_c;D=" + d, "drive C: must name an absolute folder, starting with \"/\", not \"drive_c\"", "D"},
+      {"C=" + c + ";", "", "C"},
+      {";;C=" + c + ";;", "", "C"},
+      {"  c: = " + c + " ;\tD =" + d + "\t", "", "CD"},
+      {"A=" + a + ";C=" + c, "", "C"},  // an all-drives run cleans C to Z
+      {"B=" + Folder("drive_b") + ";C=" + c, "", "C"},
+      {"A=" + a, "", "A", {"--drive", "a:"}},
+      {"C=" + c + "/missing", "drive C: maps to \"" + c + "/missing\", which is not an existing folder", ""},
+      {"C=" + file + ";D=" + d, "drive C: maps to \"" + file + "\", which is a file, not a folder", "D"},
+      {"C=/;D=" + d, "drive C: cannot be the host's root folder \"/\"", "D"},
+      {"C=//;D=" + d, "drive C: cannot be the host's root folder \"/\" (given as \"//\")", "D"},
+      {"C=/./;D=" + d, "drive C: cannot be the host's root folder \"/\" (given as \"/./\")", "D"},
+      {"C=/tmp/..;D=" + d, "drive C: cannot be the host's root folder \"/\" (given as \"/tmp/..\")", "D"},
+      {"C=" + c + "/../../../../../../../../../..;D=" + d, "drive C: cannot be the host's root folder", "D"},
+      {"C=/no-such-folder-here/..;D=" + d,
+       "drive C: maps to \"/no-such-folder-here/..\", which does not exist and climbs with \"..\"", "D"},
+      {"C=" + Base() + "/to-root;D=" + d, "drive C: cannot be the host's root folder", "D"},
+      {"C=" + c + ";D=" + c, "drive D: names the same folder as drive C:", "C"},
+      {"C=" + c + ";D=" + c + "//./", "drive D: names the same folder as drive C:", "C"},
+      {"C=" + c + ";D=" + Base() + "/to-c", "drive D: names the same folder as drive C:", "C"},
+      {"C=" + c + ";c=" + d, "drive C: is mapped more than once; the first mapping (" + c + ") is used and \"" + d +
+                                 "\" is left out", "C"},
+      {"C=" + c + "\r\n;D=" + d + "\r\n", "", "CD"},
+      {"C=" + c + "/new\x01line;D=" + d, "drive C: maps to \"" + c + "/new^Aline\", which is not an existing folder",
+       "D"},
+  };
+  for (const DrivesCase& drives : cases) {
+    SCOPED_TRACE("TIDEWELL_DRIVES=" + drives.value);
+    std::vector<std::string> arguments = drives.arguments;
+    arguments.insert(arguments.end(), {"--test", "--quiet"});
+    const ChildResult run = Run(arguments, drives.value);
+    EXPECT_EQ(run.exitStatus, drives.cleaned.empty() ? 1 : 0) << run.err;
+    EXPECT_EQ(CleanedLetters(run.out), drives.cleaned) << run.out;
+    if (drives.problem.empty()) {
+      EXPECT_FALSE(Contains(run.err, "TIDEWELL_DRIVES")) << run.err;
+    } else {
+      EXPECT_TRUE(Contains(run.err, "tidewell-cli: TIDEWELL_DRIVES: " + drives.problem)) << run.err;
+    }
+    for (const std::string floppy : {"A", "B"}) {
+      if (!drives.value.starts_with(floppy + "=") || drives.cleaned != "C") continue;
+      EXPECT_TRUE(Contains(run.err, "drive " + floppy + ": is left out: an all-drives run cleans C to Z")) << run.err;
+    }
+    if (drives.cleaned.empty()) {
+      EXPECT_TRUE(Contains(run.err, "nothing was cleaned")) << run.err;
+    }
+  }
+}
+
+// ---- the command line ----------------------------------------------------
+
+TEST_F(BadInputTest, EveryBadCommandLineExitsTwoWithOneLineNamingOptionAndValueAndTouchesNothing) {
+  const std::string drive = Folder("drive_c");
+  std::ofstream(drive + "/junk.tmp") << "x";
+  const std::string longWord(100000, 'x');
+  // Each case: the words, then what the one line must hold.
+  std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{"--drive"}, {"option --drive needs a value"}},
+      {{"--drive="}, {"option --drive: bad drive letter ''"}},
+      {{"--drive", ""}, {"option --drive: bad drive letter ''"}},
+      {{"--drive", "c:\\"}, {"option --drive", "'c:\\'"}},
+      {{"--drive", "--delete"}, {"option --drive needs a value, but is followed by '--delete'"}},
+      {{"--drive", "\xC3\x84:"}, {"option --drive", "'\xC3\x84:'"}},
+      {{"--drive", "z"}, {"option --drive", "no drive Z: is mapped"}},
+      {{"--select"}, {"option --select needs a value"}},
+      {{"--select="}, {"option --select: unknown selection ''"}},
+      {{"--select", "Safest "}, {"option --select: unknown selection 'Safest '"}},
+      {{"--select", "-"}, {"option --select needs a value, but is followed by '-'"}},
+      {{"--enable"}, {"option --enable needs a value"}},
+      {{"--enable="}, {"option --enable: missing category names"}},
+      {{"--enable", "Temp,,Adobe"}, {"option --enable: empty category name in 'Temp,,Adobe'"}},
+      {{"--disable", ",Temp"}, {"option --disable: empty category name in ',Temp'"}},
+      {{"--disable", "Temp, Adobe"}, {"option --disable: unknown category ' Adobe'"}},
+      {{"--enable", "temp;adobe"}, {"option --enable: unknown category 'temp;adobe'"}},
+      {{"--Drive", "c:"}, {"unknown option '--Drive': options are lower case, did you mean --drive?"}},
+      {{"--TEST"}, {"unknown option '--TEST'", "did you mean --test?"}},
+      {{"--all_drives"}, {"unknown option '--all_drives'"}},
+      {{"--bogus=1"}, {"unknown option '--bogus'"}},
+      {{"-x"}, {"unknown option '-x'"}},
+      {{"-h=1"}, {"unknown option '-h=1'"}},
+      {{"--"}, {"unknown option '--'"}},
+      {{"-"}, {"unexpected argument '-'"}},
+      {{"C:"}, {"unexpected argument 'C:'"}},
+      {{"--test", "--delete", "extra"}, {"unexpected argument 'extra'"}},
+      {{"--select", longWord}, {"option --select: unknown selection '" + std::string(64, 'x') + "...'"}},
+      {{"--" + longWord}, {"unknown option '--" + std::string(62, 'x') + "...'"}},
+      {{"--select", "\xFF\xFE"}, {"option --select", "'\\xFF\\xFE'"}},
+      {{"--drive", "C\n"}, {"option --drive", "'C^J'"}},
+      {{"--enable", "\x1B[31mTemp"}, {"option --enable", "'^[[31mTemp'"}},
+      {{"--select", "\xC2\x9B" "2J"}, {"option --select", "'\\xC2\\x9B2J'"}},
+      {{"--x\xC3"}, {"unknown option '--x\\xC3'"}},
+  };
+  for (const char* flag : {"--all-drives", "--one-drive", "--test", "--delete", "--log", "--no-log", "--report",
+                           "--no-report", "--list-categories", "--json", "--quiet", "--help", "--version"}) {
+    cases.push_back({{"--delete", flag + "=yes"s}, {"option "s + flag + " takes no value, but was given 'yes'"}});
+  }
+  for (const auto& [words, parts] : cases) {
+    std::string name;
+    for (const std::string& word : words) name += "[" + word.substr(0, 40) + "]";
+    SCOPED_TRACE(name);
+    const ChildResult run = RunOnC(words);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("tidewell-cli: ")) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_LT(run.err.size(), 400u);
+    for (const std::string& part : parts) EXPECT_TRUE(Contains(run.err, part)) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(Home() + "/config")) << "a bad command line created the store";
+  EXPECT_FALSE(fs::exists(Program() + "/Tidewell.log"));
+  EXPECT_FALSE(fs::exists(Program() + "/Tidewell.txt"));
+  EXPECT_TRUE(fs::exists(drive + "/junk.tmp"));
+}
+
+// Values (not option names) are read without regard to case.
+TEST_F(BadInputTest, OddlyCasedValuesAreUnderstood) {
+  const ChildResult run = RunOnC({"--drive", "c", "--select", "NONE", "--enable", "tEmP,ADOBE", "--list-categories"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "on   Temp ")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "on   Adobe ")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "off  Recycled ")) << run.out;
+}
+
+}  // namespace
+}  // namespace tidewell
