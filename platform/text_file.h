@@ -51,7 +51,8 @@ std::error_code ReadTextFile(const std::string& hostPath, std::string& text,
 
 // Replaces a file atomically: writes a temporary file beside it, syncs it and
 // renames it over the old one, so a reader sees the old or the new text and a
-// crash never leaves a torn file.
+// crash never leaves a torn file. The new file keeps the old one's
+// permissions (a new file gets 0644 less the umask).
 std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view text);
 
 // True when a new file can be created in the folder (tries one and removes it).

@@ -128,7 +128,14 @@ std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view te
                                 std::to_string(random() & 0xffffff);
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return LastError();
-  std::error_code result = WriteAll(fd, text);
+  std::error_code result;
+  // The new file keeps the permissions of the one it replaces: a store the
+  // user made private stays private.
+  struct stat old {};
+  if (stat(hostPath.c_str(), &old) == 0 && S_ISREG(old.st_mode) && fchmod(fd, old.st_mode & 07777) != 0) {
+    result = LastError();
+  }
+  if (!result) result = WriteAll(fd, text);
   if (!result && fsync(fd) != 0) result = LastError();
   if (close(fd) != 0 && !result) result = LastError();
   if (!result && rename(temporary.c_str(), hostPath.c_str()) != 0) result = LastError();

@@ -106,6 +106,14 @@ TEST_F(PreferencesFileTest, WriteCreatesFoldersAndReadsBackLeavingNoStrayFile) {
   EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
 }
 
+TEST_F(PreferencesFileTest, AStoreTheUserMadePrivateStaysPrivate) {
+  ASSERT_FALSE(store_.Write("Info", "Version", "3.0"));
+  ASSERT_EQ(chmod(path_.c_str(), 0600), 0);
+  ASSERT_FALSE(store_.Write("Info", "Version", "3.1"));
+  EXPECT_EQ(testing::ModeOf(path_), 0600u);
+  EXPECT_EQ(store_.Read("Info", "Version", "none"), "3.1");
+}
+
 TEST_F(PreferencesFileTest, RefusedNamesAndValuesLeaveTheFileAlone) {
   ASSERT_FALSE(store_.Write("Preferences", "Keep", "1"));
   const std::string before = Slurp(path_);
