@@ -65,9 +65,7 @@ std::set<std::string> Minus(const std::map<std::string, std::int64_t>& a,
 class ChangingDriveTest : public ::testing::Test {
  protected:
   ChangingDriveTest() {
-    world.SetOption(RunOption::TestRun, 0);
-    world.SetOption(RunOption::MaintainLog, 1);
-    world.categories.Set(CategoryId::MaintainLog, 1);
+    world.SetDestructiveLoggedRuns();
     outside.Build({{"lone.txt", 11}, {"victim\\a.tmp", 3}});
   }
 

@@ -106,9 +106,7 @@ TEST_F(CleaningRunTest, ADestructiveRunWithoutKeepReportLeavesNoReportAndStillSt
 // A file some process holds open is in use: a destructive run counts it but
 // leaves it, and logs only what it removed.
 TEST_F(CleaningRunTest, AFileHeldOpenByAProcessIsCountedButNeitherDeletedNorLogged) {
-  world.SetOption(RunOption::TestRun, 0);
-  world.SetOption(RunOption::MaintainLog, 1);
-  world.categories.Set(CategoryId::MaintainLog, 1);
+  world.SetDestructiveLoggedRuns();
   world.Drive('C').Build({{"DATA\\busy.tmp", 30}, {"DATA\\idle.tmp", 12}});
   std::ifstream busy(world.Drive('C').Host("DATA/busy.tmp"));
   ASSERT_TRUE(busy.is_open());

@@ -129,9 +129,7 @@ std::string ChainFolder(std::string_view top, int levels) {
 class ExtremeTreeTest : public ::testing::Test {
  protected:
   ExtremeTreeTest() {
-    world.SetOption(RunOption::TestRun, 0);
-    world.SetOption(RunOption::MaintainLog, 1);
-    world.categories.Set(CategoryId::MaintainLog, 1);
+    world.SetDestructiveLoggedRuns();
   }
   void TearDown() override { EmptyFolderByHandles(C().Root()); }
 

@@ -46,10 +46,8 @@ class FullDiskTest : public ::testing::Test {
 
   // A destructive, logged run over `count` junk files, one per folder.
   void BuildJunk(int count) {
-    world.SetOption(RunOption::TestRun, 0);
-    world.SetOption(RunOption::MaintainLog, 1);
+    world.SetDestructiveLoggedRuns();
     world.SetOption(RunOption::KeepReport, 1);
-    world.categories.Set(CategoryId::MaintainLog, 1);
     for (int i = 0; i < count; ++i) {
       C().File("DATA\\d" + std::to_string(i) + "\\~DF" + std::to_string(i) + ".TMP", 1);
     }

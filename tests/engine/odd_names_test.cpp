@@ -41,9 +41,7 @@ std::multiset<std::string> DeleteLines(const std::vector<std::string>& folderAnd
 class OddNamesTest : public ::testing::Test {
  protected:
   OddNamesTest() {
-    world.SetOption(RunOption::TestRun, 0);
-    world.SetOption(RunOption::MaintainLog, 1);
-    world.categories.Set(CategoryId::MaintainLog, 1);
+    world.SetDestructiveLoggedRuns();
   }
 
   TempDrive& C() { return world.Drive('C'); }

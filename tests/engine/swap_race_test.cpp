@@ -99,9 +99,7 @@ class Swapper {
 class SwapRaceTest : public ::testing::Test {
  protected:
   SwapRaceTest() {
-    world.SetOption(RunOption::TestRun, 0);
-    world.SetOption(RunOption::MaintainLog, 1);
-    world.categories.Set(CategoryId::MaintainLog, 1);
+    world.SetDestructiveLoggedRuns();
     world.categories.Set(CategoryId::Recycled, 1);
     // The outside mirrors the junk of the drive: had any swapped link been
     // followed, one of these would be gone or changed.

@@ -84,6 +84,13 @@ class TestWorld {
   std::vector<std::string> LogItems() const;
 
   void SetOption(RunOption option, int value) { options.Set(option, value); }
+  // Destructive runs that keep the deletion log: test run off, maintain log
+  // on (the run option and the Deepwash box alike).
+  void SetDestructiveLoggedRuns() {
+    SetOption(RunOption::TestRun, 0);
+    SetOption(RunOption::MaintainLog, 1);
+    categories.Set(CategoryId::MaintainLog, 1);
+  }
   void SetCategory(CategoryId category, int value) { categories.Set(category, value); }
 
  private:
