@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/preferences_store.h"
-#include "tests/support/child_process.h"
+#include "tests/support/console_sandbox.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -44,18 +44,10 @@ std::string CleanedLetters(const std::string& out) {
   return letters;
 }
 
-class BadInputTest : public ::testing::Test {
+class BadInputTest : public ::testing::Test, protected testing::ConsoleSandbox {
  protected:
-  BadInputTest() {
-    fs::create_directories(Program());
-    fs::copy_file(TIDEWELL_CLI_PATH, Program() + "/tidewell-cli");
-    fs::create_directories(Home());
-  }
+  BadInputTest() : ConsoleSandbox(TIDEWELL_CLI_PATH) {}
 
-  std::string Base() const { return base.Path(); }
-  std::string Program() const { return Base() + "/program"; }
-  std::string Home() const { return Base() + "/home"; }
-  std::string StorePath() const { return Home() + "/config/Tidewell/Tidewell.ini"; }
   // A folder under the base, created on first use.
   std::string Folder(const std::string& name) const {
     fs::create_directories(Base() + "/" + name);
@@ -66,23 +58,10 @@ class BadInputTest : public ::testing::Test {
     std::ofstream(StorePath(), std::ios::binary | std::ios::trunc) << bytes;
   }
 
-  // Runs tidewell-cli; `drives` is TIDEWELL_DRIVES (left unset when empty).
-  ChildResult Run(std::vector<std::string> arguments, const std::string& drives) const {
-    testing::ChildOptions options;
-    options.arguments = std::move(arguments);
-    options.environment = {{"HOME", Home()},          {"XDG_CONFIG_HOME", Home() + "/config"},
-                           {"XDG_DATA_HOME", Home() + "/data"}, {"LC_ALL", "C"},
-                           {"TZ", "UTC"},             {"PATH", "/usr/bin:/bin"},
-                           {"WINEPREFIX", Home() + "/no-wine"}};
-    if (!drives.empty()) options.environment["TIDEWELL_DRIVES"] = drives;
-    options.workingFolder = Base();
-    return testing::RunChild(Program() + "/tidewell-cli", options);
-  }
   ChildResult RunOnC(std::vector<std::string> arguments) const {
-    return Run(std::move(arguments), "C=" + Folder("drive_c"));
+    return RunCli(std::move(arguments), "C=" + Folder("drive_c"));
   }
 
-  testing::TempFolder base;
 };
 
 // ---- the store file ------------------------------------------------------
@@ -199,7 +178,7 @@ TEST_F(BadInputTest, CheckValuesOutOfRangeReadAsTheDefaults) {
 
 TEST_F(BadInputTest, AStoredDriveOnTheHostRootIsRefusedNamingTheSettingsFile) {
   WriteStore("[Drives]\nC=/\n");
-  const ChildResult run = Run({"--drive", "C:", "--test"}, "");
+  const ChildResult run = RunCli({"--drive", "C:", "--test"}, "");
   EXPECT_EQ(run.exitStatus, 2);
   EXPECT_TRUE(Contains(run.err, "[Drives] in the settings file: drive C: cannot be the host's root")) << run.err;
   EXPECT_TRUE(Contains(run.err, "no drive C: is mapped")) << run.err;
@@ -255,7 +234,7 @@ TEST_F(BadInputTest, MalformedDriveMappingsAreNamedAndNeverCleanTheRootOrOneFold
     SCOPED_TRACE("TIDEWELL_DRIVES=" + drives.value);
     std::vector<std::string> arguments = drives.arguments;
     arguments.insert(arguments.end(), {"--test", "--quiet"});
-    const ChildResult run = Run(arguments, drives.value);
+    const ChildResult run = RunCli(arguments, drives.value);
     EXPECT_EQ(run.exitStatus, drives.cleaned.empty() ? 1 : 0) << run.err;
     EXPECT_EQ(CleanedLetters(run.out), drives.cleaned) << run.out;
     if (drives.problem.empty()) {

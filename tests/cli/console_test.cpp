@@ -13,7 +13,7 @@
 
 #include "platform/preferences_store.h"
 #include "platform/text_file.h"
-#include "tests/support/child_process.h"
+#include "tests/support/console_sandbox.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -32,21 +32,9 @@ std::string ReadAll(const std::string& path) {
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
-class ConsoleTest : public ::testing::Test {
+class ConsoleTest : public ::testing::Test, protected testing::ConsoleSandbox {
  protected:
-  ConsoleTest() {
-    fs::create_directories(Program());
-    fs::copy_file(TIDEWELL_CLI_PATH, Program() + "/tidewell-cli");
-    fs::create_directories(Home());
-    Drive('C');
-  }
-
-  std::string Base() const { return base.Path(); }
-  std::string Program() const { return Base() + "/program"; }
-  std::string Home() const { return Base() + "/home"; }
-  std::string StorePath() const { return Home() + "/config/Tidewell/Tidewell.ini"; }
-  std::string LogPath() const { return Program() + "/Tidewell.log"; }
-  std::string ReportPath() const { return Program() + "/Tidewell.txt"; }
+  ConsoleTest() : ConsoleSandbox(TIDEWELL_CLI_PATH) { Drive('C'); }
 
   // A drive's host root, created and mapped on first use.
   std::string Drive(char letter) {
@@ -65,23 +53,13 @@ class ConsoleTest : public ::testing::Test {
   bool Exists(char letter, const std::string& relative) { return fs::exists(Drive(letter) + "/" + relative); }
 
   ChildOptions Options(std::vector<std::string> arguments) const {
-    ChildOptions options;
-    options.arguments = std::move(arguments);
-    options.environment = {{"TIDEWELL_DRIVES", mapping},  {"HOME", Home()},
-                           {"XDG_CONFIG_HOME", Home() + "/config"}, {"XDG_DATA_HOME", Home() + "/data"},
-                           {"LC_ALL", "C"},               {"TZ", "UTC"},
-                           {"PATH", "/usr/bin:/bin"},     {"WINEPREFIX", Home() + "/no-wine"}};
-    options.workingFolder = Base();
-    return options;
+    return ConsoleSandbox::Options(std::move(arguments), mapping);
   }
-  ChildResult Run(std::vector<std::string> arguments) const {
-    return testing::RunChild(Program() + "/tidewell-cli", Options(std::move(arguments)));
-  }
+  ChildResult Run(std::vector<std::string> arguments) const { return ConsoleSandbox::RunCli(Options(std::move(arguments))); }
   std::string Stored(std::string_view section, std::string_view name) {
     return platform::PreferencesFile(StorePath()).Read(section, name, "<none>");
   }
 
-  testing::TempFolder base;
   std::string mapping;
 };
 
@@ -273,7 +251,7 @@ TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
     kill(pid, SIGINT);
     return true;
   };
-  const ChildResult run = testing::RunChild(Program() + "/tidewell-cli", options);
+  const ChildResult run = ConsoleSandbox::RunCli(options);
 
   EXPECT_EQ(run.exitStatus, 130) << run.err;
   EXPECT_TRUE(Contains(run.err, "interrupted"));
@@ -329,7 +307,7 @@ TEST_F(ConsoleTest, KilledRunsNeverLoseMoreThanTheLineInFlight) {
         kill(pid, SIGKILL);
       });
     };
-    const ChildResult run = testing::RunChild(Program() + "/tidewell-cli", options);
+    const ChildResult run = ConsoleSandbox::RunCli(options);
     killer.join();
     if (run.exitStatus == 128 + SIGKILL) ++killedMidRun;
 
