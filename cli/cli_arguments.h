@@ -13,6 +13,7 @@
 // --test": no value starts with "-", so the value was left out). Values are
 // quoted with ShownOnOneLine(), so control bytes, broken UTF-8 and huge
 // words cannot spoil the message.
+#pragma once
 
 #include <optional>
 #include <span>
