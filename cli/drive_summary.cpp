@@ -3,8 +3,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "cli/shown_text.h"
 #include "platform/text_case.h"
+#include "platform/utf8.h"
 #include "records/byte_count.h"
 
 namespace tidewell::cli {

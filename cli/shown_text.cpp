@@ -2,6 +2,9 @@
 // escaped, long text cut short.
 #include "cli/shown_text.h"
 
+#include "platform/utf8.h"
+#include "records/deletion_log.h"
+
 namespace tidewell::cli {
 namespace {
 
@@ -14,33 +17,6 @@ void AppendHexByte(std::string& out, unsigned char value) {
 
 }  // namespace
 
-std::size_t Utf8SequenceLength(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
-  return length;
-}
-
 std::string ShownOnOneLine(std::string_view text, std::size_t limit) {
   std::string shown;
   while (!text.empty()) {
@@ -51,8 +27,7 @@ std::string ShownOnOneLine(std::string_view text, std::size_t limit) {
     const unsigned char c = static_cast<unsigned char>(text.front());
     std::size_t used = 1;
     if (c < 0x20 || c == 0x7F) {
-      shown += '^';
-      shown += static_cast<char>(c ^ 0x40);
+      shown += EscapedForLog(text.substr(0, 1));
     } else if (c < 0x80) {
       shown += static_cast<char>(c);
     } else if (const std::size_t length = Utf8SequenceLength(text);

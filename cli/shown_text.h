@@ -22,10 +22,4 @@ namespace tidewell::cli {
 
 std::string ShownOnOneLine(std::string_view text, std::size_t limit = 64);
 
-// The length of the valid UTF-8 sequence at the start of `text` (1 to 4), or
-// 0 when it does not start with one: a lone continuation byte, a cut-off
-// sequence, an overlong form, a surrogate or a code point above U+10FFFF.
-// An ASCII byte is a sequence of length 1.
-std::size_t Utf8SequenceLength(std::string_view text);
-
 }  // namespace tidewell::cli

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace tidewell::ui {
 namespace {
 
@@ -321,49 +323,11 @@ class RtfReader {
   HtmlWriter html_;
 };
 
-// The length of the UTF-8 sequence at `bytes[i]`, 0 when it is not a valid one.
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-  const unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;   // no overlong forms
-    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return 0;
-  }
-  if (i + length > bytes.size()) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
 }  // namespace
 
 bool LooksLikeRtf(std::string_view bytes) { return WithoutByteOrderMark(bytes).starts_with("{\\rtf"); }
 
 std::string RtfToHtml(std::string_view rtf) { return RtfReader(rtf).Convert(); }
-
-bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = Utf8SequenceLength(bytes, i);
-    if (length == 0) return false;
-    i += length;
-  }
-  return true;
-}
 
 std::string PlainTextToUtf8(std::string_view bytes) {
   const bool utf8 = IsValidUtf8(bytes);

@@ -39,8 +39,4 @@ std::string RtfToHtml(std::string_view rtf);
 // CR LF, a lone CR and a lone LF each end one line.
 std::string PlainTextToUtf8(std::string_view bytes);
 
-// True when the bytes are well-formed UTF-8 (no overlong forms, no
-// surrogates, nothing above U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
-
 }  // namespace tidewell::ui

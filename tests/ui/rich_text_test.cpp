@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/utf8.h"
+
 namespace tidewell::ui {
 namespace {
 
