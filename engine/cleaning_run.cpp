@@ -40,6 +40,13 @@ void AbandonDrive(RunContext& context, std::string_view drive, const RecordsFail
   ui.ShowMessage(RecordsFailureMessage(failure, drive));
 }
 
+// The program's folder and the records folder are spared by identity too,
+// wherever the walk meets them and by whatever path. Asked again once the log
+// is open, as the records folder may have been made only then.
+void SpareOwnFolders(RunContext& context) {
+  context.files.SpareFolders({context.programFolder, context.recordsFolder});
+}
+
 }  // namespace
 
 int ExitStatusOf(RunResult result) { return result == RunResult::Finished ? 0 : 3; }
@@ -54,6 +61,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     ui.SetStatusText("Analyzing HD (this might take a while) ...");
     StepProgress(context, ProgressStep::Reset);
     ui.Repaint();
+    SpareOwnFolders(context);
     const FolderList folders = ListFolders(context, drive, "\\");
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");
@@ -62,6 +70,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
         throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
       }
     }
+    SpareOwnFolders(context);
     context.heldOpen = context.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
     ApplyCategoryRules(context, drive, folders, folders.Count());
     if (context.log.IsOpen()) {

@@ -19,31 +19,64 @@
 //     their own, never by an all-drives run, which cleans C to Z);
 //   - the folder is empty, not an absolute path, or holds a NUL byte;
 //   - the folder is the host root "/", however it is spelled ("//", "/./",
-//     "/tmp/..") or reached (a link to "/"): cleaning it would clean the host;
+//     "/tmp/..") or reached (a link to "/", a bind mount of "/", a
+//     /proc/N/root alias): cleaning it would clean the host; the same for the
+//     system's own folders ("/usr", "/etc", ... and anything inside "/proc",
+//     "/sys" and "/dev" but "/dev/shm"), compared by identity;
 //   - the folder does not exist and its path holds "..", because where it
 //     would land once it exists cannot be known now;
 //   - the folder is a file;
 //   - the letter is already mapped (the first mapping counts), or the folder
-//     is, under another letter (compared with links resolved), so that an
-//     all-drives run never cleans one folder twice.
-// A folder that does not exist is kept (it behaves as a drive without a
-// medium) and also reported as a problem. Empty entries (";;", a trailing
+//     is, under another letter (compared with links resolved, and by
+//     identity), so that an all-drives run never cleans one folder twice.
+// Each mapping is resolved once, here, to its real folder (links resolved:
+// a Wine dosdevices entry is a link), and that folder's identity recorded;
+// nothing re-resolves it later. A folder that does not exist is kept (it
+// behaves as a drive without a medium) and also reported as a problem; its
+// path is resolved as far as it exists, and it may appear later only as a
+// real folder, reached with no link, that is no system folder. Empty entries (";;", a trailing
 // ";") and blanks and line ends around the letter and the folder are ignored.
 // FromSources() starts each problem with its source ("TIDEWELL_DRIVES: ",
 // "[Drives] in the settings file: ").
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tidewell::platform {
 
+// Which folder a drive's root is: its device and inode, and the mount it was
+// reached through (a bind mount of the same folder has another mount id).
+struct FolderIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint64_t mountId = 0;
+  bool hasMountId = false;
+
+  // The same folder, reached through any mount.
+  bool SameFolder(const FolderIdentity& other) const { return device == other.device && inode == other.inode; }
+  // The same folder through the same mount (where both know their mount).
+  bool SameFolderAndMount(const FolderIdentity& other) const {
+    return SameFolder(other) && (!hasMountId || !other.hasMountId || mountId == other.mountId);
+  }
+};
+
 struct DriveMapping {
+  DriveMapping() = default;
+  DriveMapping(char letter, std::string hostRoot, std::string label, std::optional<FolderIdentity> identity = {})
+      : letter(letter), hostRoot(std::move(hostRoot)), label(std::move(label)), identity(identity) {}
+
   char letter = 0;        // upper case, 'A' to 'Z'
   std::string hostRoot;   // absolute host folder, without trailing "/" (unless "/")
   std::string label;      // what the drive list shows in brackets
+  // The root folder's identity when the mapping was added; none when the
+  // folder did not exist then. Every opening of the root is checked
+  // against it (see virtual_file_system.h).
+  std::optional<FolderIdentity> identity;
 };
 
 class DriveTable {

@@ -11,6 +11,17 @@
 //   - Each component is looked up exactly first, then without regard to case
 //     (ASCII letters); with several case-variants and no exact match, the
 //     first one the directory lists wins.
+//   - A drive is the folder that was checked: its root is opened by the real
+//     path recorded in the drive table, through no link, and compared by
+//     identity with the folder recorded when the table was loaded. A root
+//     that differs, or (where the folder did not exist then) one that is the
+//     host's root or a system folder, is refused for this object's life: the
+//     drive behaves as one without a disk (errc::no_such_device), and the
+//     listener set with OnDriveRefused() is told why, once per drive.
+//   - Spared folders (SpareFolders) are never entered, listed or changed,
+//     whatever path leads to them: opening one fails with
+//     errc::permission_denied, removing one too, and on a drive whose root is
+//     one, nothing is deleted, removed, created or has its attributes set.
 //   - Containment: folders are opened one component at a time relative to the
 //     open parent (openat with O_NOFOLLOW), never by a whole host path string,
 //     so a symbolic link is never followed and a folder swapped for a link in
@@ -35,10 +46,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "platform/attributes.h"
 #include "platform/drive_table.h"
@@ -145,6 +158,14 @@ class VirtualFileSystem {
 
   // Drops every cached folder handle (for example after outside changes).
   void ForgetOpenFolders();
+
+  // The folders to spare from now on, by host path (links followed: the
+  // program's own folder and its records folder); each is identified now,
+  // and one that does not exist is left out. Replaces the earlier list.
+  void SpareFolders(const std::vector<std::string>& hostFolders);
+
+  // Called with a text for the user when a drive's root is refused.
+  void OnDriveRefused(std::function<void(const std::string&)> listener);
 
  private:
   DriveTable drives_;

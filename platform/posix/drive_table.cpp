@@ -4,10 +4,12 @@
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <optional>
 
+#include "platform/posix/folder_identity.h"
 #include "platform/text_case.h"
 
 namespace tidewell::platform {
@@ -40,6 +42,28 @@ std::string Normalised(std::string_view path) {
 std::string Canonical(const std::string& path) {
   char buffer[PATH_MAX];
   if (realpath(path.c_str(), buffer) != nullptr) return buffer;
+  return path;
+}
+
+// The canonical form of a path that may not exist yet: its longest existing
+// leading part with links resolved, then the rest as given. A folder that
+// appears later is then reached through no link that exists now.
+std::string CanonicalAsFarAsItExists(const std::string& path) {
+  std::size_t cut = path.size();
+  while (cut > 0) {
+    const std::string head = cut == path.size() ? path : path.substr(0, cut);
+    char buffer[PATH_MAX];
+    if (realpath(head.empty() ? "/" : head.c_str(), buffer) != nullptr) {
+      std::string resolved = buffer;
+      if (cut < path.size()) {
+        if (resolved.back() != '/') resolved.push_back('/');
+        resolved.append(path, cut + 1);
+      }
+      return resolved;
+    }
+    cut = path.rfind('/', cut - 1);
+    if (cut == std::string::npos) break;
+  }
   return path;
 }
 
@@ -94,7 +118,7 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
   struct stat st {};
   const bool exists = stat(canonical.c_str(), &st) == 0;
   if (!exists) {
-    std::optional<std::string> plain = WithoutDotComponents(canonical);
+    std::optional<std::string> plain = WithoutDotComponents(CanonicalAsFarAsItExists(canonical));
     if (!plain) {
       return "drive " + name + " maps to \"" + std::string(hostRoot) +
              "\", which does not exist and climbs with \"..\"; give the folder's own path; it is left out";
@@ -108,18 +132,41 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
   if (exists && !S_ISDIR(st.st_mode)) {
     return "drive " + name + " maps to \"" + canonical + "\", which is a file, not a folder; it is left out";
   }
+  std::optional<FolderIdentity> identity;
+  if (exists) {
+    // The folder as it is now, reached with no link: what every later
+    // opening of the drive's root must find again.
+    int fd = -1;
+    if (std::error_code error = OpenRealFolder(canonical, FolderAccess::IdentityOnly, fd)) {
+      return "drive " + name + " maps to \"" + canonical + "\", which cannot be opened (" + error.message() +
+             "); it is left out";
+    }
+    FolderIdentity found;
+    const std::error_code error = IdentifyFolder(fd, found);
+    const std::optional<std::string> forbidden =
+        error ? std::optional<std::string>("a folder whose identity cannot be read")
+              : ForbiddenDriveRoot(fd, ActiveSystemFolders());
+    close(fd);
+    if (forbidden) {
+      return "drive " + name + " maps to \"" + std::string(hostRoot) + "\", which is " + *forbidden +
+             "; cleaning it would clean the host's own files. Map the folder that holds the drive's files; it is "
+             "left out";
+    }
+    identity = found;
+  }
   if (const DriveMapping* first = Find(upper)) {
     return "drive " + name + " is mapped more than once; the first mapping (" + first->hostRoot +
            ") is used and \"" + std::string(hostRoot) + "\" is left out";
   }
   for (const DriveMapping& other : drives_) {
-    if (other.hostRoot == canonical) {
+    if (other.hostRoot == canonical ||
+        (identity && other.identity && identity->SameFolder(*other.identity))) {
       return "drive " + name + " names the same folder as drive " + std::string(1, other.letter) +
              ": (" + canonical + "); it is left out";
     }
   }
-  DriveMapping mapping{upper, canonical,
-                       label.empty() ? DefaultDriveLabel(canonical) : std::string(label)};
+  DriveMapping mapping{upper, canonical, label.empty() ? DefaultDriveLabel(canonical) : std::string(label),
+                       identity};
   auto place = std::lower_bound(drives_.begin(), drives_.end(), upper,
                                 [](const DriveMapping& m, char l) { return m.letter < l; });
   drives_.insert(place, std::move(mapping));

@@ -114,26 +114,92 @@ std::error_code OpenSubfolder(int base, const std::string& name, const MountIden
 
 }  // namespace
 
+std::error_code FolderHandleCache::Refuse(const DriveMapping& mapping, RootHandle& root, const std::string& why) {
+  root.refused = true;
+  if (onRefused_) {
+    onRefused_("drive " + std::string(1, mapping.letter) + ": (\"" + mapping.hostRoot + "\") is not cleaned: " + why +
+               ".");
+  }
+  return std::make_error_code(std::errc::no_such_device);
+}
+
+void FolderHandleCache::MarkSpared(RootHandle& root) const {
+  root.spared = IsSpared(root.folder);
+  root.checkSpared = false;
+  for (const FolderIdentity& spared : spared_) {
+    if (spared.device == root.folder.device) root.checkSpared = true;
+  }
+}
+
+bool FolderHandleCache::IsSpared(const FolderIdentity& identity) const {
+  for (const FolderIdentity& spared : spared_) {
+    if (spared.SameFolder(identity)) return true;
+  }
+  return false;
+}
+
+std::error_code FolderHandleCache::OpenRoot(const DriveMapping& mapping, RootHandle& root) {
+  // The real path recorded when the mapping was added, with no link in it:
+  // a folder swapped for a link since, or one that appeared as a link, is
+  // never followed.
+  int opened = -1;
+  if (std::error_code error = OpenRealFolder(mapping.hostRoot, FolderAccess::List, opened)) {
+    if (error == std::errc::too_many_symbolic_link_levels || error == std::errc::not_a_directory) {
+      return Refuse(mapping, root, "its path leads through a link now");
+    }
+    return error;  // missing (no disk yet), or not readable
+  }
+  FolderIdentity folder;
+  MountIdentity mount;
+  std::error_code error = IdentifyFolder(opened, folder);
+  if (!error) error = IdentifyMount(opened, mount);
+  if (error) {
+    close(opened);
+    return error;
+  }
+  std::optional<std::string> why;
+  if (mapping.identity && !mapping.identity->SameFolderAndMount(folder)) {
+    why = "it is no longer the folder that was checked when the drives were read (it was replaced, or another "
+          "file system was mounted there)";
+  } else if (std::optional<std::string> forbidden = ForbiddenDriveRoot(opened, ActiveSystemFolders())) {
+    why = "it is " + *forbidden;
+  }
+  if (why) {
+    close(opened);
+    return Refuse(mapping, root, *why);
+  }
+  root.fd = opened;
+  root.identity = mount;
+  root.folder = folder;
+  MarkSpared(root);
+  return {};
+}
+
 std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentity** identity) {
   const DriveMapping* mapping = drives_.Find(letter);
   if (mapping == nullptr) return std::make_error_code(std::errc::no_such_device);
   RootHandle& root = roots_[static_cast<std::size_t>(mapping->letter - 'A')];
+  if (root.refused) return std::make_error_code(std::errc::no_such_device);
   if (root.fd < 0) {
-    // The mapping's own folder may be reached through links (a Wine prefix's
-    // dosdevices entry is one): the configured root is trusted as given.
-    const int opened = open(mapping->hostRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (opened < 0) return LastError();
-    MountIdentity mount;
-    if (std::error_code error = IdentifyMount(opened, mount)) {
-      close(opened);
-      return error;
-    }
-    root.fd = opened;
-    root.identity = mount;
+    if (std::error_code error = OpenRoot(*mapping, root)) return error;
   }
   fd = root.fd;
   if (identity != nullptr) *identity = &root.identity;
   return {};
+}
+
+void FolderHandleCache::SetSparedFolders(std::vector<FolderIdentity> spared) {
+  Clear();
+  spared_ = std::move(spared);
+  for (RootHandle& root : roots_) {
+    if (root.fd >= 0) MarkSpared(root);
+  }
+}
+
+bool FolderHandleCache::RootSpared(char letter) {
+  int fd = -1;
+  if (Root(letter, fd)) return false;
+  return roots_[static_cast<std::size_t>(ToUpperAscii(letter) - 'A')].spared;
 }
 
 void FolderHandleCache::TruncateChain(std::size_t size) {
@@ -191,8 +257,15 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
       std::string actual;
       if (!FindNameNoCase(base, name, actual)) error = OpenSubfolder(base, actual, *rootMount, opened);
     }
+    if (!error && roots_[static_cast<std::size_t>(path.letter - 'A')].checkSpared) {
+      FolderIdentity folder;
+      error = IdentifyFolder(opened, folder);
+      if (!error && IsSpared(folder)) error = std::make_error_code(std::errc::permission_denied);
+      if (error) close(opened);
+    }
     if (error) {
-      // ELOOP: the component is a link, never followed; EXDEV: another mount.
+      // ELOOP: the component is a link, never followed; EXDEV: another mount;
+      // EACCES from above: a spared folder, never entered.
       TruncateChain(i);
       return error;
     }

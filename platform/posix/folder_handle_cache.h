@@ -11,18 +11,31 @@
 // (host paths far beyond PATH_MAX) works with a bounded number of
 // descriptors. Drive roots stay open for the life of the cache.
 //
+// A drive's root is opened by its mapping's real path with no link anywhere
+// in it, and before anything is read or changed its identity is compared
+// with the one recorded when the mapping was added; a root that is another
+// folder now, or (where none was recorded) one that is the host's root or a
+// system folder, is refused for the life of the cache: it behaves as a drive
+// without a disk, and the refusal is told once to the listener.
+//
+// Spared folders (the program's own and its records folder) are known by
+// identity: opening one as a subfolder fails with errc::permission_denied,
+// whatever path leads there, and a drive whose root is one is RootSpared().
+//
 // Each component is tried exactly first, then case-insensitively.
 #pragma once
 
 #include <dirent.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "platform/posix/folder_identity.h"
 #include "platform/posix/mount_identity.h"
 
 namespace tidewell::platform {
@@ -67,8 +80,20 @@ class FolderHandleCache {
   // descriptor of the root is made.
   std::error_code Take(const ParsedPath& path, std::size_t depth, int& fd);
 
-  // The root descriptor of a drive and its mount identity.
+  // The root descriptor of a drive and its mount identity. Fails with
+  // errc::no_such_device when the root is refused (see above).
   std::error_code Root(char letter, int& fd, const MountIdentity** identity = nullptr);
+
+  // The folders to spare from now on; forgets the cached chain, so that no
+  // folder opened before is used unchecked.
+  void SetSparedFolders(std::vector<FolderIdentity> spared);
+  // True when the drive's root is itself a spared folder.
+  bool RootSpared(char letter);
+  // True when `identity` is a spared folder.
+  bool IsSpared(const FolderIdentity& identity) const;
+
+  // Told, once per drive, why its root was refused.
+  void OnRootRefused(std::function<void(const std::string&)> listener) { onRefused_ = std::move(listener); }
 
   void Clear();
 
@@ -80,13 +105,22 @@ class FolderHandleCache {
   struct RootHandle {
     int fd = -1;
     MountIdentity identity;
+    FolderIdentity folder;
+    bool refused = false;
+    bool spared = false;       // the root is a spared folder
+    bool checkSpared = false;  // a spared folder lies on this root's device
   };
 
   void TruncateChain(std::size_t size);
   void CloseShallowest(std::size_t below);
+  std::error_code OpenRoot(const DriveMapping& mapping, RootHandle& root);
+  std::error_code Refuse(const DriveMapping& mapping, RootHandle& root, const std::string& why);
+  void MarkSpared(RootHandle& root) const;
 
   const DriveTable& drives_;
   std::array<RootHandle, 26> roots_{};
+  std::vector<FolderIdentity> spared_;
+  std::function<void(const std::string&)> onRefused_;
   char chainLetter_ = 0;
   std::vector<Level> chain_;
   std::size_t openLevels_ = 0;

@@ -57,11 +57,18 @@ std::error_code OnDriveMount(FolderHandleCache& cache, char letter, int fd) {
   return {};
 }
 
+enum class Purpose { Read, Change };
+
 // Resolves a path to its parent folder's descriptor and its last component.
-// A path with no component (the root) leaves `leaf` empty and `parentFd` the root.
+// A path with no component (the root) leaves `leaf` empty and `parentFd` the
+// root. Nothing on a drive whose root is a spared folder may be changed.
 std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, std::string_view path,
-                           ParsedPath& parsed, int& parentFd, std::string_view& leaf) {
+                           ParsedPath& parsed, int& parentFd, std::string_view& leaf,
+                           Purpose purpose = Purpose::Read) {
   if (std::error_code error = ParseVirtualPath(drives, path, parsed)) return error;
+  if (purpose == Purpose::Change && cache.RootSpared(parsed.letter)) {
+    return std::make_error_code(std::errc::permission_denied);
+  }
   if (parsed.components.empty()) {
     leaf = {};
     return cache.Root(parsed.letter, parentFd);
@@ -142,6 +149,23 @@ VirtualFileSystem::~VirtualFileSystem() = default;
 
 void VirtualFileSystem::ForgetOpenFolders() { cache_->Clear(); }
 
+void VirtualFileSystem::SpareFolders(const std::vector<std::string>& hostFolders) {
+  std::vector<FolderIdentity> spared;
+  for (const std::string& folder : hostFolders) {
+    if (folder.empty()) continue;
+    const int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) continue;
+    FolderIdentity identity;
+    if (!IdentifyFolder(fd, identity)) spared.push_back(identity);
+    close(fd);
+  }
+  cache_->SetSparedFolders(std::move(spared));
+}
+
+void VirtualFileSystem::OnDriveRefused(std::function<void(const std::string&)> listener) {
+  cache_->OnRootRefused(std::move(listener));
+}
+
 std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
   ParsedPath parsed;
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
@@ -181,7 +205,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
   const auto WantedMode = [attributes](mode_t mode) {
     mode &= 07777;
     return (attributes & kReadOnly) ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
@@ -227,7 +251,7 @@ std::error_code VirtualFileSystem::DeleteFile(std::string_view path) {
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
   if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
   return WithLeafName(parentFd, leaf,
                       [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), 0); });
@@ -237,19 +261,30 @@ std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parentFd, leaf)) return error;
+  if (std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parentFd, leaf, Purpose::Change)) return error;
   if (leaf.empty()) return std::make_error_code(std::errc::operation_not_permitted);
   // The chain of open folders ends at the parent, so the removed folder is
-  // never left cached.
-  return WithLeafName(parentFd, leaf,
-                      [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR); });
+  // never left cached. A spared folder is never removed, even when empty.
+  return WithLeafName(parentFd, leaf, [&](const std::string& name) {
+    const int folder = openat(parentFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (folder >= 0) {
+      FolderIdentity identity;
+      const bool spared = !IdentifyFolder(folder, identity) && cache_->IsSpared(identity);
+      close(folder);
+      if (spared) {
+        errno = EACCES;
+        return -1;
+      }
+    }
+    return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
+  });
 }
 
 std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
   if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
   std::string name(leaf);
   struct stat existing {};

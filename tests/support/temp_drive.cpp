@@ -109,12 +109,12 @@ bool TempDrive::IsWritableByOwner(std::string_view relative) const {
 
 namespace {
 
-platform::DriveTable MakeTable(const std::string& base, std::string_view letters) {
+platform::DriveTable MakeTable(const std::string& base, std::string_view letters, std::string_view missing) {
   platform::DriveTable table;
   for (char letter : letters) {
     const char lower = static_cast<char>(letter | 0x20);
     const std::string root = base + "/drive_" + lower;
-    fs::create_directories(root);
+    if (missing.find(letter) == std::string_view::npos) fs::create_directories(root);
     table.Add(letter, root);
   }
   return table;
@@ -122,12 +122,13 @@ platform::DriveTable MakeTable(const std::string& base, std::string_view letters
 
 }  // namespace
 
-TestWorld::TestWorld(std::string_view letters)
-    : base_(), files(MakeTable(base_.Path(), letters)), context(files, options, categories, feedback) {
+TestWorld::TestWorld(std::string_view letters, std::string_view missingAtLoad)
+    : base_(), files(MakeTable(base_.Path(), letters, missingAtLoad)), context(files, options, categories, feedback) {
   for (char letter : letters) {
     const char upper = static_cast<char>(letter & ~0x20);
-    drives_[upper] = std::make_unique<TempDrive>(base_.Path() + "/drive_" + static_cast<char>(letter | 0x20));
     feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" + upper + "]";
+    if (missingAtLoad.find(letter) != std::string_view::npos) continue;
+    drives_[upper] = std::make_unique<TempDrive>(base_.Path() + "/drive_" + static_cast<char>(letter | 0x20));
   }
   fs::create_directories(Outside());
   fs::create_directories(base_.Path() + "/records");

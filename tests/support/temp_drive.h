@@ -71,7 +71,10 @@ class TempDrive {
 // log, and a run context wired to a recording feedback.
 class TestWorld {
  public:
-  explicit TestWorld(std::string_view letters = "C");
+  // Drives `letters`, each in <base>/drive_<letter>. The folders of
+  // `missingAtLoad` (some of `letters`) do not exist when the drive table is
+  // loaded, and Drive() does not know them: the test makes what appears there.
+  explicit TestWorld(std::string_view letters = "C", std::string_view missingAtLoad = {});
   ~TestWorld();
 
   TempDrive& Drive(char letter);

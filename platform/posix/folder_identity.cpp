@@ -1,0 +1,220 @@
+// Folder identities through statx, folders opened with no link in their
+// path, and the refusal of the host's own folders as drives.
+#include "platform/posix/folder_identity.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <linux/openat2.h>
+#include <linux/stat.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string_view>
+#include <utility>
+
+namespace tidewell::platform {
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Closes a descriptor when it goes out of scope.
+class ScopedFd {
+ public:
+  explicit ScopedFd(int fd = -1) : fd_(fd) {}
+  ~ScopedFd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  ScopedFd(const ScopedFd&) = delete;
+  ScopedFd& operator=(const ScopedFd&) = delete;
+  int Get() const { return fd_; }
+  void Reset(int fd) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+  }
+  int Release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// The identity of a host path, links followed (the system folders are named
+// by their usual paths; /bin may be a link to /usr/bin, and then that is the
+// folder refused). nullopt when it does not exist.
+std::optional<FolderIdentity> IdentityOfPath(const std::string& path) {
+  ScopedFd fd(open(path.c_str(), O_PATH | O_CLOEXEC));
+  FolderIdentity identity;
+  if (fd.Get() < 0 || IdentifyFolder(fd.Get(), identity)) return std::nullopt;
+  return identity;
+}
+
+// File systems that the kernel makes up from its own state: never a drive.
+bool IsPseudoFileSystem(int fd) {
+  struct statfs facts {};
+  if (fstatfs(fd, &facts) != 0) return false;
+  switch (static_cast<unsigned long>(facts.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case 0x62656570:  // configfs
+    case 0x65735543:  // fusectl
+    case 0x42494e4d:  // binfmt_misc
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::optional<SystemFolders>& Replacement() {
+  static std::optional<SystemFolders> replacement;
+  return replacement;
+}
+
+}  // namespace
+
+std::error_code IdentifyFolder(int fd, FolderIdentity& identity) {
+  struct statx facts {};
+  if (syscall(SYS_statx, fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_MNT_ID,
+              &facts) != 0) {
+    return LastError();
+  }
+  identity.device = (static_cast<std::uint64_t>(facts.stx_dev_major) << 32) | facts.stx_dev_minor;
+  identity.inode = facts.stx_ino;
+  identity.hasMountId = (facts.stx_mask & STATX_MNT_ID) != 0;
+  identity.mountId = identity.hasMountId ? facts.stx_mnt_id : 0;
+  return {};
+}
+
+std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess access, int& fd) {
+  fd = -1;
+  const int flags = access == FolderAccess::List ? kFolderFlags : (kFolderFlags & ~O_RDONLY) | O_PATH;
+  if (absolutePath.empty() || absolutePath.front() != '/') return std::make_error_code(std::errc::invalid_argument);
+  static bool haveOpenat2 = true;
+  if (haveOpenat2) {
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const long opened = syscall(SYS_openat2, AT_FDCWD, absolutePath.c_str(), &how, sizeof how);
+    if (opened >= 0) {
+      fd = static_cast<int>(opened);
+      return {};
+    }
+    if (errno != ENOSYS && errno != EPERM) return LastError();
+    haveOpenat2 = false;  // an old kernel, or a sandbox that refuses the call
+  }
+  // One component at a time, none of them followed if it is a link.
+  ScopedFd current(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (current.Get() < 0) return LastError();
+  std::string_view rest(absolutePath);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('/'), rest.size());
+    const std::string name(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (name.empty() || name == ".") continue;
+    const int next = openat(current.Get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0) return LastError();
+    current.Reset(next);
+  }
+  if (access == FolderAccess::IdentityOnly) {
+    fd = current.Release();
+    return {};
+  }
+  fd = openat(current.Get(), ".", kFolderFlags);
+  return fd < 0 ? LastError() : std::error_code{};
+}
+
+SystemFolders HostSystemFolders() {
+  SystemFolders folders;
+  folders.refused = {"/", "/usr", "/etc", "/var", "/boot", "/bin", "/sbin", "/proc", "/sys", "/dev", "/run"};
+  if (DIR* top = opendir("/")) {
+    while (const dirent* entry = readdir(top)) {
+      const std::string_view name(entry->d_name);
+      if (name.starts_with("lib")) folders.refused.push_back("/" + std::string(name));
+    }
+    closedir(top);
+  }
+  folders.refusedTrees = {"/proc", "/sys", "/dev"};
+  folders.allowedInTrees = {"/dev/shm"};
+  return folders;
+}
+
+std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folders) {
+  FolderIdentity self;
+  if (IdentifyFolder(fd, self)) return "a folder whose identity cannot be read";
+  for (const std::string& path : folders.refused) {
+    const std::optional<FolderIdentity> system = IdentityOfPath(path);
+    if (system && system->SameFolder(self)) {
+      return path == folders.refused.front() ? "the host's root folder \"" + path + "\""
+                                             : "the system folder \"" + path + "\"";
+    }
+  }
+  if (IsPseudoFileSystem(fd)) return "on a file system the kernel makes up (such as /proc or /sys)";
+
+  std::vector<std::pair<std::string, FolderIdentity>> trees;
+  std::vector<FolderIdentity> allowed;
+  for (const std::string& path : folders.refusedTrees) {
+    if (auto identity = IdentityOfPath(path)) trees.emplace_back(path, *identity);
+  }
+  for (const std::string& path : folders.allowedInTrees) {
+    if (auto identity = IdentityOfPath(path)) allowed.push_back(*identity);
+  }
+  // Climb through ".." to the top: meeting an allowed folder first settles
+  // it; meeting a refused tree refuses. A bind mount's ".." is its mount
+  // point's parent, so an alias elsewhere is caught by the device test below.
+  ScopedFd current(openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  bool insideAllowed = false;
+  for (int depth = 0; current.Get() >= 0 && depth < 4096; ++depth) {
+    FolderIdentity here;
+    if (IdentifyFolder(current.Get(), here)) break;
+    if (std::any_of(allowed.begin(), allowed.end(), [&](const FolderIdentity& a) { return a.SameFolder(here); })) {
+      insideAllowed = true;
+      break;
+    }
+    for (const auto& [path, tree] : trees) {
+      if (tree.SameFolder(here)) return "inside the system folder \"" + path + "\"";
+    }
+    const int parent = openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    FolderIdentity above;
+    if (parent < 0 || IdentifyFolder(parent, above) || above.SameFolder(here)) {
+      if (parent >= 0) close(parent);
+      break;  // the top
+    }
+    current.Reset(parent);
+  }
+  if (!insideAllowed && !folders.refused.empty()) {
+    // A refused tree that is a file system of its own (devtmpfs on /dev):
+    // anything on that device lies inside it, wherever it is mounted.
+    const std::optional<FolderIdentity> hostRoot = IdentityOfPath(folders.refused.front());
+    for (const auto& [path, tree] : trees) {
+      if (hostRoot && tree.device != hostRoot->device && tree.device == self.device) {
+        return "inside the system folder \"" + path + "\"";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+const SystemFolders& ActiveSystemFolders() {
+  static const SystemFolders host = HostSystemFolders();
+  const std::optional<SystemFolders>& replacement = Replacement();
+  return replacement ? *replacement : host;
+}
+
+void ReplaceSystemFoldersForTests(std::optional<SystemFolders> folders) { Replacement() = std::move(folders); }
+
+}  // namespace tidewell::platform

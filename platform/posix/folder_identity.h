@@ -1,0 +1,63 @@
+// Which folder an open descriptor is, and the folders a drive may never be.
+//
+// A drive is an identity, not a path: when the drive table is loaded, each
+// mapping's real folder is opened and its identity (device, inode, mount id)
+// recorded; every later opening of the drive's root is compared with it.
+// The same identities tell whether a folder is the host's root or one of the
+// system's own folders, however it is reached: through a link, a bind mount
+// (which shares device and inode with its source) or a /proc/N/root alias.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/drive_table.h"
+
+namespace tidewell::platform {
+
+// The identity of an open file or folder (statx, links not followed).
+std::error_code IdentifyFolder(int fd, FolderIdentity& identity);
+
+// How OpenRealFolder opens: for listing, or only to tell which folder it is
+// (O_PATH, which needs no read permission).
+enum class FolderAccess { List, IdentityOnly };
+
+// Opens an absolute folder path with no symbolic link anywhere in it (nor a
+// /proc magic link): each component must be a real folder. Fails with ELOOP
+// (errc::too_many_symbolic_link_levels) at a link.
+std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess access, int& fd);
+
+// The folders a drive may never be. `refused` are refused themselves (the
+// host root first); everything at or below a `refusedTrees` entry is refused
+// too, except what lies at or below an `allowedInTrees` entry.
+struct SystemFolders {
+  std::vector<std::string> refused;
+  std::vector<std::string> refusedTrees;
+  std::vector<std::string> allowedInTrees;
+};
+
+// The host's: "/", "/usr", "/etc", "/var", "/boot", "/bin", "/sbin", every
+// "/lib*", "/proc", "/sys", "/dev", "/run"; the trees "/proc", "/sys",
+// "/dev"; allowed inside them: "/dev/shm".
+SystemFolders HostSystemFolders();
+
+// Why the folder open as `fd` can never be a drive ("the host's root folder
+// \"/\"", "the system folder \"/usr\"", "inside the system folder \"/proc\"")
+// or nullopt when it may be one. Besides the identities of `folders`, a
+// folder on a kernel's pseudo file system (proc, sysfs, devpts, cgroup, ...)
+// is always refused, and so is a folder on the device of a refused tree
+// that is a mount of its own (/dev on devtmpfs).
+std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folders);
+
+// What the program uses: HostSystemFolders(), unless a test has put folders
+// of its own in their place (ReplaceSystemFoldersForTests).
+const SystemFolders& ActiveSystemFolders();
+
+// Tests only: the system folders to refuse from now on are `folders`
+// (sentinel folders in the test's own temporary folder); an empty optional
+// puts the host's back.
+void ReplaceSystemFoldersForTests(std::optional<SystemFolders> folders);
+
+}  // namespace tidewell::platform
