@@ -110,10 +110,11 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
 
   // A store that exists but cannot be read may name the drives: discovery
   // must not choose others in their place. Only TIDEWELL_DRIVES still counts.
-  const std::error_code storeProblem = storeFile.ReadProblem();
+  std::vector<std::pair<std::string, std::string>> storedDrives;
+  const std::error_code storeProblem = storeFile.ReadSectionChecked("Drives", storedDrives);
   std::vector<std::string> problems;
   platform::DriveTable table = storeProblem ? platform::DriveTable::FromSources({}, {}, &problems)
-                                            : platform::LoadDriveTable(store.ReadSection("Drives"), &problems);
+                                            : platform::LoadDriveTable(storedDrives, &problems);
   for (const std::string& problem : problems) {
     std::fprintf(err, "tidewell-cli: %s\n", ShownOnOneLine(problem, 512).c_str());
   }

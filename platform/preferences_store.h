@@ -15,9 +15,10 @@
 //     missing value reads as the caller's fallback. Lines it cannot parse
 //     (binary garbage, NUL bytes) are skipped; the others still read.
 //     Opening the file never waits (a FIFO in its place is unreadable).
-//   - ReadProblem() tells an unreadable file from a missing one. A front end
-//     must ask it before it lets anything else stand in for what the file
-//     holds: the [Drives] of an unreadable store must not be replaced by
+//   - ReadProblem() tells an unreadable file from a missing one, and
+//     ReadSectionChecked() reads a section with that answer from the same
+//     reading. A front end must ask before it lets anything else stand in
+//     for what the file holds: the [Drives] of an unreadable store must not be replaced by
 //     drives that discovery found, or a run could clean a drive the user
 //     never named.
 //   - Every Write() stores at once: it re-reads the file, changes the one
@@ -88,6 +89,12 @@ class PreferencesFile : public PreferencesStore {
   // is_a_directory, TextFileError::NotARegularFile or what the system said.
   // No error when it reads, or when there is no file (or no folder for it).
   std::error_code ReadProblem() const;
+
+  // ReadSection() and ReadProblem() from one reading of the file, so the
+  // values cannot come from another file than the answer: on an error
+  // `values` is empty and must not be taken for an empty section.
+  std::error_code ReadSectionChecked(std::string_view section,
+                                     std::vector<std::pair<std::string, std::string>>& values) const;
 
   std::string Read(std::string_view section, std::string_view name,
                    std::string_view fallback) override;

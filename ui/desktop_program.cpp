@@ -54,10 +54,11 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
   options_ = std::make_unique<MainWindowOptions>(store_, boxes_, suppressEvents_, *selection_);
   // An unreadable store may name the drives: then only TIDEWELL_DRIVES
   // counts, never discovery (see Start() for what the user is told).
-  storeProblem_ = storeFile_.ReadProblem();
+  std::vector<std::pair<std::string, std::string>> storedDrives;
+  storeProblem_ = storeFile_.ReadSectionChecked("Drives", storedDrives);
   files_ = std::make_unique<platform::VirtualFileSystem>(
       storeProblem_ ? platform::DriveTable::FromSources({}, {}, &driveProblems_)
-                    : platform::LoadDriveTable(store_.ReadSection("Drives"), &driveProblems_));
+                    : platform::LoadDriveTable(storedDrives, &driveProblems_));
   context_ = std::make_unique<RunContext>(*files_, *options_, *selection_, *this, suppressEvents_);
   context_->store = &store_;
   context_->commandLine = environment_.commandLine;

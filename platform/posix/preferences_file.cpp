@@ -185,13 +185,22 @@ std::string PreferencesFile::Read(std::string_view section, std::string_view nam
   return document->Get(section, name).value_or(std::string(fallback));
 }
 
-std::error_code PreferencesFile::ReadProblem() const {
+std::error_code PreferencesFile::ReadSectionChecked(std::string_view section,
+                                                    std::vector<std::pair<std::string, std::string>>& values) const {
+  values.clear();
   if (path_.empty()) return {};
   std::string text;
   const std::error_code error = ReadExisting(path_, text);
   // A folder above the file that is a file: there is no store, so none is lost.
   if (error == std::errc::not_a_directory) return {};
-  return error;
+  if (error) return error;
+  values = IniDocument::Parse(text).Section(section);
+  return {};
+}
+
+std::error_code PreferencesFile::ReadProblem() const {
+  std::vector<std::pair<std::string, std::string>> ignored;
+  return ReadSectionChecked({}, ignored);
 }
 
 std::string DescribeReadProblem(const std::error_code& error) {

@@ -155,6 +155,9 @@ TEST_F(PreferencesFileTest, ReadProblemTellsAnUnreadableStoreFromAMissingOne) {
   fs::remove(temp_.Path() + "/new/Tidewell");
   ASSERT_FALSE(store_.Write("Drives", "C", "/srv/c"));
   EXPECT_FALSE(store_.ReadProblem()) << "a store that reads";
+  Values drives;
+  EXPECT_FALSE(store_.ReadSectionChecked("Drives", drives));
+  EXPECT_EQ(drives, (Values{{"C", "/srv/c"}}));
   fs::remove(path_);
 
   fs::create_directories(path_);
@@ -166,6 +169,8 @@ TEST_F(PreferencesFileTest, ReadProblemTellsAnUnreadableStoreFromAMissingOne) {
   std::ofstream(path_, std::ios::binary) << big;
   EXPECT_EQ(store_.ReadProblem(), std::errc::file_too_large);
   EXPECT_EQ(DescribeReadProblem(store_.ReadProblem()), "larger than 1 MiB");
+  EXPECT_EQ(store_.ReadSectionChecked("Drives", drives), std::errc::file_too_large);
+  EXPECT_TRUE(drives.empty());
   fs::remove(path_);
 
   // A FIFO with no writer: reading it would wait for ever.
