@@ -1,5 +1,6 @@
 #include "cli/console_program.h"
 
+#include <csignal>
 #include <unistd.h>
 
 #include <vector>
@@ -99,14 +100,27 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   }
 
   InstallInterruptHandlers();
+  // A reader that goes away (`tidewell-cli | head -1`) must not kill the run
+  // half-way through a drive: writes to the closed pipe then fail with EPIPE
+  // and are dropped, while the run, its log and its report finish.
+  std::signal(SIGPIPE, SIG_IGN);
   ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, isatty(fileno(err)) != 0);
   platform::PreferencesFile storeFile(platform::PreferencesFile::DefaultPath());
   WarnOnceStore store(storeFile, feedback, storeFile.Path());
 
+  // A store that exists but cannot be read may name the drives: discovery
+  // must not choose others in their place. Only TIDEWELL_DRIVES still counts.
+  std::vector<std::pair<std::string, std::string>> storedDrives;
+  const std::error_code storeProblem = storeFile.ReadSectionChecked("Drives", storedDrives);
   std::vector<std::string> problems;
-  platform::DriveTable table = platform::LoadDriveTable(store.ReadSection("Drives"), &problems);
+  platform::DriveTable table = storeProblem ? platform::DriveTable::FromSources({}, {}, &problems)
+                                            : platform::LoadDriveTable(storedDrives, &problems);
   for (const std::string& problem : problems) {
     std::fprintf(err, "tidewell-cli: %s\n", ShownOnOneLine(problem, 512).c_str());
+  }
+  if (storeProblem && table.Empty() && !arguments.listCategories) {
+    feedback.ShowMessage(UnreadableStoreMessage(storeFile.Path(), platform::DescribeReadProblem(storeProblem)));
+    return kDriveNotCleaned;
   }
   if (arguments.drive && table.Find(*arguments.drive) == nullptr && !arguments.listCategories) {
     std::fprintf(err,
@@ -134,6 +148,9 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   context.WindowsDir = platform::FindWindowsDir(files);
   DriveList drives(files.Drives(), startLetter);
   feedback.Attach(context, drives);
+  // The drive the check is for: a failed check moves the list to C, and the
+  // user must hear about the drive that was asked for, not the fallback.
+  const std::string checkedDrive = drives.Current().substr(0, 2);
 
   // The drive check comes between the two loads, as at the window's start.
   const bool allDrives = arguments.allDrives.value_or(mainOptions.CheckValue(RunOption::ScanAllDrives) != 0);
@@ -152,8 +169,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return kDriveNotCleaned;
   }
   if (checkDrive && feedback.DriveErrors() > 0) {
-    std::fprintf(err, "tidewell-cli: drive %s cannot be cleaned; nothing was cleaned.\n",
-                 std::string(std::string_view(drives.Current()).substr(0, 2)).c_str());
+    std::fprintf(err, "tidewell-cli: drive %s cannot be cleaned; nothing was cleaned.\n", checkedDrive.c_str());
     return kDriveNotCleaned;
   }
   if (context.IsOn(RunOption::TestRun)) feedback.ShowMessage(TestModeNotice());

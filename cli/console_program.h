@@ -20,6 +20,15 @@
 //     so it creates and changes nothing; a --drive letter that no drive maps
 //     is found once the drive table is read, and also exits 2 with nothing
 //     written.
+//   - A settings file that exists but cannot be read (no permission, over
+//     1 MiB, not a regular file) may name the drives, so drives are then
+//     never found on the host instead: unless TIDEWELL_DRIVES names some,
+//     the console says which file and why, cleans nothing and exits 1
+//     before it reads or writes anything else.
+//   - A failed drive check is reported with the drive that was checked (the
+//     one asked for), not the drive the list fell back to.
+//   - SIGPIPE is ignored: a closed stdout never ends a run half-way; the
+//     lines that cannot be printed are dropped.
 //   - Each problem of the drive table (a refused TIDEWELL_DRIVES or [Drives]
 //     entry) is printed as one line on stderr; the run goes on with the
 //     drives that were accepted. In an all-drives run a drive mapped to A or

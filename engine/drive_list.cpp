@@ -38,4 +38,17 @@ Message NoDriveMessage(const std::string& storePath) {
           MessageIcon::Exclamation, MessageButtons::Ok};
 }
 
+Message UnreadableStoreMessage(const std::string& storePath, const std::string& reason) {
+  return {"Settings Error",
+          "Tidewell can't read its settings file " + storePath + "\r\rReason: " + reason +
+              ".\r\r"
+              "The drives to clean may be named in that file, so Tidewell cleans no drive until it can "
+              "read the file again. Nothing was changed.\r\r"
+              "Make the file readable for your user again (a run as another user, such as root, may "
+              "have taken it over), or name the drives with the environment variable TIDEWELL_DRIVES, "
+              "for example\r"
+              "  TIDEWELL_DRIVES='C=/srv/win98'",
+          MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
 }  // namespace tidewell

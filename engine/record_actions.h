@@ -7,6 +7,11 @@
 // exists is asked of its real path: the caption shows the path upper-cased,
 // as the program always named it, but on a file system that tells case
 // apart the upper-cased path would name another file.
+//
+// A record that is larger than a viewer loads is still shown: the viewer
+// shows its newest part and says that the beginning was left out (see
+// ui/record_viewer.h); a record the viewer cannot read (no permission, a
+// pipe or device in its place) gets a message with the file and the reason.
 #pragma once
 
 #include <string>

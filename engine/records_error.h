@@ -40,6 +40,9 @@ class RecordsError : public std::runtime_error {
 //   Tidewell can't write its deletion log /opt/tidewell/Tidewell.log
 //   Reason: No space left on device
 //   Cleaning of drive C: was stopped. ...
+// When a pipe, device, folder or a file with a second link stands in the
+// record's place (platform::TextFileError), the advice is to remove it
+// rather than to free space.
 Message RecordsFailureMessage(const RecordsFailure& failure, std::string_view drive);
 
 }  // namespace tidewell

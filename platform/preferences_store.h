@@ -14,6 +14,13 @@
 //     larger than 1 MiB, a folder or other non-file in its place) or a
 //     missing value reads as the caller's fallback. Lines it cannot parse
 //     (binary garbage, NUL bytes) are skipped; the others still read.
+//     Opening the file never waits (a FIFO in its place is unreadable).
+//   - ReadProblem() tells an unreadable file from a missing one, and
+//     ReadSectionChecked() reads a section with that answer from the same
+//     reading. A front end must ask before it lets anything else stand in
+//     for what the file holds: the [Drives] of an unreadable store must not be replaced by
+//     drives that discovery found, or a run could clean a drive the user
+//     never named.
 //   - Every Write() stores at once: it re-reads the file, changes the one
 //     value and replaces the whole file atomically (a temporary file beside
 //     it, synced, renamed over it, then the folder synced), so a reader
@@ -78,6 +85,17 @@ class PreferencesFile : public PreferencesStore {
 
   const std::string& Path() const { return path_; }
 
+  // Why the file exists but cannot be read: permission_denied, file_too_large,
+  // is_a_directory, TextFileError::NotARegularFile or what the system said.
+  // No error when it reads, or when there is no file (or no folder for it).
+  std::error_code ReadProblem() const;
+
+  // ReadSection() and ReadProblem() from one reading of the file, so the
+  // values cannot come from another file than the answer: on an error
+  // `values` is empty and must not be taken for an empty section.
+  std::error_code ReadSectionChecked(std::string_view section,
+                                     std::vector<std::pair<std::string, std::string>>& values) const;
+
   std::string Read(std::string_view section, std::string_view name,
                    std::string_view fallback) override;
   std::error_code Write(std::string_view section, std::string_view name,
@@ -87,5 +105,10 @@ class PreferencesFile : public PreferencesStore {
  private:
   std::string path_;
 };
+
+// ReadProblem()'s error in a few plain lower-case words for the user:
+// "permission denied", "larger than 1 MiB", "a folder, not a file",
+// "not a regular file", else the system's own message.
+std::string DescribeReadProblem(const std::error_code& error);
 
 }  // namespace tidewell::platform

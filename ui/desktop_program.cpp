@@ -52,8 +52,13 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
   selection_ = std::make_unique<DeepwashSelection>(store_, *deepwash_, suppressEvents_);
   deepwash_->Bind(*selection_);
   options_ = std::make_unique<MainWindowOptions>(store_, boxes_, suppressEvents_, *selection_);
+  // An unreadable store may name the drives: then only TIDEWELL_DRIVES
+  // counts, never discovery (see Start() for what the user is told).
+  std::vector<std::pair<std::string, std::string>> storedDrives;
+  storeProblem_ = storeFile_.ReadSectionChecked("Drives", storedDrives);
   files_ = std::make_unique<platform::VirtualFileSystem>(
-      platform::LoadDriveTable(store_.ReadSection("Drives"), &driveProblems_));
+      storeProblem_ ? platform::DriveTable::FromSources({}, {}, &driveProblems_)
+                    : platform::LoadDriveTable(storedDrives, &driveProblems_));
   context_ = std::make_unique<RunContext>(*files_, *options_, *selection_, *this, suppressEvents_);
   context_->store = &store_;
   context_->commandLine = environment_.commandLine;
@@ -143,6 +148,12 @@ bool DesktopProgram::Start() {
   w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
   w.animation->Open(QString::fromStdString(ProgramFile("Tidewell1.avi")));
 
+  const bool storeUnreadable = storeProblem_ && files_->Drives().Empty();
+  if (storeUnreadable) {
+    // Said before anything else, so a later "can't save" reads in its light.
+    boxes_.ShowMessage(
+        UnreadableStoreMessage(storeFile_.Path(), platform::DescribeReadProblem(storeProblem_)));
+  }
   options_->Load();
   if (!drives_->Current().empty()) CheckSelectedDrive(*context_);
   // C: becomes the process's current drive; the drive list keeps its entry.
@@ -153,7 +164,7 @@ bool DesktopProgram::Start() {
   }
   selection_->Create();
   if (files_->Drives().Empty()) {
-    boxes_.ShowMessage(NoDriveMessage(storeFile_.Path()));
+    if (!storeUnreadable) boxes_.ShowMessage(NoDriveMessage(storeFile_.Path()));
     SetStatusText("No drive to clean");
   }
   if (options_->Value(6) != 0) boxes_.ShowMessage(TestModeNotice());

@@ -10,6 +10,10 @@
 //     use); nothing after ExitProgram runs.
 //   - With no drive mapped at all, start-up says how to map one and
 //     "&Clean HD" stays disabled (an unattended start then ends with 1).
+//   - When the store's file exists but cannot be read, drives come only from
+//     TIDEWELL_DRIVES, never from discovery (the file may name others).
+//     Without them start-up says which file and why instead, the drive list
+//     stays empty and nothing can be cleaned ("/U /I" ends with 1).
 //   - The uninstaller is "UnWise.exe" in the program's folder, started
 //     detached; when it is missing or cannot be started the user gets
 //     "Uninstall not available." and the program stays.
@@ -120,6 +124,7 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<DriveList> drives_;
   std::unique_ptr<RecordViewerHost> viewer_;
   std::vector<std::string> driveProblems_;
+  std::error_code storeProblem_;  // why the store's file cannot be read; none: it reads or is missing
   WavePlayer wave_;
   InstanceLock instance_;
   HelpAddresses addresses_;

@@ -7,7 +7,16 @@
 // the first show included, the text box sits at 0,0 and is 100 twips
 // narrower and 350 twips lower than the window's outer size (frame
 // included), never less than nothing.
+//
+// The deletion log only grows, run after run, and may reach hundreds of MiB.
+// The viewer never loads a record whole: it shows at most the last
+// kShownBytes (16 MiB), the newest runs, from the first whole line in them
+// on, under a first line that says how many bytes at the beginning were
+// left out. A smaller record is shown whole, as it is. Opening a record
+// never waits (a FIFO in its place is refused with a reason).
 #pragma once
+
+#include <cstddef>
 
 #include <QPointer>
 
@@ -24,6 +33,9 @@ class RecordViewerHost : public RecordViewer {
   RecordViewerHost(const RecordViewerHost&) = delete;
   RecordViewerHost& operator=(const RecordViewerHost&) = delete;
   ~RecordViewerHost() override;
+
+  // The most of a record the viewer loads: its last 16 MiB.
+  static constexpr std::size_t kShownBytes = 16u << 20;
 
   bool ShowRecord(const std::string& hostPath, const std::string& caption, std::string* problem) override;
 

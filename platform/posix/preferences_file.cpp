@@ -89,7 +89,7 @@ std::error_code ReadExisting(const std::string& path, std::string& text) {
     return {};
   }
   struct stat st {};
-  if (error == std::errc::invalid_argument && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (error == TextFileError::NotARegularFile && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     return std::make_error_code(std::errc::is_a_directory);
   }
   return error;
@@ -183,6 +183,36 @@ std::string PreferencesFile::Read(std::string_view section, std::string_view nam
   const std::optional<IniDocument> document = ReadDocument(path_);
   if (!document) return std::string(fallback);
   return document->Get(section, name).value_or(std::string(fallback));
+}
+
+std::error_code PreferencesFile::ReadSectionChecked(std::string_view section,
+                                                    std::vector<std::pair<std::string, std::string>>& values) const {
+  values.clear();
+  if (path_.empty()) return {};
+  std::string text;
+  const std::error_code error = ReadExisting(path_, text);
+  // A folder above the file that is a file: there is no store, so none is lost.
+  if (error == std::errc::not_a_directory) return {};
+  if (error) return error;
+  values = IniDocument::Parse(text).Section(section);
+  return {};
+}
+
+std::error_code PreferencesFile::ReadProblem() const {
+  std::vector<std::pair<std::string, std::string>> ignored;
+  return ReadSectionChecked({}, ignored);
+}
+
+std::string DescribeReadProblem(const std::error_code& error) {
+  static_assert(PreferencesFile::kSizeLimit == 1u << 20, "the text below names the limit");
+  if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+    return "permission denied";
+  }
+  if (error == std::errc::file_too_large) return "larger than 1 MiB";
+  if (error == std::errc::is_a_directory) return "a folder, not a file";
+  if (error == TextFileError::NotARegularFile) return "not a regular file";
+  if (error == std::errc::too_many_symbolic_link_levels) return "a loop of symbolic links";
+  return error.message();
 }
 
 std::vector<std::pair<std::string, std::string>> PreferencesFile::ReadSection(std::string_view section) {

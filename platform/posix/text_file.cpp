@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 
 namespace tidewell::platform {
@@ -35,7 +36,69 @@ std::error_code WriteAll(int fd, std::string_view text) {
   return WriteAll(fd, text, written);
 }
 
+class TextFileErrors : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "tidewell.text_file"; }
+  std::string message(int value) const override {
+    switch (static_cast<TextFileError>(value)) {
+      case TextFileError::NotARegularFile:
+        return "Not a regular file (a pipe, device, socket or folder stands in its place)";
+      case TextFileError::SeveralLinks:
+        return "The file has more than one link (it is also another file's name)";
+    }
+    return "Unknown text file error";
+  }
+};
+
+// Opens a file for reading without waiting (a FIFO opens at once) and
+// checks that it is a regular file; `st` gets its facts.
+int OpenRegularForReading(const std::string& hostPath, struct stat& st, std::error_code& error) {
+  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    error = LastError();
+    return -1;
+  }
+  if (fstat(fd, &st) != 0) {
+    error = LastError();
+  } else if (!S_ISREG(st.st_mode)) {
+    error = TextFileError::NotARegularFile;
+  } else {
+    return fd;
+  }
+  close(fd);
+  return -1;
+}
+
+// Reads from the file's current offset to its end, at most `limit` bytes;
+// `stopAtLimit` ends quietly there, else going past it is file_too_large.
+std::error_code ReadRest(int fd, std::string& text, std::size_t limit, bool stopAtLimit) {
+  text.clear();
+  char buffer[65536];
+  for (;;) {
+    std::size_t wanted = sizeof buffer;
+    if (stopAtLimit) {
+      if (text.size() >= limit) return {};
+      wanted = std::min(wanted, limit - text.size());
+    }
+    const ssize_t got = read(fd, buffer, wanted);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    if (got == 0) return {};
+    if (text.size() + static_cast<std::size_t>(got) > limit) return std::make_error_code(std::errc::file_too_large);
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
 }  // namespace
+
+const std::error_category& TextFileCategory() {
+  static const TextFileErrors category;
+  return category;
+}
+
+std::error_code make_error_code(TextFileError error) { return {static_cast<int>(error), TextFileCategory()}; }
 
 AppendFile::AppendFile(AppendFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
 
@@ -52,8 +115,31 @@ AppendFile::~AppendFile() { Close(); }
 
 std::error_code AppendFile::Open(const std::string& hostPath) {
   Close();
-  const int fd = open(hostPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return LastError();
+  // O_NONBLOCK: a FIFO in the file's place would otherwise hold the open
+  // until some reader came along (for ever, in an unattended run). Without a
+  // reader the open fails with ENXIO; with one it succeeds and is refused below.
+  const int fd =
+      open(hostPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
+  if (fd < 0) {
+    if (errno == ENXIO) return TextFileError::NotARegularFile;
+    return LastError();
+  }
+  struct stat st {};
+  std::error_code error;
+  if (fstat(fd, &st) != 0) {
+    error = LastError();
+  } else if (!S_ISREG(st.st_mode)) {
+    error = TextFileError::NotARegularFile;
+  } else if (st.st_nlink != 1) {
+    // A second name means the bytes belong to another file as well.
+    error = TextFileError::SeveralLinks;
+  } else if (const int flags = fcntl(fd, F_GETFL); flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    error = LastError();  // appends to a regular file: blocking writes, as ever
+  }
+  if (error) {
+    close(fd);
+    return error;
+  }
   fd_ = fd;
   return {};
 }
@@ -92,34 +178,33 @@ std::error_code DeleteTextFile(const std::string& hostPath) {
 }
 
 std::error_code ReadTextFile(const std::string& hostPath, std::string& text, std::size_t limit) {
-  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return LastError();
-  std::error_code result;
   struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    result = LastError();
-  } else if (!S_ISREG(st.st_mode)) {
-    result = std::make_error_code(std::errc::invalid_argument);
-  } else {
-    text.clear();
-    char buffer[65536];
-    for (;;) {
-      const ssize_t got = read(fd, buffer, sizeof buffer);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        result = LastError();
-        break;
-      }
-      if (got == 0) break;
-      if (text.size() + static_cast<std::size_t>(got) > limit) {
-        result = std::make_error_code(std::errc::file_too_large);
-        break;
-      }
-      text.append(buffer, static_cast<std::size_t>(got));
+  std::error_code error;
+  const int fd = OpenRegularForReading(hostPath, st, error);
+  if (fd < 0) return error;
+  error = ReadRest(fd, text, limit, false);
+  close(fd);
+  return error;
+}
+
+std::error_code ReadTextFileTail(const std::string& hostPath, std::string& text, std::size_t limit,
+                                 std::uint64_t& skipped) {
+  skipped = 0;
+  struct stat st {};
+  std::error_code error;
+  const int fd = OpenRegularForReading(hostPath, st, error);
+  if (fd < 0) return error;
+  if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > limit) {
+    const off_t start = st.st_size - static_cast<off_t>(limit);
+    if (lseek(fd, start, SEEK_SET) != start) {
+      error = LastError();
+    } else {
+      skipped = static_cast<std::uint64_t>(start);
     }
   }
+  if (!error) error = ReadRest(fd, text, limit, true);
   close(fd);
-  return result;
+  return error;
 }
 
 std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view text) {

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -148,6 +150,86 @@ TEST_F(BadInputTest, AStoreThatIsAFolderOrUnreadableIsReportedAndLeftAlone) {
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_TRUE(Contains(run.err, "Permission denied. The file was left as it is.")) << run.err;
   EXPECT_EQ(Slurp(StorePath()), secret);
+}
+
+// Every file below a folder with its bytes, to show a folder untouched.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path());
+  }
+  return files;
+}
+
+// A store that exists but cannot be read may be the one that names the
+// drives: the run must not fall back to a drive that discovery finds (here a
+// Wine prefix's drive C full of junk), only to TIDEWELL_DRIVES.
+TEST_F(BadInputTest, AnUnreadableStoreNeverLetsDiscoveryChooseADrive) {
+  const std::string wineC = Folder("wine/drive_c");
+  for (const char* junk : {"TEMP/a.tmp", "WINDOWS/TEMP/b.tmp", "c.bak", "DATA/d.chk"}) {
+    fs::create_directories(fs::path(wineC + "/" + junk).parent_path());
+    std::ofstream(wineC + "/" + junk) << "sentinel " << junk;
+  }
+  fs::create_directories(Base() + "/wine/dosdevices");
+  fs::create_directory_symlink("../drive_c", Base() + "/wine/dosdevices/c:");
+  const std::map<std::string, std::string> sentinel = Contents(wineC);
+  auto run = [&](std::vector<std::string> arguments, const std::string& drives) {
+    testing::ChildOptions options = Options(std::move(arguments), drives);
+    options.environment["WINEPREFIX"] = Base() + "/wine";
+    return RunCli(options);
+  };
+
+  // The prefix is found when the store reads (a test run: nothing goes).
+  ChildResult found = run({"--test", "--quiet"}, "");
+  ASSERT_EQ(found.exitStatus, 0) << found.err;
+  ASSERT_EQ(CleanedLetters(found.out), "C");
+  fs::remove(StorePath());
+  fs::remove(LogPath());
+
+  const std::string big = "[Drives]\nC=" + Folder("drive_c") + "\n" + std::string(1u << 20, ';');
+  struct Unreadable {
+    std::string name;
+    std::function<void()> make;
+    std::string reason;
+  };
+  const std::vector<Unreadable> cases = {
+      {"a folder", [&] { fs::create_directories(StorePath() + "/inside"); }, "Reason: a folder, not a file."},
+      {"over the size limit", [&] { WriteStore(big); }, "Reason: larger than 1 MiB."},
+      {"a FIFO", [&] { mkfifo(StorePath().c_str(), 0600); }, "Reason: not a regular file."},
+      {"no read permission",
+       [&] {
+         WriteStore("[Drives]\nC=" + Folder("drive_c") + "\n");
+         chmod(StorePath().c_str(), 0);
+       },
+       "Reason: permission denied."},
+  };
+  for (const Unreadable& store : cases) {
+    SCOPED_TRACE(store.name);
+    if (store.name == "no read permission" && geteuid() == 0) {
+      std::printf("the permission case skips under root; run_unprivileged.sh runs it\n");
+      continue;
+    }
+    fs::create_directories(fs::path(StorePath()).parent_path());
+    store.make();
+    const ChildResult refused = run({"--delete", "--log"}, "");
+    EXPECT_EQ(refused.exitStatus, 1) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "[Settings Error]\nTidewell can't read its settings file " + StorePath() +
+                                          "\n\n" + store.reason))
+        << refused.err;
+    EXPECT_EQ(CleanedLetters(refused.out), "");
+    EXPECT_TRUE(Contents(wineC) == sentinel) << "the Wine prefix's drive was cleaned";
+    EXPECT_FALSE(fs::exists(LogPath()));
+
+    // TIDEWELL_DRIVES still names drives; the store stays as it was.
+    const ChildResult named = run({"--test", "--quiet"}, "D=" + Folder("drive_d"));
+    EXPECT_EQ(named.exitStatus, 0) << named.err;
+    EXPECT_EQ(CleanedLetters(named.out), "D");
+    EXPECT_TRUE(Contents(wineC) == sentinel);
+    if (store.name == "over the size limit") EXPECT_TRUE(Slurp(StorePath()) == big) << "the store changed";
+    if (store.name == "no read permission") chmod(StorePath().c_str(), 0600);
+    fs::remove_all(StorePath());
+    fs::remove(LogPath());
+  }
 }
 
 // A check value is a whole number 0 to 2, blanks around it allowed; anything

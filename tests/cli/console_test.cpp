@@ -2,6 +2,7 @@
 // folder, drives mapped by TIDEWELL_DRIVES, the store in a temporary
 // XDG_CONFIG_HOME, real files removed or kept.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -207,6 +208,46 @@ TEST_F(ConsoleTest, RecordsThatCannotBeWrittenExitThreeNamingTheFile) {
   EXPECT_TRUE(Contains(run.out, "Drive C: stopped"));
 }
 
+// A FIFO in the log's place must not hold the run (with no reader the open
+// would wait for ever); a report that is a hard link must not carry the
+// run's lines into the other file. Both stop the run as an unwritable
+// record does, naming the file and why.
+TEST_F(ConsoleTest, RecordsThatAreNotFilesOfTheirOwnStopTheRunWithoutWaiting) {
+  File('C', "DATA/one.tmp");
+  ASSERT_EQ(mkfifo(LogPath().c_str(), 0600), 0);
+  ChildResult run = Run({"--delete", "--log", "--no-report"});
+  EXPECT_EQ(run.exitStatus, 3);
+  EXPECT_TRUE(Contains(run.err, "[Records Error]\nTidewell can't write its deletion log " + LogPath() +
+                                    "\n\nReason: Not a regular file"))
+      << run.err;
+  EXPECT_TRUE(Contains(run.err, "Remove or rename what stands in the file's place")) << run.err;
+  EXPECT_TRUE(Exists('C', "DATA/one.tmp")) << "nothing is removed without its log";
+  EXPECT_TRUE(fs::is_fifo(LogPath()));
+  fs::remove(LogPath());
+
+  const std::string outside = Base() + "/outside.txt";
+  std::ofstream(outside, std::ios::binary) << "not Tidewell's\r\n";
+  fs::create_hard_link(outside, ReportPath());
+  run = Run({"--delete", "--no-log", "--report"});
+  EXPECT_EQ(run.exitStatus, 3);
+  EXPECT_TRUE(Contains(run.err, "[Records Error]\nTidewell can't write its run report " + ReportPath() +
+                                    "\n\nReason: The file has more than one link"))
+      << run.err;
+  EXPECT_EQ(ReadAll(outside), "not Tidewell's\r\n");
+}
+
+// `tidewell-cli ... | head -1`: the reader goes away, the run does not.
+TEST_F(ConsoleTest, AReaderThatGoesAwayNeverEndsTheRunHalfWay) {
+  for (int i = 0; i < 200; ++i) File('C', "T" + std::to_string(i % 20) + "/x" + std::to_string(i) + ".tmp", 1);
+  ChildOptions options = Options({"--delete", "--log"});
+  options.closeStdout = true;
+  const ChildResult run = ConsoleSandbox::RunCli(options);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(Exists('C', "T7/x7.tmp"));
+  EXPECT_TRUE(Contains(ReadAll(LogPath()), "\r\n200 files DELETED\r\n")) << "the log's section is whole";
+  EXPECT_EQ(Stored("Info", "FilesDeleted"), "200");
+}
+
 TEST_F(ConsoleTest, ADriveThatFailsItsCheckIsNotReplacedByAnother) {
   File('C', "DATA/one.tmp");
   const std::string missing = Base() + "/unplugged";
@@ -214,7 +255,8 @@ TEST_F(ConsoleTest, ADriveThatFailsItsCheckIsNotReplacedByAnother) {
   const ChildResult run = Run({"--drive", "E:", "--delete"});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_TRUE(Contains(run.err, "[Drive Error]\nTidewell can't access drive E:")) << run.err;
-  EXPECT_TRUE(Contains(run.err, "nothing was cleaned"));
+  EXPECT_TRUE(Contains(run.err, "tidewell-cli: drive e: cannot be cleaned; nothing was cleaned.\n"))
+      << "names the drive asked for, not the fallback: " << run.err;
   EXPECT_TRUE(Exists('C', "DATA/one.tmp"));
 }
 

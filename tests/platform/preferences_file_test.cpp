@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/text_file.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell::platform {
@@ -143,6 +144,45 @@ TEST_F(PreferencesFileTest, UnreadableFileReadsDefaultsAndIsNotReplaced) {
   EXPECT_EQ(Slurp(path_), big);
 }
 
+// What a front end asks before it lets anything stand in for the file's
+// [Drives]: a missing file is no problem, a file that exists and cannot be
+// read is, with a reason in plain words; and no write replaces it.
+TEST_F(PreferencesFileTest, ReadProblemTellsAnUnreadableStoreFromAMissingOne) {
+  EXPECT_FALSE(store_.ReadProblem()) << "no file yet";
+  fs::create_directories(temp_.Path() + "/new");
+  std::ofstream(temp_.Path() + "/new/Tidewell") << "a file where the folder belongs";
+  EXPECT_FALSE(store_.ReadProblem()) << "no folder for the file: there is no store";
+  fs::remove(temp_.Path() + "/new/Tidewell");
+  ASSERT_FALSE(store_.Write("Drives", "C", "/srv/c"));
+  EXPECT_FALSE(store_.ReadProblem()) << "a store that reads";
+  Values drives;
+  EXPECT_FALSE(store_.ReadSectionChecked("Drives", drives));
+  EXPECT_EQ(drives, (Values{{"C", "/srv/c"}}));
+  fs::remove(path_);
+
+  fs::create_directories(path_);
+  EXPECT_EQ(store_.ReadProblem(), std::errc::is_a_directory);
+  EXPECT_EQ(DescribeReadProblem(store_.ReadProblem()), "a folder, not a file");
+  fs::remove(path_);
+
+  const std::string big = "[Drives]\nC=/srv/c\n" + std::string(PreferencesFile::kSizeLimit, ';');
+  std::ofstream(path_, std::ios::binary) << big;
+  EXPECT_EQ(store_.ReadProblem(), std::errc::file_too_large);
+  EXPECT_EQ(DescribeReadProblem(store_.ReadProblem()), "larger than 1 MiB");
+  EXPECT_EQ(store_.ReadSectionChecked("Drives", drives), std::errc::file_too_large);
+  EXPECT_TRUE(drives.empty());
+  fs::remove(path_);
+
+  // A FIFO with no writer: reading it would wait for ever.
+  ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+  EXPECT_EQ(store_.ReadProblem(), TextFileError::NotARegularFile);
+  EXPECT_EQ(DescribeReadProblem(store_.ReadProblem()), "not a regular file");
+  EXPECT_EQ(store_.Read("Drives", "C", "dflt"), "dflt");
+  EXPECT_TRUE(store_.ReadSection("Drives").empty());
+  EXPECT_TRUE(store_.Write("Drives", "C", "/other"));
+  EXPECT_TRUE(fs::is_fifo(path_)) << "a write replaced what it could not read";
+}
+
 TEST_F(PreferencesFileTest, AWriteNeverGrowsTheFilePastTheLimitItReads) {
   fs::create_directories(folder_);
   const std::string head = "[Preferences]\nA=1\n";
@@ -164,6 +204,8 @@ TEST_F(PreferencesFileTest, FileWithoutReadPermissionReadsDefaultsAndIsNotReplac
   std::ofstream(path_) << "[Preferences]\nA=secret\n";
   chmod(path_.c_str(), 0);
   EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
+  EXPECT_EQ(store_.ReadProblem(), std::errc::permission_denied);
+  EXPECT_EQ(DescribeReadProblem(store_.ReadProblem()), "permission denied");
   EXPECT_EQ(store_.Write("Preferences", "A", "1"), std::errc::permission_denied);
   chmod(path_.c_str(), 0600);
   EXPECT_EQ(Slurp(path_), "[Preferences]\nA=secret\n");

@@ -1,7 +1,9 @@
 #include "records/deletion_log.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -106,6 +108,39 @@ TEST_F(DeletionLogTest, OpenSectionInAMissingFolderFailsAndLeavesNothingOpen) {
   EXPECT_TRUE(log_.WriteItem(LogItem::DeleteFile, "c:\\a.tmp"));
   struct stat st {};
   EXPECT_NE(stat((folder_.Path() + "/missing").c_str(), &st), 0);
+}
+
+// Only a regular file of the log's own is written. A FIFO is refused at
+// once, with or without a reader (without one, a plain open would wait for
+// ever), and a hard link to a file elsewhere is refused, leaving that file
+// byte for byte as it was.
+TEST_F(DeletionLogTest, OpenSectionRefusesWhatIsNotARegularFileOfItsOwn) {
+  ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+  const int reader = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(log_.OpenSection(path_, "c:", RunKind::Test, kWhen), platform::TextFileError::NotARegularFile);
+  char byte = 0;
+  EXPECT_LE(read(reader, &byte, 1), 0) << "the header went into the pipe";
+  close(reader);
+  EXPECT_EQ(log_.OpenSection(path_, "c:", RunKind::Test, kWhen), platform::TextFileError::NotARegularFile)
+      << "with no reader";
+  EXPECT_FALSE(log_.IsOpen());
+  unlink(path_.c_str());
+
+  const std::string outside = folder_.Path() + "/someone-elses.txt";
+  {
+    platform::AppendFile file;
+    ASSERT_FALSE(file.Open(outside));
+    ASSERT_FALSE(file.Append("theirs\n"));
+  }
+  ASSERT_EQ(link(outside.c_str(), path_.c_str()), 0);
+  const std::error_code error = log_.OpenSection(path_, "c:", RunKind::Destructive, kWhen);
+  EXPECT_EQ(error, platform::TextFileError::SeveralLinks);
+  EXPECT_FALSE(log_.IsOpen());
+  std::string text;
+  ASSERT_FALSE(platform::ReadTextFile(outside, text));
+  EXPECT_EQ(text, "theirs\n");
+  EXPECT_NE(error.message().find("more than one link"), std::string::npos) << error.message();
 }
 
 TEST_F(DeletionLogTest, ANameWithALineBreakStaysOneItemLine) {

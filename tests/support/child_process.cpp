@@ -38,10 +38,14 @@ ChildResult RunChild(const std::string& program, const ChildOptions& options) {
   close(outPipe[1]);
   close(errPipe[1]);
   if (options.onStart) options.onStart(pid);
+  if (options.closeStdout) {
+    close(outPipe[0]);
+    outPipe[0] = -1;
+  }
 
   bool watching = static_cast<bool>(options.onOutput);
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  int open = 2;
+  int open = outPipe[0] < 0 ? 1 : 2;
   while (open > 0) {
     if (poll(fds, 2, -1) < 0) break;
     for (int i = 0; i < 2; ++i) {

@@ -25,6 +25,9 @@ struct ChildOptions {
   // Called with the child's pid as soon as it has been started.
   std::function<void(int pid)> onStart;
   int stdoutPipeSize = 0;  // bytes, when non-zero (Linux rounds up to a page)
+  // Closes the reading end of stdout as soon as the child has started, as a
+  // reader that goes away at once would (`| head -0`); `out` stays empty.
+  bool closeStdout = false;
 };
 
 ChildResult RunChild(const std::string& program, const ChildOptions& options);

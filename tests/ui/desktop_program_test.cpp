@@ -208,6 +208,100 @@ class DesktopProgramTest : public QObject {
     }
   }
 
+  // A store that cannot be read may be the one that names the drives: start-up
+  // says so and leaves nothing to clean rather than take a Wine prefix's
+  // drive found on the machine.
+  void anUnreadableStoreIsNamedAndNoDriveIsFoundInItsPlace() {
+    World world;
+    const std::string wineC = world.base.Path() + "/wine/drive_c";
+    fs::create_directories(wineC + "/TEMP");
+    std::ofstream(wineC + "/TEMP/sentinel.tmp") << "keep";
+    fs::create_directories(world.base.Path() + "/wine/dosdevices");
+    fs::create_directory_symlink("../drive_c", world.base.Path() + "/wine/dosdevices/c:");
+    const QByteArray oldPrefix = qgetenv("WINEPREFIX");
+    qputenv("WINEPREFIX", QByteArray::fromStdString(world.base.Path() + "/wine"));
+    qunsetenv("TIDEWELL_DRIVES");
+    const std::string storePath = world.base.Path() + "/config/Tidewell.ini";
+    fs::create_directories(world.base.Path() + "/config");
+    const std::string big = "[Drives]\nC=" + world.base.Path() + "/drive_c\n[Preferences]\nTestRun=0\n" +
+                            std::string(platform::PreferencesFile::kSizeLimit, ';');
+    std::ofstream(storePath, std::ios::binary) << big;
+
+    int status = -1;
+    {
+      DesktopProgram program(world.boxes, world.Environment("/U /I"));
+      try {
+        program.Start();
+      } catch (const ProgramEnded& end) {
+        status = end.exitStatus;
+      }
+      QCOMPARE(program.Main().driveList->count(), 0);
+      QVERIFY(!program.Main().cleanButton->isEnabled());
+    }
+    qputenv("WINEPREFIX", oldPrefix);
+    QCOMPARE(status, 1);
+    QVERIFY(!world.boxes.messages.empty());
+    const Message& first = world.boxes.messages.front();
+    QCOMPARE(first.title, std::string("Settings Error"));
+    QVERIFY2(first.text.starts_with("Tidewell can't read its settings file " + storePath +
+                                    "\r\rReason: larger than 1 MiB.\r\r"),
+             first.text.c_str());
+    QVERIFY(first.text.find("TIDEWELL_DRIVES") != std::string::npos);
+    QVERIFY(fs::exists(wineC + "/TEMP/sentinel.tmp"));
+    QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
+    std::ifstream in(storePath, std::ios::binary);
+    QVERIFY(std::string(std::istreambuf_iterator<char>(in), {}) == big);
+  }
+
+  void theLockLivesInAFolderOnlyTheUserCanWrite() {
+    testing::TempFolder base;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+    const std::string shared = base.Path() + "/shared";
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);  // as /tmp is
+    const std::string state = base.Path() + "/state";
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state));
+
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(shared));
+    const std::string path = InstanceLock::DefaultPath();
+    qunsetenv("XDG_RUNTIME_DIR");
+    const std::string withoutRuntime = InstanceLock::DefaultPath();
+    const fs::perms made = fs::status(state + "/Tidewell").permissions() & fs::perms::all;
+    const std::string mine = base.Path() + "/runtime";
+    fs::create_directories(mine);
+    fs::permissions(mine, fs::perms::owner_all);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(mine));
+    const std::string inRuntime = InstanceLock::DefaultPath();
+    // A link in the state folder's place, to a folder someone else could fill.
+    fs::remove_all(state + "/Tidewell");
+    fs::create_directory_symlink(shared, state + "/Tidewell");
+    qunsetenv("XDG_RUNTIME_DIR");
+    const std::string throughLink = InstanceLock::DefaultPath();
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("XDG_STATE_HOME", oldState);
+    if (oldRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+    if (oldState.isNull()) qunsetenv("XDG_STATE_HOME");
+
+    QCOMPARE(path, state + "/Tidewell/Tidewell.lock");
+    QCOMPARE(withoutRuntime, path);
+    QCOMPARE(made, fs::perms::owner_all);
+    QCOMPARE(inRuntime, mine + "/Tidewell.lock");
+    QCOMPARE(throughLink, std::string());
+    QVERIFY(fs::is_empty(shared));
+
+    // The lock holds against a second copy, and a link in its place is not followed.
+    InstanceLock first;
+    InstanceLock second;
+    QVERIFY(first.Acquire(path));
+    QVERIFY(!second.Acquire(path));
+    const std::string linked = mine + "/linked.lock";
+    fs::create_symlink(path, linked);
+    InstanceLock third;
+    QVERIFY(third.Acquire(linked));  // not made: the program runs, the link's target stays locked by `first`
+    QVERIFY(fs::is_symlink(linked));
+  }
+
   void aDriveThatCannotBeCleanedAtStartFallsBackToC() {
     World world;
     // A folder in the write test's place: the drive counts as read-only, even for root.

@@ -7,6 +7,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "tests/support/temp_drive.h"
@@ -73,6 +75,48 @@ class RecordViewerTest : public QObject {
     QTRY_VERIFY(!window->isMinimized());
     QCOMPARE(window->windowTitle(), QString::fromStdString(ViewerCaption(report)));
     QCOMPARE(bench.Text(), QStringLiteral("Report\n"));
+  }
+
+  // The log only grows: past what the viewer loads it still opens, on its
+  // newest lines, under a first line saying what was left out. A FIFO in a
+  // record's place is refused at once, never waited on.
+  void aRecordOverTheLimitShowsItsNewestPartAndAFifoIsRefused() {
+    Bench bench;
+    const std::string path = bench.folder.Path() + "/Tidewell.log";
+    std::size_t size = 0;
+    {
+      std::ofstream out(path, std::ios::binary);
+      const std::string line = "Delete file: c:\\WINDOWS\\TEMP\\some-old-junk-file.tmp\r\n";
+      out << "oldest line\r\n";
+      size += 13;
+      while (size < RecordViewerHost::kShownBytes + (4u << 20)) {
+        out << line;
+        size += line.size();
+      }
+      out << "newest line\r\n";
+      size += 13;
+    }
+    std::string problem;
+    QVERIFY2(bench.Show(path, &problem), problem.c_str());
+    const QString text = bench.Text();
+    QVERIFY(text.startsWith(QStringLiteral("[The first ")));
+    const QString notice = text.left(text.indexOf(QLatin1Char('\n')));
+    QVERIFY(notice.contains(QStringLiteral("left out")));
+    QVERIFY(text.endsWith(QStringLiteral("\nnewest line\n")));
+    QVERIFY(!text.contains(QStringLiteral("oldest line")));
+    // The rest starts with a whole line, and the notice counts what is not shown.
+    const QString firstShown = text.section(QLatin1Char('\n'), 1, 1);
+    QVERIFY2(firstShown.startsWith(QStringLiteral("Delete file: c:\\")), qPrintable(firstShown));
+    const std::size_t shown = static_cast<std::size_t>(text.size() - notice.size() - 1) +
+                              static_cast<std::size_t>(text.count(QLatin1Char('\n')) - 1);  // the CRs
+    QCOMPARE(notice, QStringLiteral("[The first %1 bytes of this file, its oldest entries, are left out: "
+                                    "the viewer shows the last 16 MiB.]")
+                         .arg(size - shown));
+
+    const std::string fifo = bench.folder.Path() + "/Tidewell.txt";
+    QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+    QVERIFY(!bench.Show(fifo, &problem));
+    QVERIFY2(problem.starts_with("Not a regular file"), problem.c_str());
   }
 
   void textBoxKeepsItsMarginsOnEveryResize() {
