@@ -138,6 +138,12 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   mainOptions.Load();
   const char startLetter = arguments.drive ? *arguments.drive : platform::CurrentVirtualFolder(table)[0];
   platform::VirtualFileSystem files(std::move(table));
+  // A drive whose root is not the folder checked when the drives were read
+  // (or is one of the host's own folders) behaves as a drive without a disk;
+  // this says why.
+  files.OnDriveRefused([err](const std::string& why) {
+    std::fprintf(err, "tidewell-cli: %s\n", ShownOnOneLine(why, 512).c_str());
+  });
 
   FixedCleaningOptions runOptions;
   FixedCategoryStates runCategories;

@@ -59,6 +59,9 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
   files_ = std::make_unique<platform::VirtualFileSystem>(
       storeProblem_ ? platform::DriveTable::FromSources({}, {}, &driveProblems_)
                     : platform::LoadDriveTable(storedDrives, &driveProblems_));
+  // A refused drive root shows as a drive without a disk; the reason goes
+  // to the standard error, where a "/U /I" run started by a script is seen.
+  files_->OnDriveRefused([](const std::string& why) { std::fprintf(stderr, "tidewell: %s\n", why.c_str()); });
   context_ = std::make_unique<RunContext>(*files_, *options_, *selection_, *this, suppressEvents_);
   context_->store = &store_;
   context_->commandLine = environment_.commandLine;

@@ -225,7 +225,9 @@ TEST_F(BadInputTest, AnUnreadableStoreNeverLetsDiscoveryChooseADrive) {
     EXPECT_EQ(named.exitStatus, 0) << named.err;
     EXPECT_EQ(CleanedLetters(named.out), "D");
     EXPECT_TRUE(Contents(wineC) == sentinel);
-    if (store.name == "over the size limit") EXPECT_TRUE(Slurp(StorePath()) == big) << "the store changed";
+    if (store.name == "over the size limit") {
+      EXPECT_TRUE(Slurp(StorePath()) == big) << "the store changed";
+    }
     if (store.name == "no read permission") chmod(StorePath().c_str(), 0600);
     fs::remove_all(StorePath());
     fs::remove(LogPath());
