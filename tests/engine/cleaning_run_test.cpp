@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text_file.h"
+#include "platform/virtual_file_system.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -121,6 +122,28 @@ TEST_F(CleaningRunTest, AFileHeldOpenByAProcessIsCountedButNeitherDeletedNorLogg
   busy.close();  // no longer in use: the next run removes it
   RunCleaning(world.context);
   EXPECT_FALSE(world.Drive('C').Exists("DATA\\busy.tmp"));
+}
+
+// Windows 2000 lives in C:\WINNT: the run finds it there, sweeps the stale
+// copies of its system files and takes its wallpapers, and keeps the rest.
+TEST_F(CleaningRunTest, OnAWindows2000DriveTheSweepAndWallpaperStepWorkInWinnt) {
+  world.SetDestructiveLoggedRuns();
+  world.SetCategory(CategoryId::Wallpaper, 1);
+  world.Drive('C').Build({{"WINNT\\WIN.INI", 3}, {"WINNT\\WIN.BAK", 5}, {"WINNT\\CONTROL.MAX", 2},
+                          {"WINNT\\Setup.bmp", 7}, {"WINNT\\SYSTEM\\TEMP.OLD", 4},
+                          {"WINNT\\SYSTEM\\TEMP.DLL", 6}, {"WINNT\\SYSTEM32\\logo.bmp", 8}});
+  world.context.WindowsDir = platform::FindWindowsDir(world.files);
+  EXPECT_EQ(world.context.WindowsDir, "C:\\WINNT");
+
+  RunCleaning(world.context);
+
+  for (const char* gone : {"WINNT/WIN.BAK", "WINNT/CONTROL.MAX", "WINNT/Setup.bmp", "WINNT/SYSTEM/TEMP.OLD"}) {
+    EXPECT_FALSE(world.Drive('C').Exists(gone)) << gone;
+  }
+  for (const char* kept : {"WINNT/WIN.INI", "WINNT/SYSTEM/TEMP.DLL", "WINNT/SYSTEM32/logo.bmp"}) {
+    EXPECT_TRUE(world.Drive('C').Exists(kept)) << kept;
+  }
+  EXPECT_EQ(world.feedback.StatusText(), "Done: 18 bytes, 4 files cleaned");
 }
 
 TEST_F(CleaningRunTest, ExitWhenDoneAndTheUnattendedSwitchEndTheProgramAfterTheRun) {
