@@ -4,9 +4,11 @@
 #include "platform/volume_probe.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <fstream>
 #include <string>
@@ -154,6 +156,44 @@ TEST_F(VolumeImages, VolumesMountedByUserSpaceDriversAreFoundWithTheLabelsOnThei
   }
   EXPECT_EQ(found, expected);
   if (!missing_.empty()) GTEST_SKIP() << "not installed:" << missing_;
+}
+
+// Unmounts (lazily) what a test mounted, whatever the test's outcome.
+class MountGuard {
+ public:
+  explicit MountGuard(std::string mountPoint) : mountPoint_(std::move(mountPoint)) {}
+  ~MountGuard() { umount2(mountPoint_.c_str(), MNT_DETACH); }
+  MountGuard(const MountGuard&) = delete;
+  MountGuard& operator=(const MountGuard&) = delete;
+
+ private:
+  std::string mountPoint_;
+};
+
+// The whole way on a real host: ntfs-3g mounts an image file (as "fuse",
+// a block device as "fuseblk"), and discovery reads this process's own
+// mount table and probes the image.
+TEST_F(VolumeImages, AnNtfsVolumeMountedWithNtfs3gIsDiscoveredOnThisHost) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+  const std::string driver = FindTool("ntfs-3g");
+  const std::string image = MakeImage(kNtfs, "disk.img");
+  if (driver.empty() || image.empty()) GTEST_SKIP() << "ntfs-3g is not installed";
+  const std::string mountPoint = base_ + "/mounted";
+  ASSERT_EQ(mkdir(mountPoint.c_str(), 0755), 0);
+  testing::ChildOptions options;
+  options.arguments = {image, mountPoint};
+  options.environment = {{"PATH", "/usr/sbin:/usr/bin:/sbin:/bin"}};
+  const testing::ChildResult mounted = testing::RunChild(driver, options);
+  MountGuard guard(mountPoint);
+  if (mounted.exitStatus != 0) GTEST_SKIP() << "this machine cannot mount with FUSE: " << mounted.err;
+
+  DiscoverySources sources = HostDiscoverySources();
+  sources.winePrefix.clear();
+  const std::vector<DriveMapping> drives = DiscoverDrives(sources);
+  const auto found = std::find_if(drives.begin(), drives.end(),
+                                  [&](const DriveMapping& d) { return d.hostRoot == mountPoint; });
+  ASSERT_NE(found, drives.end()) << "not discovered";
+  EXPECT_EQ(found->label, "Win2000 System");
 }
 
 }  // namespace
