@@ -116,7 +116,12 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, std::strin
     // The line comes first and stays whatever the removal does: a folder
     // that still holds something is simply not removed.
     if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
-    if (!context.IsOn(RunOption::TestRun)) context.files.RemoveFolder(folders[i]);
+    if (context.IsOn(RunOption::TestRun)) continue;
+    // A folder that some process works in is in use, and Windows refuses to
+    // remove it: it stays, as any folder whose removal failed.
+    platform::EntryFacts facts;
+    if (!context.files.Stat(folders[i], facts) && context.heldOpen.Contains(facts.device, facts.inode)) continue;
+    context.files.RemoveFolder(folders[i]);
   }
 }
 

@@ -66,7 +66,8 @@ using PurgeObserver = std::function<void(std::string_view path, DeleteResult res
 
 // The purge itself, without the named-folder test: every file in and below
 // `folder` through DeleteOneFile, then every folder below it removed, longest
-// path first. The folder itself stays.
+// path first. The folder itself stays, and so, in a destructive run, does a
+// folder that some process works in (context.heldOpen).
 void PurgeFolderContents(RunContext& context, std::string_view drive, std::string_view folder,
                          const PurgeObserver& observer = {});
 

@@ -9,41 +9,52 @@
 //      z:), that does not exist or that is not a folder is left out without
 //      a word. When two links name the same folder the lower letter keeps it.
 //   2. mounted FAT, NTFS and exFAT volumes from the mount table (the text of
-//      /proc/self/mountinfo): file system types vfat, msdos, fat, exfat, ntfs
-//      and ntfs3, and fuseblk (or fuseblk.<subtype>) when its subtype, mount
-//      source or super options mention "ntfs" or "exfat" (user-space drivers
-//      all mount as fuseblk; only those words tell such a volume from any
-//      other). Each takes the next free letter from D on, in the mount
+//      /proc/self/mountinfo). A mount is such a volume when its source
+//      device (a block device, or an image file) probes as vfat, msdos,
+//      exfat or ntfs, whatever the mount type says: user-space drivers mount
+//      as "fuseblk" or "fuse.fusefat", and only the device tells them from
+//      any other. When the source cannot be probed (not a path, a character
+//      device, gone, or unreadable, as a disk usually is to an unprivileged
+//      user), the mount type alone decides: vfat, msdos, fat, exfat, ntfs and
+//      ntfs3, or "fuse.X"/"fuseblk.X" with X one of ntfs, ntfs-3g,
+//      lowntfs-3g, exfat, fusefat. A readable device that probes as anything
+//      else (ext4, ...) is never a Windows volume, even under a FAT mount
+//      type. Each volume takes the next free letter from D on, in the mount
 //      table's order. A mount at "/", a mount point that no longer exists,
 //      and a folder already given by the Wine prefix or an earlier mount
 //      (compared with links resolved) are left out.
 //
-// Labels: a mounted volume shows its volume label, the name of the entry in
-// the by-label folder whose link resolves to the mount's source device (udev
-// writes unsafe bytes there as "\x20"; these are decoded). Every other drive,
-// and a volume without a label, shows DefaultDriveLabel() of its folder.
+// Labels: a probed volume shows the label stored on it (control characters
+// and bytes that are not UTF-8 shown as "?"). Every other drive, and a
+// volume without a label, shows DefaultDriveLabel() of its folder.
 //
 // Folders in the result are canonical (links resolved), as DriveTable keeps
 // them.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "platform/volume_probe.h"
 
 namespace tidewell::platform {
+
+// Identifies the volume on a mount's source path; nullopt when it cannot.
+using VolumeProber = std::function<std::optional<VolumeIdentity>(const std::string& source)>;
 
 struct DiscoverySources {
   std::string winePrefix;     // folder holding dosdevices/; empty: skip
   std::string mountInfoText;  // contents of /proc/self/mountinfo; empty: skip
-  std::string byLabelFolder;  // normally /dev/disk/by-label
+  VolumeProber probe;         // normally ProbeVolume; empty: no source is probed
 };
 
 // The sources of this process: $WINEPREFIX when it is an absolute path, else
 // $HOME/.wine (no prefix when HOME is not absolute either), the text of
-// /proc/self/mountinfo (empty when unreadable), and /dev/disk/by-label.
+// /proc/self/mountinfo (empty when unreadable), and ProbeVolume.
 DiscoverySources HostDiscoverySources();
 
 // Drives found from the sources, letters ascending, never the host root,

@@ -172,8 +172,10 @@ class VirtualFileSystem {
   std::unique_ptr<FolderHandleCache> cache_;
 };
 
-// The Windows folder: the folder named "windows" (any case) in the root of
-// drive C, as "C:\" + its name on disk; "C:\WINDOWS" when there is none.
+// The Windows folder: the first of the folders named "WINDOWS" and "WINNT"
+// (Windows NT and 2000), any case, in the root of drive C, as "C:\" + its
+// name on disk; WINDOWS is preferred when both exist, and "C:\WINDOWS" is
+// the answer when there is neither.
 std::string FindWindowsDir(VirtualFileSystem& files);
 
 // The virtual folder (trailing "\") that holds the process's working

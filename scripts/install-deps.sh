@@ -5,8 +5,12 @@ set -euo pipefail
 
 # Qt 6 Widgets builds the desktop program; Qt 6 Multimedia gives it sound
 # (without it the program is silent). The Liberation fonts stand in for the
-# Times New Roman and Arial the windows are laid out with.
-packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-multimedia-dev fonts-liberation)
+# Times New Roman and Arial the windows are laid out with. libblkid (found
+# through pkg-config) identifies mounted Windows volumes by their device; the
+# tests make FAT, NTFS and exFAT images with dosfstools, ntfs-3g and
+# exfatprogs to check that.
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-dev qt6-multimedia-dev
+          fonts-liberation dosfstools ntfs-3g exfatprogs)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,5 @@
 // Drive discovery: the Wine prefix's dosdevices links, then mounted FAT, NTFS
-// and exFAT volumes from the mount table, labelled from the by-label folder.
+// and exFAT volumes from the mount table, each known by its source device.
 #include "platform/drive_discovery.h"
 
 #include <dirent.h>
@@ -9,11 +9,13 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string_view>
 
 #include "platform/text_case.h"
 #include "platform/text_file.h"
+#include "platform/utf8.h"
 
 namespace tidewell::platform {
 namespace {
@@ -46,13 +48,6 @@ std::vector<std::string> FolderNames(const std::string& folder) {
   return names;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // The mount table writes blank, tab, newline and "\" in paths as "\ooo".
 std::string DecodedOctalEscapes(std::string_view text) {
   std::string out;
@@ -62,22 +57,6 @@ std::string DecodedOctalEscapes(std::string_view text) {
         text[i + 2] >= '0' && text[i + 2] <= '7' && text[i + 3] >= '0' && text[i + 3] <= '7') {
       out.push_back(static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
                                       (text[i + 3] - '0')));
-      i += 3;
-    } else {
-      out.push_back(text[i]);
-    }
-  }
-  return out;
-}
-
-// udev names by-label entries with unsafe bytes written as "\xHH".
-std::string DecodedHexEscapes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && text.size() - i >= 4 && text[i + 1] == 'x' && HexDigit(text[i + 2]) >= 0 &&
-        HexDigit(text[i + 3]) >= 0) {
-      out.push_back(static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3])));
       i += 3;
     } else {
       out.push_back(text[i]);
@@ -155,7 +134,6 @@ struct MountedVolume {
   std::string mountPoint;  // decoded
   std::string fileSystem;
   std::string source;  // decoded
-  std::string superOptions;
 };
 
 std::vector<std::string_view> Fields(std::string_view line) {
@@ -180,69 +158,95 @@ std::optional<MountedVolume> ParseMountLine(std::string_view line) {
   volume.mountPoint = DecodedOctalEscapes(fields[4]);
   volume.fileSystem = std::string(fields[separator + 1]);
   volume.source = DecodedOctalEscapes(fields[separator + 2]);
-  if (separator + 3 < fields.size()) volume.superOptions = std::string(fields[separator + 3]);
   return volume;
 }
 
-bool IsWindowsVolume(const MountedVolume& volume) {
-  const std::string_view type = volume.fileSystem;
+// The mount line's own word for a Windows volume, trusted only when the
+// source device cannot be probed: the kernel drivers' types, and a FUSE
+// mount ("fuse.<driver>" or "fuseblk.<driver>") whose driver is a known
+// user-space FAT, exFAT or NTFS driver. A bare "fuseblk" says nothing.
+bool MountTypeNamesWindowsVolume(std::string_view type) {
   for (std::string_view known : {"vfat", "msdos", "fat", "exfat", "ntfs", "ntfs3"}) {
     if (type == known) return true;
   }
-  if (type == "fuseblk" || type.starts_with("fuseblk.")) {
-    for (std::string_view word : {"ntfs", "exfat"}) {
-      if (FindNoCase(type, word) || FindNoCase(volume.source, word) ||
-          FindNoCase(volume.superOptions, word)) {
-        return true;
-      }
+  for (std::string_view fuse : {"fuse.", "fuseblk."}) {
+    if (!type.starts_with(fuse)) continue;
+    const std::string_view driver = type.substr(fuse.size());
+    for (std::string_view known : {"ntfs", "ntfs-3g", "lowntfs-3g", "exfat", "fusefat"}) {
+      if (driver == known) return true;
     }
   }
   return false;
 }
 
-// The by-label folder read once: each entry's resolved device and its label.
-class VolumeLabels {
- public:
-  explicit VolumeLabels(const std::string& folder) {
-    if (folder.empty()) return;
-    for (const std::string& name : FolderNames(folder)) {
-      if (std::optional<std::string> device = Resolved(folder + "/" + name)) {
-        labels_.emplace_back(std::move(*device), DecodedHexEscapes(name));
-      }
+// A label as read from a volume, made fit for one line of the drive list:
+// control characters and bytes that are not well-formed UTF-8 (a FAT label
+// in some DOS code page) each become "?".
+std::string ShownVolumeLabel(std::string_view label) {
+  std::string shown;
+  while (!label.empty()) {
+    const std::size_t length = Utf8SequenceLength(label);
+    const unsigned char first = static_cast<unsigned char>(label.front());
+    if (length == 0 || (length == 1 && (first < 0x20 || first == 0x7F))) {
+      shown.push_back('?');
+      label.remove_prefix(1);
+    } else {
+      shown.append(label.substr(0, length));
+      label.remove_prefix(length);
     }
   }
+  return shown;
+}
 
-  // The label of the device a mount came from; empty when none is known.
-  std::string Of(const std::string& source) const {
-    if (source.empty() || source.front() != '/') return {};
-    const std::optional<std::string> device = Resolved(source);
-    if (!device) return {};
-    for (const auto& [labelled, label] : labels_) {
-      if (labelled == *device) return label;
+// The probe, asked once per source: one device often backs many mounts
+// (bind mounts, containers).
+class ProbedSources {
+ public:
+  explicit ProbedSources(const VolumeProber& probe) : probe_(probe) {}
+  const std::optional<VolumeIdentity>& Of(const std::string& source) {
+    auto known = identities_.find(source);
+    if (known == identities_.end()) {
+      std::optional<VolumeIdentity> identity;
+      if (probe_ && source.starts_with('/')) identity = probe_(source);
+      known = identities_.emplace(source, std::move(identity)).first;
     }
-    return {};
+    return known->second;
   }
 
  private:
-  std::vector<std::pair<std::string, std::string>> labels_;
+  const VolumeProber& probe_;
+  std::map<std::string, std::optional<VolumeIdentity>> identities_;
 };
 
-void AddMountedVolumes(std::string_view mountInfo, const std::string& byLabelFolder,
-                       FoundDrives& found) {
-  std::optional<VolumeLabels> labels;  // read only when some volume needs it
+// Whether a mount is a Windows volume, and its label when it is: the source
+// device decides when it can be probed, whatever the mount calls itself;
+// otherwise the mount type, with no label. nullopt when it is not one.
+std::optional<std::string> WindowsVolumeLabel(const MountedVolume& volume, ProbedSources& probed) {
+  const std::optional<VolumeIdentity>& identity = probed.Of(volume.source);
+  if (identity) {
+    if (!IsWindowsFileSystem(identity->fileSystem)) return std::nullopt;
+    return ShownVolumeLabel(identity->label);
+  }
+  if (MountTypeNamesWindowsVolume(volume.fileSystem)) return std::string();
+  return std::nullopt;
+}
+
+void AddMountedVolumes(std::string_view mountInfo, const VolumeProber& probe, FoundDrives& found) {
+  ProbedSources probed(probe);
   while (!mountInfo.empty()) {
     const std::size_t end = std::min(mountInfo.find('\n'), mountInfo.size());
     const std::optional<MountedVolume> volume = ParseMountLine(mountInfo.substr(0, end));
     mountInfo.remove_prefix(std::min(end + 1, mountInfo.size()));
-    if (!volume || !IsWindowsVolume(*volume) || volume->mountPoint == "/") continue;
+    if (!volume || volume->mountPoint == "/") continue;
+    // The kind first: resolving every mount point would wake automounts.
+    std::optional<std::string> label = WindowsVolumeLabel(*volume, probed);
+    if (!label) continue;
     std::optional<std::string> folder = ResolvedFolder(volume->mountPoint);
     if (!folder || *folder == "/" || found.FolderTaken(*folder)) continue;
     const char letter = found.NextFreeFromD();
     if (letter == 0) return;
-    if (!labels) labels.emplace(byLabelFolder);
-    std::string label = labels->Of(volume->source);
-    if (label.empty()) label = DefaultDriveLabel(*folder);
-    found.Add(letter, std::move(*folder), std::move(label));
+    if (label->empty()) *label = DefaultDriveLabel(*folder);
+    found.Add(letter, std::move(*folder), std::move(*label));
   }
 }
 
@@ -258,7 +262,7 @@ DiscoverySources HostDiscoverySources() {
     sources.winePrefix = std::string(home) + "/.wine";
   }
   if (ReadTextFile("/proc/self/mountinfo", sources.mountInfoText)) sources.mountInfoText.clear();
-  sources.byLabelFolder = "/dev/disk/by-label";
+  sources.probe = ProbeVolume;
   return sources;
 }
 
@@ -266,7 +270,7 @@ std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources) {
   FoundDrives found;
   if (!sources.winePrefix.empty()) AddWineDrives(sources.winePrefix, found);
   if (!sources.mountInfoText.empty()) {
-    AddMountedVolumes(sources.mountInfoText, sources.byLabelFolder, found);
+    AddMountedVolumes(sources.mountInfoText, sources.probe, found);
   }
   return std::move(found).InLetterOrder();
 }

@@ -1,12 +1,17 @@
+// The in-use snapshot from /proc: every process's descriptors, mappings,
+// executable, working folder and root folder, by device and inode.
 #include "platform/open_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <cerrno>
 #include <string>
+#include <string_view>
 
 namespace tidewell::platform {
 namespace {
@@ -19,26 +24,161 @@ bool AllDigits(const char* name) {
   return true;
 }
 
+// Reads a whole (proc) file into `text`; false when it cannot be opened.
+bool ReadWhole(int folderFd, const char* name, std::string& text) {
+  text.clear();
+  const int fd = openat(folderFd, name, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buffer[16384];
+  ssize_t got = 0;
+  while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
+  close(fd);
+  return got == 0;
+}
+
+// A hexadecimal or decimal number at the start of `text`, which it leaves
+// behind the number; false when there is none.
+bool TakeNumber(std::string_view& text, unsigned base, std::uint64_t& value) {
+  value = 0;
+  std::size_t at = 0;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    unsigned digit = 0;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<unsigned>(c - '0');
+    } else if (base == 16 && c >= 'a' && c <= 'f') {
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    } else {
+      break;
+    }
+    value = value * base + digit;
+  }
+  text.remove_prefix(at);
+  return at > 0;
+}
+
+void SkipField(std::string_view& text) {
+  while (!text.empty() && text.front() != ' ') text.remove_prefix(1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+}
+
+// One file mapping of a maps line "start-end perms offset MM:mm inode path":
+// its address range (the name of its map_files entry) and which file it is.
+// The device is printed as hexadecimal major:minor, which makedev turns into
+// the number stat gives. False for an anonymous mapping (inode 0).
+struct Mapping {
+  std::string_view range;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+};
+
+bool ParseMapsLine(std::string_view line, Mapping& mapping) {
+  mapping.range = line.substr(0, line.find(' '));
+  SkipField(line);  // range
+  SkipField(line);  // permissions
+  SkipField(line);  // offset
+  std::uint64_t major = 0;
+  std::uint64_t minor = 0;
+  if (!TakeNumber(line, 16, major) || line.empty() || line.front() != ':') return false;
+  line.remove_prefix(1);
+  if (!TakeNumber(line, 16, minor)) return false;
+  SkipField(line);
+  if (!TakeNumber(line, 10, mapping.inode) || mapping.inode == 0) return false;
+  mapping.device = makedev(static_cast<unsigned>(major), static_cast<unsigned>(minor));
+  return true;
+}
+
 }  // namespace
+
+// Walks /proc once, adding what each process uses to an OpenFiles.
+class ProcessScanner {
+ public:
+  explicit ProcessScanner(OpenFiles& files) : files_(files) {}
+
+  void ScanProcess(int processFd) {
+    AddDescriptors(processFd);
+    // stat follows these links to the file or folder itself.
+    for (const char* link : {"exe", "cwd", "root"}) AddEntry(processFd, link);
+    AddMappings(processFd);
+  }
+
+ private:
+  void AddStat(const struct stat& st) {
+    files_.Add(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
+  }
+
+  void AddEntry(int folderFd, const char* name) {
+    struct stat st {};
+    if (fstatat(folderFd, name, &st, 0) == 0) AddStat(st);
+  }
+
+  void AddDescriptors(int processFd) {
+    const int fdFolderFd = openat(processFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fdFolderFd < 0) return;  // gone, or not ours to see
+    DIR* descriptors = fdopendir(fdFolderFd);
+    if (descriptors == nullptr) {
+      close(fdFolderFd);
+      return;
+    }
+    while (const dirent* descriptor = readdir(descriptors)) {
+      if (!AllDigits(descriptor->d_name)) continue;
+      struct stat st {};
+      // Regular files only: an open folder is no reason to keep it (the
+      // cleaner itself holds the folders it walks open).
+      if (fstatat(fdFolderFd, descriptor->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) AddStat(st);
+    }
+    closedir(descriptors);
+  }
+
+  // Each mapped file as maps names it. Where a file system gives stat a
+  // device of its own (btrfs subvolumes, overlay mounts) maps can name the
+  // file differently, so each file is also stat-ed once through its
+  // map_files entry where that is readable (privileged runs).
+  void AddMappings(int processFd) {
+    if (!ReadWhole(processFd, "maps", maps_)) return;
+    int mapFilesFd = -2;  // not opened yet
+    std::string_view rest = maps_;
+    while (!rest.empty()) {
+      const std::size_t end = std::min(rest.find('\n'), rest.size());
+      Mapping mapping;
+      const bool isFile = ParseMapsLine(rest.substr(0, end), mapping);
+      rest.remove_prefix(std::min(end + 1, rest.size()));
+      if (!isFile) continue;
+      const std::uint64_t key = OpenFiles::Key(mapping.device, mapping.inode);
+      if (restated_.count(key) != 0) continue;
+      files_.Add(mapping.device, mapping.inode);
+      if (mapFilesFd == -2) mapFilesFd = openat(processFd, "map_files", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (mapFilesFd < 0) continue;
+      struct stat st {};
+      const std::string name(mapping.range);
+      if (fstatat(mapFilesFd, name.c_str(), &st, 0) == 0) {
+        AddStat(st);
+        restated_.insert(key);
+      } else if (errno == EPERM || errno == EACCES) {
+        close(mapFilesFd);
+        mapFilesFd = -1;  // not readable for this process: maps alone
+      }
+    }
+    if (mapFilesFd >= 0) close(mapFilesFd);
+  }
+
+  OpenFiles& files_;
+  std::string maps_;  // reused: one allocation for every process
+  // Mapped files (as maps names them) already stat-ed through map_files.
+  std::unordered_set<std::uint64_t> restated_;
+};
 
 OpenFiles OpenFiles::Scan() {
   OpenFiles files;
   DIR* processes = opendir("/proc");
   if (processes == nullptr) return files;
+  ProcessScanner scanner(files);
   while (const dirent* process = readdir(processes)) {
     if (!AllDigits(process->d_name)) continue;
-    const std::string fdFolder = std::string("/proc/") + process->d_name + "/fd";
-    DIR* descriptors = opendir(fdFolder.c_str());
-    if (descriptors == nullptr) continue;  // gone, or not ours to see
-    const int folderFd = dirfd(descriptors);
-    while (const dirent* descriptor = readdir(descriptors)) {
-      if (!AllDigits(descriptor->d_name)) continue;
-      struct stat st {};
-      // The fd entry is a link to the open file; stat follows it to the file.
-      if (fstatat(folderFd, descriptor->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
-      files.held_.insert(Key(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)));
-    }
-    closedir(descriptors);
+    const int processFd = openat(dirfd(processes), process->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (processFd < 0) continue;  // gone meanwhile
+    scanner.ScanProcess(processFd);
+    close(processFd);
   }
   closedir(processes);
   return files;

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/text_file.h"
+#include "platform/locale_format.h"
+#include "platform/virtual_file_system.h"
+#include "tests/support/background_child.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -121,6 +124,66 @@ TEST_F(CleaningRunTest, AFileHeldOpenByAProcessIsCountedButNeitherDeletedNorLogg
   busy.close();  // no longer in use: the next run removes it
   RunCleaning(world.context);
   EXPECT_FALSE(world.Drive('C').Exists("DATA\\busy.tmp"));
+}
+
+// Windows also refuses to delete a file a running program has mapped (its
+// descriptor long closed), a running program's executable and a folder that
+// a program works in. A destructive run leaves all three, counts the files
+// like any file whose deletion failed and logs none of them.
+TEST_F(CleaningRunTest, FilesAndFoldersThatRunningProgramsUseStayAfterADestructiveRun) {
+  world.SetDestructiveLoggedRuns();
+  testing::TempDrive& c = world.Drive('C');
+  c.Build({{"DATA\\mapped.tmp", 30}, {"DATA\\idle.tmp", 12}, {"TEMP\\~DF1.TMP", 4}, {"TEMP\\busy\\"},
+           {"TEMP\\idle\\"}});
+  fs::copy_file("/bin/sleep", c.Host("DATA/runner.tmp"));
+  fs::permissions(c.Host("DATA/runner.tmp"), fs::perms::owner_all);
+  const std::uintmax_t runnerBytes = fs::file_size(c.Host("DATA/runner.tmp"));
+
+  testing::BackgroundChild mapper = testing::BackgroundChild::MapFile(c.Host("DATA/mapped.tmp"));
+  ASSERT_EQ(mapper.Error(), "");
+  testing::BackgroundChild runner = testing::BackgroundChild::Run(c.Host("DATA/runner.tmp"), {"600"});
+  if (!runner.Error().empty()) GTEST_SKIP() << "cannot run a program from the temporary drive: " << runner.Error();
+  testing::BackgroundChild worker = testing::BackgroundChild::Run("/bin/sleep", {"600"}, c.Host("TEMP/busy"));
+  ASSERT_EQ(worker.Error(), "");
+
+  RunCleaning(world.context);
+
+  EXPECT_TRUE(c.Exists("DATA\\mapped.tmp"));
+  EXPECT_TRUE(c.Exists("DATA\\runner.tmp"));
+  EXPECT_TRUE(c.Exists("TEMP\\busy"));
+  EXPECT_FALSE(c.Exists("DATA\\idle.tmp"));
+  EXPECT_FALSE(c.Exists("TEMP\\~DF1.TMP"));
+  EXPECT_FALSE(c.Exists("TEMP\\idle"));
+  const std::vector<std::string> items = world.LogItems();
+  for (const char* path : {"c:\\DATA\\mapped.tmp", "c:\\DATA\\runner.tmp"}) {
+    EXPECT_EQ(std::count(items.begin(), items.end(), "Delete file: " + std::string(path)), 0) << path;
+  }
+  EXPECT_EQ(std::count(items.begin(), items.end(), "Delete file: c:\\DATA\\idle.tmp"), 1);
+  // Stored as "#,##0", as every figure.
+  EXPECT_EQ(Info("BytesSaved"), platform::LocaleFormat::Classic().WholeNumber(30.0 + 12 + 4 + runnerBytes));
+  EXPECT_EQ(Info("FilesDeleted"), "4");
+}
+
+// Windows 2000 lives in C:\WINNT: the run finds it there, sweeps the stale
+// copies of its system files and takes its wallpapers, and keeps the rest.
+TEST_F(CleaningRunTest, OnAWindows2000DriveTheSweepAndWallpaperStepWorkInWinnt) {
+  world.SetDestructiveLoggedRuns();
+  world.SetCategory(CategoryId::Wallpaper, 1);
+  world.Drive('C').Build({{"WINNT\\WIN.INI", 3}, {"WINNT\\WIN.BAK", 5}, {"WINNT\\CONTROL.MAX", 2},
+                          {"WINNT\\Setup.bmp", 7}, {"WINNT\\SYSTEM\\TEMP.OLD", 4},
+                          {"WINNT\\SYSTEM\\TEMP.DLL", 6}, {"WINNT\\SYSTEM32\\logo.bmp", 8}});
+  world.context.WindowsDir = platform::FindWindowsDir(world.files);
+  EXPECT_EQ(world.context.WindowsDir, "C:\\WINNT");
+
+  RunCleaning(world.context);
+
+  for (const char* gone : {"WINNT/WIN.BAK", "WINNT/CONTROL.MAX", "WINNT/Setup.bmp", "WINNT/SYSTEM/TEMP.OLD"}) {
+    EXPECT_FALSE(world.Drive('C').Exists(gone)) << gone;
+  }
+  for (const char* kept : {"WINNT/WIN.INI", "WINNT/SYSTEM/TEMP.DLL", "WINNT/SYSTEM32/logo.bmp"}) {
+    EXPECT_TRUE(world.Drive('C').Exists(kept)) << kept;
+  }
+  EXPECT_EQ(world.feedback.StatusText(), "Done: 18 bytes, 4 files cleaned");
 }
 
 TEST_F(CleaningRunTest, ExitWhenDoneAndTheUnattendedSwitchEndTheProgramAfterTheRun) {

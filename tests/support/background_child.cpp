@@ -1,0 +1,110 @@
+#include "tests/support/background_child.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tidewell::testing {
+namespace {
+
+// The child's report on a close-on-exec pipe: nothing before the pipe closes
+// means the exec (or the setup) went through; otherwise an errno value.
+void Report(int fd, int error) {
+  const ssize_t written = write(fd, &error, sizeof error);
+  (void)written;
+}
+
+}  // namespace
+
+BackgroundChild BackgroundChild::Run(const std::string& program, const std::vector<std::string>& arguments,
+                                     const std::string& workingFolder) {
+  BackgroundChild child;
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+    child.error_ = "pipe: " + std::string(std::strerror(errno));
+    return child;
+  }
+  child.pid_ = fork();
+  if (child.pid_ == 0) {
+    close(pipeFds[0]);
+    if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+      Report(pipeFds[1], errno);
+      _exit(126);
+    }
+    execv(program.c_str(), argv.data());
+    Report(pipeFds[1], errno);
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  int error = 0;
+  const ssize_t got = child.pid_ < 0 ? -1 : read(pipeFds[0], &error, sizeof error);
+  close(pipeFds[0]);
+  if (child.pid_ < 0) {
+    child.error_ = "fork: " + std::string(std::strerror(errno));
+  } else if (got != 0) {
+    child.error_ = "running " + program + ": " + std::strerror(error);
+    child.Stop();
+  }
+  return child;
+}
+
+BackgroundChild BackgroundChild::MapFile(const std::string& hostPath) {
+  BackgroundChild child;
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+    child.error_ = "pipe: " + std::string(std::strerror(errno));
+    return child;
+  }
+  child.pid_ = fork();
+  if (child.pid_ == 0) {
+    close(pipeFds[0]);
+    const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    void* mapped = fd < 0 || fstat(fd, &st) != 0 ? MAP_FAILED
+                                                  : mmap(nullptr, st.st_size > 0 ? st.st_size : 1, PROT_READ,
+                                                         MAP_SHARED, fd, 0);
+    const int error = mapped == MAP_FAILED ? (errno != 0 ? errno : EINVAL) : 0;
+    // Closed before the report: from then on only the mapping holds it.
+    if (fd >= 0) close(fd);
+    Report(pipeFds[1], error);
+    close(pipeFds[1]);
+    for (;;) pause();
+  }
+  close(pipeFds[1]);
+  int error = -1;
+  const ssize_t got = child.pid_ < 0 ? -1 : read(pipeFds[0], &error, sizeof error);
+  close(pipeFds[0]);
+  if (child.pid_ < 0) {
+    child.error_ = "fork: " + std::string(std::strerror(errno));
+  } else if (got != sizeof error || error != 0) {
+    child.error_ = "mapping " + hostPath + ": " + std::strerror(error);
+    child.Stop();
+  }
+  return child;
+}
+
+BackgroundChild::BackgroundChild(BackgroundChild&& other) noexcept
+    : pid_(other.pid_), error_(std::move(other.error_)) {
+  other.pid_ = -1;
+}
+
+BackgroundChild::~BackgroundChild() { Stop(); }
+
+void BackgroundChild::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
+
+}  // namespace tidewell::testing
