@@ -23,9 +23,7 @@ namespace {
 class DriveDiscoveryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char resolved[PATH_MAX];
-    ASSERT_NE(realpath(temp_.Path().c_str(), resolved), nullptr);
-    base_ = resolved;
+    base_ = temp_.ResolvedPath();
     for (const char* folder : {"/prefix", "/prefix/dosdevices", "/prefix/drive_c", "/data", "/raw",
                                "/usb stick", "/home", "/win", "/fuse", "/fusentfs", "/camera",
                                "/linux", "/devs"}) {

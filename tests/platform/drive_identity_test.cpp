@@ -64,9 +64,7 @@ TEST(HostSystemFoldersTest, TheHostsOwnFoldersAreRefusedAndOrdinaryOnesAreNot) {
 class DriveIdentityTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char resolved[PATH_MAX];
-    ASSERT_NE(realpath(temp_.Path().c_str(), resolved), nullptr);
-    base_ = resolved;
+    base_ = temp_.ResolvedPath();
     for (const char* folder : {"/host/usr", "/host/dev/shm/work", "/host/dev/pts", "/drives/e", "/mnt", "/mnt2"}) {
       fs::create_directories(base_ + folder);
     }

@@ -24,9 +24,7 @@ using tidewell::testing::TempFolder;
 class DriveTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char resolved[PATH_MAX];
-    ASSERT_NE(realpath(temp_.Path().c_str(), resolved), nullptr);
-    base_ = resolved;
+    base_ = temp_.ResolvedPath();
     for (const char* name : {"/a", "/b", "/a/sub"}) ASSERT_EQ(mkdir((base_ + name).c_str(), 0755), 0);
   }
 

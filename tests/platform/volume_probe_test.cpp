@@ -50,9 +50,7 @@ const ImageKind kExfat{"mkfs.exfat", "exfatprogs", {"-L", "Photos"}, "exfat", "P
 class VolumeImages : public ::testing::Test {
  protected:
   void SetUp() override {
-    char resolved[PATH_MAX];
-    ASSERT_NE(realpath(temp_.Path().c_str(), resolved), nullptr);
-    base_ = resolved;
+    base_ = temp_.ResolvedPath();
   }
 
   // An 8 MiB image file at base/name formatted as `kind`; empty (with the

@@ -22,12 +22,8 @@ void Report(int fd, int error) {
 
 }  // namespace
 
-BackgroundChild BackgroundChild::Run(const std::string& program, const std::vector<std::string>& arguments,
-                                     const std::string& workingFolder) {
+BackgroundChild BackgroundChild::Start(const std::function<void(int reportFd)>& body, const std::string& what) {
   BackgroundChild child;
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) {
     child.error_ = "pipe: " + std::string(std::strerror(errno));
@@ -36,12 +32,7 @@ BackgroundChild BackgroundChild::Run(const std::string& program, const std::vect
   child.pid_ = fork();
   if (child.pid_ == 0) {
     close(pipeFds[0]);
-    if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
-      Report(pipeFds[1], errno);
-      _exit(126);
-    }
-    execv(program.c_str(), argv.data());
-    Report(pipeFds[1], errno);
+    body(pipeFds[1]);
     _exit(127);
   }
   close(pipeFds[1]);
@@ -50,46 +41,47 @@ BackgroundChild BackgroundChild::Run(const std::string& program, const std::vect
   close(pipeFds[0]);
   if (child.pid_ < 0) {
     child.error_ = "fork: " + std::string(std::strerror(errno));
-  } else if (got != 0) {
-    child.error_ = "running " + program + ": " + std::strerror(error);
+  } else if (got != 0 && (got != sizeof error || error != 0)) {
+    child.error_ = what + ": " + std::strerror(got == sizeof error ? error : EIO);
     child.Stop();
   }
   return child;
 }
 
+BackgroundChild BackgroundChild::Run(const std::string& program, const std::vector<std::string>& arguments,
+                                     const std::string& workingFolder) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  return Start(
+      [&](int reportFd) {
+        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
+          Report(reportFd, errno);
+          _exit(126);
+        }
+        execv(program.c_str(), argv.data());
+        Report(reportFd, errno);
+        _exit(127);
+      },
+      "running " + program);
+}
+
 BackgroundChild BackgroundChild::MapFile(const std::string& hostPath) {
-  BackgroundChild child;
-  int pipeFds[2];
-  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-    child.error_ = "pipe: " + std::string(std::strerror(errno));
-    return child;
-  }
-  child.pid_ = fork();
-  if (child.pid_ == 0) {
-    close(pipeFds[0]);
-    const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    void* mapped = fd < 0 || fstat(fd, &st) != 0 ? MAP_FAILED
-                                                  : mmap(nullptr, st.st_size > 0 ? st.st_size : 1, PROT_READ,
-                                                         MAP_SHARED, fd, 0);
-    const int error = mapped == MAP_FAILED ? (errno != 0 ? errno : EINVAL) : 0;
-    // Closed before the report: from then on only the mapping holds it.
-    if (fd >= 0) close(fd);
-    Report(pipeFds[1], error);
-    close(pipeFds[1]);
-    for (;;) pause();
-  }
-  close(pipeFds[1]);
-  int error = -1;
-  const ssize_t got = child.pid_ < 0 ? -1 : read(pipeFds[0], &error, sizeof error);
-  close(pipeFds[0]);
-  if (child.pid_ < 0) {
-    child.error_ = "fork: " + std::string(std::strerror(errno));
-  } else if (got != sizeof error || error != 0) {
-    child.error_ = "mapping " + hostPath + ": " + std::strerror(error);
-    child.Stop();
-  }
-  return child;
+  return Start(
+      [&](int reportFd) {
+        const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        void* mapped = fd < 0 || fstat(fd, &st) != 0
+                           ? MAP_FAILED
+                           : mmap(nullptr, st.st_size > 0 ? st.st_size : 1, PROT_READ, MAP_SHARED, fd, 0);
+        const int error = mapped == MAP_FAILED ? (errno != 0 ? errno : EINVAL) : 0;
+        // Closed before the report: from then on only the mapping holds it.
+        if (fd >= 0) close(fd);
+        Report(reportFd, error);
+        close(reportFd);
+        for (;;) pause();
+      },
+      "mapping " + hostPath);
 }
 
 BackgroundChild::BackgroundChild(BackgroundChild&& other) noexcept

@@ -4,6 +4,7 @@
 // process that has a file mapped.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,12 @@ class BackgroundChild {
 
  private:
   BackgroundChild() = default;
+  // Forks a child that runs `body` with the write end of a close-on-exec
+  // pipe, and waits until the child is ready: the pipe closes with nothing
+  // written (an exec went through) or with 0; an errno value written there
+  // is the failure of `what`. `body` never returns.
+  static BackgroundChild Start(const std::function<void(int reportFd)>& body, const std::string& what);
+
   int pid_ = -1;
   std::string error_;
 };

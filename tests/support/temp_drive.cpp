@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,12 @@ TempFolder::TempFolder() {
   std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tidewell-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
+}
+
+std::string TempFolder::ResolvedPath() const {
+  char resolved[PATH_MAX];
+  if (realpath(path_.c_str(), resolved) == nullptr) throw std::runtime_error("realpath failed: " + path_);
+  return resolved;
 }
 
 TempFolder::~TempFolder() {

@@ -39,6 +39,9 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   const std::string& Path() const { return path_; }
+  // The path with links resolved (TMPDIR may lie behind one), as the drive
+  // table keeps its roots.
+  std::string ResolvedPath() const;
 
  private:
   std::string path_;
