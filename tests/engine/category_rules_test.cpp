@@ -11,6 +11,7 @@
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
 #include "engine/rule_table.h"
+#include "tests/support/dos_attrib.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -135,6 +136,24 @@ TEST(TempSection, HiddenTmpFileIsNoMarkerButTheBaseRowStillDeletesIt) {
   EXPECT_TRUE(world.C().Exists("TEMP/keep.doc"));
   EXPECT_FALSE(world.C().Exists("TEMP/.hidden.TMP"));
   EXPECT_TRUE(world.C().Exists("TEMPLATES/t.doc"));
+}
+
+TEST(TempSection, ATmpFileHiddenOrSystemByItsKeptAttributesIsNoMarker) {
+  RulesWorld world;
+  world.C().Build({{"WINDOWS\\TEMP\\~DF1.TMP", 4}, {"WINDOWS\\TEMP\\KEEP.DOC", 3}, {"TMP\\~DF2.TMP", 4},
+                   {"TMP\\cache.dat", 5}, {"TMP\\SUB\\inner.txt"}});
+  if (const std::string reason = testing::UserXattrsUnsupported(world.C().Root()); !reason.empty()) {
+    GTEST_SKIP() << reason;
+  }
+  ASSERT_TRUE(testing::SetDosAttrib(world.C().Host("WINDOWS/TEMP/~DF1.TMP"), "0x2"));
+  ASSERT_TRUE(testing::SetDosAttrib(world.C().Host("TMP/~DF2.TMP"), "0x24"));
+  world.Clean(Mode::Destructive);
+  EXPECT_TRUE(world.C().Exists("WINDOWS/TEMP/KEEP.DOC"));
+  EXPECT_TRUE(world.C().Exists("TMP/cache.dat"));
+  EXPECT_TRUE(world.C().Exists("TMP/SUB/inner.txt"));
+  // The base row "*.TMP" still takes the markers themselves.
+  EXPECT_FALSE(world.C().Exists("WINDOWS/TEMP/~DF1.TMP"));
+  EXPECT_FALSE(world.C().Exists("TMP/~DF2.TMP"));
 }
 
 TEST(TempSection, OffLeavesTempFoldersToTheBaseRows) {
