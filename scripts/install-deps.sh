@@ -5,8 +5,10 @@ set -euo pipefail
 
 # Qt 6 Widgets builds the desktop program; Qt 6 Multimedia gives it sound
 # (without it the program is silent). The Liberation fonts stand in for the
-# Times New Roman and Arial the windows are laid out with.
-packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-multimedia-dev fonts-liberation)
+# Times New Roman and Arial the windows are laid out with. ntfs-3g and
+# dosfstools make and mount the scratch NTFS and FAT volumes of the attribute
+# tests (they skip without them).
+packages=(cmake ninja-build g++ libgtest-dev qt6-base-dev qt6-multimedia-dev fonts-liberation ntfs-3g dosfstools)
 
 missing=()
 for package in "${packages[@]}"; do
