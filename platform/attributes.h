@@ -43,7 +43,8 @@ inline constexpr Attributes kSystem = 4;
 inline constexpr Attributes kFolder = 16;
 inline constexpr Attributes kArchive = 32;
 
-// Whether a name carries the hidden attribute: it starts with ".".
+// Whether a name makes its entry hidden where no native record is kept: it
+// starts with ".".
 constexpr bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 }  // namespace tidewell::platform
