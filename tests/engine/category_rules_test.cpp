@@ -165,7 +165,8 @@ TEST(TempSection, ATmpFileHiddenOnAnNtfsDriveIsNoMarker) {
   RulesWorld world("CN");
   testing::ScratchVolume volume(testing::ScratchVolume::Kind::Ntfs, world.Base() + "/n.img", world.Drive('N').Root());
   if (!volume.Mounted()) GTEST_SKIP() << volume.Reason();
-  world.Drive('N').Build({{"TEMP\\~DF1.TMP", 4}, {"TEMP\\KEEP.DOC", 3}, {"TMP\\.dotted.TMP", 4}, {"TMP\\cache.dat", 5}});
+  world.Drive('N').Build(
+      {{"TEMP\\~DF1.TMP", 4}, {"TEMP\\KEEP.DOC", 3}, {"TMP\\.dotted.TMP", 4}, {"TMP\\cache.dat", 5}});
   const unsigned char hidden[4] = {0, 0, 0, 0x22};
   ASSERT_EQ(setxattr(world.Drive('N').Host("TEMP/~DF1.TMP").c_str(), "system.ntfs_attrib_be", hidden, 4, 0), 0);
   world.Clean(Mode::Destructive, 'N');

@@ -57,7 +57,8 @@ TEST(DosAttribText, IsWinesHexTextUpToANulAndNothingElse) {
   EXPECT_EQ(bits, kReadOnly | kHidden | kSystem);
   ASSERT_TRUE(ParseDosAttrib("0x2014", 6, bits));  // folder and higher bits are not the record's to say
   EXPECT_EQ(bits, kSystem);
-  for (const std::string& text : std::vector<std::string>{"0x", "22", "0x2g", std::string("\0\0\x04\0", 4), "0x123456789"}) {
+  const std::vector<std::string> others{"0x", "22", "0x2g", std::string("\0\0\x04\0", 4), "0x123456789"};
+  for (const std::string& text : others) {
     EXPECT_FALSE(ParseDosAttrib(text.data(), text.size(), bits)) << text;
   }
 }
@@ -204,7 +205,9 @@ class NativeRecordTest : public ::testing::TestWithParam<ScratchVolume::Kind> {
   }
   TempDrive& V() { return world_.Drive('V'); }
   bool Ntfs() const { return GetParam() == ScratchVolume::Kind::Ntfs; }
-  std::uint32_t WordOf(const std::string& hostPath) const { return Ntfs() ? NtfsWordOf(hostPath) : FatWordOf(hostPath); }
+  std::uint32_t WordOf(const std::string& hostPath) const {
+    return Ntfs() ? NtfsWordOf(hostPath) : FatWordOf(hostPath);
+  }
   bool SetWord(const std::string& hostPath, std::uint32_t word) const {
     return Ntfs() ? SetNtfsWord(hostPath, word) : SetFatWord(hostPath, word);
   }
