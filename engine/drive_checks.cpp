@@ -85,7 +85,9 @@ bool DriveIsReadOnly(RunContext& context, std::string_view drive) {
   const std::string root = DriveSpec(drive, context.files.Drives()) + "\\";
   std::string testFile = root + "$$$$$$$$.$$$";
   std::error_code error = context.files.CreateEmptyFile(testFile);
-  if (error == std::errc::file_exists) {
+  platform::EntryFacts existing;
+  if (error == std::errc::file_exists && !context.files.Stat(testFile, existing) && !existing.isLink &&
+      !(existing.attributes & platform::kFolder)) {
     testFile = root + OtherWriteTestName();
     error = context.files.CreateEmptyFile(testFile);
   }

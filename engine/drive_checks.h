@@ -38,10 +38,12 @@ bool NormalFileExists(RunContext& context, std::string_view pattern);
 
 // The write test: creates a new empty "\$$$$$$$$.$$$" in the drive's root
 // and deletes it again. It never opens, empties or deletes an entry it did
-// not create: when something already bears that name (a file left behind, a
-// link to a file elsewhere, a folder) it says nothing about the drive, and
+// not create. A file already of that name (one left behind, or a second link
+// to a file elsewhere) is left as it is and says nothing about the drive:
 // the test is made once more under another name, "\$" and seven random hex
-// digits ".$$$". True, "read-only", when no file could be created.
+// digits ".$$$". A folder or a link in its place makes the drive count as
+// read-only, as creating a file over it fails. True, "read-only", when no
+// file could be created.
 bool DriveIsReadOnly(RunContext& context, std::string_view drive);
 
 // Free bytes on the drive's volume as a single-precision number (the exact

@@ -350,12 +350,14 @@ TEST(DriveChecksSelectedDrive, SuppressedEventsSkipTheTests) {
   EXPECT_EQ(list.world.feedback.selectedDrive, list.world.feedback.driveEntries.at('D'));
 }
 
-TEST(DriveChecksSelectedDrive, AFolderInTheTestFilesPlaceSaysNothingAboutTheDrive) {
+TEST(DriveChecksSelectedDrive, AFolderInTheTestFilesPlaceMakesTheDriveReadOnly) {
   DriveListWorld list("CD");
   list.world.Drive('D').Folder(std::string(kWriteTestFile) + "/");
   list.Select('D');
-  EXPECT_TRUE(list.world.feedback.messages.empty());
-  EXPECT_EQ(list.world.feedback.selectedDrive, list.world.feedback.driveEntries.at('D'));
+  ASSERT_EQ(list.world.feedback.messages.size(), 1u);
+  EXPECT_EQ(list.world.feedback.messages[0].text,
+            "Tidewell can't clean drive D: [DRIVE_D] because it is a read-only device.");
+  EXPECT_EQ(list.world.feedback.selectedDrive, list.world.feedback.driveEntries.at('C'));
   EXPECT_TRUE(list.world.Drive('D').Exists(kWriteTestFile));
 }
 
