@@ -34,7 +34,6 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   // One query answers both "does it exist" and "how long is it".
   platform::EntryFacts facts;
   if (context.files.Stat(path, facts)) return DeleteResult::NotFound;
-  bool failed = false;
   bool deleted = false;
   // The real length, also beyond 2 GiB: a 32-bit count would wrap and
   // subtract from the totals. A folder in the file's place (it took the place
@@ -43,17 +42,16 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   if (!(facts.attributes & platform::kFolder)) context.totals.AddBytes(facts.length);
   context.totals.AddFile();
 
-  if (!context.IsOn(RunOption::TestRun) && context.heldOpen.Contains(facts.device, facts.inode)) {
-    failed = true;  // in use: untouched, counted and unlogged like any failed deletion
-  } else if (!context.IsOn(RunOption::TestRun)) {
-    if (ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt)) failed = true;
-    if (context.files.DeleteFile(path)) {
-      failed = true;
-    } else {
-      deleted = true;
-    }
+  // A file in use stays untouched: counted and unlogged like any failed
+  // deletion.
+  if (!context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
+    // Making it normal may fail (a file of another owner, one with other
+    // links): on POSIX its folder decides whether it can go, so the deletion
+    // is tried all the same, and whatever is gone is logged.
+    ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+    deleted = !context.files.DeleteFile(path);
   }
-  if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && !failed)) {
+  if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);
   }
   return deleted ? DeleteResult::Deleted : DeleteResult::Kept;

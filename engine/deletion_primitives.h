@@ -28,7 +28,8 @@ enum class DeleteResult {
 // Counts the file (its length into totalBytes when readable, one into
 // totalFiles) and, in a destructive run, sets its attributes to normal and
 // deletes it. Writes "Delete file: <path>" when test run is on, or when
-// maintain log is on and length, attributes and deletion all succeeded.
+// maintain log is on and the file was deleted, whether or not setting its
+// attributes succeeded (a file that is gone is always in the log).
 // A path that does not exist changes nothing, not even the totals. A file
 // that some process holds open (context.heldOpen) is in use: in a
 // destructive run it is counted but neither changed nor deleted nor logged,

@@ -1,6 +1,8 @@
 #include "engine/drive_checks.h"
 
 #include <cstdint>
+#include <random>
+#include <system_error>
 
 #include "platform/text_case.h"
 #include "platform/wildcard.h"
@@ -11,6 +13,16 @@ namespace {
 std::string OrCurrentFolder(std::string_view path, const platform::DriveTable& drives) {
   if (!path.empty()) return std::string(path);
   return platform::CurrentVirtualFolder(drives);
+}
+
+// "$" and seven random hex digits ".$$$": a write-test name that nothing on
+// the drive bears by chance.
+std::string OtherWriteTestName() {
+  std::random_device random;
+  char name[] = "$0000000.$$$";
+  const unsigned value = random();
+  for (int i = 0; i < 7; ++i) name[1 + i] = "0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
+  return name;
 }
 
 }  // namespace
@@ -35,6 +47,12 @@ bool PathExists(RunContext& context, std::string_view path) {
   return !context.files.Stat(path, facts);
 }
 
+bool IsNormalFile(RunContext& context, std::string_view path) {
+  platform::EntryFacts facts;
+  if (context.files.Stat(path, facts)) return false;
+  return (facts.attributes & (platform::kHidden | platform::kSystem | platform::kFolder)) == 0;
+}
+
 bool NormalFileExists(RunContext& context, std::string_view pattern) {
   if (pattern.empty()) return false;
   std::string folder;
@@ -54,19 +72,28 @@ bool NormalFileExists(RunContext& context, std::string_view pattern) {
   platform::FolderReader reader;
   if (context.files.OpenFolder(folder, reader)) return false;
   platform::FolderEntry entry;
+  std::string path;
   while (reader.Next(entry)) {
-    // Hidden entries and folders are not normal files.
-    if (entry.isFolder || platform::IsHiddenName(entry.name)) continue;
-    if (platform::MatchesWildcard(entry.name, namePattern)) return true;
+    if (entry.isFolder || !platform::MatchesWildcard(entry.name, namePattern)) continue;
+    path.assign(folder).append(entry.name);
+    if (IsNormalFile(context, path)) return true;
   }
   return false;
 }
 
 bool DriveIsReadOnly(RunContext& context, std::string_view drive) {
-  const std::string testFile = DriveSpec(drive, context.files.Drives()) + "\\$$$$$$$$.$$$";
-  const bool readOnly = static_cast<bool>(context.files.CreateEmptyFile(testFile));
-  context.files.DeleteFile(testFile);  // whether or not it was created
-  return readOnly;
+  const std::string root = DriveSpec(drive, context.files.Drives()) + "\\";
+  std::string testFile = root + "$$$$$$$$.$$$";
+  std::error_code error = context.files.CreateEmptyFile(testFile);
+  platform::EntryFacts existing;
+  if (error == std::errc::file_exists && !context.files.Stat(testFile, existing) && !existing.isLink &&
+      !(existing.attributes & platform::kFolder)) {
+    testFile = root + OtherWriteTestName();
+    error = context.files.CreateEmptyFile(testFile);
+  }
+  if (error) return true;
+  context.files.DeleteFile(testFile);  // the file this test made, and only that
+  return false;
 }
 
 float DriveFreeBytes(RunContext& context, std::string_view drive) {

@@ -25,14 +25,25 @@ std::string FolderSpec(std::string_view path, const platform::DriveTable& drives
 // attributes; false for an empty path and on any error.
 bool PathExists(RunContext& context, std::string_view path);
 
-// True when some normal file (not hidden, not system, not a folder) matches
-// the pattern, e.g. "c:\WINDOWS\TEMP\*.TMP"; false for an empty pattern and
-// on any error. A pattern without a folder part looks in the current folder.
+// True when the path names a normal file: one whose attributes (as the file
+// system keeps them) are neither hidden, system nor folder; false when it
+// cannot be queried.
+bool IsNormalFile(RunContext& context, std::string_view path);
+
+// True when some normal file (IsNormalFile) matches the pattern, e.g.
+// "c:\WINDOWS\TEMP\*.TMP"; false for an empty pattern and on any error. A
+// pattern without a folder part looks in the current folder. Only the names
+// that match are queried for their attributes, up to the first normal one.
 bool NormalFileExists(RunContext& context, std::string_view pattern);
 
-// The write test: creates "\$$$$$$$$.$$$" in the drive's root (replacing a
-// file of that name) and deletes it again. True, "read-only", when the file
-// could not be created.
+// The write test: creates a new empty "\$$$$$$$$.$$$" in the drive's root
+// and deletes it again. It never opens, empties or deletes an entry it did
+// not create. A file already of that name (one left behind, or a second link
+// to a file elsewhere) is left as it is and says nothing about the drive:
+// the test is made once more under another name, "\$" and seven random hex
+// digits ".$$$". A folder or a link in its place makes the drive count as
+// read-only, as creating a file over it fails. True, "read-only", when no
+// file could be created.
 bool DriveIsReadOnly(RunContext& context, std::string_view drive);
 
 // Free bytes on the drive's volume as a single-precision number (the exact

@@ -1,24 +1,26 @@
 #include "engine/folder_snapshot.h"
 
-#include "platform/attributes.h"
+#include "engine/drive_checks.h"
 #include "platform/wildcard.h"
 
 namespace tidewell {
 
-FolderSnapshot::FolderSnapshot(RunContext& context, std::string_view folder) : folder_(folder) { Read(context); }
+FolderSnapshot::FolderSnapshot(RunContext& context, std::string_view folder) : context_(context), folder_(folder) {
+  Read();
+}
 
 FolderSnapshot::FolderSnapshot(RunContext& context, const FolderList& folders, std::int32_t index, bool fresh)
-    : folder_(folders[index]) {
+    : context_(context), folder_(folders[index]) {
   if (fresh || !folders.HasFiles(index)) {
-    Read(context);
+    Read();
     return;
   }
   folders.ForEachFile(index, [&](std::string_view name) { files_.push_back({name}); });
 }
 
-void FolderSnapshot::Read(RunContext& context) {
+void FolderSnapshot::Read() {
   platform::FolderReader reader;
-  if (context.files.OpenFolder(folder_, reader)) return;
+  if (context_.files.OpenFolder(folder_, reader)) return;
   platform::FolderEntry entry;
   while (reader.Next(entry)) {
     if (entry.isFolder) continue;
@@ -38,10 +40,11 @@ std::size_t FolderSnapshot::Find(std::string_view name) const {
 bool FolderSnapshot::HasNormalFile(std::string_view pattern) const {
   if (pattern.empty()) return false;
   const platform::WildcardPattern compiled(pattern);
+  std::string path;
   for (const File& file : files_) {
-    if (file.present && !platform::IsHiddenName(file.name) && compiled.Matches(file.name)) {
-      return true;
-    }
+    if (!file.present || !compiled.Matches(file.name)) continue;
+    path.assign(folder_).append(file.name);
+    if (IsNormalFile(context_, path)) return true;
   }
   return false;
 }

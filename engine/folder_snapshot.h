@@ -54,17 +54,20 @@ class FolderSnapshot {
   // The index of a present file with exactly this name, or npos.
   std::size_t Find(std::string_view name) const;
 
-  // True when some present normal file (not hidden) matches the pattern; an
-  // empty pattern matches nothing.
+  // True when some present file that matches the pattern is a normal file
+  // (IsNormalFile: not hidden, not system, by the attributes the file system
+  // keeps); an empty pattern matches nothing. Only matching names are
+  // queried, up to the first normal one.
   bool HasNormalFile(std::string_view pattern) const;
 
  private:
-  void Read(RunContext& context);
+  void Read();
 
   struct File {
     std::string_view name;  // into names_, or into the walk's list
     bool present = true;
   };
+  RunContext& context_;
   std::string folder_;
   std::vector<File> files_;
   std::vector<std::unique_ptr<char[]>> names_;  // names read here

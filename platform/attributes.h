@@ -1,13 +1,32 @@
-// File attribute bits as the engine sees them, and how they map onto a POSIX
-// file system.
+// File attribute bits as the engine sees them, and where they come from on
+// a POSIX file system.
 //
 //   Folder   16  the entry is a directory (never a symbolic link)
-//   ReadOnly  1  the owner's write bit is clear
-//   Hidden    2  the name starts with "."
-//   System    4  never reported on this platform
-//   Archive  32  never reported on this platform
-// Setting attributes: when ReadOnly is requested every write bit is cleared,
-// otherwise the owner's write bit is added; the other bits are ignored.
+//   ReadOnly  1  these four come from where the file system keeps Windows
+//   Hidden    2  attributes (see posix/windows_attributes.h), or from the
+//   System    4  name and permission bits where it keeps none
+//   Archive  32
+//
+// Reading, in order:
+//   - A native record (NTFS through ntfs-3g or ntfs3, FAT through the vfat
+//     attribute ioctl) gives all four bits; nothing else is consulted.
+//   - Otherwise read-only is the owner's write bit clear and hidden a name
+//     starting with "."; a user.DOSATTRIB extended attribute (Wine's record,
+//     on any file system with user extended attributes) adds the bits it
+//     holds. Without one, system and archive are never reported.
+//   - A symbolic link has no record: only its name can make it hidden.
+//
+// Setting: the record is made to hold exactly the requested bits (a
+// user.DOSATTRIB is created only to keep hidden, system or archive). Without
+// a native record the permission bits show read-only too: ReadOnly clears
+// every write bit, anything else adds the owner's write bit. On POSIX a
+// file's own mode does not govern its deletion (its folder's does), so this
+// is how read-only is shown there, not what makes a file deletable.
+//   - A file with more than one link shares its inode, record and mode with
+//     the other links, wherever they are (outside the drive too): it is never
+//     changed. Setting fails with errc::too_many_links unless it already has
+//     the requested attributes.
+//   - A link is never changed, nor its target.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +43,8 @@ inline constexpr Attributes kSystem = 4;
 inline constexpr Attributes kFolder = 16;
 inline constexpr Attributes kArchive = 32;
 
-// Whether a name carries the hidden attribute: it starts with ".".
+// Whether a name makes its entry hidden where no native record is kept: it
+// starts with ".".
 constexpr bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 }  // namespace tidewell::platform

@@ -133,9 +133,11 @@ class VirtualFileSystem {
   // Facts of a file or folder ("c:" and "c:\" name the drive's root).
   std::error_code Stat(std::string_view path, EntryFacts& facts);
 
-  // Sets the attributes of a file or folder as attributes.h describes. A link
-  // has no permissions of its own: setting its attributes succeeds and changes
-  // nothing (never the link's target).
+  // Sets the attributes of a file or folder as attributes.h describes: the
+  // record the file system keeps and, without a native one, the permission
+  // bits. A link has no attributes of its own: setting them succeeds and
+  // changes nothing (never the link's target). A file with other links is
+  // never changed (errc::too_many_links when a change was asked for).
   std::error_code SetAttributes(std::string_view path, Attributes attributes);
 
   // Deletes a file (or a link). Never removes a folder.
@@ -144,8 +146,9 @@ class VirtualFileSystem {
   // Removes an empty folder. Never removes the drive's root.
   std::error_code RemoveFolder(std::string_view folder);
 
-  // Creates an empty file, replacing a file of that name (not a link: a link
-  // in its place makes it fail). Used by the drive's write test.
+  // Creates a new empty file. Never opens, empties or writes an existing
+  // entry: any entry of that name, in any case (a file, a link, a folder),
+  // makes it fail with errc::file_exists. Used by the drive's write test.
   std::error_code CreateEmptyFile(std::string_view path);
 
   // Free bytes on the volume that holds the drive (all free blocks, not only

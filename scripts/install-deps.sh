@@ -8,7 +8,8 @@ set -euo pipefail
 # Times New Roman and Arial the windows are laid out with. libblkid (found
 # through pkg-config) identifies mounted Windows volumes by their device; the
 # tests make FAT, NTFS and exFAT images with dosfstools, ntfs-3g and
-# exfatprogs to check that.
+# exfatprogs to check that; the attribute tests make and mount scratch NTFS
+# and FAT volumes with the same tools (they skip without them).
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-dev qt6-multimedia-dev
           fonts-liberation dosfstools ntfs-3g exfatprogs)
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/posix/folder_handle_cache.h"
+#include "platform/posix/windows_attributes.h"
 #include "platform/text_case.h"
 
 namespace tidewell::platform {
@@ -23,13 +24,18 @@ namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
-Attributes AttributesOf(const struct stat& st, std::string_view name) {
-  Attributes attributes = kNormal;
-  if (S_ISDIR(st.st_mode)) attributes |= kFolder;
+// An entry's attributes: a native record (NTFS, FAT) says everything but
+// the folder bit; otherwise the owner write bit and the name say read-only
+// and hidden, and a user.DOSATTRIB adds what it holds.
+Attributes AttributesOf(const struct stat& st, std::string_view name, const KeptAttributes& kept) {
+  Attributes attributes = S_ISDIR(st.st_mode) ? kFolder : kNormal;
+  if (kept.Native()) return attributes | kept.bits;
   if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) attributes |= kReadOnly;
   if (IsHiddenName(name)) attributes |= kHidden;
-  return attributes;
+  return attributes | kept.bits;
 }
+
+std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 // Runs `action(name)` on the last component in `parentFd`; when the exact name
 // is missing, retries once with the name that matches it without regard to
@@ -75,6 +81,56 @@ std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, s
   }
   leaf = parsed.components.back();
   return cache.Open(parsed, parsed.components.size() - 1, parentFd);
+}
+
+// An entry opened for its attributes, a link never followed. `fd` is open
+// for reading (`readable`) when the entry is a regular file or folder this
+// user may read, an O_PATH descriptor otherwise; the drive's root is the
+// cached folder descriptor itself.
+struct OpenedEntry {
+  OpenedEntry() = default;
+  OpenedEntry(const OpenedEntry&) = delete;
+  OpenedEntry& operator=(const OpenedEntry&) = delete;
+  ~OpenedEntry() {
+    if (owned && fd >= 0) close(fd);
+  }
+  int fd = -1;
+  bool owned = false;
+  bool readable = false;
+  std::string name;  // as on disk; empty for the root
+  struct stat st {};
+};
+
+std::error_code OpenEntry(int parentFd, std::string_view leaf, OpenedEntry& entry) {
+  if (leaf.empty()) {
+    entry.fd = parentFd;
+    entry.readable = true;
+    return fstat(parentFd, &entry.st) == 0 ? std::error_code() : LastError();
+  }
+  std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& name) {
+    entry.name = name;
+    entry.fd = openat(parentFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    return entry.fd < 0 ? -1 : 0;
+  });
+  if (error) return error;
+  entry.owned = true;
+  if (fstat(entry.fd, &entry.st) != 0) return LastError();
+  if (S_ISREG(entry.st.st_mode) || S_ISDIR(entry.st.st_mode)) {
+    // Reopened through the descriptor's /proc entry: exactly the inode just
+    // checked, never a FIFO or device put in its place since. O_NONBLOCK and
+    // O_NOCTTY all the same, for files with mandatory locks and the like.
+    const int readFd = open(ProcPath(entry.fd).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (readFd >= 0) {
+      close(entry.fd);
+      entry.fd = readFd;
+      entry.readable = true;
+    }
+  }
+  return {};
+}
+
+KeptAttributes KeptAttributesOf(const OpenedEntry& entry) {
+  return entry.readable ? ReadKeptAttributes(entry.fd) : KeptAttributes{};
 }
 
 }  // namespace
@@ -181,19 +237,10 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   int parentFd = -1;
   std::string_view leaf;
   if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
-  struct stat st {};
-  std::string statName;
-  std::error_code error;
-  if (leaf.empty()) {
-    if (fstat(parentFd, &st) != 0) error = LastError();
-  } else {
-    error = WithLeafName(parentFd, leaf, [&](const std::string& name) {
-      statName = name;
-      return fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
-    });
-  }
-  if (error) return error;
-  facts.attributes = AttributesOf(st, statName);
+  OpenedEntry entry;
+  if (std::error_code error = OpenEntry(parentFd, leaf, entry)) return error;
+  const struct stat& st = entry.st;
+  facts.attributes = AttributesOf(st, entry.name, KeptAttributesOf(entry));
   facts.length = static_cast<std::int64_t>(st.st_size);
   facts.isLink = S_ISLNK(st.st_mode);
   facts.device = static_cast<std::uint64_t>(st.st_dev);
@@ -206,45 +253,58 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   int parentFd = -1;
   std::string_view leaf;
   if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
-  const auto WantedMode = [attributes](mode_t mode) {
-    mode &= 07777;
-    return (attributes & kReadOnly) ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
-  };
-  // Most files already have the wanted mode: one stat settles it. Links have
-  // no permissions of their own and are left alone.
-  std::string name;
-  if (!leaf.empty()) {
-    struct stat st {};
-    std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
-      name = candidate;
-      return fstatat(parentFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW);
-    });
-    if (error) return error;
-    if (S_ISLNK(st.st_mode) || (!S_ISDIR(st.st_mode) && WantedMode(st.st_mode) == (st.st_mode & 07777))) {
-      return {};
-    }
+  OpenedEntry entry;
+  if (std::error_code error = OpenEntry(parentFd, leaf, entry)) return error;
+  // A link has no attributes of its own; its target is never touched.
+  if (S_ISLNK(entry.st.st_mode)) return {};
+
+  // What would change: the kept record, and, without a native record, the
+  // permission bits. Most files already are as wanted: nothing is written.
+  const KeptAttributes kept = KeptAttributesOf(entry);
+  const Attributes wantedBits = attributes & kKeptAttributeBits;
+  bool recordChanges = false;
+  if (kept.record != AttributeRecord::None) {
+    recordChanges = kept.bits != wantedBits;
+  } else if (entry.readable) {
+    // Nothing kept yet: the permission bits and the name say read-only and
+    // hidden; the other bits need a user.DOSATTRIB of their own.
+    recordChanges = (wantedBits & (kHidden | kSystem | kArchive)) != 0;
   }
-  const int target = leaf.empty() ? openat(parentFd, ".", O_PATH | O_CLOEXEC)
-                                  : openat(parentFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-  if (target < 0) return LastError();
-  std::error_code result;
-  struct stat st {};
-  if (fstat(target, &st) != 0) {
-    result = LastError();
-  } else if (!S_ISLNK(st.st_mode)) {
-    if (std::error_code error = OnDriveMount(*cache_, parsed.letter, target)) {
-      // A mount point inside the drive (a folder, or a single file bound
-      // onto a name) belongs to another file system: its mode is not ours.
-      result = error;
-    } else if (const mode_t mode = WantedMode(st.st_mode); mode != (st.st_mode & 07777)) {
-      // chmod through the descriptor's /proc entry acts on exactly the inode
-      // opened above, never on whatever the name points to by now.
-      const std::string self = "/proc/self/fd/" + std::to_string(target);
-      if (chmod(self.c_str(), mode) != 0) result = LastError();
+  const mode_t mode = entry.st.st_mode & 07777;
+  mode_t wantedMode = mode;
+  if (!kept.Native()) wantedMode = (attributes & kReadOnly) ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
+  if (!recordChanges && wantedMode == mode) return {};
+
+  // A file with other links shares its inode with them, wherever they are
+  // (outside the drive too): it is never changed.
+  if (!S_ISDIR(entry.st.st_mode) && entry.st.st_nlink > 1) return std::make_error_code(std::errc::too_many_links);
+  // A mount point inside the drive (a folder, or a single file bound onto a
+  // name) belongs to another file system: its attributes are not ours.
+  if (std::error_code error = OnDriveMount(*cache_, parsed.letter, entry.fd)) return error;
+
+  // chmod through the descriptor's /proc entry acts on exactly the inode
+  // opened above, never on whatever the name points to by now.
+  const std::string self = ProcPath(entry.fd);
+  mode_t currentMode = mode;
+  if (recordChanges && !kept.Native()) {
+    // Writing a user.DOSATTRIB needs write permission, also for the owner:
+    // a read-only file is made writable for the write.
+    if ((currentMode & S_IWUSR) == 0) {
+      if (chmod(self.c_str(), currentMode | S_IWUSR) != 0) return LastError();
+      currentMode |= S_IWUSR;
     }
+    std::error_code error = WriteKeptAttributes(entry.fd, kept, wantedBits);
+    // No user extended attributes here: nothing can keep the extra bits.
+    if (error == std::errc::not_supported && kept.record == AttributeRecord::None) error = {};
+    if (error) {
+      if (currentMode != mode) chmod(self.c_str(), mode);
+      return error;
+    }
+  } else if (recordChanges) {
+    if (std::error_code error = WriteKeptAttributes(entry.fd, kept, wantedBits)) return error;
   }
-  close(target);
-  return result;
+  if (wantedMode != currentMode && chmod(self.c_str(), wantedMode) != 0) return LastError();
+  return {};
 }
 
 std::error_code VirtualFileSystem::DeleteFile(std::string_view path) {
@@ -286,35 +346,21 @@ std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
   std::string_view leaf;
   if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
   if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
-  std::string name(leaf);
+  const std::string name(leaf);
+  // An entry of that name in any case is somebody's: never opened.
   struct stat existing {};
-  bool exists = fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  if (fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    return std::make_error_code(std::errc::file_exists);
+  }
+  if (errno != ENOENT) return LastError();
   std::string actual;
-  if (!exists && errno == ENOENT && !FindNameNoCase(parentFd, name, actual)) {
-    name = actual;
-    exists = fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-  }
-  // Only a regular file is ever opened in the name's place: opening a device
-  // can act on it, and a link is never followed.
-  if (exists && !S_ISREG(existing.st_mode)) return std::make_error_code(std::errc::file_exists);
-  // O_NONBLOCK: a FIFO put in the file's place meanwhile must not hang the
-  // program. No O_TRUNC: only a regular file on the drive's own mount is
-  // emptied, never a file from elsewhere bound onto this name.
-  const int fd = openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (!FindNameNoCase(parentFd, name, actual)) return std::make_error_code(std::errc::file_exists);
+  // O_EXCL: whatever took the name meanwhile (a file, a link, a FIFO) makes
+  // it fail; only a file this call made is ever opened.
+  const int fd = openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return LastError();
-  struct stat st {};
-  std::error_code result;
-  if (fstat(fd, &st) != 0) {
-    result = LastError();
-  } else if (!S_ISREG(st.st_mode)) {
-    result = std::make_error_code(std::errc::file_exists);
-  } else if (std::error_code error = OnDriveMount(*cache_, parsed.letter, fd)) {
-    result = error;
-  } else if (st.st_size != 0 && ftruncate(fd, 0) != 0) {
-    result = LastError();
-  }
-  if (close(fd) != 0 && !result) result = LastError();
-  return result;
+  if (close(fd) != 0) return LastError();
+  return {};
 }
 
 std::error_code VirtualFileSystem::FreeBytes(char driveLetter, std::uint64_t& bytes) {

@@ -1,5 +1,7 @@
 #include "engine/category_rules.h"
 
+#include <sys/xattr.h>
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -11,6 +13,8 @@
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
 #include "engine/rule_table.h"
+#include "tests/support/dos_attrib.h"
+#include "tests/support/scratch_volume.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -135,6 +139,40 @@ TEST(TempSection, HiddenTmpFileIsNoMarkerButTheBaseRowStillDeletesIt) {
   EXPECT_TRUE(world.C().Exists("TEMP/keep.doc"));
   EXPECT_FALSE(world.C().Exists("TEMP/.hidden.TMP"));
   EXPECT_TRUE(world.C().Exists("TEMPLATES/t.doc"));
+}
+
+TEST(TempSection, ATmpFileHiddenOrSystemByItsKeptAttributesIsNoMarker) {
+  RulesWorld world;
+  world.C().Build({{"WINDOWS\\TEMP\\~DF1.TMP", 4}, {"WINDOWS\\TEMP\\KEEP.DOC", 3}, {"TMP\\~DF2.TMP", 4},
+                   {"TMP\\cache.dat", 5}, {"TMP\\SUB\\inner.txt"}});
+  if (const std::string reason = testing::UserXattrsUnsupported(world.C().Root()); !reason.empty()) {
+    GTEST_SKIP() << reason;
+  }
+  ASSERT_TRUE(testing::SetDosAttrib(world.C().Host("WINDOWS/TEMP/~DF1.TMP"), "0x2"));
+  ASSERT_TRUE(testing::SetDosAttrib(world.C().Host("TMP/~DF2.TMP"), "0x24"));
+  world.Clean(Mode::Destructive);
+  EXPECT_TRUE(world.C().Exists("WINDOWS/TEMP/KEEP.DOC"));
+  EXPECT_TRUE(world.C().Exists("TMP/cache.dat"));
+  EXPECT_TRUE(world.C().Exists("TMP/SUB/inner.txt"));
+  // The base row "*.TMP" still takes the markers themselves.
+  EXPECT_FALSE(world.C().Exists("WINDOWS/TEMP/~DF1.TMP"));
+  EXPECT_FALSE(world.C().Exists("TMP/~DF2.TMP"));
+}
+
+// The same on an NTFS drive (ntfs-3g), where the volume keeps the attributes
+// itself and a name starting with "." hides nothing.
+TEST(TempSection, ATmpFileHiddenOnAnNtfsDriveIsNoMarker) {
+  RulesWorld world("CN");
+  testing::ScratchVolume volume(testing::ScratchVolume::Kind::Ntfs, world.Base() + "/n.img", world.Drive('N').Root());
+  if (!volume.Mounted()) GTEST_SKIP() << volume.Reason();
+  world.Drive('N').Build(
+      {{"TEMP\\~DF1.TMP", 4}, {"TEMP\\KEEP.DOC", 3}, {"TMP\\.dotted.TMP", 4}, {"TMP\\cache.dat", 5}});
+  const unsigned char hidden[4] = {0, 0, 0, 0x22};
+  ASSERT_EQ(setxattr(world.Drive('N').Host("TEMP/~DF1.TMP").c_str(), "system.ntfs_attrib_be", hidden, 4, 0), 0);
+  world.Clean(Mode::Destructive, 'N');
+  EXPECT_TRUE(world.Drive('N').Exists("TEMP/KEEP.DOC"));
+  EXPECT_FALSE(world.Drive('N').Exists("TMP/cache.dat"));  // ".dotted.TMP" is a normal file here
+  world.files.ForgetOpenFolders();
 }
 
 TEST(TempSection, OffLeavesTempFoldersToTheBaseRows) {

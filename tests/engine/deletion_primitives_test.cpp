@@ -1,10 +1,13 @@
 #include "engine/deletion_primitives.h"
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -15,6 +18,7 @@
 
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
+#include "tests/support/dos_attrib.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -133,6 +137,62 @@ TEST(DeletionPrimitivesDeleteOneFile, AFileThatCannotBeDeletedIsCountedMadeWrita
   EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
   EXPECT_EQ(world.context.totals.totalBytes, 7.0f);
   EXPECT_TRUE(world.LogItems().empty());
+}
+
+// A read-only file outside the drive, with a second link inside it: neither a
+// test run nor a destructive run changes the outside file's bytes, mode or
+// kept attributes; the destructive run removes the link inside the drive.
+TEST(DeletionPrimitivesDeleteOneFile, AFileLinkedFromOutsideTheDriveLeavesTheOutsideFileWhole) {
+  for (const bool testRun : {true, false}) {
+    SCOPED_TRACE(testRun ? "test run" : "destructive run");
+    PrimitivesWorld world(testRun, true);
+    const std::string sentinel = world.Outside("sentinel.doc");
+    std::ofstream(sentinel, std::ios::binary) << "bytes of the outside file";
+    const bool recorded = testing::UserXattrsUnsupported(world.Outside()).empty() &&
+                          testing::SetDosAttrib(sentinel, "0x1");
+    ASSERT_EQ(chmod(sentinel.c_str(), 0444), 0);
+    world.C().Folder("TEMP");
+    ASSERT_EQ(link(sentinel.c_str(), world.C().Host("TEMP/linked.tmp").c_str()), 0);
+
+    EXPECT_EQ(DeleteOneFile(world.context, "c:\\TEMP\\linked.tmp"),
+              testRun ? DeleteResult::Kept : DeleteResult::Deleted);
+    std::ifstream in(sentinel, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "bytes of the outside file");
+    EXPECT_EQ(testing::ModeOf(sentinel), 0444u);
+    if (recorded) {
+      EXPECT_EQ(testing::DosAttribOf(sentinel), "0x1");
+    }
+    EXPECT_EQ(world.C().Exists("TEMP/linked.tmp"), testRun);
+    EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\linked.tmp"}));
+  }
+}
+
+// The file belongs to root and the folder lets anybody remove entries: an
+// unprivileged user cannot change the file's mode but can delete it. The
+// deletion happens in a child process that gives up root first.
+TEST(DeletionPrimitivesDeleteOneFile, AFileDeletedAfterItsAttributesCouldNotBeSetIsLogged) {
+  if (!RunningAsRoot()) {
+    GTEST_SKIP() << "a file of another owner can only be made as root; the run as root covers this case";
+  }
+  LoggedDeletion world;
+  world.C().Build({{"SHARED\\other.tmp", 6, "R"}});
+  ASSERT_EQ(chmod(world.Base().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(world.C().Host("SHARED").c_str(), 0777), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    // Not in the child's power: the file's mode.
+    if (world.files.SetAttributes("c:\\SHARED\\other.tmp", platform::kNormal) == std::error_code()) _exit(4);
+    DeleteOneFile(world.context, "c:\\SHARED\\other.tmp");
+    _exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0) << "3: could not give up root; 4: the attribute change did not fail";
+  EXPECT_FALSE(world.C().Exists("SHARED/other.tmp"));
+  EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\SHARED\\other.tmp"}));
 }
 
 TEST(DeletionPrimitivesDeleteOneFile, AFolderInAFilesPlaceIsCountedButNeitherRemovedNorLogged) {

@@ -1,20 +1,25 @@
 #include "engine/drive_checks.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/dos_attrib.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::TestWorld;
 
 constexpr const char* kWriteTestFile = "$$$$$$$$.$$$";
@@ -138,6 +143,21 @@ TEST(DriveChecksNormalFile, IgnoresHiddenFiles) {
   EXPECT_FALSE(NormalFileExists(world.context, "c:\\DATA\\*.idx"));
 }
 
+TEST(DriveChecksNormalFile, IgnoresFilesHiddenOrSystemByTheirKeptAttributes) {
+  TestWorld world;
+  world.Drive('C').Build({{"DATA\\hidden.idx", 1}, {"DATA\\system.idx", 1}, {"DATA\\both.idx", 1}});
+  if (const std::string reason = testing::UserXattrsUnsupported(world.Drive('C').Root()); !reason.empty()) {
+    GTEST_SKIP() << reason;
+  }
+  ASSERT_TRUE(testing::SetDosAttrib(world.Drive('C').Host("DATA/hidden.idx"), "0x22"));
+  ASSERT_TRUE(testing::SetDosAttrib(world.Drive('C').Host("DATA/system.idx"), "0x4"));
+  ASSERT_TRUE(testing::SetDosAttrib(world.Drive('C').Host("DATA/both.idx"), "0x6"));
+  EXPECT_FALSE(NormalFileExists(world.context, "c:\\DATA\\*.idx"));
+  // Read-only and archive leave a file normal.
+  ASSERT_TRUE(testing::SetDosAttrib(world.Drive('C').Host("DATA/system.idx"), "0x21"));
+  EXPECT_TRUE(NormalFileExists(world.context, "c:\\DATA\\*.idx"));
+}
+
 TEST(DriveChecksNormalFile, IgnoresFolders) {
   TestWorld world;
   world.Drive('C').Build({{"DATA\\folder.idx\\"}, {"DATA\\.hidden.idx\\"}});
@@ -177,11 +197,26 @@ TEST(DriveChecksWriteTest, LeavesNoTestFileBehind) {
             1);
 }
 
-TEST(DriveChecksWriteTest, ReplacesAnExistingTestFileAndRemovesIt) {
+TEST(DriveChecksWriteTest, AnExistingTestFileIsNeitherEmptiedNorDeleted) {
   TestWorld world;
   world.Drive('C').File(kWriteTestFile, 100);
   EXPECT_FALSE(DriveIsReadOnly(world.context, "c:"));
-  EXPECT_FALSE(world.Drive('C').Exists(kWriteTestFile));
+  EXPECT_EQ(fs::file_size(world.Drive('C').Host(kWriteTestFile)), 100u);
+  // The test under another name left nothing behind either.
+  EXPECT_EQ(std::distance(fs::directory_iterator(world.Drive('C').Root()), fs::directory_iterator()), 1);
+}
+
+TEST(DriveChecksWriteTest, ATestFileLinkedToAFileOutsideTheDriveLeavesThatFileWhole) {
+  TestWorld world;
+  const std::string sentinel = world.Outside("sentinel.txt");
+  std::ofstream(sentinel, std::ios::binary) << "twenty-two bytes here.";
+  ASSERT_EQ(chmod(sentinel.c_str(), 0640), 0);
+  ASSERT_EQ(link(sentinel.c_str(), world.Drive('C').Host(kWriteTestFile).c_str()), 0);
+  EXPECT_FALSE(DriveIsReadOnly(world.context, "c:"));
+  std::ifstream in(sentinel, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "twenty-two bytes here.");
+  EXPECT_EQ(testing::ModeOf(sentinel), 0640u);
+  EXPECT_TRUE(world.Drive('C').Exists(kWriteTestFile));
 }
 
 TEST(DriveChecksWriteTest, AReadOnlyRootIsReadOnly) {

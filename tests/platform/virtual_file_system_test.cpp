@@ -199,16 +199,26 @@ TEST_F(VirtualFileSystemTest, RemoveFolderRefusesALinkToAnEmptyFolder) {
   EXPECT_TRUE(outside.Exists("empty"));
 }
 
-TEST_F(VirtualFileSystemTest, CreateEmptyFileReplacesAFileOfAnyCase) {
+TEST_F(VirtualFileSystemTest, CreateEmptyFileNeverOpensAnEntryOfThatNameInAnyCase) {
   C().File("$$$$$$$$.$$$", 10);
-  EXPECT_FALSE(Files().CreateEmptyFile("c:\\$$$$$$$$.$$$"));
-  EXPECT_EQ(SizeOf(C().Host("$$$$$$$$.$$$")), 0);
+  EXPECT_EQ(Files().CreateEmptyFile("c:\\$$$$$$$$.$$$"), std::errc::file_exists);
+  EXPECT_EQ(SizeOf(C().Host("$$$$$$$$.$$$")), 10);
   C().File("WRITE.TST", 10);
-  EXPECT_FALSE(Files().CreateEmptyFile("c:\\write.tst"));
-  EXPECT_EQ(SizeOf(C().Host("WRITE.TST")), 0);
+  EXPECT_EQ(Files().CreateEmptyFile("c:\\write.tst"), std::errc::file_exists);
+  EXPECT_EQ(SizeOf(C().Host("WRITE.TST")), 10);
   EXPECT_FALSE(C().Exists("write.tst"));
   EXPECT_FALSE(Files().CreateEmptyFile("c:\\new.tst"));
   EXPECT_EQ(SizeOf(C().Host("new.tst")), 0);
+}
+
+TEST_F(VirtualFileSystemTest, CreateEmptyFileLeavesAFileLinkedFromOutsideWhole) {
+  TempDrive outside(world_.Outside());
+  outside.File("sentinel", 22);
+  chmod(outside.Host("sentinel").c_str(), 0640);
+  ASSERT_EQ(link(outside.Host("sentinel").c_str(), C().Host("$$$$$$$$.$$$").c_str()), 0);
+  EXPECT_EQ(Files().CreateEmptyFile("c:\\$$$$$$$$.$$$"), std::errc::file_exists);
+  EXPECT_EQ(SizeOf(outside.Host("sentinel")), 22);
+  EXPECT_EQ(ModeOf(outside.Host("sentinel")), 0640u);
 }
 
 TEST_F(VirtualFileSystemTest, CreateEmptyFileFailsOnALinkAndLeavesItsTarget) {
