@@ -28,7 +28,8 @@ enum class Mode { Test, Destructive };
 // open around the run as the drive run has it. Destructive runs keep the log.
 class RulesWorld : public TestWorld {
  public:
-  explicit RulesWorld(std::string_view letters = "C") : TestWorld(letters) {}
+  explicit RulesWorld(std::string_view letters = "C", std::string_view missingAtLoad = {})
+      : TestWorld(letters, missingAtLoad) {}
   testing::TempDrive& C() { return Drive('C'); }
 
   void Clean(Mode run, char letter = 'C') {
@@ -162,8 +163,8 @@ TEST(TempSection, ATmpFileHiddenOrSystemByItsKeptAttributesIsNoMarker) {
 // The same on an NTFS drive (ntfs-3g), where the volume keeps the attributes
 // itself and a name starting with "." hides nothing.
 TEST(TempSection, ATmpFileHiddenOnAnNtfsDriveIsNoMarker) {
-  RulesWorld world("CN");
-  testing::ScratchVolume volume(testing::ScratchVolume::Kind::Ntfs, world.Base() + "/n.img", world.Drive('N').Root());
+  RulesWorld world("CN", "N");  // the volume is mounted before drive N is first opened
+  testing::ScratchVolume volume(testing::ScratchVolume::Kind::Ntfs, world.Base() + "/n.img", world.Appear('N').Root());
   if (!volume.Mounted()) GTEST_SKIP() << volume.Reason();
   world.Drive('N').Build(
       {{"TEMP\\~DF1.TMP", 4}, {"TEMP\\KEEP.DOC", 3}, {"TMP\\.dotted.TMP", 4}, {"TMP\\cache.dat", 5}});

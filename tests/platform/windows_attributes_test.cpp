@@ -196,7 +196,10 @@ bool SetFatWord(const std::string& hostPath, std::uint32_t word) {
 class NativeRecordTest : public ::testing::TestWithParam<ScratchVolume::Kind> {
  protected:
   void SetUp() override {
-    volume_ = std::make_unique<ScratchVolume>(GetParam(), world_.Base() + "/volume.img", V().Root());
+    // Mounted before the drive is first opened, as a user's volume is
+    // mounted before the program starts: a drive covered by a mount after
+    // its folder was checked is refused.
+    volume_ = std::make_unique<ScratchVolume>(GetParam(), world_.Base() + "/volume.img", world_.Appear('V').Root());
     if (!volume_->Mounted()) GTEST_SKIP() << volume_->Reason();
   }
   void TearDown() override {
@@ -217,7 +220,7 @@ class NativeRecordTest : public ::testing::TestWithParam<ScratchVolume::Kind> {
     return facts.attributes;
   }
 
-  TestWorld world_{"CV"};
+  TestWorld world_{"CV", "V"};
   std::unique_ptr<ScratchVolume> volume_;
 };
 

@@ -161,6 +161,12 @@ TestWorld::~TestWorld() { context.log.Close(); }
 
 TempDrive& TestWorld::Drive(char letter) { return *drives_.at(static_cast<char>(letter & ~0x20)); }
 
+TempDrive& TestWorld::Appear(char letter) {
+  std::unique_ptr<TempDrive>& drive = drives_[static_cast<char>(letter & ~0x20)];
+  if (!drive) drive = std::make_unique<TempDrive>(base_.Path() + "/drive_" + static_cast<char>(letter | 0x20));
+  return *drive;
+}
+
 std::string TestWorld::Outside(std::string_view relative) const {
   const std::string rest = Slashed(relative);
   return rest.empty() ? base_.Path() + "/outside" : base_.Path() + "/outside/" + rest;

@@ -81,6 +81,9 @@ class TestWorld {
   ~TestWorld();
 
   TempDrive& Drive(char letter);
+  // Makes the folder of a drive that was missing at load (an empty folder,
+  // for example to mount a volume on) and lets Drive() know it from now on.
+  TempDrive& Appear(char letter);
   const std::string& Base() const { return base_.Path(); }
   std::string Outside(std::string_view relative = {}) const;
 
