@@ -31,9 +31,12 @@ bool LeadingNumber(std::string_view text, long& value) {
 }  // namespace
 
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
-  // One query answers both "does it exist" and "how long is it".
+  // One query answers both "does it exist" and "how long is it"; the
+  // attributes are made normal below whatever they are.
   platform::EntryFacts facts;
-  if (context.files.Stat(path, facts)) return DeleteResult::NotFound;
+  if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
+    return DeleteResult::NotFound;
+  }
   bool deleted = false;
   // The real length, also beyond 2 GiB: a 32-bit count would wrap and
   // subtract from the totals. A folder in the file's place (it took the place
@@ -118,7 +121,8 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, std::strin
     // A folder that some process works in is in use, and Windows refuses to
     // remove it: it stays, as any folder whose removal failed.
     platform::EntryFacts facts;
-    if (!context.files.Stat(folders[i], facts) && context.heldOpen.Contains(facts.device, facts.inode)) continue;
+    if (!context.files.Stat(folders[i], facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly) &&
+        context.heldOpen.Contains(facts.device, facts.inode)) continue;
     context.files.RemoveFolder(folders[i]);
   }
 }

@@ -44,7 +44,7 @@ std::string FolderSpec(std::string_view path, const platform::DriveTable& drives
 bool PathExists(RunContext& context, std::string_view path) {
   if (path.empty()) return false;
   platform::EntryFacts facts;
-  return !context.files.Stat(path, facts);
+  return !context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly);
 }
 
 bool IsNormalFile(RunContext& context, std::string_view path) {

@@ -130,8 +130,13 @@ class VirtualFileSystem {
   // link, on another file system, or unreadable.
   std::error_code OpenFolder(std::string_view folder, FolderReader& reader);
 
+  // How much of an entry's attributes a Stat reads: all of them, or only
+  // whether it is a folder (read-only, hidden, system and archive are then
+  // left clear), which spares reading what the file system keeps for them.
+  enum class AttributeQuery { All, FolderOnly };
+
   // Facts of a file or folder ("c:" and "c:\" name the drive's root).
-  std::error_code Stat(std::string_view path, EntryFacts& facts);
+  std::error_code Stat(std::string_view path, EntryFacts& facts, AttributeQuery query = AttributeQuery::All);
 
   // Sets the attributes of a file or folder as attributes.h describes: the
   // record the file system keeps and, without a native one, the permission

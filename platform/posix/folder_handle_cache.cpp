@@ -188,6 +188,19 @@ std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentit
   return {};
 }
 
+FolderHandleCache::VolumeFacts* FolderHandleCache::Volume(std::uint64_t device) {
+  for (auto& [known, facts] : volumes_) {
+    if (known == device) return &facts;
+  }
+  return nullptr;
+}
+
+FolderHandleCache::VolumeFacts& FolderHandleCache::Learn(std::uint64_t device, VolumeRecord record) {
+  if (VolumeFacts* known = Volume(device)) return *known;
+  volumes_.emplace_back(device, VolumeFacts{record, true});
+  return volumes_.back().second;
+}
+
 void FolderHandleCache::SetSparedFolders(std::vector<FolderIdentity> spared) {
   Clear();
   spared_ = std::move(spared);

@@ -23,12 +23,16 @@
 // whatever path leads there, and a drive whose root is one is RootSpared().
 //
 // Each component is tried exactly first, then case-insensitively.
+//
+// The cache also remembers, per volume met, where that volume keeps Windows
+// attributes, so that a stat asks each file only for what its volume keeps.
 #pragma once
 
 #include <dirent.h>
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -37,6 +41,7 @@
 #include "platform/drive_table.h"
 #include "platform/posix/folder_identity.h"
 #include "platform/posix/mount_identity.h"
+#include "platform/posix/windows_attributes.h"
 
 namespace tidewell::platform {
 
@@ -92,6 +97,17 @@ class FolderHandleCache {
   // True when `identity` is a spared folder.
   bool IsSpared(const FolderIdentity& identity) const;
 
+  // What is known of a volume: where it keeps Windows attributes, and
+  // whether it has user extended attributes at all (unknown until asked).
+  struct VolumeFacts {
+    VolumeRecord record = VolumeRecord::DosAttrib;
+    bool userAttributes = true;
+  };
+  // The facts of the volume with device number `device`, or nullptr when
+  // it has not been met yet; Learn() records them.
+  VolumeFacts* Volume(std::uint64_t device);
+  VolumeFacts& Learn(std::uint64_t device, VolumeRecord record);
+
   // Told, once per drive, why its root was refused.
   void OnRootRefused(std::function<void(const std::string&)> listener) { onRefused_ = std::move(listener); }
 
@@ -120,6 +136,7 @@ class FolderHandleCache {
   const DriveTable& drives_;
   std::array<RootHandle, 26> roots_{};
   std::vector<FolderIdentity> spared_;
+  std::vector<std::pair<std::uint64_t, VolumeFacts>> volumes_;
   std::function<void(const std::string&)> onRefused_;
   char chainLetter_ = 0;
   std::vector<Level> chain_;

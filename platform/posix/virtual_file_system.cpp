@@ -9,6 +9,7 @@
 #include <utility>
 #include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -133,6 +134,31 @@ KeptAttributes KeptAttributesOf(const OpenedEntry& entry) {
   return entry.readable ? ReadKeptAttributes(entry.fd) : KeptAttributes{};
 }
 
+// The kept attributes of the regular file or folder `name` in `parentFd`,
+// found by fstatat as `st`, opening it only where its volume needs that (the
+// FAT ioctl) or is met for the first time: a stat costs one more call, or
+// none on a volume without user extended attributes.
+KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, const std::string& name,
+                                    const struct stat& st) {
+  const auto device = static_cast<std::uint64_t>(st.st_dev);
+  FolderHandleCache::VolumeFacts* volume = cache.Volume(device);
+  if (volume == nullptr || volume->record == VolumeRecord::Fat) {
+    OpenedEntry entry;
+    if (OpenEntry(parentFd, name, entry) || entry.st.st_ino != st.st_ino || entry.st.st_dev != st.st_dev) return {};
+    if (volume == nullptr) {
+      struct statfs facts {};
+      if (fstatfs(entry.fd, &facts) != 0) return {};
+      volume = &cache.Learn(device, VolumeRecordOf(static_cast<unsigned long>(facts.f_type)));
+    }
+    if (volume->record == VolumeRecord::Fat) return KeptAttributesOf(entry);
+  }
+  if (volume->record == VolumeRecord::DosAttrib && !volume->userAttributes) return {};
+  bool noUserAttributes = false;
+  KeptAttributes kept = ReadKeptAttributesByPath(ProcPath(parentFd) + "/" + name, volume->record, noUserAttributes);
+  if (noUserAttributes) volume->userAttributes = false;
+  return kept;
+}
+
 }  // namespace
 
 namespace {
@@ -232,15 +258,29 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   return {};
 }
 
-std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts) {
+std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts, AttributeQuery query) {
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;
   if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
-  OpenedEntry entry;
-  if (std::error_code error = OpenEntry(parentFd, leaf, entry)) return error;
-  const struct stat& st = entry.st;
-  facts.attributes = AttributesOf(st, entry.name, KeptAttributesOf(entry));
+  struct stat st {};
+  std::string name;
+  KeptAttributes kept;
+  if (leaf.empty()) {
+    if (fstat(parentFd, &st) != 0) return LastError();
+    if (query == AttributeQuery::All) kept = ReadKeptAttributes(parentFd);
+  } else {
+    const std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
+      name = candidate;
+      return fstatat(parentFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    });
+    if (error) return error;
+    if (query == AttributeQuery::All && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
+      kept = KeptAttributesByName(*cache_, parentFd, name, st);
+    }
+  }
+  facts.attributes = query == AttributeQuery::FolderOnly ? (S_ISDIR(st.st_mode) ? kFolder : kNormal)
+                                                        : AttributesOf(st, name, kept);
   facts.length = static_cast<std::int64_t>(st.st_size);
   facts.isLink = S_ISLNK(st.st_mode);
   facts.device = static_cast<std::uint64_t>(st.st_dev);
@@ -248,32 +288,67 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   return {};
 }
 
+namespace {
+
+// What setting `attributes` on an entry would change: its kept record, and,
+// without a native record, its permission bits.
+struct AttributeChangePlan {
+  bool recordChanges = false;
+  mode_t mode = 0;
+  mode_t wantedMode = 0;
+  bool Nothing() const { return !recordChanges && wantedMode == mode; }
+};
+
+AttributeChangePlan PlanAttributeChange(const struct stat& st, const KeptAttributes& kept, Attributes attributes,
+                                        bool recordWritable) {
+  AttributeChangePlan plan;
+  const Attributes wantedBits = attributes & kKeptAttributeBits;
+  if (kept.record != AttributeRecord::None) {
+    plan.recordChanges = kept.bits != wantedBits;
+  } else if (recordWritable) {
+    // Nothing kept yet: the permission bits and the name say read-only and
+    // hidden; the other bits need a user.DOSATTRIB of their own.
+    plan.recordChanges = (wantedBits & (kHidden | kSystem | kArchive)) != 0;
+  }
+  plan.mode = st.st_mode & 07777;
+  plan.wantedMode = plan.mode;
+  if (!kept.Native()) plan.wantedMode = (attributes & kReadOnly) ? (plan.mode & ~mode_t{0222}) : (plan.mode | S_IWUSR);
+  return plan;
+}
+
+}  // namespace
+
 std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;
   if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
+  // Most files already are as wanted: one stat (and one read of what the
+  // volume keeps) settles it, and nothing is opened or written.
+  if (!leaf.empty()) {
+    struct stat st {};
+    std::string name;
+    std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
+      name = candidate;
+      return fstatat(parentFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    });
+    if (error) return error;
+    // A link has no attributes of its own; its target is never touched.
+    if (S_ISLNK(st.st_mode)) return {};
+    const bool hasRecord = S_ISREG(st.st_mode) || S_ISDIR(st.st_mode);
+    const KeptAttributes kept = hasRecord ? KeptAttributesByName(*cache_, parentFd, name, st) : KeptAttributes{};
+    if (PlanAttributeChange(st, kept, attributes, hasRecord).Nothing()) return {};
+  }
   OpenedEntry entry;
   if (std::error_code error = OpenEntry(parentFd, leaf, entry)) return error;
-  // A link has no attributes of its own; its target is never touched.
   if (S_ISLNK(entry.st.st_mode)) return {};
-
-  // What would change: the kept record, and, without a native record, the
-  // permission bits. Most files already are as wanted: nothing is written.
   const KeptAttributes kept = KeptAttributesOf(entry);
   const Attributes wantedBits = attributes & kKeptAttributeBits;
-  bool recordChanges = false;
-  if (kept.record != AttributeRecord::None) {
-    recordChanges = kept.bits != wantedBits;
-  } else if (entry.readable) {
-    // Nothing kept yet: the permission bits and the name say read-only and
-    // hidden; the other bits need a user.DOSATTRIB of their own.
-    recordChanges = (wantedBits & (kHidden | kSystem | kArchive)) != 0;
-  }
-  const mode_t mode = entry.st.st_mode & 07777;
-  mode_t wantedMode = mode;
-  if (!kept.Native()) wantedMode = (attributes & kReadOnly) ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
-  if (!recordChanges && wantedMode == mode) return {};
+  const AttributeChangePlan plan = PlanAttributeChange(entry.st, kept, attributes, entry.readable);
+  if (plan.Nothing()) return {};
+  const bool recordChanges = plan.recordChanges;
+  const mode_t mode = plan.mode;
+  const mode_t wantedMode = plan.wantedMode;
 
   // A file with other links shares its inode with them, wherever they are
   // (outside the drive too): it is never changed.

@@ -28,13 +28,18 @@ std::uint32_t WithKeptBits(std::uint32_t word, Attributes wanted) {
   return (word & ~std::uint32_t{kKeptAttributeBits}) | (wanted & kKeptAttributeBits);
 }
 
-bool ReadNtfs(int fd, KeptAttributes& kept) {
-  unsigned char bytes[4] = {};
-  if (fgetxattr(fd, kNtfsName, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) return false;
+// The NTFS word from its 4 big-endian bytes.
+void TakeNtfsWord(const unsigned char (&bytes)[4], KeptAttributes& kept) {
   kept.record = AttributeRecord::Ntfs;
   kept.word = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
               std::uint32_t{bytes[3]};
   kept.bits = KeptBitsOf(kept.word);
+}
+
+bool ReadNtfs(int fd, KeptAttributes& kept) {
+  unsigned char bytes[4] = {};
+  if (fgetxattr(fd, kNtfsName, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) return false;
+  TakeNtfsWord(bytes, kept);
   return true;
 }
 
@@ -47,17 +52,22 @@ bool ReadFat(int fd, KeptAttributes& kept) {
   return true;
 }
 
-bool ReadDosAttrib(int fd, KeptAttributes& kept) {
-  // Wine's text is a few bytes. A longer value (Samba's binary records) is
-  // present but not a text this reads: no bits.
-  char text[64];
-  const ssize_t length = fgetxattr(fd, kDosAttribName, text, sizeof text);
+// What a user.DOSATTRIB read gave (`length` bytes of `text`, or -1 with
+// errno): Wine's text is a few bytes; a longer value (Samba's binary
+// records) is present but not a text this reads: no bits.
+bool TakeDosAttrib(const char* text, ssize_t length, KeptAttributes& kept) {
   if (length < 0 && errno != ERANGE) return false;
   Attributes bits = kNormal;
   if (length >= 0 && !ParseDosAttrib(text, static_cast<std::size_t>(length), bits)) bits = kNormal;
   kept.record = AttributeRecord::DosAttrib;
   kept.bits = bits;
   return true;
+}
+
+bool ReadDosAttrib(int fd, KeptAttributes& kept) {
+  char text[64];
+  const ssize_t length = fgetxattr(fd, kDosAttribName, text, sizeof text);
+  return TakeDosAttrib(text, length, kept);
 }
 
 }  // namespace
@@ -86,17 +96,43 @@ bool ParseDosAttrib(const char* data, std::size_t length, Attributes& bits) {
   return true;
 }
 
+VolumeRecord VolumeRecordOf(unsigned long type) {
+  if (type == FUSE_SUPER_MAGIC || type == kNtfs3Magic || type == kOldNtfsMagic) return VolumeRecord::Ntfs;
+  if (type == MSDOS_SUPER_MAGIC || type == EXFAT_SUPER_MAGIC) return VolumeRecord::Fat;
+  return VolumeRecord::DosAttrib;
+}
+
 KeptAttributes ReadKeptAttributes(int fd) {
   KeptAttributes kept;
   struct statfs volume {};
   if (fstatfs(fd, &volume) != 0) return kept;
-  const auto type = static_cast<unsigned long>(volume.f_type);
-  if (type == FUSE_SUPER_MAGIC || type == kNtfs3Magic || type == kOldNtfsMagic) {
-    if (ReadNtfs(fd, kept)) return kept;
-  } else if (type == MSDOS_SUPER_MAGIC || type == EXFAT_SUPER_MAGIC) {
-    if (ReadFat(fd, kept)) return kept;
+  switch (VolumeRecordOf(static_cast<unsigned long>(volume.f_type))) {
+    case VolumeRecord::Ntfs:
+      if (ReadNtfs(fd, kept)) return kept;
+      break;
+    case VolumeRecord::Fat:
+      if (ReadFat(fd, kept)) return kept;
+      break;
+    case VolumeRecord::DosAttrib:
+      break;
   }
   ReadDosAttrib(fd, kept);
+  return kept;
+}
+
+KeptAttributes ReadKeptAttributesByPath(const std::string& path, VolumeRecord volume, bool& noUserAttributes) {
+  KeptAttributes kept;
+  if (volume == VolumeRecord::Ntfs) {
+    unsigned char bytes[4] = {};
+    if (lgetxattr(path.c_str(), kNtfsName, bytes, sizeof bytes) == static_cast<ssize_t>(sizeof bytes)) {
+      TakeNtfsWord(bytes, kept);
+      return kept;
+    }
+  }
+  char text[64];
+  const ssize_t length = lgetxattr(path.c_str(), kDosAttribName, text, sizeof text);
+  if (length < 0 && errno == EOPNOTSUPP) noUserAttributes = true;
+  TakeDosAttrib(text, length, kept);
   return kept;
 }
 

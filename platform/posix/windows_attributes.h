@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <system_error>
 
 #include "platform/attributes.h"
@@ -57,6 +58,23 @@ KeptAttributes ReadKeptAttributes(int fd);
 // user extended attributes). Writes nothing when the record already holds
 // exactly the wanted bits.
 std::error_code WriteKeptAttributes(int fd, const KeptAttributes& kept, Attributes wanted);
+
+// Which record a volume keeps, from its file system type (statfs f_type).
+enum class VolumeRecord {
+  Ntfs,       // ask system.ntfs_attrib_be, then user.DOSATTRIB
+  Fat,        // ask the ioctl (needs an open file), then user.DOSATTRIB
+  DosAttrib,  // ask user.DOSATTRIB only
+};
+VolumeRecord VolumeRecordOf(unsigned long fileSystemType);
+
+// Reads the record of a regular file or folder without opening it: `path`
+// names the entry through its folder's descriptor
+// ("/proc/self/fd/<folder>/<name>"), the last component never followed.
+// Only for NTFS and user.DOSATTRIB volumes (the FAT ioctl needs an open file:
+// use ReadKeptAttributes there). Sets `noUserAttributes` when the file
+// system keeps no user extended attributes at all, so that the caller can
+// stop asking on that volume.
+KeptAttributes ReadKeptAttributesByPath(const std::string& path, VolumeRecord volume, bool& noUserAttributes);
 
 // The value of a user.DOSATTRIB: "0x" and hex digits, up to a NUL or the
 // end; false for any other form.
