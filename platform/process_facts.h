@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 namespace tidewell::platform {
 
@@ -19,5 +20,17 @@ std::string CommandLineText(int argc, const char* const* argv);
 // (created when missing). Never empty; the program's folder when even the
 // fallback cannot be made.
 std::string RecordsFolder(const std::string& programFolder);
+
+// One of the user's base folders: $<variable> (XDG_CONFIG_HOME,
+// XDG_DATA_HOME, XDG_STATE_HOME) when it is an absolute path, else the home
+// folder ($HOME when absolute, else the password database's) with
+// `belowHome` (".config", ".local/share", ".local/state") appended; "" when
+// there is no home folder either.
+std::string UserBaseFolder(const char* variable, const char* belowHome);
+
+// Creates an absolute folder and every missing folder above it, new ones
+// with mode 0700; folders that exist stay as they are. Fails when a part
+// cannot be made or is not a folder.
+std::error_code CreatePrivateFolders(const std::string& folder);
 
 }  // namespace tidewell::platform

@@ -1,13 +1,14 @@
 #include "ui/instance_lock.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/process_facts.h"
 
 namespace tidewell::ui {
 namespace {
@@ -25,21 +26,6 @@ std::string AbsoluteVariable(const char* name) {
   return value != nullptr && value[0] == '/' ? value : "";
 }
 
-std::string HomeFolder() {
-  if (std::string home = AbsoluteVariable("HOME"); !home.empty()) return home;
-  const passwd* entry = getpwuid(geteuid());
-  return entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/' ? entry->pw_dir : "";
-}
-
-// Creates the folder and any missing folders above it with mode 0700;
-// folders that exist stay as they are.
-void CreateFolders(const std::string& folder) {
-  for (std::size_t end = 1; end <= folder.size(); ++end) {
-    if (end < folder.size() && folder[end] != '/') continue;
-    mkdir(folder.substr(0, end).c_str(), 0700);
-  }
-}
-
 }  // namespace
 
 InstanceLock::~InstanceLock() {
@@ -50,14 +36,10 @@ std::string InstanceLock::DefaultPath() {
   if (const std::string runtime = AbsoluteVariable("XDG_RUNTIME_DIR"); !runtime.empty() && IsPrivateFolder(runtime)) {
     return runtime + "/Tidewell.lock";
   }
-  std::string state = AbsoluteVariable("XDG_STATE_HOME");
-  if (state.empty()) {
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    state = home + "/.local/state";
-  }
+  const std::string state = platform::UserBaseFolder("XDG_STATE_HOME", ".local/state");
+  if (state.empty()) return {};
   const std::string folder = state + "/Tidewell";
-  CreateFolders(folder);
+  platform::CreatePrivateFolders(folder);
   return IsPrivateFolder(folder) ? folder + "/Tidewell.lock" : std::string();
 }
 

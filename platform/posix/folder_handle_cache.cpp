@@ -209,6 +209,12 @@ void FolderHandleCache::SetSparedFolders(std::vector<FolderIdentity> spared) {
   }
 }
 
+bool FolderHandleCache::SparedMayLieOn(char letter) {
+  int fd = -1;
+  if (Root(letter, fd)) return false;
+  return roots_[static_cast<std::size_t>(ToUpperAscii(letter) - 'A')].checkSpared;
+}
+
 bool FolderHandleCache::RootSpared(char letter) {
   int fd = -1;
   if (Root(letter, fd)) return false;

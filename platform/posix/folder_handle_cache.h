@@ -96,6 +96,9 @@ class FolderHandleCache {
   bool RootSpared(char letter);
   // True when `identity` is a spared folder.
   bool IsSpared(const FolderIdentity& identity) const;
+  // True when a spared folder may lie on the drive (one shares its device),
+  // so that what is opened or removed there must be compared with them.
+  bool SparedMayLieOn(char letter);
 
   // What is known of a volume: where it keeps Windows attributes, and
   // whether it has user extended attributes at all (unknown until asked).

@@ -87,10 +87,12 @@ std::optional<SystemFolders>& Replacement() {
 
 }  // namespace
 
-std::error_code IdentifyFolder(int fd, FolderIdentity& identity) {
+std::error_code IdentifyFolder(int fd, FolderIdentity& identity) { return IdentifyEntry(fd, "", identity); }
+
+std::error_code IdentifyEntry(int folderFd, const char* name, FolderIdentity& identity) {
   struct statx facts {};
-  if (syscall(SYS_statx, fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_MNT_ID,
-              &facts) != 0) {
+  const int flags = (*name == '\0' ? AT_EMPTY_PATH : 0) | AT_SYMLINK_NOFOLLOW;
+  if (syscall(SYS_statx, folderFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &facts) != 0) {
     return LastError();
   }
   identity.device = (static_cast<std::uint64_t>(facts.stx_dev_major) << 32) | facts.stx_dev_minor;

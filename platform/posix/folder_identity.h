@@ -19,6 +19,9 @@ namespace tidewell::platform {
 
 // The identity of an open file or folder (statx, links not followed).
 std::error_code IdentifyFolder(int fd, FolderIdentity& identity);
+// The identity of the entry `name` in the folder open as `folderFd`, the
+// entry itself when it is a link.
+std::error_code IdentifyEntry(int folderFd, const char* name, FolderIdentity& identity);
 
 // How OpenRealFolder opens: for listing, or only to tell which folder it is
 // (O_PATH, which needs no read permission).

@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <optional>
 
+#include "platform/process_facts.h"
 #include "platform/text_file.h"
 
 namespace tidewell::platform {
@@ -38,20 +38,6 @@ std::string JoinPath(std::string folder, std::string_view rest) {
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Creates the folder and any missing folders above it, each with mode 0700.
-// Folders that exist already are left as they are.
-std::error_code CreateFolders(const std::string& folder) {
-  for (std::size_t end = 1; end <= folder.size(); ++end) {
-    if (end < folder.size() && folder[end] != '/') continue;
-    const std::string prefix = folder.substr(0, end);
-    if (mkdir(prefix.c_str(), 0700) == 0) continue;
-    const std::error_code error = LastError();
-    struct stat st {};
-    if (stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return error;
-  }
-  return {};
 }
 
 // Holds an exclusive flock() on a lock file for as long as it lives.
@@ -149,32 +135,13 @@ std::optional<IniDocument> ReadDocument(const std::string& path) {
   return IniDocument::Parse(text);
 }
 
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::string buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384u, '\0');
-  passwd entry{};
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr) {
-    return found->pw_dir;
-  }
-  return {};
-}
-
 }  // namespace
 
 PreferencesFile::PreferencesFile(std::string hostPath) : path_(std::move(hostPath)) {}
 
 std::string PreferencesFile::DefaultPath() {
-  std::string base;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') {
-    base = config;
-  } else {
-    base = HomeFolder();
-    if (base.empty()) return {};
-    base = JoinPath(base, ".config");
-  }
+  const std::string base = UserBaseFolder("XDG_CONFIG_HOME", ".config");
+  if (base.empty()) return {};
   return JoinPath(base, "Tidewell/Tidewell.ini");
 }
 
@@ -227,7 +194,7 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
     return std::make_error_code(std::errc::invalid_argument);
   }
   if (path_.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
-  if (std::error_code error = CreateFolders(FolderOf(path_))) return error;
+  if (std::error_code error = CreatePrivateFolders(FolderOf(path_))) return error;
 
   ExclusiveLock lock;
   if (std::error_code error = lock.Acquire(path_ + ".lock")) return error;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,16 +21,17 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Creates every missing folder of an absolute path (mode 0700 for new ones).
-bool MakeFolders(const std::string& path) {
-  for (std::size_t at = 1; at <= path.size(); ++at) {
-    if (at == path.size() || path[at] == '/') {
-      const std::string part = path.substr(0, at);
-      if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+  const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::string buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384u, '\0');
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+    return found->pw_dir;
   }
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return {};
 }
 
 }  // namespace
@@ -53,16 +55,31 @@ std::string CommandLineText(int argc, const char* const* argv) {
 
 std::string RecordsFolder(const std::string& programFolder) {
   if (FolderIsWritable(programFolder)) return programFolder;
-  std::string base;
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
-    base = data;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    base = std::string(home) + "/.local/share";
-  } else {
-    return programFolder;
-  }
+  const std::string base = UserBaseFolder("XDG_DATA_HOME", ".local/share");
+  if (base.empty()) return programFolder;
   const std::string folder = base + "/Tidewell";
-  return MakeFolders(folder) ? folder : programFolder;
+  return CreatePrivateFolders(folder) ? programFolder : folder;
+}
+
+std::string UserBaseFolder(const char* variable, const char* belowHome) {
+  if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') return value;
+  std::string home = HomeFolder();
+  if (home.empty()) return {};
+  while (home.size() > 1 && home.back() == '/') home.pop_back();
+  if (home.back() != '/') home.push_back('/');
+  return home.append(belowHome);
+}
+
+std::error_code CreatePrivateFolders(const std::string& folder) {
+  for (std::size_t end = 1; end <= folder.size(); ++end) {
+    if (end < folder.size() && folder[end] != '/') continue;
+    const std::string prefix = folder.substr(0, end);
+    if (mkdir(prefix.c_str(), 0700) == 0) continue;
+    const std::error_code error(errno, std::generic_category());
+    struct stat st {};
+    if (stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return error;
+  }
+  return {};
 }
 
 }  // namespace tidewell::platform

@@ -400,16 +400,12 @@ std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
   if (leaf.empty()) return std::make_error_code(std::errc::operation_not_permitted);
   // The chain of open folders ends at the parent, so the removed folder is
   // never left cached. A spared folder is never removed, even when empty.
+  const bool compare = cache_->SparedMayLieOn(parsed.letter);
   return WithLeafName(parentFd, leaf, [&](const std::string& name) {
-    const int folder = openat(parentFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (folder >= 0) {
-      FolderIdentity identity;
-      const bool spared = !IdentifyFolder(folder, identity) && cache_->IsSpared(identity);
-      close(folder);
-      if (spared) {
-        errno = EACCES;
-        return -1;
-      }
+    FolderIdentity identity;
+    if (compare && !IdentifyEntry(parentFd, name.c_str(), identity) && cache_->IsSpared(identity)) {
+      errno = EACCES;
+      return -1;
     }
     return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
   });

@@ -21,14 +21,6 @@
 namespace tidewell::platform {
 namespace {
 
-// The mkfs tools live in sbin folders, which an unprivileged PATH may lack.
-std::string FindTool(const std::string& name) {
-  for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"}) {
-    const std::string path = folder + name;
-    if (access(path.c_str(), X_OK) == 0) return path;
-  }
-  return {};
-}
 
 // A file of `size` zero bytes (sparse).
 bool MakeZeroFile(const std::string& path, off_t size) {
@@ -56,7 +48,7 @@ class VolumeImages : public ::testing::Test {
   // An 8 MiB image file at base/name formatted as `kind`; empty (with the
   // tool added to missing_) when the tool is not installed.
   std::string MakeImage(const ImageKind& kind, const std::string& name) {
-    const std::string tool = FindTool(kind.tool);
+    const std::string tool = testing::FindSystemTool(kind.tool);
     if (tool.empty()) {
       missing_ += std::string(" ") + kind.tool + " (package " + kind.package + ")";
       return {};
@@ -173,7 +165,7 @@ class MountGuard {
 // mount table and probes the image.
 TEST_F(VolumeImages, AnNtfsVolumeMountedWithNtfs3gIsDiscoveredOnThisHost) {
   if (geteuid() != 0) GTEST_SKIP() << "mounting needs root";
-  const std::string driver = FindTool("ntfs-3g");
+  const std::string driver = testing::FindSystemTool("ntfs-3g");
   const std::string image = MakeImage(kNtfs, "disk.img");
   if (driver.empty() || image.empty()) GTEST_SKIP() << "ntfs-3g is not installed";
   const std::string mountPoint = base_ + "/mounted";

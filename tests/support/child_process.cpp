@@ -68,4 +68,12 @@ ChildResult RunChild(const std::string& program, const ChildOptions& options) {
   return result;
 }
 
+std::string FindSystemTool(const std::string& name) {
+  for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"}) {
+    const std::string path = folder + name;
+    if (access(path.c_str(), X_OK) == 0) return path;
+  }
+  return {};
+}
+
 }  // namespace tidewell::testing

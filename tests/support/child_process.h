@@ -32,4 +32,9 @@ struct ChildOptions {
 
 ChildResult RunChild(const std::string& program, const ChildOptions& options);
 
+// The full path of a system tool (mkfs.vfat, ntfs-3g, ...) in the usual
+// system folders, sbin ones included (an unprivileged PATH may lack them);
+// "" when it is missing.
+std::string FindSystemTool(const std::string& name);
+
 }  // namespace tidewell::testing

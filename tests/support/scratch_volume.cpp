@@ -7,18 +7,6 @@
 #include "tests/support/child_process.h"
 
 namespace tidewell::testing {
-namespace {
-
-// The tool's full path in the usual system folders, "" when it is missing.
-std::string FindTool(const std::string& name) {
-  for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"}) {
-    const std::string path = folder + name;
-    if (access(path.c_str(), X_OK) == 0) return path;
-  }
-  return {};
-}
-
-}  // namespace
 
 ScratchVolume::ScratchVolume(Kind kind, const std::string& image, const std::string& mountPoint)
     : mountPoint_(mountPoint) {
@@ -49,7 +37,7 @@ ScratchVolume::~ScratchVolume() {
 }
 
 bool ScratchVolume::Run(const std::string& tool, const std::vector<std::string>& arguments) {
-  const std::string path = FindTool(tool);
+  const std::string path = FindSystemTool(tool);
   if (path.empty()) {
     reason_ = tool + " is not installed";
     return false;
