@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "cli/shown_text.h"
+#include "session/shown_text.h"
 #include "platform/text_case.h"
 
 namespace tidewell::cli {
+using session::ShownOnOneLine;
 namespace {
 
 // A catalogue entry by its settings name, case ignored ("temp" finds Temp).

@@ -51,9 +51,8 @@ bool InterruptRequested() { return interrupted != 0; }
 ConsoleFeedback::ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar)
     : out_(out), err_(err), quiet_(quiet), progressBar_(progressBar && !quiet) {}
 
-void ConsoleFeedback::Attach(RunContext& context, DriveList& drives) {
-  context_ = &context;
-  drives_ = &drives;
+void ConsoleFeedback::Attach(session::ProgramSession& program) {
+  program_ = &program;
 }
 
 void ConsoleFeedback::SetStatusText(std::string_view text) {
@@ -90,25 +89,22 @@ void ConsoleFeedback::ClearProgressBar() {
 }
 
 bool ConsoleFeedback::SelectDrive(char letter) {
-  if (drives_ == nullptr) return false;
-  const DriveSelection result = drives_->Select(letter);
-  if (result == DriveSelection::NoSuchDrive) return false;
-  if (result == DriveSelection::Changed && context_ != nullptr) CheckSelectedDrive(*context_);
-  return true;
+  return program_ != nullptr && program_->SelectDrive(letter);
 }
 
-std::string ConsoleFeedback::SelectedDrive() const { return drives_ == nullptr ? std::string() : drives_->Current(); }
+std::string ConsoleFeedback::SelectedDrive() const {
+  return program_ == nullptr ? std::string() : program_->Drives().Current();
+}
 
 void ConsoleFeedback::ShowDeletionLog() {
-  if (quiet_ || context_ == nullptr) return;
+  if (quiet_ || program_ == nullptr) return;
   ClearProgressBar();
-  std::fprintf(out_, "Deletion log: %s\n", context_->LogPath().c_str());
+  std::fprintf(out_, "Deletion log: %s\n", program_->Context().LogPath().c_str());
   std::fflush(out_);
 }
 
 MessageAnswer ConsoleFeedback::ShowMessage(const Message& message) {
   const bool problem = message.icon == MessageIcon::Error || message.icon == MessageIcon::Exclamation;
-  if (message.title == "Drive Error") ++driveErrors_;
   const MessageAnswer answer = message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   if (problem || !quiet_) {
     ClearProgressBar();
@@ -127,11 +123,11 @@ void ConsoleFeedback::EndProgram(int exitStatus) {
 }
 
 void ConsoleFeedback::CheckInterrupt() {
-  if (!interrupted || ending_ || context_ == nullptr) return;
+  if (!interrupted || ending_ || program_ == nullptr) return;
   ending_ = true;
   ClearProgressBar();
   std::fprintf(err_, "tidewell-cli: interrupted; the deletion log is closed with what it holds.\n");
-  ExitProgram(*context_, 130);
+  ExitProgram(program_->Context(), 130);
 }
 
 }  // namespace tidewell::cli

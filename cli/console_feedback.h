@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/drive_list.h"
 #include "engine/run_context.h"
+#include "session/program_session.h"
 #include "settings/deepwash_selection.h"
 
 namespace tidewell::cli {
@@ -33,9 +33,9 @@ class ConsoleFeedback : public RunFeedback {
  public:
   ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar);
 
-  // The run this feedback serves: its drive-list changes run the drive check
-  // in it, and an interrupt ends it. Set once the context exists.
-  void Attach(RunContext& context, DriveList& drives);
+  // The program this feedback serves: its drive list answers SelectDrive,
+  // and an interrupt ends its run. Set once the session exists.
+  void Attach(session::ProgramSession& program);
 
   void SetStatusText(std::string_view text) override;
   std::string StatusText() const override { return status_; }
@@ -59,9 +59,6 @@ class ConsoleFeedback : public RunFeedback {
   [[noreturn]] void EndProgram(int exitStatus) override;
   void ProcessPendingMessages() override { CheckInterrupt(); }
 
-  // How many "Drive Error" boxes have been shown so far.
-  int DriveErrors() const { return driveErrors_; }
-
  private:
   void ClearProgressBar();
   void CheckInterrupt();
@@ -74,10 +71,8 @@ class ConsoleFeedback : public RunFeedback {
   int lastBarValue_ = -1;
   std::string status_;
   std::string lastPrinted_;
-  int driveErrors_ = 0;
   bool ending_ = false;
-  RunContext* context_ = nullptr;
-  DriveList* drives_ = nullptr;
+  session::ProgramSession* program_ = nullptr;
 };
 
 // The Deepwash window's side of the console: it has no status bar to show,

@@ -8,14 +8,8 @@
 #include "cli/cli_arguments.h"
 #include "cli/console_feedback.h"
 #include "cli/drive_summary.h"
-#include "cli/shown_text.h"
 #include "engine/cleaning_run.h"
-#include "engine/drive_checks.h"
-#include "platform/drive_discovery.h"
-#include "platform/preferences_store.h"
-#include "platform/process_facts.h"
-#include "settings/main_options.h"
-#include "settings/warn_once_store.h"
+#include "session/program_session.h"
 
 #ifndef TIDEWELL_VERSION
 #define TIDEWELL_VERSION "0"
@@ -27,17 +21,9 @@ namespace {
 constexpr int kBadUsage = 2;
 constexpr int kDriveNotCleaned = 1;
 
-// Copies the window's boxes into the values this run reads, and applies the
-// command line's changes to the copies.
-void PrepareRunValues(const CliArguments& arguments, const MainWindowOptions& main,
-                      const DeepwashSelection& deepwash, FixedCleaningOptions& options,
-                      FixedCategoryStates& categories) {
-  for (int index = 1; index <= 7; ++index) {
-    const auto option = static_cast<RunOption>(index);
-    options.Set(option, main.CheckValue(option));
-  }
-  for (const Category& entry : CatalogueEntries()) categories.Set(entry.id, deepwash.CheckValue(entry.id));
-
+// Applies the command line's changes to this run's copies of the boxes.
+void ApplyArguments(const CliArguments& arguments, FixedCleaningOptions& options,
+                    FixedCategoryStates& categories) {
   auto set = [&](const std::optional<bool>& wanted, RunOption option) {
     if (wanted) options.Set(option, *wanted ? 1 : 0);
   };
@@ -105,80 +91,53 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   // and are dropped, while the run, its log and its report finish.
   std::signal(SIGPIPE, SIG_IGN);
   ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, isatty(fileno(err)) != 0);
-  platform::PreferencesFile storeFile(platform::PreferencesFile::DefaultPath());
-  WarnOnceStore store(storeFile, feedback, storeFile.Path());
-
-  // A store that exists but cannot be read may name the drives: discovery
-  // must not choose others in their place. Only TIDEWELL_DRIVES still counts.
-  std::vector<std::pair<std::string, std::string>> storedDrives;
-  const std::error_code storeProblem = storeFile.ReadSectionChecked("Drives", storedDrives);
-  std::vector<std::string> problems;
-  platform::DriveTable table = storeProblem ? platform::DriveTable::FromSources({}, {}, &problems)
-                                            : platform::LoadDriveTable(storedDrives, &problems);
-  for (const std::string& problem : problems) {
-    std::fprintf(err, "tidewell-cli: %s\n", ShownOnOneLine(problem, 512).c_str());
-  }
-  if (storeProblem && table.Empty() && !arguments.listCategories) {
-    feedback.ShowMessage(UnreadableStoreMessage(storeFile.Path(), platform::DescribeReadProblem(storeProblem)));
-    return kDriveNotCleaned;
-  }
-  if (arguments.drive && table.Find(*arguments.drive) == nullptr && !arguments.listCategories) {
-    std::fprintf(err,
-                 "tidewell-cli: option --drive: bad drive letter: no drive %c: is mapped (map it in "
-                 "TIDEWELL_DRIVES or under [Drives] in %s)\n",
-                 *arguments.drive, storeFile.Path().c_str());
-    return kBadUsage;
-  }
-
-  // The window's boxes, loaded as its start-up loads them.
-  bool suppressEvents = false;
   ConsoleDeepwashView deepwashView(feedback);
-  DeepwashSelection deepwash(store, deepwashView, suppressEvents);
-  MainWindowOptions mainOptions(store, feedback, suppressEvents, deepwash);
-  mainOptions.Load();
-  const char startLetter = arguments.drive ? *arguments.drive : platform::CurrentVirtualFolder(table)[0];
-  platform::VirtualFileSystem files(std::move(table));
-  // A drive whose root is not the folder checked when the drives were read
-  // (or is one of the host's own folders) behaves as a drive without a disk;
-  // this says why.
-  files.OnDriveRefused([err](const std::string& why) {
-    std::fprintf(err, "tidewell-cli: %s\n", ShownOnOneLine(why, 512).c_str());
-  });
-
-  FixedCleaningOptions runOptions;
-  FixedCategoryStates runCategories;
-  RunContext context(files, runOptions, runCategories, feedback, suppressEvents);
-  context.store = &store;
-  context.programFolder = platform::ProgramFolder();
-  context.recordsFolder = platform::RecordsFolder(context.programFolder);
-  context.WindowsDir = platform::FindWindowsDir(files);
-  DriveList drives(files.Drives(), startLetter);
-  feedback.Attach(context, drives);
+  const bool listing = arguments.listCategories;
+  session::ProgramSession program(feedback, feedback, deepwashView,
+                                  {.programName = "tidewell-cli",
+                                   .problems = err,
+                                   .startDrive = listing ? std::nullopt : arguments.drive,
+                                   .runValues = session::RunValues::CopiedAtStart});
+  feedback.Attach(program);
+  RunContext& context = program.Context();
   // The drive the check is for: a failed check moves the list to C, and the
   // user must hear about the drive that was asked for, not the fallback.
-  const std::string checkedDrive = drives.Current().substr(0, 2);
+  const std::string checkedDrive = program.Drives().Current().substr(0, 2);
+  bool allDrives = false;
 
-  // The drive check comes between the two loads, as at the window's start.
-  const bool allDrives = arguments.allDrives.value_or(mainOptions.CheckValue(RunOption::ScanAllDrives) != 0);
-  const bool checkDrive = !arguments.listCategories && !allDrives && !drives.Current().empty();
-  if (allDrives && !arguments.listCategories) TellOfSkippedFloppyLetters(files.Drives(), err);
-  if (checkDrive) CheckSelectedDrive(context);
-  deepwash.Create();
-  PrepareRunValues(arguments, mainOptions, deepwash, runOptions, runCategories);
-
-  if (arguments.listCategories) {
-    ListCategories(out, runCategories);
+  const session::StartupOutcome outcome = program.Start({
+      // The drive check comes between the two loads, as at the window's
+      // start; an all-drives run checks each drive itself.
+      .checkStartDrive =
+          [&] {
+            allDrives = arguments.allDrives.value_or(program.Options().CheckValue(RunOption::ScanAllDrives) != 0);
+            return !listing && !allDrives;
+          },
+      .stopAtFirstProblem = !listing,
+      .tellUser = !listing,
+      .afterLoads = [&] { ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy()); },
+  });
+  if (listing) {
+    ListCategories(out, program.RunCategoriesCopy());
     return 0;
   }
-  if (files.Drives().Empty()) {
-    feedback.ShowMessage(NoDriveMessage(storeFile.Path()));
-    return kDriveNotCleaned;
+  switch (outcome) {
+    case session::StartupOutcome::Ready:
+      break;
+    case session::StartupOutcome::NoSuchStartDrive:
+      std::fprintf(err,
+                   "tidewell-cli: option --drive: bad drive letter: no drive %c: is mapped (map it in "
+                   "TIDEWELL_DRIVES or under [Drives] in %s)\n",
+                   *arguments.drive, program.StorePath().c_str());
+      return kBadUsage;
+    case session::StartupOutcome::DriveCheckFailed:
+      std::fprintf(err, "tidewell-cli: drive %s cannot be cleaned; nothing was cleaned.\n", checkedDrive.c_str());
+      return kDriveNotCleaned;
+    case session::StartupOutcome::StoreUnreadable:
+    case session::StartupOutcome::NoDrive:
+      return kDriveNotCleaned;
   }
-  if (checkDrive && feedback.DriveErrors() > 0) {
-    std::fprintf(err, "tidewell-cli: drive %s cannot be cleaned; nothing was cleaned.\n", checkedDrive.c_str());
-    return kDriveNotCleaned;
-  }
-  if (context.IsOn(RunOption::TestRun)) feedback.ShowMessage(TestModeNotice());
+  if (allDrives) TellOfSkippedFloppyLetters(program.Files().Drives(), err);
 
   DriveSummaries summaries(context);
   int status = 0;

@@ -102,13 +102,16 @@ float DriveFreeBytes(RunContext& context, std::string_view drive) {
   return static_cast<float>(bytes);
 }
 
-void CheckSelectedDrive(RunContext& context) {
+DriveCheckResult CheckSelectedDrive(RunContext& context) {
   RunFeedback& ui = context.feedback;
   ui.SetStatusText("Checking drive ...");
   ui.Repaint();
+  DriveCheckResult result = DriveCheckResult::Skipped;
   if (!context.SuppressEvents) {
+    result = DriveCheckResult::Passed;
     std::string selected = UpperCased(ui.SelectedDrive());
     if (!PathExists(context, std::string_view(selected).substr(0, 2))) {
+      result = DriveCheckResult::Failed;
       ui.SetStatusText("Can't clean drive " + selected);
       ui.ShowMessage({"Drive Error",
                       "Tidewell can't access drive " + selected + "\r\r" +
@@ -118,6 +121,7 @@ void CheckSelectedDrive(RunContext& context) {
     }
     selected = UpperCased(ui.SelectedDrive());
     if (DriveIsReadOnly(context, selected)) {
+      result = DriveCheckResult::Failed;
       ui.SetStatusText("Can't clean drive " + selected);
       ui.ShowMessage({"Drive Error",
                       "Tidewell can't clean drive " + selected + " because it is a read-only device.",
@@ -126,6 +130,7 @@ void CheckSelectedDrive(RunContext& context) {
     }
   }
   ui.SetStatusText("Ready to clean drive " + UpperCased(ui.SelectedDrive()));
+  return result;
 }
 
 }  // namespace tidewell

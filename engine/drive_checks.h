@@ -50,9 +50,17 @@ bool DriveIsReadOnly(RunContext& context, std::string_view drive);
 // count rounded to 24 significant bits); 0 on any failure.
 float DriveFreeBytes(RunContext& context, std::string_view drive);
 
+enum class DriveCheckResult {
+  Passed,   // the selected drive answers and can be written
+  Failed,   // it does not: the user was told, and the list moved to drive C
+  Skipped,  // SuppressEvents was set
+};
+
 // The drive list's change handler: checks that the selected drive answers and
 // can be written, tells the user through "Drive Error" messages when not, and
-// falls back to drive C. Skips its tests while SuppressEvents is set.
-void CheckSelectedDrive(RunContext& context);
+// falls back to drive C. Skips its tests while SuppressEvents is set. The
+// result is about the drive that was selected when it was called, whatever
+// the check of drive C that a failure starts finds.
+DriveCheckResult CheckSelectedDrive(RunContext& context);
 
 }  // namespace tidewell

@@ -1,12 +1,11 @@
-// The state a cleaning run shares, and the small services every part of the
-// engine uses: totals, the bouncing progress bar, the yield rule, the command
-// line switch test.
+// What a cleaning run is given and what it keeps while it goes, and the
+// small services every part of the engine uses: the bouncing progress bar,
+// the yield rule, the command line switch test.
 //
-// What the original design kept module-wide (RunTotals, WindowsDir,
-// SuppressEvents, the progress state) lives in one RunContext that the front
-// end owns and passes down, so there are no hidden globals and every test can
-// make a fresh one. The context borrows the file system, the options, the
-// category states and the feedback; their owners must outlive it.
+// A run's context is two parts: RunServices, what it borrows and the
+// program's facts (file system, options, category states, feedback, clock,
+// store, folders), fixed for the program's life; and RunState, what the run
+// changes (totals, progress, the report's block state, the open log).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/run_feedback.h"
 #include "settings/run_options.h"
@@ -64,57 +64,51 @@ struct DriveSummary {
   float freeBytesBefore = 0.0f;
 };
 
-struct RunContext {
-  RunContext(platform::VirtualFileSystem& fileSystem, const CleaningOptions& cleaningOptions,
-             const CategoryStates& categoryStates, RunFeedback& runFeedback)
-      : files(fileSystem), options(cleaningOptions), categories(categoryStates), feedback(runFeedback) {}
-  // The same, sharing a SuppressEvents flag that the option and Deepwash
-  // models were given before this context existed.
-  RunContext(platform::VirtualFileSystem& fileSystem, const CleaningOptions& cleaningOptions,
-             const CategoryStates& categoryStates, RunFeedback& runFeedback, bool& sharedSuppressEvents)
-      : files(fileSystem),
-        options(cleaningOptions),
-        categories(categoryStates),
-        feedback(runFeedback),
-        SuppressEvents(sharedSuppressEvents) {}
-  RunContext(const RunContext&) = delete;
-  RunContext& operator=(const RunContext&) = delete;
-
+// What a run is given and never changes: the services it borrows (their
+// owners must outlive the run) and the program's facts, set once at start-up.
+struct RunServices {
   platform::VirtualFileSystem& files;
   const CleaningOptions& options;
   const CategoryStates& categories;  // the Deepwash boxes, read live
   RunFeedback& feedback;
+  // True while the program changes a control itself; handlers that consult
+  // it then skip their tests, questions and warnings. The program's one
+  // flag, shared with the option and Deepwash models.
+  bool& SuppressEvents;
   const platform::LocaleFormat* locale = &platform::LocaleFormat::User();
-  std::function<std::tm()> now;  // the clock; empty means the local wall clock
-
-  RunTotals totals;
-  ProgressState progress;
-  // The Windows folder, e.g. "C:\WINDOWS" (no trailing "\"); set at start-up.
-  std::string WindowsDir;
- private:
-  bool ownSuppressEvents_ = false;
-
- public:
-  // True while the program changes a control itself; handlers that consult it
-  // then skip their tests, questions and warnings. The context's own flag
-  // unless one was shared at construction.
-  bool& SuppressEvents = ownSuppressEvents_;
-
+  std::function<std::tm()> now{};  // the clock; empty means the local wall clock
   // The per-user store the run writes its "Info" figures to; none in tests
   // that do not need it.
   platform::PreferencesStore* store = nullptr;
+  // Called at the end of every drive's run, finished or abandoned.
+  std::function<void(const DriveSummary&)> driveFinished{};
+
+  std::string commandLine{};    // the program's arguments as one text
+  std::string programFolder{};  // host folder of the executable
+  std::string recordsFolder{};  // host folder of Tidewell.log and Tidewell.txt
+  // The Windows folder, e.g. "C:\WINDOWS" (no trailing "\"); found at start-up.
+  std::string WindowsDir{};
+};
+
+// What a run changes as it goes.
+struct RunState {
+  RunTotals totals;
+  ProgressState progress;
   ReportState report;
   // The files some process holds open, noted once per drive's cleaning
   // phase of a destructive run; they are left alone, as Windows leaves a
   // file in use.
   platform::OpenFiles heldOpen;
-  // Called at the end of every drive's run, finished or abandoned.
-  std::function<void(const DriveSummary&)> driveFinished;
+  DeletionLog log;  // open only within one drive's cleaning phase
+};
 
-  std::string commandLine;    // the program's arguments as one text
-  std::string programFolder;  // host folder of the executable
-  std::string recordsFolder;  // host folder of Tidewell.log and Tidewell.txt
-  DeletionLog log;            // open only within one drive's cleaning phase
+// One run's services and state together: what every part of the engine is
+// handed. The front end (or a test) makes one and passes it down, so there
+// are no hidden globals and every test can make a fresh one.
+struct RunContext : RunServices, RunState {
+  explicit RunContext(RunServices services) : RunServices(std::move(services)) {}
+  RunContext(const RunContext&) = delete;
+  RunContext& operator=(const RunContext&) = delete;
 
   bool IsOn(RunOption option) const { return tidewell::IsOn(options, option); }
   bool IsOn(CategoryId category) const { return tidewell::IsOn(categories, category); }

@@ -33,4 +33,8 @@ std::string UserBaseFolder(const char* variable, const char* belowHome);
 // cannot be made or is not a folder.
 std::error_code CreatePrivateFolders(const std::string& folder);
 
+// Makes `hostFolder` the process's working folder; false (and the working
+// folder unchanged) when it cannot be entered.
+bool ChangeWorkingFolder(const std::string& hostFolder);
+
 }  // namespace tidewell::platform

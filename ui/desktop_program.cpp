@@ -14,17 +14,12 @@
 #include <QStatusBar>
 #include <QUrl>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "engine/cleaning_run.h"
-#include "engine/drive_checks.h"
 #include "engine/record_actions.h"
-#include "platform/drive_discovery.h"
-#include "platform/process_facts.h"
 #include "ui/animation_player.h"
 #include "ui/deepwash_window.h"
 #include "ui/main_window.h"
@@ -43,38 +38,24 @@ constexpr int kYieldIntervalMs = 15;
 }  // namespace
 
 DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environment)
-    : boxes_(boxes),
-      environment_(std::move(environment)),
-      storeFile_(environment_.storePath.empty() ? platform::PreferencesFile::DefaultPath() : environment_.storePath),
-      store_(storeFile_, boxes_, storeFile_.Path()) {
+    : boxes_(boxes), environment_(std::move(environment)) {
   main_ = std::make_unique<MainWindow>();
   deepwash_ = std::make_unique<DeepwashWindow>(boxes_);
-  selection_ = std::make_unique<DeepwashSelection>(store_, *deepwash_, suppressEvents_);
-  deepwash_->Bind(*selection_);
-  options_ = std::make_unique<MainWindowOptions>(store_, boxes_, suppressEvents_, *selection_);
-  // An unreadable store may name the drives: then only TIDEWELL_DRIVES
-  // counts, never discovery (see Start() for what the user is told).
-  std::vector<std::pair<std::string, std::string>> storedDrives;
-  storeProblem_ = storeFile_.ReadSectionChecked("Drives", storedDrives);
-  files_ = std::make_unique<platform::VirtualFileSystem>(
-      storeProblem_ ? platform::DriveTable::FromSources({}, {}, &driveProblems_)
-                    : platform::LoadDriveTable(storedDrives, &driveProblems_));
-  // A refused drive root shows as a drive without a disk; the reason goes
-  // to the standard error, where a "/U /I" run started by a script is seen.
-  files_->OnDriveRefused([](const std::string& why) { std::fprintf(stderr, "tidewell: %s\n", why.c_str()); });
-  context_ = std::make_unique<RunContext>(*files_, *options_, *selection_, *this, suppressEvents_);
-  context_->store = &store_;
-  context_->commandLine = environment_.commandLine;
-  context_->programFolder =
-      environment_.programFolder.empty() ? platform::ProgramFolder() : environment_.programFolder;
-  context_->recordsFolder = environment_.recordsFolder.empty() ? platform::RecordsFolder(context_->programFolder)
-                                                               : environment_.recordsFolder;
-  if (environment_.now) context_->now = environment_.now;
-  if (environment_.locale != nullptr) context_->locale = environment_.locale;
-  // The drive list starts on the process's current drive.
-  drives_ = std::make_unique<DriveList>(files_->Drives(), platform::CurrentVirtualFolder(files_->Drives())[0]);
+  session_ = std::make_unique<session::ProgramSession>(*this, boxes_, *deepwash_,
+                                                       session::SessionSetup{
+                                                           .programName = "tidewell",
+                                                           .problems = environment_.problems,
+                                                           .storePath = environment_.storePath,
+                                                           .commandLine = environment_.commandLine,
+                                                           .programFolder = environment_.programFolder,
+                                                           .recordsFolder = environment_.recordsFolder,
+                                                           .now = environment_.now,
+                                                           .locale = environment_.locale,
+                                                       });
+  deepwash_->Bind(Selection());
+  session_->onDriveSelected = [this] { ShowDriveInList(); };
   viewer_ = std::make_unique<RecordViewerHost>();
-  addresses_ = BuiltInAddresses(context_->programFolder);
+  addresses_ = BuiltInAddresses(Context().programFolder);
   Wire();
 }
 
@@ -84,23 +65,23 @@ DesktopProgram::~DesktopProgram() {
 
 void DesktopProgram::Wire() {
   MainWindow& w = *main_;
-  for (const std::string& entry : drives_->Entries()) w.driveList->addItem(FromStd(entry));
+  for (const std::string& entry : session_->Drives().Entries()) w.driveList->addItem(FromStd(entry));
   ShowDriveInList();
 
   QObject::connect(w.cleanButton, &QPushButton::clicked, [this] { OnCleanClicked(); });
   QObject::connect(w.cleanAction, &QAction::triggered, [this] { OnCleanClicked(); });
-  QObject::connect(w.exitButton, &QPushButton::clicked, [this] { ExitProgram(*context_, 0); });
-  QObject::connect(w.exitAction, &QAction::triggered, [this] { ExitProgram(*context_, 0); });
-  w.onCloseRequested = [this] { ExitProgram(*context_, 0); };
+  QObject::connect(w.exitButton, &QPushButton::clicked, [this] { ExitProgram(Context(), 0); });
+  QObject::connect(w.exitAction, &QAction::triggered, [this] { ExitProgram(Context(), 0); });
+  w.onCloseRequested = [this] { ExitProgram(Context(), 0); };
   QObject::connect(w.deepwashButton, &QPushButton::clicked, [this] { OnDeepwashClicked(); });
   QObject::connect(w.deepwashAction, &QAction::triggered, [this] { OnDeepwashClicked(); });
   deepwash_->onDone = [this] { main_->show(); };
 
   for (int index = 1; index <= 6; ++index) {
     QObject::connect(w.check1[static_cast<std::size_t>(index)], &QCheckBox::clicked,
-                     [this, index](bool checked) { options_->SetValue(index, checked ? 1 : 0); });
+                     [this, index](bool checked) { Options().SetValue(index, checked ? 1 : 0); });
   }
-  options_->onValueChanged = [this](int index, int value) {
+  Options().onValueChanged = [this](int index, int value) {
     QCheckBox* box = main_->check1[static_cast<std::size_t>(index)];
     const QSignalBlocker blocker(box);
     box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
@@ -108,14 +89,14 @@ void DesktopProgram::Wire() {
   QObject::connect(w.driveList, &QComboBox::currentIndexChanged, [this](int index) { OnDriveChosen(index); });
 
   QObject::connect(w.deleteReportAction, &QAction::triggered,
-                   [this] { DeleteRecordFile(*context_, RecordKind::RunReport); });
+                   [this] { DeleteRecordFile(Context(), RecordKind::RunReport); });
   QObject::connect(w.deleteLogAction, &QAction::triggered,
-                   [this] { DeleteRecordFile(*context_, RecordKind::DeletionLog); });
-  QObject::connect(w.infoAction, &QAction::triggered, [this] { boxes_.ShowMessage(InfoSummary(*context_)); });
+                   [this] { DeleteRecordFile(Context(), RecordKind::DeletionLog); });
+  QObject::connect(w.infoAction, &QAction::triggered, [this] { boxes_.ShowMessage(InfoSummary(Context())); });
   QObject::connect(w.reportAction, &QAction::triggered,
-                   [this] { ShowRecordFile(*context_, *viewer_, RecordKind::RunReport); });
+                   [this] { ShowRecordFile(Context(), *viewer_, RecordKind::RunReport); });
   QObject::connect(w.logAction, &QAction::triggered,
-                   [this] { ShowRecordFile(*context_, *viewer_, RecordKind::DeletionLog); });
+                   [this] { ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); });
 
   QObject::connect(w.aboutAction, &QAction::triggered,
                    [this] { boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); });
@@ -133,9 +114,7 @@ bool DesktopProgram::Start() {
   const std::string lockPath =
       environment_.instanceLockPath.empty() ? InstanceLock::DefaultPath() : environment_.instanceLockPath;
   if (!instance_.Acquire(lockPath)) return false;
-  for (const std::string& problem : driveProblems_) std::fprintf(stderr, "tidewell: %s\n", problem.c_str());
 
-  context_->WindowsDir = platform::FindWindowsDir(*files_);
   w.setWindowState(Qt::WindowNoState);
   w.adjustSize();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -151,40 +130,25 @@ bool DesktopProgram::Start() {
   w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
   w.animation->Open(QString::fromStdString(ProgramFile("Tidewell1.avi")));
 
-  const bool storeUnreadable = storeProblem_ && files_->Drives().Empty();
-  if (storeUnreadable) {
-    // Said before anything else, so a later "can't save" reads in its light.
-    boxes_.ShowMessage(
-        UnreadableStoreMessage(storeFile_.Path(), platform::DescribeReadProblem(storeProblem_)));
-  }
-  options_->Load();
-  if (!drives_->Current().empty()) CheckSelectedDrive(*context_);
-  // C: becomes the process's current drive; the drive list keeps its entry.
-  if (const platform::DriveMapping* c = files_->Drives().Find('C')) {
-    if (chdir(c->hostRoot.c_str()) != 0) {
-      // A drive without its folder: the working folder stays where it was.
-    }
-  }
-  selection_->Create();
-  if (files_->Drives().Empty()) {
-    if (!storeUnreadable) boxes_.ShowMessage(NoDriveMessage(storeFile_.Path()));
-    SetStatusText("No drive to clean");
-  }
-  if (options_->Value(6) != 0) boxes_.ShowMessage(TestModeNotice());
-  if (!HasSwitch(context_->commandLine, 'I')) w.show();
+  // The window's start: the drive check runs for the start drive whatever
+  // the options, C: becomes the working folder, and nothing stops it; a
+  // window with no drive only cannot clean.
+  const session::StartupOutcome outcome = session_->Start({.enterDriveC = true});
+  if (outcome == session::StartupOutcome::NoDrive) SetStatusText("No drive to clean");
+  if (!HasSwitch(Context().commandLine, 'I')) w.show();
   Repaint();
   SetControlsEnabled(true);
-  if (HasSwitch(context_->commandLine, 'U')) {
-    if (files_->Drives().Empty()) ExitProgram(*context_, 1);
+  if (HasSwitch(Context().commandLine, 'U')) {
+    if (!session_->HasDrives()) ExitProgram(Context(), 1);
     OnCleanClicked();
   }
   return true;
 }
 
 void DesktopProgram::OnCleanClicked() {
-  if (running_ || files_->Drives().Empty()) return;
+  if (running_ || !session_->HasDrives()) return;
   running_ = true;
-  RunCleaning(*context_);
+  RunCleaning(Context());
   running_ = false;
 }
 
@@ -196,14 +160,14 @@ void DesktopProgram::OnDeepwashClicked() {
 }
 
 void DesktopProgram::OnDriveChosen(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= drives_->Entries().size()) return;
-  const std::string& entry = drives_->Entries()[static_cast<std::size_t>(index)];
-  if (drives_->Select(entry[0]) == DriveSelection::Changed) CheckSelectedDrive(*context_);
+  const std::vector<std::string>& entries = session_->Drives().Entries();
+  if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) return;
+  session_->SelectDrive(entries[static_cast<std::size_t>(index)][0]);
 }
 
 void DesktopProgram::ShowDriveInList() {
   const QSignalBlocker blocker(main_->driveList);
-  main_->driveList->setCurrentText(FromStd(drives_->Current()));
+  main_->driveList->setCurrentText(FromStd(session_->Drives().Current()));
 }
 
 void DesktopProgram::OpenDocument(const std::string& address) {
@@ -219,7 +183,7 @@ void DesktopProgram::OnUninstall() {
   std::error_code error;
   if (std::filesystem::exists(uninstaller, error) &&
       QProcess::startDetached(QString::fromStdString(uninstaller), {})) {
-    ExitProgram(*context_, 0);
+    ExitProgram(Context(), 0);
   }
   boxes_.ShowMessage(UninstallNotAvailable());
 }
@@ -231,7 +195,7 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
   for (QMenu* menu : {w.fileMenu, w.viewMenu, w.optionsMenu, w.helpMenu}) {
     for (QAction* action : menu->actions()) action->setEnabled(enabled);
   }
-  const bool canClean = enabled && !files_->Drives().Empty();
+  const bool canClean = enabled && session_->HasDrives();
   w.cleanButton->setEnabled(canClean);
   w.cleanAction->setEnabled(canClean);
   w.deepwashButton->setEnabled(enabled);
@@ -279,17 +243,9 @@ void DesktopProgram::Beep() { QApplication::beep(); }
 void DesktopProgram::LockControls() { SetControlsEnabled(false); }
 void DesktopProgram::UnlockControls() { SetControlsEnabled(true); }
 
-bool DesktopProgram::SelectDrive(char letter) {
-  const DriveSelection result = drives_->Select(letter);
-  if (result == DriveSelection::NoSuchDrive) return false;
-  if (result == DriveSelection::Changed) {
-    ShowDriveInList();
-    CheckSelectedDrive(*context_);
-  }
-  return true;
-}
+bool DesktopProgram::SelectDrive(char letter) { return session_->SelectDrive(letter); }
 
-void DesktopProgram::ShowDeletionLog() { ShowRecordFile(*context_, *viewer_, RecordKind::DeletionLog); }
+void DesktopProgram::ShowDeletionLog() { ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); }
 
 void DesktopProgram::EndProgram(int exitStatus) {
   if (environment_.endProgram) environment_.endProgram(exitStatus);

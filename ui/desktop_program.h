@@ -1,5 +1,6 @@
-// The desktop program: its windows, the models behind them, the run context
-// and the start-up sequence, and the Qt side of RunFeedback (the main
+// The desktop program: its windows over the program session (the models,
+// the run context and the start-up sequence; see session/program_session.h),
+// and the Qt side of RunFeedback (the main
 // window's status line, progress bar, animation, sound, pointer, window
 // state, locking, drive list, log viewer and message boxes).
 //
@@ -26,12 +27,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/drive_list.h"
-#include "engine/run_context.h"
-#include "platform/preferences_store.h"
-#include "settings/deepwash_selection.h"
-#include "settings/main_options.h"
-#include "settings/warn_once_store.h"
+#include "session/program_session.h"
 #include "ui/help_menu.h"
 #include "ui/instance_lock.h"
 #include "ui/wave_player.h"
@@ -56,6 +52,7 @@ struct DesktopEnvironment {
   std::function<std::tm()> now;                 // empty: the wall clock
   const platform::LocaleFormat* locale = nullptr;  // empty: the user's
   std::function<void()> onYield;                // after each yield, for tests
+  std::FILE* problems = stderr;                 // where drive problems are told
 };
 
 class DesktopProgram : public RunFeedback {
@@ -70,9 +67,10 @@ class DesktopProgram : public RunFeedback {
   MainWindow& Main() { return *main_; }
   DeepwashWindow& Deepwash() { return *deepwash_; }
   RecordViewerHost& Viewer() { return *viewer_; }
-  RunContext& Context() { return *context_; }
-  MainWindowOptions& Options() { return *options_; }
-  DeepwashSelection& Selection() { return *selection_; }
+  session::ProgramSession& Session() { return *session_; }
+  RunContext& Context() { return session_->Context(); }
+  MainWindowOptions& Options() { return session_->Options(); }
+  DeepwashSelection& Selection() { return session_->Selection(); }
   WavePlayer& Sound() { return wave_; }
   const HelpAddresses& Addresses() const { return addresses_; }
 
@@ -93,7 +91,7 @@ class DesktopProgram : public RunFeedback {
   void LockControls() override;
   void UnlockControls() override;
   bool SelectDrive(char letter) override;
-  std::string SelectedDrive() const override { return drives_->Current(); }
+  std::string SelectedDrive() const override { return session_->Drives().Current(); }
   void ShowDeletionLog() override;
   MessageAnswer ShowMessage(const Message& message) override { return boxes_.ShowMessage(message); }
   [[noreturn]] void EndProgram(int exitStatus) override;
@@ -108,23 +106,14 @@ class DesktopProgram : public RunFeedback {
   void OnDeepwashClicked();
   void OnUninstall();
   void OpenDocument(const std::string& address);
-  std::string ProgramFile(const char* name) const { return context_->programFolder + "/" + name; }
+  std::string ProgramFile(const char* name) const { return session_->Context().programFolder + "/" + name; }
 
   MessageBoxes& boxes_;
   DesktopEnvironment environment_;
-  platform::PreferencesFile storeFile_;
-  WarnOnceStore store_;
-  bool suppressEvents_ = false;
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<DeepwashWindow> deepwash_;
-  std::unique_ptr<DeepwashSelection> selection_;
-  std::unique_ptr<MainWindowOptions> options_;
-  std::unique_ptr<platform::VirtualFileSystem> files_;
-  std::unique_ptr<RunContext> context_;
-  std::unique_ptr<DriveList> drives_;
+  std::unique_ptr<session::ProgramSession> session_;
   std::unique_ptr<RecordViewerHost> viewer_;
-  std::vector<std::string> driveProblems_;
-  std::error_code storeProblem_;  // why the store's file cannot be read; none: it reads or is missing
   WavePlayer wave_;
   InstanceLock instance_;
   HelpAddresses addresses_;

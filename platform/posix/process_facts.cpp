@@ -82,4 +82,6 @@ std::error_code CreatePrivateFolders(const std::string& folder) {
   return {};
 }
 
+bool ChangeWorkingFolder(const std::string& hostFolder) { return chdir(hostFolder.c_str()) == 0; }
+
 }  // namespace tidewell::platform

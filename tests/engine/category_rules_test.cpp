@@ -278,7 +278,11 @@ TEST(CategoryFlags, AreReadForEveryFolderAndNotWhereTheGuardStopsTheSection) {
   RulesWorld world;
   world.C().Build({{"A\\"}, {"B\\"}, {"FUN\\"}});
   CountingStates counting(world.categories);
-  RunContext context(world.files, world.options, counting, world.feedback);
+  RunContext context({.files = world.files,
+                      .options = world.options,
+                      .categories = counting,
+                      .feedback = world.feedback,
+                      .SuppressEvents = world.suppressEvents});
   context.recordsFolder = world.context.recordsFolder;
   context.WindowsDir = world.context.WindowsDir;
   const FolderList folders = ListFolders(context, "c:", "\\");

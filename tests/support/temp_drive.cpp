@@ -130,7 +130,11 @@ platform::DriveTable MakeTable(const std::string& base, std::string_view letters
 }  // namespace
 
 TestWorld::TestWorld(std::string_view letters, std::string_view missingAtLoad)
-    : base_(), files(MakeTable(base_.Path(), letters, missingAtLoad)), context(files, options, categories, feedback) {
+    : base_(), files(MakeTable(base_.Path(), letters, missingAtLoad)), context({.files = files,
+               .options = options,
+               .categories = categories,
+               .feedback = feedback,
+               .SuppressEvents = suppressEvents}) {
   for (char letter : letters) {
     const char upper = static_cast<char>(letter & ~0x20);
     feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" + upper + "]";

@@ -111,6 +111,7 @@ class TestWorld {
   FixedCleaningOptions options;
   FixedCategoryStates categories;  // every box at its default
   RecordingFeedback feedback;
+  bool suppressEvents = false;
   RunContext context;
 };
 

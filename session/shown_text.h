@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
-namespace tidewell::cli {
+namespace tidewell::session {
 
 std::string ShownOnOneLine(std::string_view text, std::size_t limit = 64);
 
-}  // namespace tidewell::cli
+}  // namespace tidewell::session

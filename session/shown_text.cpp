@@ -1,11 +1,11 @@
 // Quoting user text in console messages: control bytes and broken UTF-8
 // escaped, long text cut short.
-#include "cli/shown_text.h"
+#include "session/shown_text.h"
 
 #include "platform/utf8.h"
 #include "records/deletion_log.h"
 
-namespace tidewell::cli {
+namespace tidewell::session {
 namespace {
 
 void AppendHexByte(std::string& out, unsigned char value) {
@@ -46,4 +46,4 @@ std::string ShownOnOneLine(std::string_view text, std::size_t limit) {
   return shown;
 }
 
-}  // namespace tidewell::cli
+}  // namespace tidewell::session

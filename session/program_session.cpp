@@ -1,0 +1,135 @@
+#include "session/program_session.h"
+
+#include <utility>
+#include <vector>
+
+#include "platform/drive_discovery.h"
+#include "platform/process_facts.h"
+#include "session/shown_text.h"
+#include "settings/run_options.h"
+
+namespace tidewell::session {
+namespace {
+
+// Problem lines are cut well past any real path, so a huge value still
+// gives a line one can read.
+constexpr std::size_t kProblemLineLimit = 512;
+
+constexpr RunOption kAllRunOptions[] = {RunOption::ExitWhenDone,        RunOption::MinimiseOnUse,
+                                        RunOption::OptimisePerformance, RunOption::KeepReport,
+                                        RunOption::ScanAllDrives,       RunOption::TestRun,
+                                        RunOption::MaintainLog};
+
+// The drive table a session starts with. An unreadable store may name the
+// drives: then only TIDEWELL_DRIVES counts, never discovery.
+platform::DriveTable LoadDrives(const platform::PreferencesFile& storeFile, std::error_code& storeProblem,
+                                std::vector<std::string>& problems) {
+  std::vector<std::pair<std::string, std::string>> storedDrives;
+  storeProblem = storeFile.ReadSectionChecked("Drives", storedDrives);
+  return storeProblem ? platform::DriveTable::FromSources({}, {}, &problems)
+                      : platform::LoadDriveTable(storedDrives, &problems);
+}
+
+}  // namespace
+
+std::string ProblemLine(std::string_view programName, std::string_view problem) {
+  return std::string(programName) + ": " + ShownOnOneLine(problem, kProblemLineLimit);
+}
+
+ProgramSession::ProgramSession(RunFeedback& feedback, MessageBoxes& boxes, DeepwashView& deepwashView,
+                               SessionSetup setup)
+    : setup_(std::move(setup)),
+      boxes_(boxes),
+      storeFile_(setup_.storePath.empty() ? platform::PreferencesFile::DefaultPath() : setup_.storePath),
+      store_(storeFile_, boxes_, storeFile_.Path()),
+      files_(LoadDrives(storeFile_, storeProblem_, driveProblems_)),
+      selection_(store_, deepwashView, suppressEvents_),
+      options_(store_, boxes_, suppressEvents_, selection_),
+      context_({.files = files_,
+                .options = setup_.runValues == RunValues::LiveBoxes ? static_cast<const CleaningOptions&>(options_)
+                                                                    : optionsCopy_,
+                .categories = setup_.runValues == RunValues::LiveBoxes
+                                  ? static_cast<const CategoryStates&>(selection_)
+                                  : categoriesCopy_,
+                .feedback = feedback,
+                .SuppressEvents = suppressEvents_}),
+      drives_(files_.Drives(), setup_.startDrive ? *setup_.startDrive
+                                                 : platform::CurrentVirtualFolder(files_.Drives())[0]) {
+  context_.store = &store_;
+  context_.commandLine = setup_.commandLine;
+  context_.programFolder = setup_.programFolder.empty() ? platform::ProgramFolder() : setup_.programFolder;
+  context_.recordsFolder =
+      setup_.recordsFolder.empty() ? platform::RecordsFolder(context_.programFolder) : setup_.recordsFolder;
+  if (setup_.now) context_.now = setup_.now;
+  if (setup_.locale != nullptr) context_.locale = setup_.locale;
+  files_.OnDriveRefused([this](const std::string& why) { TellProblem(why); });
+}
+
+void ProgramSession::TellProblem(const std::string& problem) const {
+  if (setup_.problems == nullptr) return;
+  std::fprintf(setup_.problems, "%s\n", ProblemLine(setup_.programName, problem).c_str());
+  std::fflush(setup_.problems);
+}
+
+StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
+  for (const std::string& problem : driveProblems_) TellProblem(problem);
+
+  StartupOutcome outcome = StartupOutcome::Ready;
+  // Keeps the first problem; true when start-up ends with it.
+  auto found = [&](StartupOutcome problem) {
+    if (outcome == StartupOutcome::Ready) outcome = problem;
+    return hooks.stopAtFirstProblem;
+  };
+
+  const bool storeUnreadable = StoreUnreadable() && !HasDrives();
+  if (storeUnreadable) {
+    // Said before anything else, so a later "can't save" reads in its light.
+    if (hooks.tellUser) {
+      boxes_.ShowMessage(UnreadableStoreMessage(StorePath(), platform::DescribeReadProblem(storeProblem_)));
+    }
+    if (found(StartupOutcome::StoreUnreadable)) return outcome;
+  }
+  if (setup_.startDrive && files_.Drives().Find(*setup_.startDrive) == nullptr) {
+    return StartupOutcome::NoSuchStartDrive;
+  }
+
+  context_.WindowsDir = platform::FindWindowsDir(files_);
+  options_.Load();
+  DriveCheckResult check = DriveCheckResult::Skipped;
+  const bool checkWanted = !hooks.checkStartDrive || hooks.checkStartDrive();
+  if (checkWanted && !drives_.Current().empty()) check = CheckSelectedDrive(context_);
+  if (hooks.enterDriveC) {
+    if (const platform::DriveMapping* c = files_.Drives().Find('C')) {
+      // A drive without its folder: the working folder stays where it was.
+      static_cast<void>(platform::ChangeWorkingFolder(c->hostRoot));
+    }
+  }
+  selection_.Create();
+  if (setup_.runValues == RunValues::CopiedAtStart) CopyBoxes();
+  if (hooks.afterLoads) hooks.afterLoads();
+
+  if (!HasDrives()) {
+    if (hooks.tellUser && !storeUnreadable) boxes_.ShowMessage(NoDriveMessage(StorePath()));
+    if (found(StartupOutcome::NoDrive)) return outcome;
+  }
+  if (check == DriveCheckResult::Failed && found(StartupOutcome::DriveCheckFailed)) return outcome;
+  if (hooks.tellUser && context_.IsOn(RunOption::TestRun)) boxes_.ShowMessage(TestModeNotice());
+  return outcome;
+}
+
+void ProgramSession::CopyBoxes() {
+  for (const RunOption option : kAllRunOptions) optionsCopy_.Set(option, options_.CheckValue(option));
+  for (const Category& entry : CatalogueEntries()) categoriesCopy_.Set(entry.id, selection_.CheckValue(entry.id));
+}
+
+bool ProgramSession::SelectDrive(char letter) {
+  const DriveSelection result = drives_.Select(letter);
+  if (result == DriveSelection::NoSuchDrive) return false;
+  if (result == DriveSelection::Changed) {
+    if (onDriveSelected) onDriveSelected();
+    CheckSelectedDrive(context_);
+  }
+  return true;
+}
+
+}  // namespace tidewell::session
