@@ -1,8 +1,9 @@
 // Numbers, dates and times in the user's locale, for texts that people read.
 //
-// The locale comes from the environment (LC_ALL, LC_NUMERIC / LC_TIME, LANG),
-// read into a private locale object: the process-wide C locale is never
-// changed, so nothing else in the program is affected.
+// The user's locale comes from the environment (LC_ALL, LC_NUMERIC / LC_TIME,
+// LANG), read by the host into LocaleFacts (platform/locale_facts.h) through a
+// private locale object: the process-wide C locale is never changed, so
+// nothing else in the program is affected.
 // Under the C/POSIX locale (no thousands separator of its own) the forms are
 // the US English ones the records were designed with:
 //   WholeNumber(1234567.4)   -> "1,234,567"

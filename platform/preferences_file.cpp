@@ -2,10 +2,12 @@
 // re-read, change one value and replace the file atomically under a lock.
 // The bytes are read and replaced through text_file.h; locking, links and
 // folders are the host's (preferences_file_host.h).
+#include "platform/preferences_store.h"
+
 #include <optional>
+#include <utility>
 
 #include "platform/preferences_file_host.h"
-#include "platform/preferences_store.h"
 #include "platform/text_file.h"
 
 namespace tidewell::platform {
