@@ -1,8 +1,9 @@
 // Numbers, dates and times in the user's locale, for texts that people read.
 //
-// The locale comes from the environment (LC_ALL, LC_NUMERIC / LC_TIME, LANG),
-// read into a private locale object: the process-wide C locale is never
-// changed, so nothing else in the program is affected.
+// The user's locale comes from the environment (LC_ALL, LC_NUMERIC / LC_TIME,
+// LANG), read by the host into LocaleFacts (platform/locale_facts.h) through a
+// private locale object: the process-wide C locale is never changed, so
+// nothing else in the program is affected.
 // Under the C/POSIX locale (no thousands separator of its own) the forms are
 // the US English ones the records were designed with:
 //   WholeNumber(1234567.4)   -> "1,234,567"
@@ -27,8 +28,9 @@
 #pragma once
 
 #include <ctime>
-#include <memory>
 #include <string>
+
+#include "platform/locale_facts.h"
 
 namespace tidewell::platform {
 
@@ -38,6 +40,10 @@ class LocaleFormat {
   static const LocaleFormat& User();
   // The C locale's forms, whatever the environment says (for tests).
   static const LocaleFormat& Classic();
+
+  // The forms of a locale whose facts are known (the host reads the user's
+  // with ReadUserLocaleFacts()).
+  explicit LocaleFormat(LocaleFacts facts);
 
   // "#,##0": rounded half away from zero to a whole number, thousands grouped
   // with the locale's separator ("," when the locale has none), no decimals.
@@ -60,17 +66,9 @@ class LocaleFormat {
   char DecimalSign() const { return decimal_; }
 
  private:
-  LocaleFormat() = default;
-  static LocaleFormat FromName(const char* name);
-
-  bool classic_ = true;       // C/POSIX: fixed English forms
-  char thousands_ = ',';
+  LocaleFacts facts_;
+  char thousands_ = ',';  // facts_'s separators as the one byte texts show
   char decimal_ = '.';
-  std::string dayNames_[7];   // Sunday first, used when !classic_
-  std::string monthNames_[12];
-  std::string timeFormat_;    // strftime form of the locale's time
-  std::string dateFormat_;    // strftime form of the locale's short date
-  std::shared_ptr<void> locale_;  // the locale_t that the strftime forms need
 };
 
 }  // namespace tidewell::platform

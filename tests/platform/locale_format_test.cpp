@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace tidewell::platform {
 namespace {
@@ -89,6 +90,68 @@ TEST(LocaleFormatDates, DayNameComesFromTheNormalisedDate) {
   EXPECT_EQ(C().LongDate(At(2026, 1, 32)), "Sunday, February 1, 2026");
   EXPECT_EQ(C().ShortDate(At(2026, 13, 1)), "1/1/2027");
   EXPECT_EQ(C().ShortDate(At(2026, 3, 0)), "2/28/2026");
+}
+
+// A locale given as facts, as the host would read it: German names, and
+// forms that show which normalised date they were handed.
+LocaleFacts GermanFacts() {
+  LocaleFacts facts;
+  facts.classic = false;
+  facts.thousandsSeparator = ".";
+  facts.decimalSign = ",";
+  facts.dayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
+  facts.monthNames = {"Januar", "Februar", "M\xC3\xA4rz",  "April",   "Mai",      "Juni",
+                      "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+  const auto fields = [](const std::tm& when) {
+    return std::to_string(when.tm_year + 1900) + "-" + std::to_string(when.tm_mon + 1) + "-" +
+           std::to_string(when.tm_mday) + " wday " + std::to_string(when.tm_wday) + " yday " +
+           std::to_string(when.tm_yday) + " " + std::to_string(when.tm_hour) + ":" +
+           std::to_string(when.tm_min);
+  };
+  facts.timeOf = [fields](const std::tm& when) { return "time " + fields(when); };
+  facts.shortDateOf = [fields](const std::tm& when) { return "date " + fields(when); };
+  return facts;
+}
+
+LocaleFormat WithSeparators(std::string thousands, std::string decimal) {
+  LocaleFacts facts = GermanFacts();
+  facts.thousandsSeparator = std::move(thousands);
+  facts.decimalSign = std::move(decimal);
+  return LocaleFormat(std::move(facts));
+}
+
+TEST(LocaleFormatFromFacts, SeparatorsShowAsOneAsciiByte) {
+  const LocaleFormat german(GermanFacts());
+  EXPECT_EQ(german.WholeNumber(1234567.4), "1.234.567");
+  EXPECT_EQ(german.Fixed(-1234.567, 2), "-1234,57");
+  // Spaces of every width read as a blank, apostrophe-like marks as '\''.
+  EXPECT_EQ(WithSeparators("\xC2\xA0", ",").WholeNumber(1234567), "1 234 567");
+  EXPECT_EQ(WithSeparators("\xE2\x80\xAF", ",").WholeNumber(1234567), "1 234 567");
+  EXPECT_EQ(WithSeparators("\xE2\x80\x89", ",").WholeNumber(1234567), "1 234 567");
+  EXPECT_EQ(WithSeparators("\xE2\x80\x99", ".").WholeNumber(1234567), "1'234'567");
+  // None, or one with no look-alike: a comma; a decimal sign of several bytes: a point.
+  EXPECT_EQ(WithSeparators("", ",").WholeNumber(1234567), "1,234,567");
+  EXPECT_EQ(WithSeparators("\xD9\xAC", "\xD9\xAB").WholeNumber(1234567), "1,234,567");
+  EXPECT_EQ(WithSeparators("\xD9\xAC", "\xD9\xAB").Fixed(0.25, 1), "0.3");
+  EXPECT_EQ(WithSeparators("\xD9\xAC", "\xD9\xAB").DecimalSign(), '.');
+  // Classic facts keep the fixed forms whatever else they hold.
+  LocaleFacts classic = GermanFacts();
+  classic.classic = true;
+  const LocaleFormat fixed(std::move(classic));
+  EXPECT_EQ(fixed.WholeNumber(1234567), "1,234,567");
+  EXPECT_EQ(fixed.LongDate(At(2026, 12, 7)), "Monday, December 7, 2026");
+}
+
+TEST(LocaleFormatFromFacts, DatesUseTheLocalesNamesAndFormsOfTheNormalisedDate) {
+  const LocaleFormat german(GermanFacts());
+  EXPECT_EQ(german.LongDate(At(2026, 12, 7)), "Montag, 7 Dezember 2026");
+  EXPECT_EQ(german.LongDate(At(2026, 1, 32)), "Sonntag, 1 Februar 2026");
+  EXPECT_EQ(german.LongDate(At(2026, 3, 0)), "Samstag, 28 Februar 2026");
+  // The locale's own forms get the date normalised, with its weekday and
+  // day of the year worked out (At() sets a wrong tm_wday).
+  EXPECT_EQ(german.LongTime(At(2026, 1, 32, 14, 5)), "time 2026-2-1 wday 0 yday 31 14:5");
+  EXPECT_EQ(german.ShortDate(At(2026, 13, 1)), "date 2027-1-1 wday 5 yday 0 0:0");
+  EXPECT_EQ(german.ShortDate(At(2024, 12, 31)), "date 2024-12-31 wday 2 yday 365 0:0");
 }
 
 }  // namespace

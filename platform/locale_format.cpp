@@ -1,21 +1,16 @@
-// Locale forms read through a private locale_t (newlocale / nl_langinfo_l /
-// strftime_l). setlocale is never called: the process-wide locale belongs to
-// whoever else runs in the process, and printf-style conversions are avoided
-// here (std::to_chars instead) so that their locale cannot leak into the
-// texts either.
+// Numbers and dates worded from a locale's facts. printf-style conversions
+// are avoided here (std::to_chars instead) so that the process-wide locale,
+// which belongs to whoever else runs in the process, cannot leak into the
+// texts.
 #include "platform/locale_format.h"
-
-#include <langinfo.h>
-#include <locale.h>
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstddef>
-#include <cstdlib>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 namespace tidewell::platform {
 namespace {
@@ -25,22 +20,6 @@ constexpr const char* kEnglishDays[7] = {"Sunday",   "Monday", "Tuesday", "Wedne
 constexpr const char* kEnglishMonths[12] = {"January", "February", "March",     "April",
                                             "May",     "June",     "July",      "August",
                                             "September", "October", "November", "December"};
-
-// The locale name the environment gives one category, in the order the C
-// library itself consults: LC_ALL, then the category, then LANG.
-std::string_view EnvironmentName(const char* category) {
-  for (const char* variable : {"LC_ALL", category, "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return value;
-  }
-  return "C";
-}
-
-// C and POSIX with any codeset or modifier: "C", "C.UTF-8", "C.utf8", "POSIX".
-bool IsClassicName(std::string_view name) {
-  const std::string_view base = name.substr(0, name.find_first_of(".@"));
-  return base == "C" || base == "POSIX";
-}
 
 // Texts are single-byte, so a separator the locale spells with several bytes
 // is shown as the ASCII character it looks like.
@@ -149,19 +128,8 @@ std::string TwoDigits(int value) {
   return text;
 }
 
-// strftime_l into a growing buffer; a result that stays empty is taken as an
-// empty text (some forms, such as "%p" in a 24-hour locale, are empty).
-std::string FormatTime(const char* format, const std::tm& when, locale_t locale) {
-  for (std::size_t size = 128; size <= 16384; size *= 4) {
-    std::vector<char> buffer(size);
-    const std::size_t length = strftime_l(buffer.data(), buffer.size(), format, &when, locale);
-    if (length > 0) return std::string(buffer.data(), length);
-  }
-  return {};
-}
-
 // The tm with its date fields normalised and weekday / day of year filled in,
-// as strftime expects them.
+// as the locale's own forms expect them.
 std::tm NormalisedTm(const std::tm& when) {
   const CivilDate date = DateOf(when);
   std::tm normal = when;
@@ -173,54 +141,22 @@ std::tm NormalisedTm(const std::tm& when) {
   return normal;
 }
 
-locale_t LocaleOf(const std::shared_ptr<void>& holder) {
-  return static_cast<locale_t>(holder.get());
-}
-
 }  // namespace
 
 const LocaleFormat& LocaleFormat::User() {
-  static const LocaleFormat user = FromName("");
+  static const LocaleFormat user(ReadUserLocaleFacts());
   return user;
 }
 
 const LocaleFormat& LocaleFormat::Classic() {
-  static const LocaleFormat classic;
+  static const LocaleFormat classic(LocaleFacts{});
   return classic;
 }
 
-LocaleFormat LocaleFormat::FromName(const char* name) {
-  LocaleFormat format;  // the C forms, kept when the locale cannot be read
-  const locale_t locale = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
-  if (locale == static_cast<locale_t>(0)) return format;
-  format.locale_ = std::shared_ptr<void>(locale, [](void* held) {
-    freelocale(static_cast<locale_t>(held));
-  });
-
-  const std::string_view separator = nl_langinfo_l(THOUSEP, locale);
-  const std::string_view decimal = nl_langinfo_l(RADIXCHAR, locale);
-  const auto categoryName = [name](const char* category) {
-    return *name != '\0' ? std::string_view(name) : EnvironmentName(category);
-  };
-  if (separator.empty() && IsClassicName(categoryName("LC_NUMERIC")) &&
-      IsClassicName(categoryName("LC_TIME"))) {
-    format.locale_.reset();
-    return format;
-  }
-
-  format.classic_ = false;
-  format.thousands_ = SeparatorChar(separator);
-  format.decimal_ = DecimalChar(decimal);
-  static constexpr nl_item kDays[7] = {DAY_1, DAY_2, DAY_3, DAY_4, DAY_5, DAY_6, DAY_7};
-  static constexpr nl_item kMonths[12] = {MON_1, MON_2, MON_3, MON_4,  MON_5,  MON_6,
-                                          MON_7, MON_8, MON_9, MON_10, MON_11, MON_12};
-  for (int i = 0; i < 7; ++i) format.dayNames_[i] = nl_langinfo_l(kDays[i], locale);
-  for (int i = 0; i < 12; ++i) format.monthNames_[i] = nl_langinfo_l(kMonths[i], locale);
-  format.timeFormat_ = nl_langinfo_l(T_FMT, locale);
-  format.dateFormat_ = nl_langinfo_l(D_FMT, locale);
-  if (format.timeFormat_.empty()) format.timeFormat_ = "%H:%M:%S";
-  if (format.dateFormat_.empty()) format.dateFormat_ = "%Y-%m-%d";
-  return format;
+LocaleFormat::LocaleFormat(LocaleFacts facts) : facts_(std::move(facts)) {
+  if (facts_.classic) return;
+  thousands_ = SeparatorChar(facts_.thousandsSeparator);
+  decimal_ = DecimalChar(facts_.decimalSign);
 }
 
 std::string LocaleFormat::WholeNumber(double value) const {
@@ -249,31 +185,31 @@ std::string LocaleFormat::Fixed(double value, int decimals) const {
 
 std::string LocaleFormat::LongDate(const std::tm& when) const {
   const CivilDate date = DateOf(when);
-  if (classic_) {
+  if (facts_.classic) {
     return std::string(kEnglishDays[date.weekday]) + ", " + kEnglishMonths[date.month - 1] + " " +
            std::to_string(date.day) + ", " + std::to_string(date.year);
   }
-  return dayNames_[date.weekday] + ", " + std::to_string(date.day) + " " +
-         monthNames_[date.month - 1] + " " + std::to_string(date.year);
+  return facts_.dayNames[date.weekday] + ", " + std::to_string(date.day) + " " +
+         facts_.monthNames[date.month - 1] + " " + std::to_string(date.year);
 }
 
 std::string LocaleFormat::LongTime(const std::tm& when) const {
-  if (classic_) {
+  if (facts_.classic) {
     const int hour = ((when.tm_hour % 24) + 24) % 24;
     const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
     return std::to_string(hour12) + ":" + TwoDigits(when.tm_min) + ":" + TwoDigits(when.tm_sec) +
            (hour < 12 ? " AM" : " PM");
   }
-  return FormatTime(timeFormat_.c_str(), NormalisedTm(when), LocaleOf(locale_));
+  return facts_.timeOf(NormalisedTm(when));
 }
 
 std::string LocaleFormat::ShortDate(const std::tm& when) const {
-  if (classic_) {
+  if (facts_.classic) {
     const CivilDate date = DateOf(when);
     return std::to_string(date.month) + "/" + std::to_string(date.day) + "/" +
            std::to_string(date.year);
   }
-  return FormatTime(dateFormat_.c_str(), NormalisedTm(when), LocaleOf(locale_));
+  return facts_.shortDateOf(NormalisedTm(when));
 }
 
 }  // namespace tidewell::platform

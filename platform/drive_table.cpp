@@ -1,15 +1,12 @@
-// Drive table: parsing TIDEWELL_DRIVES and mapping host paths back to drives.
+// Drive table: parsing TIDEWELL_DRIVES, checking each mapping with what the
+// host says about its folder (platform/drive_host.h), and mapping host paths
+// back to drives.
 #include "platform/drive_table.h"
-
-#include <climits>
-#include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <optional>
 
-#include "platform/posix/folder_identity.h"
+#include "platform/drive_host.h"
 #include "platform/text_case.h"
 
 namespace tidewell::platform {
@@ -35,36 +32,6 @@ std::string Normalised(std::string_view path) {
   }
   while (out.size() > 1 && out.back() == '/') out.pop_back();
   return out;
-}
-
-// The canonical form of an existing folder (links resolved), else the
-// normalised text as given.
-std::string Canonical(const std::string& path) {
-  char buffer[PATH_MAX];
-  if (realpath(path.c_str(), buffer) != nullptr) return buffer;
-  return path;
-}
-
-// The canonical form of a path that may not exist yet: its longest existing
-// leading part with links resolved, then the rest as given. A folder that
-// appears later is then reached through no link that exists now.
-std::string CanonicalAsFarAsItExists(const std::string& path) {
-  std::size_t cut = path.size();
-  while (cut > 0) {
-    const std::string head = cut == path.size() ? path : path.substr(0, cut);
-    char buffer[PATH_MAX];
-    if (realpath(head.empty() ? "/" : head.c_str(), buffer) != nullptr) {
-      std::string resolved = buffer;
-      if (cut < path.size()) {
-        if (resolved.back() != '/') resolved.push_back('/');
-        resolved.append(path, cut + 1);
-      }
-      return resolved;
-    }
-    cut = path.rfind('/', cut - 1);
-    if (cut == std::string::npos) break;
-  }
-  return path;
 }
 
 // An absolute, normalised path without its "." components; nullopt when it
@@ -114,11 +81,11 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
     return "drive " + name + " must name an absolute folder, starting with \"/\", not \"" +
            std::string(hostRoot) + "\"; it is left out";
   }
-  std::string canonical = Canonical(Normalised(hostRoot));
-  struct stat st {};
-  const bool exists = stat(canonical.c_str(), &st) == 0;
+  std::string canonical = RealPathOr(Normalised(hostRoot));
+  const HostEntryKind kind = KindOfHostEntry(canonical);
+  const bool exists = kind != HostEntryKind::Missing;
   if (!exists) {
-    std::optional<std::string> plain = WithoutDotComponents(CanonicalAsFarAsItExists(canonical));
+    std::optional<std::string> plain = WithoutDotComponents(RealPathAsFarAsItExists(canonical));
     if (!plain) {
       return "drive " + name + " maps to \"" + std::string(hostRoot) +
              "\", which does not exist and climbs with \"..\"; give the folder's own path; it is left out";
@@ -129,30 +96,22 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
     return "drive " + name + " cannot be the host's root folder \"/\" (given as \"" + std::string(hostRoot) +
            "\"); map the folder that holds the drive's files; it is left out";
   }
-  if (exists && !S_ISDIR(st.st_mode)) {
+  if (kind == HostEntryKind::NotAFolder) {
     return "drive " + name + " maps to \"" + canonical + "\", which is a file, not a folder; it is left out";
   }
   std::optional<FolderIdentity> identity;
   if (exists) {
-    // The folder as it is now, reached with no link: what every later
-    // opening of the drive's root must find again.
-    int fd = -1;
-    if (std::error_code error = OpenRealFolder(canonical, FolderAccess::IdentityOnly, fd)) {
-      return "drive " + name + " maps to \"" + canonical + "\", which cannot be opened (" + error.message() +
-             "); it is left out";
+    const DriveRootCheck check = CheckDriveRoot(canonical);
+    if (check.openError) {
+      return "drive " + name + " maps to \"" + canonical + "\", which cannot be opened (" +
+             check.openError.message() + "); it is left out";
     }
-    FolderIdentity found;
-    const std::error_code error = IdentifyFolder(fd, found);
-    const std::optional<std::string> forbidden =
-        error ? std::optional<std::string>("a folder whose identity cannot be read")
-              : ForbiddenDriveRoot(fd, ActiveSystemFolders());
-    close(fd);
-    if (forbidden) {
-      return "drive " + name + " maps to \"" + std::string(hostRoot) + "\", which is " + *forbidden +
+    if (check.forbidden) {
+      return "drive " + name + " maps to \"" + std::string(hostRoot) + "\", which is " + *check.forbidden +
              "; cleaning it would clean the host's own files. Map the folder that holds the drive's files; it is "
              "left out";
     }
-    identity = found;
+    identity = check.identity;
   }
   if (const DriveMapping* first = Find(upper)) {
     return "drive " + name + " is mapped more than once; the first mapping (" + first->hostRoot +
@@ -218,10 +177,9 @@ DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std:
   auto reportFrom = [&](std::string_view source, std::string problem) {
     if (problems != nullptr) problems->push_back(std::string(source) + ": " + problem);
   };
-  const char* fromEnvironment = std::getenv("TIDEWELL_DRIVES");
-  if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+  if (const std::optional<std::string> fromEnvironment = DriveMappingsFromEnvironment()) {
     std::vector<std::string> found;
-    DriveTable table = Parse(fromEnvironment, &found);
+    DriveTable table = Parse(*fromEnvironment, &found);
     for (std::string& problem : found) reportFrom("TIDEWELL_DRIVES", std::move(problem));
     return table;
   }
@@ -297,8 +255,8 @@ std::optional<std::string> DriveTable::HostToVirtual(std::string_view hostPath) 
 std::optional<std::string> DriveTable::HostToVirtualOn(char letter, std::string_view hostPath) const {
   const DriveMapping* mapping = Find(letter);
   if (mapping == nullptr || hostPath.empty()) return std::nullopt;
-  const std::string path = Canonical(Normalised(hostPath));
-  const std::string root = Canonical(mapping->hostRoot);
+  const std::string path = RealPathOr(Normalised(hostPath));
+  const std::string root = RealPathOr(mapping->hostRoot);
   if (!LiesAtOrBelow(path, root)) return std::nullopt;
   return Translated(mapping->letter, path, root);
 }

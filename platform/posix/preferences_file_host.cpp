@@ -1,0 +1,129 @@
+// The host's side of the preferences file: flock() on the lock file, the
+// store's folders and its default place, links in the file's place, and
+// syncing the folder after a replacement.
+#include "platform/preferences_file_host.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/preferences_store.h"
+#include "platform/process_facts.h"
+
+namespace tidewell::platform {
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+// The folder part of a path ("." for a bare name, "/" for a file in the root).
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// folder + "/" + rest, without doubling a "/" at the folder's end.
+std::string JoinPath(std::string folder, std::string_view rest) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (folder.back() != '/') folder += '/';
+  return folder.append(rest);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Holds an exclusive flock() on a lock file for as long as it lives.
+class ExclusiveLock {
+ public:
+  ExclusiveLock() = default;
+  ExclusiveLock(const ExclusiveLock&) = delete;
+  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+  ~ExclusiveLock() {
+    if (fd_ >= 0) close(fd_);  // closing releases the lock
+  }
+
+  std::error_code Acquire(const std::string& lockPath) {
+    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ < 0) return LastError();
+    while (flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) return LastError();
+    }
+    return {};
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// True for "<name>.tmp<digits>-<digits>", the temporary files ReplaceTextFile
+// creates for `name`.
+bool IsTemporaryOf(std::string_view entry, std::string_view name) {
+  const std::string prefix = std::string(name) + ".tmp";
+  if (!entry.starts_with(prefix)) return false;
+  entry.remove_prefix(prefix.size());
+  const std::size_t dash = entry.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash + 1 == entry.size()) return false;
+  for (std::size_t i = 0; i < entry.size(); ++i) {
+    if (i != dash && (entry[i] < '0' || entry[i] > '9')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::error_code WithExclusiveLock(const std::string& lockPath, const std::function<std::error_code()>& work) {
+  ExclusiveLock lock;
+  if (std::error_code error = lock.Acquire(lockPath)) return error;
+  return work();
+}
+
+std::error_code CreateFoldersFor(const std::string& filePath) { return CreatePrivateFolders(FolderOf(filePath)); }
+
+std::string ReplacementTarget(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
+}
+
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string name = NameOf(target);
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = readdir(dir)) {
+    if (IsTemporaryOf(entry->d_name, name)) unlinkat(dirfd(dir), entry->d_name, 0);
+  }
+  closedir(dir);
+}
+
+std::error_code SyncFolderOf(const std::string& filePath) {
+  const int fd = open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return LastError();
+  std::error_code result;
+  // Some file systems cannot sync a folder (EINVAL); the rename stands anyway.
+  if (fsync(fd) != 0 && errno != EINVAL) result = LastError();
+  close(fd);
+  return result;
+}
+
+bool IsHostFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string PreferencesFile::DefaultPath() {
+  const std::string base = UserBaseFolder("XDG_CONFIG_HOME", ".config");
+  if (base.empty()) return {};
+  return JoinPath(base, "Tidewell/Tidewell.ini");
+}
+
+}  // namespace tidewell::platform

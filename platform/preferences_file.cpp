@@ -1,0 +1,111 @@
+// The preferences store as an INI file: whole-file reads, and writes that
+// re-read, change one value and replace the file atomically under a lock.
+// The bytes are read and replaced through text_file.h; locking, links and
+// folders are the host's (preferences_file_host.h).
+#include "platform/preferences_store.h"
+
+#include <optional>
+#include <utility>
+
+#include "platform/preferences_file_host.h"
+#include "platform/text_file.h"
+
+namespace tidewell::platform {
+namespace {
+
+// The existing file's text; a missing file is an empty text. Any other
+// failure to read (permission, size, not a regular file) is an error; a
+// folder in the file's place is reported as such, so the user is told what
+// stands in the way rather than "invalid argument".
+std::error_code ReadExisting(const std::string& path, std::string& text) {
+  text.clear();
+  const std::error_code error = ReadTextFile(path, text, PreferencesFile::kSizeLimit);
+  if (error == std::errc::no_such_file_or_directory) {
+    text.clear();
+    return {};
+  }
+  if (error == TextFileError::NotARegularFile && IsHostFolder(path)) {
+    return std::make_error_code(std::errc::is_a_directory);
+  }
+  return error;
+}
+
+std::optional<IniDocument> ReadDocument(const std::string& path) {
+  std::string text;
+  if (ReadTextFile(path, text, PreferencesFile::kSizeLimit)) return std::nullopt;
+  return IniDocument::Parse(text);
+}
+
+}  // namespace
+
+PreferencesFile::PreferencesFile(std::string hostPath) : path_(std::move(hostPath)) {}
+
+std::string PreferencesFile::Read(std::string_view section, std::string_view name,
+                                  std::string_view fallback) {
+  const std::optional<IniDocument> document = ReadDocument(path_);
+  if (!document) return std::string(fallback);
+  return document->Get(section, name).value_or(std::string(fallback));
+}
+
+std::error_code PreferencesFile::ReadSectionChecked(std::string_view section,
+                                                    std::vector<std::pair<std::string, std::string>>& values) const {
+  values.clear();
+  if (path_.empty()) return {};
+  std::string text;
+  const std::error_code error = ReadExisting(path_, text);
+  // A folder above the file that is a file: there is no store, so none is lost.
+  if (error == std::errc::not_a_directory) return {};
+  if (error) return error;
+  values = IniDocument::Parse(text).Section(section);
+  return {};
+}
+
+std::error_code PreferencesFile::ReadProblem() const {
+  std::vector<std::pair<std::string, std::string>> ignored;
+  return ReadSectionChecked({}, ignored);
+}
+
+std::string DescribeReadProblem(const std::error_code& error) {
+  static_assert(PreferencesFile::kSizeLimit == 1u << 20, "the text below names the limit");
+  if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+    return "permission denied";
+  }
+  if (error == std::errc::file_too_large) return "larger than 1 MiB";
+  if (error == std::errc::is_a_directory) return "a folder, not a file";
+  if (error == TextFileError::NotARegularFile) return "not a regular file";
+  if (error == std::errc::too_many_symbolic_link_levels) return "a loop of symbolic links";
+  return error.message();
+}
+
+std::vector<std::pair<std::string, std::string>> PreferencesFile::ReadSection(std::string_view section) {
+  const std::optional<IniDocument> document = ReadDocument(path_);
+  if (!document) return {};
+  return document->Section(section);
+}
+
+std::error_code PreferencesFile::Write(std::string_view section, std::string_view name,
+                                       std::string_view value) {
+  if (!IniDocument::CanStore(section, name, value)) {
+    return std::make_error_code(std::errc::invalid_argument);
+  }
+  if (path_.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (std::error_code error = CreateFoldersFor(path_)) return error;
+
+  return WithExclusiveLock(path_ + ".lock", [&]() -> std::error_code {
+    const std::string target = ReplacementTarget(path_);
+    RemoveStaleTemporaries(target);
+
+    std::string text;
+    if (std::error_code error = ReadExisting(target, text)) return error;
+    IniDocument document = IniDocument::Parse(text);
+    document.Set(section, name, value);
+    // A file grown past the limit would no longer be read: every value in it
+    // would fall back to its default at the next start.
+    const std::string replacement = document.Text();
+    if (replacement.size() > kSizeLimit) return std::make_error_code(std::errc::file_too_large);
+    if (std::error_code error = ReplaceTextFile(target, replacement)) return error;
+    return SyncFolderOf(target);
+  });
+}
+
+}  // namespace tidewell::platform
