@@ -1,12 +1,11 @@
 // tidewell-cli: one cleaning run with the stored preferences, as the window's
 // "&Clean HD" would run it, for scripts, timers and headless machines.
 //
-// Start-up follows the window's: the six main options are loaded from the
-// store under SuppressEvents, the selected drive is checked, the Deepwash
-// selection is loaded, so the store a first start leaves is the one the
-// window would leave. The command line's options then change copies of those
-// values for this run only. The run itself stores only what a run stores
-// ("LastCleanup" and the "Info" figures).
+// Start-up is the program session's, the window's own (see
+// session/program_session.h), so the store a first start leaves is the one
+// the window would leave. The run reads copies of the boxes, which the
+// command line's options change for this run only. The run itself stores
+// only what a run stores ("LastCleanup" and the "Info" figures).
 //
 // Decisions of the console's own:
 //   - The drive check runs for the drive asked for with --drive (else the

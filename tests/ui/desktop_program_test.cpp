@@ -253,6 +253,28 @@ class DesktopProgramTest : public QObject {
     QVERIFY(std::string(std::istreambuf_iterator<char>(in), {}) == big);
   }
 
+  // A refused drive mapping is told on the standard error as the console
+  // tells it: one line, its control bytes shown in caret notation.
+  void driveProblemsAreShownAsTheConsoleShowsThem() {
+    World world;
+    const std::string c = world.base.Path() + "/drive_c";
+    qputenv("TIDEWELL_DRIVES", QByteArray::fromStdString("C=" + c + "/new\x01line;D=" + world.base.Path() +
+                                                         "/drive_d"));
+    std::FILE* problems = std::tmpfile();
+    DesktopEnvironment environment = world.Environment("/I");
+    environment.problems = problems;
+    {
+      DesktopProgram program(world.boxes, std::move(environment));
+      QVERIFY(program.Start());
+    }
+    std::rewind(problems);
+    std::string told;
+    for (int ch = std::fgetc(problems); ch != EOF; ch = std::fgetc(problems)) told.push_back(static_cast<char>(ch));
+    std::fclose(problems);
+    QCOMPARE(told, "tidewell: TIDEWELL_DRIVES: drive C: maps to \"" + c +
+                       "/new^Aline\", which is not an existing folder; it will show as a drive without a disk\n");
+  }
+
   void theLockLivesInAFolderOnlyTheUserCanWrite() {
     testing::TempFolder base;
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");

@@ -1,0 +1,213 @@
+// The start-up sequence both front ends share, and the points where the
+// window's start and the console's differ: whether a problem stops it, the
+// working folder, when the start drive is checked, and whether a run reads
+// the boxes or copies of them.
+#include "session/program_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/recording_feedback.h"
+#include "tests/support/temp_drive.h"
+
+namespace fs = std::filesystem;
+
+namespace tidewell::session {
+namespace {
+
+using testing::RecordingFeedback;
+
+const std::string kTestModeNotice = "TEST MODE is ON ... Tidewell is SAFE AS MILK";
+
+// The run's feedback, with the drive list answered by the session as both
+// front ends answer it.
+class SessionFeedback : public RecordingFeedback {
+ public:
+  bool SelectDrive(char letter) override { return program != nullptr && program->SelectDrive(letter); }
+  std::string SelectedDrive() const override { return program == nullptr ? "" : program->Drives().Current(); }
+  ProgramSession* program = nullptr;
+};
+
+class SilentDeepwashView : public DeepwashView {
+ public:
+  explicit SilentDeepwashView(MessageBoxes& boxes) : boxes_(boxes) {}
+  void SetStatusText(std::string_view) override {}
+  MessageAnswer ShowMessage(const Message& message) override { return boxes_.ShowMessage(message); }
+
+ private:
+  MessageBoxes& boxes_;
+};
+
+// Drives C and D in a temporary folder, the store and the records beside
+// them, the working folder on no drive, and no drive to discover.
+class ProgramSessionTest : public ::testing::Test {
+ protected:
+  ProgramSessionTest() : startFolder_(fs::current_path()) {
+    for (const char* folder : {"/drive_c", "/drive_d", "/program", "/records", "/home"}) {
+      fs::create_directories(base_.Path() + folder);
+    }
+    setenv("HOME", (base_.Path() + "/home").c_str(), 1);
+    setenv("WINEPREFIX", (base_.Path() + "/home/.wine").c_str(), 1);
+    MapDrives("C=" + base_.Path() + "/drive_c;D=" + base_.Path() + "/drive_d");
+    fs::current_path(base_.Path());
+  }
+  ~ProgramSessionTest() override { fs::current_path(startFolder_); }
+
+  void MapDrives(const std::string& value) { setenv("TIDEWELL_DRIVES", value.c_str(), 1); }
+  std::string StorePath() const { return base_.Path() + "/config/Tidewell.ini"; }
+  void WriteStore(const std::string& text) {
+    fs::create_directories(base_.Path() + "/config");
+    std::ofstream(StorePath(), std::ios::binary) << text;
+  }
+  std::string StoreText() const {
+    std::ifstream in(StorePath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  ProgramSession& Open(SessionSetup setup = {}) {
+    setup.programName = "tidewell";
+    setup.problems = problems_;
+    setup.storePath = StorePath();
+    setup.programFolder = base_.Path() + "/program";
+    setup.recordsFolder = base_.Path() + "/records";
+    program_ = std::make_unique<ProgramSession>(feedback, feedback, deepwashView_, std::move(setup));
+    feedback.program = program_.get();
+    return *program_;
+  }
+  std::string Problems() {
+    std::fflush(problems_);
+    std::rewind(problems_);
+    std::string text;
+    for (int c = std::fgetc(problems_); c != EOF; c = std::fgetc(problems_)) text.push_back(static_cast<char>(c));
+    return text;
+  }
+
+  testing::TempFolder base_;
+  SessionFeedback feedback;
+
+ private:
+  fs::path startFolder_;
+  std::FILE* problems_ = std::tmpfile();
+  SilentDeepwashView deepwashView_{feedback};
+  std::unique_ptr<ProgramSession> program_;
+};
+
+TEST_F(ProgramSessionTest, TheWindowsStartGoesOnPastAFailedDriveCheckShowsTheNoticeAndEntersDriveC) {
+  ProgramSession& program = Open({.startDrive = 'D'});
+  fs::remove(base_.Path() + "/drive_d");  // D: has gone since the drives were read
+
+  EXPECT_EQ(program.Start({.enterDriveC = true}), StartupOutcome::DriveCheckFailed);
+
+  EXPECT_EQ(feedback.Titles(), (std::vector<std::string>{"Drive Error", kTestModeNotice}));
+  EXPECT_EQ(program.Drives().Current().substr(0, 2), "c:");
+  EXPECT_EQ(fs::current_path(), fs::path(base_.ResolvedPath() + "/drive_c"));
+  EXPECT_EQ(program.Context().WindowsDir, "C:\\WINDOWS");
+}
+
+TEST_F(ProgramSessionTest, TheConsolesStartStopsAtAFailedDriveCheckAndLeavesTheWorkingFolder) {
+  ProgramSession& program = Open({.startDrive = 'D'});
+  fs::remove(base_.Path() + "/drive_d");
+
+  EXPECT_EQ(program.Start({.stopAtFirstProblem = true}), StartupOutcome::DriveCheckFailed);
+
+  EXPECT_EQ(feedback.Titles(), std::vector<std::string>{"Drive Error"});
+  EXPECT_EQ(fs::current_path(), fs::path(base_.Path()));
+}
+
+TEST_F(ProgramSessionTest, TheStartDriveCheckIsAskedForOnceTheMainOptionsAreLoaded) {
+  WriteStore("[Preferences]\r\nTestRun=0\r\n");
+  ProgramSession& program = Open({.startDrive = 'D'});
+  fs::remove(base_.Path() + "/drive_d");
+  int testRunSeen = -1;
+
+  const StartupOutcome outcome = program.Start({.checkStartDrive = [&] {
+    testRunSeen = program.Options().CheckValue(RunOption::TestRun);
+    return false;
+  }});
+
+  EXPECT_EQ(outcome, StartupOutcome::Ready);
+  EXPECT_EQ(testRunSeen, 0);
+  EXPECT_TRUE(feedback.messages.empty());  // no check, and no test-mode notice
+  EXPECT_EQ(program.Drives().Current().substr(0, 2), "d:");
+}
+
+TEST_F(ProgramSessionTest, ARunOnCopiesSeesTheFrontEndsChangesAndTheStoreKeepsTheBoxes) {
+  ProgramSession& program = Open({.runValues = RunValues::CopiedAtStart});
+  std::vector<int> seenAfterLoads;
+
+  const StartupOutcome outcome = program.Start({.afterLoads = [&] {
+    seenAfterLoads = {program.RunOptionsCopy().CheckValue(RunOption::TestRun),
+                      program.RunCategoriesCopy().CheckValue(CategoryId::MaintainLog)};
+    program.RunOptionsCopy().Set(RunOption::TestRun, 0);
+  }});
+
+  EXPECT_EQ(outcome, StartupOutcome::Ready);
+  EXPECT_EQ(seenAfterLoads, (std::vector<int>{1, program.Selection().CheckValue(CategoryId::MaintainLog)}));
+  EXPECT_FALSE(program.Context().IsOn(RunOption::TestRun));
+  EXPECT_EQ(program.Options().CheckValue(RunOption::TestRun), 1);
+  EXPECT_TRUE(feedback.messages.empty());  // this run is no test run: no notice
+  EXPECT_EQ(StoreText().find("TestRun=0"), std::string::npos);
+}
+
+TEST_F(ProgramSessionTest, ARunOnTheBoxesSeesEveryClick) {
+  ProgramSession& program = Open();
+  ASSERT_EQ(program.Start({}), StartupOutcome::Ready);
+  EXPECT_TRUE(program.Context().IsOn(RunOption::TestRun));
+
+  program.Options().SetValue(static_cast<int>(RunOption::TestRun), 0);
+
+  EXPECT_FALSE(program.Context().IsOn(RunOption::TestRun));
+}
+
+TEST_F(ProgramSessionTest, DriveProblemsAreToldOnOneLineEachWithTheirControlBytesShown) {
+  const std::string c = base_.Path() + "/drive_c";
+  MapDrives("C=" + c + "/new\x01line;D=" + base_.Path() + "/drive_d");
+  ProgramSession& program = Open();
+
+  program.Start({});
+
+  EXPECT_EQ(Problems(), "tidewell: TIDEWELL_DRIVES: drive C: maps to \"" + c +
+                            "/new^Aline\", which is not an existing folder; it will show as a drive "
+                            "without a disk\n");
+  EXPECT_EQ(program.Drives().Entries().size(), 2u);
+}
+
+TEST_F(ProgramSessionTest, AnUnreadableStoreWithNoDriveStopsBeforeAnythingIsReadOrWritten) {
+  unsetenv("TIDEWELL_DRIVES");
+  const std::string big = "[Preferences]\r\nTestRun=0\r\n" + std::string(platform::PreferencesFile::kSizeLimit, ';');
+  WriteStore(big);
+  ProgramSession& program = Open();
+
+  EXPECT_EQ(program.Start({.stopAtFirstProblem = true}), StartupOutcome::StoreUnreadable);
+
+  EXPECT_EQ(feedback.Titles(), std::vector<std::string>{"Settings Error"});
+  EXPECT_EQ(program.Options().CheckValue(RunOption::TestRun), 0);  // never loaded: every box starts unchecked
+  EXPECT_EQ(StoreText(), big);
+}
+
+TEST_F(ProgramSessionTest, WithNoDriveTheWindowIsToldHowToMapOneAndStillHearsOfTestMode) {
+  unsetenv("TIDEWELL_DRIVES");
+  ProgramSession& program = Open();
+
+  EXPECT_EQ(program.Start({}), StartupOutcome::NoDrive);
+
+  ASSERT_EQ(feedback.messages.size(), 2u);
+  EXPECT_NE(feedback.messages[0].text.find("TIDEWELL_DRIVES"), std::string::npos);
+  EXPECT_EQ(feedback.messages[1].title, kTestModeNotice);
+}
+
+TEST_F(ProgramSessionTest, AStartDriveThatNoDriveMapsEndsStartUpWithNothingWritten) {
+  ProgramSession& program = Open({.startDrive = 'Q'});
+
+  EXPECT_EQ(program.Start({}), StartupOutcome::NoSuchStartDrive);
+
+  EXPECT_TRUE(feedback.messages.empty());
+  EXPECT_FALSE(fs::exists(StorePath()));
+}
+
+}  // namespace
+}  // namespace tidewell::session
