@@ -16,7 +16,6 @@
 #include "engine/folder_walker.h"
 #include "engine/rule_table.h"
 #include "platform/clock.h"
-#include "platform/wildcard.h"
 
 namespace tidewell {
 namespace {
@@ -64,8 +63,8 @@ class PurgedFolders {
   std::set<std::string> folders_;
 };
 
-// The rows of one folder. The folder is read once, into the snapshot; every
-// deletion made here or by a purge of this folder marks its file gone there.
+// The rows of one folder. The folder is read once, into the snapshot, and
+// every row's action works on it and keeps it current.
 class FolderRows {
  public:
   FolderRows(RunContext& context, std::string_view drive, const FolderList& folders, std::int32_t index,
@@ -79,64 +78,25 @@ class FolderRows {
     if (row.inert) return;
     switch (row.action) {
       case RuleAction::DeleteMatching:
-        DeleteMatching(row.target);
+        DeleteMatchingFiles(context_, snapshot_, row.target);
         break;
       case RuleAction::EmptyNamed:
-        if (NamedFolderTest(row)) DeleteMatching("*.*");
+        EmptyNamedFolder(context_, snapshot_, row.target, row.marker);
         break;
       case RuleAction::PurgeNamed:
-        if (NamedFolderTest(row)) Purge();
+        if (PurgeNamedFolder(context_, drive_, snapshot_, row.target, row.marker) &&
+            !context_.IsOn(RunOption::TestRun)) {
+          purged_.Add(snapshot_.Folder());
+        }
         break;
     }
   }
 
  private:
-  bool NamedFolderTest(const CategoryRule& row) const {
-    return FolderNameMatches(snapshot_.Folder(), row.target) &&
-           (row.marker.empty() || snapshot_.HasNormalFile(row.marker));
-  }
-
-  // As DeleteMatchingFiles over a fresh listing: the matches are collected
-  // first, one listing step at a time with a yield before each (the last
-  // step finding no more), then each is deleted after a yield of its own.
-  void DeleteMatching(std::string_view patternText) {
-    const platform::WildcardPattern pattern(patternText);
-    matches_.clear();
-    std::size_t cursor = 0;
-    for (;;) {
-      YieldToMessages(context_);
-      while (cursor < snapshot_.Count() &&
-             !(snapshot_.Present(cursor) && pattern.Matches(snapshot_.Name(cursor)))) {
-        ++cursor;
-      }
-      if (cursor == snapshot_.Count()) break;
-      matches_.push_back(cursor++);
-    }
-    for (std::size_t index : matches_) {
-      YieldToMessages(context_);
-      path_.assign(snapshot_.Folder()).append(snapshot_.Name(index));
-      if (DeleteOneFile(context_, path_) != DeleteResult::Kept) snapshot_.MarkGone(index);
-    }
-  }
-
-  void Purge() {
-    if (!context_.IsOn(RunOption::TestRun)) purged_.Add(snapshot_.Folder());
-    const std::size_t folderLength = snapshot_.Folder().size();
-    PurgeFolderContents(context_, drive_, snapshot_.Folder(), [&](std::string_view path, DeleteResult result) {
-      if (result == DeleteResult::Kept || path.size() <= folderLength) return;
-      const std::string_view name = path.substr(folderLength);
-      if (name.find('\\') != std::string_view::npos) return;  // below this folder
-      const std::size_t index = snapshot_.Find(name);
-      if (index != FolderSnapshot::npos) snapshot_.MarkGone(index);
-    });
-  }
-
   RunContext& context_;
   std::string_view drive_;
   PurgedFolders& purged_;
   FolderSnapshot snapshot_;
-  std::vector<std::size_t> matches_;
-  std::string path_;
 };
 
 void ApplyRowsToFolder(RunContext& context, std::string_view drive, const FolderList& folders,

@@ -22,10 +22,16 @@ std::string TestModeResultsText(const RunContext& context) {
          "''Test run only'' button on Tidewell's main screen.";
 }
 
-void Report(RunContext& context, std::string_view drive, bool finished, bool testRun) {
+// How a drive's run ended: its rules ran and its report was written, or it
+// was abandoned because its records could not be written.
+enum class DriveEnd { Finished, Abandoned };
+
+// Tells the front end (context.driveFinished) how the drive's run ended, with
+// the kind of run it began as and its figures.
+void ReportDriveEnd(RunContext& context, std::string_view drive, DriveEnd end, RunKind kind) {
   if (!context.driveFinished) return;
-  context.driveFinished(
-      {std::string(drive), testRun, finished, context.totals, context.report.FreeBytesBefore});
+  context.driveFinished({std::string(drive), kind == RunKind::Test, end == DriveEnd::Finished, context.totals,
+                         context.report.FreeBytesBefore});
 }
 
 // Puts the window back after a drive's run was abandoned: the log closed as
@@ -53,7 +59,7 @@ int ExitStatusOf(RunResult result) { return result == RunResult::Finished ? 0 : 
 
 bool CleanDrive(RunContext& context, std::string_view drive) {
   RunFeedback& ui = context.feedback;
-  const bool testRunAtStart = context.IsOn(RunOption::TestRun);
+  const RunKind kindAtStart = CurrentRunKind(context);
   try {
     ui.SetBusyPointer();
     WriteRunReport(context, drive);
@@ -82,7 +88,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     WriteRunReport(context, drive);
   } catch (const RecordsError& error) {
     AbandonDrive(context, drive, error.Failure());
-    Report(context, drive, false, testRunAtStart);
+    ReportDriveEnd(context, drive, DriveEnd::Abandoned, kindAtStart);
     return false;
   }
   ui.StopAnimation();
@@ -90,7 +96,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
   ui.SetStatusText("Done: " + CleanedSoFarText(context.totals, *context.locale));
   ui.SetDefaultPointer();
   ui.Beep();
-  Report(context, drive, true, testRunAtStart);
+  ReportDriveEnd(context, drive, DriveEnd::Finished, kindAtStart);
   if (context.IsOn(RunOption::TestRun)) {
     ui.SetStatusText(ui.StatusText() + " (TEST)");
     ui.ShowDeletionLog();

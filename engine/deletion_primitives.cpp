@@ -7,6 +7,7 @@
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
 #include "platform/text_case.h"
+#include "platform/wildcard.h"
 
 namespace tidewell {
 namespace {
@@ -26,6 +27,45 @@ bool LeadingNumber(std::string_view text, long& value) {
   }
   value = negative ? -number : number;
   return value >= -32768 && value <= 32767;
+}
+
+// The purge of a folder that passed its test: every file in and below it
+// through DeleteOneFile, then every folder below it removed, longest path
+// first. A file of the folder itself that the purge removed, or found gone,
+// is marked gone in the snapshot.
+void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnapshot& snapshot) {
+  const std::string_view folder = snapshot.Folder();
+  const FileList files = ListFiles(context, drive, folder, "*.*", ListScope::WholeSubtree);
+  for (std::int32_t i = 1; i <= files.Count(); ++i) {
+    const std::string_view path = files[i];
+    if (DeleteOneFile(context, path) == DeleteResult::Kept || path.size() <= folder.size()) continue;
+    const std::string_view name = path.substr(folder.size());
+    if (name.find('\\') != std::string_view::npos) continue;  // below this folder
+    const std::size_t index = snapshot.Find(name);
+    if (index != FolderSnapshot::npos) snapshot.MarkGone(index);
+  }
+
+  // Longest path first (a stable sort keeps the walk's order among equals):
+  // every folder comes before its parent, and the named folder itself, the
+  // shortest, comes last and stays.
+  const FolderList folderList = ListFolders(context, drive, folder);
+  std::vector<std::string_view> folders;
+  folders.reserve(static_cast<std::size_t>(folderList.Count()));
+  for (std::int32_t i = 1; i <= folderList.Count(); ++i) folders.push_back(folderList[i]);
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
+  for (std::size_t i = 0; i + 1 < folders.size(); ++i) {
+    // The line comes first and stays whatever the removal does: a folder
+    // that still holds something is simply not removed.
+    if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
+    if (context.IsOn(RunOption::TestRun)) continue;
+    // A folder that some process works in is in use, and Windows refuses to
+    // remove it: it stays, as any folder whose removal failed.
+    platform::EntryFacts facts;
+    if (!context.files.Stat(folders[i], facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly) &&
+        context.heldOpen.Contains(facts.device, facts.inode)) continue;
+    context.files.RemoveFolder(folders[i]);
+  }
 }
 
 }  // namespace
@@ -60,13 +100,34 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   return deleted ? DeleteResult::Deleted : DeleteResult::Kept;
 }
 
+void DeleteMatchingFiles(RunContext& context, FolderSnapshot& folder, std::string_view pattern) {
+  const platform::WildcardPattern compiled(pattern.empty() ? "*.*" : pattern);
+  // The matches are collected first, one listing step at a time with a
+  // yield before each (the last step finding no more), then each is deleted
+  // after a yield of its own, as over a fresh listing.
+  std::vector<std::size_t> matches;
+  std::size_t cursor = 0;
+  for (;;) {
+    YieldToMessages(context);
+    while (cursor < folder.Count() && !(folder.Present(cursor) && compiled.Matches(folder.Name(cursor)))) {
+      ++cursor;
+    }
+    if (cursor == folder.Count()) break;
+    matches.push_back(cursor++);
+  }
+  std::string path;
+  for (std::size_t index : matches) {
+    YieldToMessages(context);
+    path.assign(folder.Folder()).append(folder.Name(index));
+    if (DeleteOneFile(context, path) != DeleteResult::Kept) folder.MarkGone(index);
+  }
+}
+
 void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::string_view folder,
                          std::string_view pattern) {
-  const FileList files = ListFiles(context, drive, folder, pattern, ListScope::OneFolder);
-  for (std::int32_t i = 1; i <= files.Count(); ++i) {
-    YieldToMessages(context);
-    DeleteOneFile(context, files[i]);
-  }
+  const platform::DriveTable& drives = context.files.Drives();
+  FolderSnapshot snapshot(context, DriveSpec(drive, drives) + FolderSpec(folder, drives));
+  DeleteMatchingFiles(context, snapshot, pattern);
 }
 
 bool FolderNameMatches(std::string_view folder, std::string_view name) {
@@ -77,54 +138,20 @@ bool FolderNameMatches(std::string_view folder, std::string_view name) {
          EqualsNoCase(folder.substr(start, name.size()), name);
 }
 
-bool NamedFolderMatches(RunContext& context, std::string_view folder, std::string_view name,
-                        std::string_view marker) {
-  if (!FolderNameMatches(folder, name)) return false;
-  if (marker.empty()) return true;
-  std::string pattern(folder);
-  pattern.append(marker);
-  return NormalFileExists(context, pattern);
+bool NamedFolderMatches(const FolderSnapshot& folder, std::string_view name, std::string_view marker) {
+  return FolderNameMatches(folder.Folder(), name) && (marker.empty() || folder.HasNormalFile(marker));
 }
 
-void EmptyNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
+void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_view name,
+                      std::string_view marker) {
+  if (NamedFolderMatches(folder, name, marker)) DeleteMatchingFiles(context, folder, "*.*");
+}
+
+bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker) {
-  if (NamedFolderMatches(context, folder, name, marker)) DeleteMatchingFiles(context, drive, folder, "*.*");
-}
-
-void PurgeNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
-                      std::string_view name, std::string_view marker) {
-  if (NamedFolderMatches(context, folder, name, marker)) PurgeFolderContents(context, drive, folder);
-}
-
-void PurgeFolderContents(RunContext& context, std::string_view drive, std::string_view folder,
-                         const PurgeObserver& observer) {
-  const FileList files = ListFiles(context, drive, folder, "*.*", ListScope::WholeSubtree);
-  for (std::int32_t i = 1; i <= files.Count(); ++i) {
-    const DeleteResult result = DeleteOneFile(context, files[i]);
-    if (observer) observer(files[i], result);
-  }
-
-  // Longest path first (a stable sort keeps the walk's order among equals):
-  // every folder comes before its parent, and the named folder itself, the
-  // shortest, comes last and stays.
-  const FolderList folderList = ListFolders(context, drive, folder);
-  std::vector<std::string_view> folders;
-  folders.reserve(static_cast<std::size_t>(folderList.Count()));
-  for (std::int32_t i = 1; i <= folderList.Count(); ++i) folders.push_back(folderList[i]);
-  std::stable_sort(folders.begin(), folders.end(),
-                   [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
-  for (std::size_t i = 0; i + 1 < folders.size(); ++i) {
-    // The line comes first and stays whatever the removal does: a folder
-    // that still holds something is simply not removed.
-    if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
-    if (context.IsOn(RunOption::TestRun)) continue;
-    // A folder that some process works in is in use, and Windows refuses to
-    // remove it: it stays, as any folder whose removal failed.
-    platform::EntryFacts facts;
-    if (!context.files.Stat(folders[i], facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly) &&
-        context.heldOpen.Contains(facts.device, facts.inode)) continue;
-    context.files.RemoveFolder(folders[i]);
-  }
+  if (!NamedFolderMatches(folder, name, marker)) return false;
+  PurgeFolderContents(context, drive, folder);
+  return true;
 }
 
 std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
@@ -152,14 +179,6 @@ std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
   if (change == AttributeChange::Add) wanted = current.attributes | wanted;
   if (change == AttributeChange::Remove) wanted = current.attributes & static_cast<platform::Attributes>(~wanted);
   return context.files.SetAttributes(path, wanted);
-}
-
-std::string TrimmedText(long long value) { return std::to_string(value); }
-
-std::string TrimmedText(std::string_view value) {
-  while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-  while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
-  return std::string(value);
 }
 
 }  // namespace tidewell

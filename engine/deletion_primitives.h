@@ -9,11 +9,11 @@
 // simply stays; nothing is reported to the user for it.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
+#include "engine/folder_snapshot.h"
 #include "engine/run_context.h"
 
 namespace tidewell {
@@ -36,8 +36,19 @@ enum class DeleteResult {
 // as any file whose deletion failed.
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path);
 
-// DeleteOneFile for every file directly in `folder` that matches `pattern`,
-// in listing order, yielding before each.
+// The folder actions of the rule table. Each works on one folder read once
+// into a FolderSnapshot and keeps that snapshot current: a file it deleted
+// (or found missing) is marked gone there, a file that stayed (a test run, a
+// failed deletion) stays, so the next action on the folder sees what a fresh
+// listing would show.
+
+// DeleteOneFile for every present file of `folder` that matches `pattern`,
+// in listing order. It yields as a fresh listing would (once before each
+// match and once after the last), then once before each deletion.
+void DeleteMatchingFiles(RunContext& context, FolderSnapshot& folder, std::string_view pattern);
+
+// The same for a folder named by its path on `drive` (as ListFiles takes
+// it), read here for this one action.
 void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::string_view folder,
                          std::string_view pattern);
 
@@ -47,30 +58,21 @@ void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::strin
 bool FolderNameMatches(std::string_view folder, std::string_view name);
 
 // The named-folder test: FolderNameMatches and, when `marker` is not empty,
-// some normal file directly in the folder matching it (read from disk).
-bool NamedFolderMatches(RunContext& context, std::string_view folder, std::string_view name,
-                        std::string_view marker);
+// some present normal file of the snapshot matching it.
+bool NamedFolderMatches(const FolderSnapshot& folder, std::string_view name, std::string_view marker);
 
 // When the named-folder test passes: deletes the files directly in the
 // folder; its subfolders are left alone.
-void EmptyNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
-                      std::string_view name, std::string_view marker);
+void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_view name,
+                      std::string_view marker);
 
 // When the named-folder test passes: deletes every file in the folder and
-// below it, then removes every folder below it, longest path first (each
-// after its "Remove folder: " line when logging). The folder itself stays.
-void PurgeNamedFolder(RunContext& context, std::string_view drive, std::string_view folder,
+// below it (the subtree listed afresh), then removes every folder below it,
+// longest path first (each after its "Remove folder: " line when logging),
+// and returns true. The folder itself stays, and so, in a destructive run,
+// does a folder that some process works in (context.heldOpen).
+bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker);
-
-// Told of every file a purge tried, with what became of it.
-using PurgeObserver = std::function<void(std::string_view path, DeleteResult result)>;
-
-// The purge itself, without the named-folder test: every file in and below
-// `folder` through DeleteOneFile, then every folder below it removed, longest
-// path first. The folder itself stays, and so, in a destructive run, does a
-// folder that some process works in (context.heldOpen).
-void PurgeFolderContents(RunContext& context, std::string_view drive, std::string_view folder,
-                         const PurgeObserver& observer = {});
 
 enum class AttributeChange {
   Replace,  // the attributes become exactly the wanted ones
@@ -87,10 +89,5 @@ enum class WhenMissing { Attempt, Skip };
 std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
                                      std::string_view attributeText, AttributeChange change,
                                      WhenMissing whenMissing);
-
-// A number as decimal text without blanks ("7"), and a text without its
-// leading and trailing blanks.
-std::string TrimmedText(long long value);
-std::string TrimmedText(std::string_view value);
 
 }  // namespace tidewell

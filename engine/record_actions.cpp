@@ -36,8 +36,9 @@ const RecordTexts& TextsOf(RecordKind kind) {
   return kind == RecordKind::DeletionLog ? log : report;
 }
 
-// Whether the record exists: any entry in its place answers, as the
-// original's attribute query did.
+// Whether anything has the record's name: a file, a folder or a link (even
+// one that leads nowhere) all count, since the entry itself is looked at,
+// never what a link points to.
 bool RecordExists(const std::string& hostPath) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::symlink_status(hostPath, error));

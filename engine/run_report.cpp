@@ -34,7 +34,7 @@ void WriteRunReport(RunContext& context, std::string_view drive) {
   const std::string when = ReportWhenLines(now, *context.locale);
 
   if (report.ReportStarted) {
-    AppendToReport(context, ReportStartLines(context.IsOn(RunOption::TestRun)) + when);
+    AppendToReport(context, ReportStartLines(CurrentRunKind(context)) + when);
     report.FreeBytesBefore = DriveFreeBytes(context, drive);
     context.totals.Reset();
     StoreInfo(context, "BytesFree", context.locale->WholeNumber(report.FreeBytesBefore));
@@ -52,6 +52,10 @@ void WriteRunReport(RunContext& context, std::string_view drive) {
       throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error, true});
     }
   }
+}
+
+RunKind CurrentRunKind(const RunContext& context) {
+  return context.IsOn(RunOption::TestRun) ? RunKind::Test : RunKind::Destructive;
 }
 
 void StoreLastCleanup(RunContext& context) {

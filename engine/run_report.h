@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/run_context.h"
+#include "records/run_report.h"
 
 namespace tidewell {
 
@@ -20,6 +21,9 @@ namespace tidewell {
 // A report that cannot be written or deleted throws RecordsError; the flag is
 // then reset, so the drive's next run starts a fresh pair.
 void WriteRunReport(RunContext& context, std::string_view drive);
+
+// The kind of run that "&Test run only" makes at this moment.
+RunKind CurrentRunKind(const RunContext& context);
 
 // Stores "LastCleanup" in "Info": the short date and the time, one blank
 // between ("12/7/2026 6:38:31 AM").

@@ -22,10 +22,10 @@
 #include <system_error>
 
 #include "platform/text_file.h"
+#include "records/run_kind.h"
 
 namespace tidewell {
 
-enum class RunKind { Test, Destructive };
 enum class LogItem { DeleteFile, RemoveFolder };
 
 class DeletionLog {

@@ -14,9 +14,9 @@ std::string Line(std::string_view text) {
 }
 }  // namespace
 
-std::string ReportStartLines(bool testRun) {
+std::string ReportStartLines(RunKind kind) {
   std::string lines = Line("") + Line("TIDEWELL III REPORT");
-  if (testRun) lines += Line("(TEST RUN ONLY)");
+  if (kind == RunKind::Test) lines += Line("(TEST RUN ONLY)");
   return lines + Line("Tidewell STARTED");
 }
 

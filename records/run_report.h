@@ -26,11 +26,12 @@
 #include <string_view>
 
 #include "platform/locale_format.h"
+#include "records/run_kind.h"
 
 namespace tidewell {
 
 // The start block's heading lines, up to and including "Tidewell STARTED".
-std::string ReportStartLines(bool testRun);
+std::string ReportStartLines(RunKind kind);
 
 // "Tidewell FINISHED".
 std::string ReportFinishLine();
@@ -39,8 +40,10 @@ std::string ReportFinishLine();
 std::string ReportWhenLines(const std::tm& when, const platform::LocaleFormat& locale);
 
 // The drive's figures: the drive (upper-cased), files deleted, free bytes
-// before, free bytes after (before plus saved, added in single precision, as
-// the original figures were), and bytes saved with their unit text.
+// before, free bytes after, and bytes saved with their unit text. The figures
+// are single precision, like the run's totals, and free bytes after is their
+// sum taken in single precision: on a large drive it shows that sum's
+// rounding, not an exact byte count.
 std::string ReportFigureLines(std::string_view drive, float totalFiles, float totalBytes,
                               float freeBytesBefore, const platform::LocaleFormat& locale);
 

@@ -45,7 +45,12 @@ inline constexpr std::string_view kDeepwashStatusBarTooltip = "WARNING messages 
 // twips from y 600; the three options sit below the right column.
 TwipsRect CheckBoxRect(CategoryId id);
 
+// What a Deepwash button does: apply one of the three presets, or close the
+// window.
+enum class DeepwashCommand { SelectAll, Safest, SelectNone, Done };
+
 struct DeepwashButton {
+  DeepwashCommand command;
   std::string_view controlName;
   std::string_view caption;
   std::string_view tooltip;

@@ -6,16 +6,21 @@ namespace tidewell {
 namespace {
 
 constexpr MainOption kMainOptions[] = {
-    {1, "&Automatically exit", "AutoExit", 0},
-    {2, "&Minimize on use", "MinimizeOnUse", 0},
-    {3, "&Optimize performance", "OptimizePerformance", 0},
-    {4, "&Keep report", "Reporting", 1},
-    {5, "&Scan all drives", "ScanAllDrives", 0},
-    {6, "&Test run only", "TestRun", 1},
+    {RunOption::ExitWhenDone, "&Automatically exit", "AutoExit", 0},
+    {RunOption::MinimiseOnUse, "&Minimize on use", "MinimizeOnUse", 0},
+    {RunOption::OptimisePerformance, "&Optimize performance", "OptimizePerformance", 0},
+    {RunOption::KeepReport, "&Keep report", "Reporting", 1},
+    {RunOption::ScanAllDrives, "&Scan all drives", "ScanAllDrives", 0},
+    {RunOption::TestRun, "&Test run only", "TestRun", 1},
 };
 
-constexpr int kScanAllDrives = 5;
-constexpr int kTestRun = 6;
+// The position of a main-window option in kMainWindowOptions, kMainOptions
+// and the values; kMainWindowOptions.size() for Maintain log.
+constexpr std::size_t PositionOf(RunOption option) {
+  std::size_t at = 0;
+  while (at < kMainWindowOptions.size() && kMainWindowOptions[at] != option) ++at;
+  return at;
+}
 
 }  // namespace
 
@@ -50,36 +55,45 @@ MainWindowOptions::MainWindowOptions(platform::PreferencesStore& store, MessageB
 
 int MainWindowOptions::CheckValue(RunOption option) const {
   if (option == RunOption::MaintainLog) return deepwash_.CheckValue(CategoryId::MaintainLog);
-  return values_[static_cast<std::size_t>(option)];
+  return values_[PositionOf(option)];
 }
 
 void MainWindowOptions::Load() {
   suppressEvents_ = true;
-  for (const MainOption& option : kMainOptions) {
-    SetValue(option.index, LoadCheckValue(store_, option.valueName, option.defaultValue));
+  for (const MainOption& box : kMainOptions) {
+    SetValue(box.option, LoadCheckValue(store_, box.valueName, box.defaultValue));
   }
   suppressEvents_ = false;
 }
 
-void MainWindowOptions::SetValue(int index, int value) {
-  int& slot = values_.at(static_cast<std::size_t>(index));
-  if (index < 1 || slot == value) return;
-  slot = value;
-  if (onValueChanged) onValueChanged(index, value);
-  OnClick(index);
+void MainWindowOptions::SetValue(RunOption option, int value) {
+  const std::size_t at = PositionOf(option);
+  if (at == kMainWindowOptions.size() || values_[at] == value) return;
+  values_[at] = value;
+  if (onValueChanged) onValueChanged(static_cast<int>(option), value);
+  OnClick(kMainOptions[at]);
 }
 
-void MainWindowOptions::OnClick(int index) {
-  const std::string_view name = kMainOptions[index - 1].valueName;
-  if (index == kTestRun) {
-    if (!suppressEvents_) SaveCheckValue(store_, name, Value(index));
+void MainWindowOptions::SetValue(int check1Index, int value) {
+  if (check1Index < 1 || check1Index > static_cast<int>(kMainWindowOptions.size())) return;
+  SetValue(kMainWindowOptions[static_cast<std::size_t>(check1Index - 1)], value);
+}
+
+int MainWindowOptions::Value(int check1Index) const {
+  return values_.at(static_cast<std::size_t>(check1Index - 1));
+}
+
+void MainWindowOptions::OnClick(const MainOption& box) {
+  const int value = CheckValue(box.option);
+  if (box.option == RunOption::TestRun) {
+    if (!suppressEvents_) SaveCheckValue(store_, box.valueName, value);
     return;
   }
-  if (index == kScanAllDrives && !suppressEvents_ && IsOn(deepwash_, CategoryId::ShowWarnings) &&
-      Value(index) != 0) {
-    if (boxes_.ShowMessage(ScanAllDrivesQuestion()) == MessageAnswer::No) SetValue(index, 0);
+  if (box.option == RunOption::ScanAllDrives && !suppressEvents_ &&
+      IsOn(deepwash_, CategoryId::ShowWarnings) && value != 0) {
+    if (boxes_.ShowMessage(ScanAllDrivesQuestion()) == MessageAnswer::No) SetValue(box.option, 0);
   }
-  SaveCheckValue(store_, name, Value(index));
+  SaveCheckValue(store_, box.valueName, CheckValue(box.option));
 }
 
 }  // namespace tidewell

@@ -20,14 +20,20 @@
 
 namespace tidewell {
 
+// The options of the six boxes, Check1(1) to Check1(6): every run option
+// but Maintain log, which is a Deepwash box.
+inline constexpr std::array kMainWindowOptions{RunOption::ExitWhenDone,  RunOption::MinimiseOnUse,
+                                               RunOption::OptimisePerformance, RunOption::KeepReport,
+                                               RunOption::ScanAllDrives, RunOption::TestRun};
+
 struct MainOption {
-  int index;                   // 1 to 6
+  RunOption option;
   std::string_view caption;    // "&Automatically exit"
   std::string_view valueName;  // "AutoExit"
   int defaultValue;
 };
 
-// The six boxes in index order.
+// The six boxes in the order of kMainWindowOptions.
 std::span<const MainOption> MainOptionEntries();
 
 // The question "&Scan all drives" asks when it is checked.
@@ -47,27 +53,34 @@ class MainWindowOptions : public CleaningOptions {
   // Check1(1..6) from this object; MaintainLog from the Deepwash boxes.
   int CheckValue(RunOption option) const override;
 
-  // The start-up load: under SuppressEvents, each box in index order takes
-  // its stored value (its default when none), and every box whose value
-  // changes writes it back through its handler, except "TestRun", which its
-  // handler never writes while SuppressEvents is set.
+  // The start-up load: under SuppressEvents, each box in the order of
+  // kMainWindowOptions takes its stored value (its default when none), and
+  // every box whose value changes writes it back through its handler, except
+  // "TestRun", which its handler never writes while SuppressEvents is set.
   void Load();
 
-  // Sets Check1(index) to `value`; a change runs the box's click handler.
-  void SetValue(int index, int value);
-  int Value(int index) const { return values_.at(static_cast<std::size_t>(index)); }
+  // Sets one of the six boxes to `value`; a change runs the box's click
+  // handler. Maintain log is not one of them and is left alone.
+  void SetValue(RunOption option, int value);
 
-  // Told of every change of a box's value (the window moves its widget).
+  // The same by the box's Check1 number, 1 to 6, as the window numbers its
+  // widgets: the option kMainWindowOptions[check1Index - 1]. SetValue
+  // ignores a number outside; Value throws std::out_of_range for it.
+  void SetValue(int check1Index, int value);
+  int Value(int check1Index) const;
+
+  // Told of every change of a box's value (the window moves its widget
+  // Check1(index), index being the option's Check1 number).
   std::function<void(int index, int value)> onValueChanged;
 
  private:
-  void OnClick(int index);
+  void OnClick(const MainOption& box);
 
   platform::PreferencesStore& store_;
   MessageBoxes& boxes_;
   bool& suppressEvents_;
   const CategoryStates& deepwash_;
-  std::array<int, 7> values_{};  // index 0 unused; every box starts unchecked
+  std::array<int, kMainWindowOptions.size()> values_{};  // every box starts unchecked
 };
 
 }  // namespace tidewell

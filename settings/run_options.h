@@ -20,6 +20,12 @@ enum class RunOption {
   MaintainLog = 7,          // ChkMaintainLog "&Maintain log of all deleted files"
 };
 
+// Every option, in the order above.
+inline constexpr std::array kAllRunOptions{RunOption::ExitWhenDone,  RunOption::MinimiseOnUse,
+                                           RunOption::OptimisePerformance, RunOption::KeepReport,
+                                           RunOption::ScanAllDrives, RunOption::TestRun,
+                                           RunOption::MaintainLog};
+
 class CleaningOptions {
  public:
   virtual ~CleaningOptions() = default;
@@ -39,8 +45,8 @@ class FixedCleaningOptions : public CleaningOptions {
   void Set(RunOption option, int value) { values_[Index(option)] = value; }
 
  private:
-  static std::size_t Index(RunOption option) { return static_cast<std::size_t>(option); }
-  std::array<int, 8> values_{};
+  static std::size_t Index(RunOption option) { return static_cast<std::size_t>(option) - 1; }
+  std::array<int, kAllRunOptions.size()> values_{};
 };
 
 }  // namespace tidewell

@@ -85,20 +85,8 @@ void DeepwashWindow::BuildWidgets() {
     button->setToolTip(Text(entry.tooltip));
     button->setGeometry(ToPixels(entry.rect));
     button->setAutoDefault(false);
-    const std::string_view name = entry.controlName;
-    connect(button, &QPushButton::clicked, this, [this, name] {
-      if (name == "CmdDone") {
-        Finish();
-      } else if (selection_ == nullptr) {
-        return;
-      } else if (name == "CmdAll") {
-        selection_->SelectAll();
-      } else if (name == "CmdSafest") {
-        selection_->Safest();
-      } else if (name == "CmdNone") {
-        selection_->SelectNone();
-      }
-    });
+    const DeepwashCommand command = entry.command;
+    connect(button, &QPushButton::clicked, this, [this, command] { OnCommand(command); });
   }
 
   statusBar_ = new QStatusBar(this);
@@ -134,6 +122,25 @@ void DeepwashWindow::OnBoxClicked(CategoryId id) {
   const int value = selection_->CheckValue(id) == 1 ? 0 : 1;
   selection_->SetValue(id, value);
   ShowValue(id, selection_->CheckValue(id));
+}
+
+void DeepwashWindow::OnCommand(DeepwashCommand command) {
+  // Done works before the window is bound; the presets need the selection.
+  if (command != DeepwashCommand::Done && selection_ == nullptr) return;
+  switch (command) {
+    case DeepwashCommand::SelectAll:
+      selection_->SelectAll();
+      break;
+    case DeepwashCommand::Safest:
+      selection_->Safest();
+      break;
+    case DeepwashCommand::SelectNone:
+      selection_->SelectNone();
+      break;
+    case DeepwashCommand::Done:
+      Finish();
+      break;
+  }
 }
 
 void DeepwashWindow::ShowValue(CategoryId id, int value) {

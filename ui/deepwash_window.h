@@ -21,6 +21,7 @@
 
 #include <QWidget>
 
+#include "settings/deepwash_layout.h"
 #include "settings/deepwash_selection.h"
 
 class QCheckBox;
@@ -57,6 +58,7 @@ class DeepwashWindow : public QWidget, public DeepwashView {
   void BuildWidgets();
   void SetTabOrder();
   void OnBoxClicked(CategoryId id);
+  void OnCommand(DeepwashCommand command);
   void ShowValue(CategoryId id, int value);
   void Finish();
 

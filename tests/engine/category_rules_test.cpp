@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/deletion_primitives.h"
+#include "engine/folder_snapshot.h"
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
 #include "engine/rule_table.h"
@@ -412,17 +413,19 @@ void BuildBusyDrive(testing::TempDrive& drive) {
   drive.SetReadOnly("LOCKED");
 }
 
-// The table applied the slow way, one fresh listing per row through the
-// primitives: the single-read folder stage must give exactly this.
+// The table applied the slow way, the folder read afresh for every row: the
+// single-read folder stage, which keeps one reading current, must give
+// exactly this.
 void ApplyRowByRow(RunContext& context, std::string_view drive, const FolderList& folders) {
   for (std::int32_t i = 1; i <= folders.Count(); ++i) {
     const std::string_view folder = folders[i];
     YieldToMessages(context);
     auto run = [&](const CategoryRule& row) {
       if (row.inert) return;
-      if (row.action == RuleAction::DeleteMatching) DeleteMatchingFiles(context, drive, folder, row.target);
-      if (row.action == RuleAction::EmptyNamed) EmptyNamedFolder(context, drive, folder, row.target, row.marker);
-      if (row.action == RuleAction::PurgeNamed) PurgeNamedFolder(context, drive, folder, row.target, row.marker);
+      FolderSnapshot fresh(context, folder);
+      if (row.action == RuleAction::DeleteMatching) DeleteMatchingFiles(context, fresh, row.target);
+      if (row.action == RuleAction::EmptyNamed) EmptyNamedFolder(context, fresh, row.target, row.marker);
+      if (row.action == RuleAction::PurgeNamed) PurgeNamedFolder(context, drive, fresh, row.target, row.marker);
     };
     for (const RuleSection& section : CategorySections()) {
       bool guarded = false;

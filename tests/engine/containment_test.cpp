@@ -15,6 +15,7 @@
 
 #include "engine/cleaning_run.h"
 #include "engine/deletion_primitives.h"
+#include "engine/folder_snapshot.h"
 #include "engine/folder_walker.h"
 #include "platform/text_case.h"
 #include "tests/support/temp_drive.h"
@@ -64,6 +65,12 @@ class ContainmentTest : public ::testing::Test {
   TempDrive& C() { return world_.Drive('C'); }
   RunContext& Context() { return world_.context; }
 
+  // The rule table's purge of a folder (a full path) that it read afresh.
+  bool Purge(std::string_view folder, std::string_view name) {
+    FolderSnapshot snapshot(Context(), folder);
+    return PurgeNamedFolder(Context(), "c:", snapshot, name, "");
+  }
+
   TestWorld world_;
   TempDrive outside_{world_.Outside()};
 };
@@ -80,7 +87,7 @@ TEST_F(ContainmentTest, ListFoldersNeverWalksIntoALinkedFolder) {
 TEST_F(ContainmentTest, PurgeDeletesALinkedFolderLinkButNotWhatItPointsTo) {
   C().Build({{"CACHE\\junk.tmp", 1}, {"CACHE\\sub\\more.tmp", 1}});
   C().Link("CACHE/sub/out", outside_.Host("victim"));
-  PurgeNamedFolder(Context(), "c:", "c:\\CACHE\\", "CACHE", "");
+  EXPECT_TRUE(Purge("c:\\CACHE\\", "CACHE"));
   EXPECT_FALSE(C().Exists("CACHE/sub"));
   EXPECT_FALSE(C().Exists("CACHE/junk.tmp"));
   EXPECT_TRUE(C().Exists("CACHE"));
@@ -127,7 +134,7 @@ TEST_F(ContainmentTest, LinkLoopsAreListedAndDeletedAsFiles) {
   C().Link("LOOP/inner/up", C().Host("LOOP"));
   const std::vector<std::string> folders = Paths(ListFolders(Context(), "c:", "c:\\"));
   EXPECT_EQ(folders, (std::vector<std::string>{"c:\\", "c:\\LOOP\\", "c:\\LOOP\\inner\\"}));
-  PurgeNamedFolder(Context(), "c:", "c:\\LOOP\\", "loop", "");
+  EXPECT_TRUE(Purge("c:\\LOOP\\", "loop"));
   EXPECT_FALSE(C().Exists("LOOP/a"));
   EXPECT_FALSE(C().Exists("LOOP/b"));
   EXPECT_FALSE(C().Exists("LOOP/self"));
@@ -142,25 +149,35 @@ class SwappedFolderTest : public ContainmentTest, public ::testing::WithParamInt
  protected:
   void ListThenSwap() {
     C().Build({{"TEMP\\old.tmp", 1}, {"TEMP\\sub\\older.tmp", 1}});
-    const std::vector<std::string> folders = Paths(ListFolders(Context(), "c:", "c:\\"));
-    ASSERT_EQ(folders.size(), 3u);
+    walk_ = ListFolders(Context(), "c:", "c:\\");
+    ASSERT_EQ(Paths(walk_), (std::vector<std::string>{"c:\\", "c:\\TEMP\\", "c:\\TEMP\\sub\\"}));
     std::filesystem::rename(C().Host("TEMP"), C().Host("TEMP.was"));
     C().Link("TEMP", outside_.Host("victim"));
     if (GetParam()) world_.files.ForgetOpenFolders();
   }
+
+  // Folder `index` of the walk as the rule table sees it: the files the walk
+  // recorded there before the swap.
+  FolderSnapshot Walked(std::int32_t index) { return FolderSnapshot(Context(), walk_, index, false); }
+
+  FolderList walk_;
 };
 
 TEST_P(SwappedFolderTest, DeleteMatchingFilesLeavesTheOutsideFiles) {
   ListThenSwap();
   DeleteMatchingFiles(Context(), "c:", "c:\\TEMP\\", "*.*");
+  FolderSnapshot temp = Walked(2);
+  DeleteMatchingFiles(Context(), temp, "*.*");
   ExpectOutsideIntact();
   EXPECT_TRUE(C().Exists("TEMP"));
 }
 
 TEST_P(SwappedFolderTest, PurgeNamedFolderLeavesTheOutsideFiles) {
   ListThenSwap();
-  PurgeNamedFolder(Context(), "c:", "c:\\TEMP\\", "TEMP", "");
-  PurgeNamedFolder(Context(), "c:", "c:\\TEMP\\sub\\", "sub", "");
+  FolderSnapshot temp = Walked(2);
+  FolderSnapshot sub = Walked(3);
+  EXPECT_TRUE(PurgeNamedFolder(Context(), "c:", temp, "TEMP", ""));
+  EXPECT_TRUE(PurgeNamedFolder(Context(), "c:", sub, "sub", ""));
   ExpectOutsideIntact();
 }
 
@@ -218,8 +235,8 @@ TEST_F(ContainmentMountTest, ListFilesNeverEntersAMountedFileSystem) {
 }
 
 TEST_F(ContainmentMountTest, PurgeLeavesMountedFileSystemsAlone) {
-  PurgeNamedFolder(Context(), "c:", "c:\\CACHE\\", "CACHE", "");
-  PurgeNamedFolder(Context(), "c:", "c:\\CACHE\\BOUND\\", "BOUND", "");
+  EXPECT_TRUE(Purge("c:\\CACHE\\", "CACHE"));
+  EXPECT_TRUE(Purge("c:\\CACHE\\BOUND\\", "BOUND"));
   DeleteMatchingFiles(Context(), "c:", "c:\\CACHE\\RAM\\", "*.*");
   EXPECT_FALSE(C().Exists("CACHE/junk.tmp"));
   EXPECT_TRUE(C().Exists("CACHE/RAM/ram.tmp"));

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/folder_snapshot.h"
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
 #include "tests/support/dos_attrib.h"
@@ -53,6 +54,21 @@ struct SilentDeletion : PrimitivesWorld {
 };
 
 std::vector<std::string> Lines(std::initializer_list<std::string> lines) { return lines; }
+
+// The named-folder actions on a folder (a full path) read afresh, as the rule
+// table reads one.
+bool Matches(RunContext& context, std::string_view folder, std::string_view name, std::string_view marker) {
+  const FolderSnapshot snapshot(context, folder);
+  return NamedFolderMatches(snapshot, name, marker);
+}
+void Empty(RunContext& context, std::string_view folder, std::string_view name, std::string_view marker) {
+  FolderSnapshot snapshot(context, folder);
+  EmptyNamedFolder(context, snapshot, name, marker);
+}
+bool Purge(RunContext& context, std::string_view folder, std::string_view name, std::string_view marker) {
+  FolderSnapshot snapshot(context, folder);
+  return PurgeNamedFolder(context, "c:", snapshot, name, marker);
+}
 
 // ---------------------------------------------------------------------------
 // DeleteOneFile
@@ -261,48 +277,48 @@ TEST(DeletionPrimitivesDeleteMatching, NeverYieldsWhenOptimised) {
 
 TEST(DeletionPrimitivesNamedFolder, MatchesTheFoldersOwnNameInAnyCase) {
   TestWorld world;
-  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\WINDOWS\\TEMP\\", "Temp", ""));
-  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\temp\\", "Temp", ""));
+  EXPECT_TRUE(Matches(world.context, "c:\\WINDOWS\\TEMP\\", "Temp", ""));
+  EXPECT_TRUE(Matches(world.context, "c:\\temp\\", "Temp", ""));
 }
 
 TEST(DeletionPrimitivesNamedFolder, DoesNotMatchANameThatMerelyStartsOrEndsAlike) {
   TestWorld world;
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\TEMPLATES\\", "Temp", ""));
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\MyTemp\\", "Temp", ""));
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\TEMP\\SUB\\", "Temp", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\TEMPLATES\\", "Temp", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\MyTemp\\", "Temp", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\TEMP\\SUB\\", "Temp", ""));
 }
 
 TEST(DeletionPrimitivesNamedFolder, ANameWithBackslashesMatchesThatManyTrailingLevels) {
   TestWorld world;
-  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\Program Files\\EUDORA\\attach\\", "Eudora\\Attach", ""));
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\Eudora\\Attach\\Old\\", "Eudora\\Attach", ""));
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\MyEudora\\Attach\\", "Eudora\\Attach", ""));
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\Attach\\", "Eudora\\Attach", ""));
+  EXPECT_TRUE(Matches(world.context, "c:\\Program Files\\EUDORA\\attach\\", "Eudora\\Attach", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\Eudora\\Attach\\Old\\", "Eudora\\Attach", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\MyEudora\\Attach\\", "Eudora\\Attach", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\Attach\\", "Eudora\\Attach", ""));
 }
 
 TEST(DeletionPrimitivesNamedFolder, WildcardsInTheNameAreLiteral) {
   TestWorld world;
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\TEMP\\", "T*", ""));
-  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\T*\\", "T*", ""));
+  EXPECT_FALSE(Matches(world.context, "c:\\TEMP\\", "T*", ""));
+  EXPECT_TRUE(Matches(world.context, "c:\\T*\\", "T*", ""));
 }
 
 TEST(DeletionPrimitivesNamedFolder, AMarkerNeedsANormalMatchingFileInTheFolderItself) {
   TestWorld world;
   world.Drive('C').Build({{"CACHE\\index.idx", 1}});
-  EXPECT_TRUE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Cache", "*.IDX"));
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Cache", "*.dat"));
+  EXPECT_TRUE(Matches(world.context, "c:\\CACHE\\", "Cache", "*.IDX"));
+  EXPECT_FALSE(Matches(world.context, "c:\\CACHE\\", "Cache", "*.dat"));
 }
 
 TEST(DeletionPrimitivesNamedFolder, AMarkerIsNotSatisfiedByHiddenFilesFoldersOrDeeperFiles) {
   TestWorld world;
   world.Drive('C').Build({{"CACHE\\.index.idx", 1}, {"CACHE\\folder.idx\\"}, {"CACHE\\SUB\\deep.idx", 1}});
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Cache", "*.idx"));
+  EXPECT_FALSE(Matches(world.context, "c:\\CACHE\\", "Cache", "*.idx"));
 }
 
 TEST(DeletionPrimitivesNamedFolder, AMarkerDoesNotHelpTheWrongName) {
   TestWorld world;
   world.Drive('C').Build({{"CACHE\\index.idx", 1}});
-  EXPECT_FALSE(NamedFolderMatches(world.context, "c:\\CACHE\\", "Temp", "*.idx"));
+  EXPECT_FALSE(Matches(world.context, "c:\\CACHE\\", "Temp", "*.idx"));
 }
 
 // ---------------------------------------------------------------------------
@@ -311,7 +327,7 @@ TEST(DeletionPrimitivesNamedFolder, AMarkerDoesNotHelpTheWrongName) {
 TEST(DeletionPrimitivesEmptyNamedFolder, DeletesTheFilesButLeavesSubfoldersAlone) {
   LoggedDeletion world;
   world.C().Build({{"WINDOWS\\TEMP\\a.tmp", 1}, {"WINDOWS\\TEMP\\b.log", 1}, {"WINDOWS\\TEMP\\SUB\\c.tmp", 1}});
-  EmptyNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
+  Empty(world.context, "c:\\WINDOWS\\TEMP\\", "Temp", "");
   EXPECT_FALSE(world.C().Exists("WINDOWS\\TEMP\\a.tmp"));
   EXPECT_FALSE(world.C().Exists("WINDOWS\\TEMP\\b.log"));
   EXPECT_TRUE(world.C().Exists("WINDOWS\\TEMP\\SUB\\c.tmp"));
@@ -321,7 +337,7 @@ TEST(DeletionPrimitivesEmptyNamedFolder, DeletesTheFilesButLeavesSubfoldersAlone
 TEST(DeletionPrimitivesEmptyNamedFolder, DoesNothingWithoutAVisibleMarker) {
   LoggedDeletion world;
   world.C().Build({{"CACHE\\.index.idx", 1}, {"CACHE\\page.htm", 1}});
-  EmptyNamedFolder(world.context, "c:", "c:\\CACHE\\", "Cache", "*.idx");
+  Empty(world.context, "c:\\CACHE\\", "Cache", "*.idx");
   EXPECT_TRUE(world.C().Exists("CACHE\\page.htm"));
   EXPECT_TRUE(world.C().Exists("CACHE\\.index.idx"));
 }
@@ -329,7 +345,7 @@ TEST(DeletionPrimitivesEmptyNamedFolder, DoesNothingWithoutAVisibleMarker) {
 TEST(DeletionPrimitivesEmptyNamedFolder, WithItsMarkerDeletesEveryFileMarkerIncluded) {
   LoggedDeletion world;
   world.C().Build({{"CACHE\\index.idx", 1}, {"CACHE\\page.htm", 1}});
-  EmptyNamedFolder(world.context, "c:", "c:\\CACHE\\", "Cache", "*.idx");
+  Empty(world.context, "c:\\CACHE\\", "Cache", "*.idx");
   EXPECT_FALSE(world.C().Exists("CACHE\\page.htm"));
   EXPECT_FALSE(world.C().Exists("CACHE\\index.idx"));
 }
@@ -341,7 +357,7 @@ TEST(DeletionPrimitivesPurge, DeletesEveryFileThenRemovesFoldersLongestPathFirst
   LoggedDeletion world;
   world.C().Build({{"TEMP\\top.tmp", 1}, {"TEMP\\A\\one.tmp", 1}, {"TEMP\\A\\LONGER\\two.tmp", 1},
                    {"TEMP\\BB\\three.tmp", 1}, {"TEMP\\A\\LONGER\\X\\"}});
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   const std::vector<std::string> items = world.LogItems();
   ASSERT_EQ(items.size(), 8u);
   EXPECT_EQ(items[0], "Delete file: c:\\TEMP\\top.tmp");  // the folder's own files first
@@ -357,7 +373,7 @@ TEST(DeletionPrimitivesPurge, DeletesEveryFileThenRemovesFoldersLongestPathFirst
 TEST(DeletionPrimitivesPurge, KeepsTheNamedFolderItselfAndEmptiesIt) {
   LoggedDeletion world;
   world.C().Build({{"TEMP\\top.tmp", 1}, {"TEMP\\A\\B\\deep.tmp", 1}, {"TEMP\\.dotfile", 1}});
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   ASSERT_TRUE(world.C().Exists("TEMP"));
   EXPECT_TRUE(fs::is_empty(world.C().Host("TEMP")));
 }
@@ -369,14 +385,14 @@ TEST(DeletionPrimitivesPurge, FoldersOfEqualLengthKeepTheWalksOrder) {
   ASSERT_EQ(walk.Count(), 41);
   std::vector<std::string> expected;
   for (std::int32_t i = 2; i <= walk.Count(); ++i) expected.push_back("Remove folder: " + std::string(walk[i]));
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   EXPECT_EQ(world.LogItems(), expected);
 }
 
 TEST(DeletionPrimitivesPurge, WritesNoFolderLineWithoutSubfolders) {
   LoggedDeletion world;
   world.C().Build({{"TEMP\\a.tmp", 1}, {"TEMP\\b.tmp", 1}});
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   const std::vector<std::string> items = world.LogItems();
   EXPECT_EQ(items.size(), 2u);
   for (const std::string& item : items) EXPECT_EQ(item.rfind("Delete file: ", 0), 0u) << item;
@@ -386,7 +402,7 @@ TEST(DeletionPrimitivesPurge, LogsAFolderWhoseRemovalFailed) {
   LoggedDeletion world;
   // The walk never enters a dot-folder, so SUB keeps it and cannot go.
   world.C().Build({{"TEMP\\SUB\\a.tmp", 1}, {"TEMP\\SUB\\.keep\\x", 1}});
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   EXPECT_FALSE(world.C().Exists("TEMP\\SUB\\a.tmp"));
   EXPECT_TRUE(world.C().Exists("TEMP\\SUB\\.keep\\x"));
   EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\SUB\\a.tmp", "Remove folder: c:\\TEMP\\SUB\\"}));
@@ -395,7 +411,7 @@ TEST(DeletionPrimitivesPurge, LogsAFolderWhoseRemovalFailed) {
 TEST(DeletionPrimitivesPurge, WithoutMaintainLogRemovesButWritesNothing) {
   SilentDeletion world;
   world.C().Build({{"TEMP\\SUB\\a.tmp", 1}});
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   EXPECT_FALSE(world.C().Exists("TEMP\\SUB"));
   EXPECT_TRUE(world.LogItems().empty());
 }
@@ -403,9 +419,37 @@ TEST(DeletionPrimitivesPurge, WithoutMaintainLogRemovesButWritesNothing) {
 TEST(DeletionPrimitivesPurge, DoesNothingToAFolderOfAnotherName) {
   LoggedDeletion world;
   world.C().Build({{"MyTemp\\SUB\\a.tmp", 1}});
-  PurgeNamedFolder(world.context, "c:", "c:\\MyTemp\\", "Temp", "");
+  EXPECT_FALSE(Purge(world.context, "c:\\MyTemp\\", "Temp", ""));
   EXPECT_TRUE(world.C().Exists("MyTemp\\SUB\\a.tmp"));
   EXPECT_TRUE(world.LogItems().empty());
+}
+
+// ---------------------------------------------------------------------------
+// The actions keep one folder's snapshot current for the next action
+
+TEST(DeletionPrimitivesSnapshot, DeletedFilesLeaveTheSnapshotAndKeptOnesStay) {
+  for (bool testRun : {false, true}) {
+    SCOPED_TRACE(testRun ? "test run" : "destructive run");
+    PrimitivesWorld world(testRun, true);
+    world.C().Build({{"TEMP\\a.tmp", 1}, {"TEMP\\b.log", 1}, {"TEMP\\SUB\\c.tmp", 1}});
+    FolderSnapshot temp(world.context, "c:\\TEMP\\");
+    DeleteMatchingFiles(world.context, temp, "*.tmp");
+    EXPECT_EQ(temp.Find("a.tmp") == FolderSnapshot::npos, !testRun);
+    EXPECT_NE(temp.Find("b.log"), FolderSnapshot::npos);
+    EXPECT_TRUE(PurgeNamedFolder(world.context, "c:", temp, "Temp", ""));
+    EXPECT_EQ(temp.Find("b.log") == FolderSnapshot::npos, !testRun);
+  }
+}
+
+TEST(DeletionPrimitivesSnapshot, AMarkerAnEarlierRowDeletedNoLongerCounts) {
+  LoggedDeletion world;
+  world.C().Build({{"CACHE\\index.idx", 1}, {"CACHE\\page.htm", 1}});
+  FolderSnapshot cache(world.context, "c:\\CACHE\\");
+  DeleteMatchingFiles(world.context, cache, "*.idx");
+  EmptyNamedFolder(world.context, cache, "Cache", "*.idx");
+  EXPECT_FALSE(PurgeNamedFolder(world.context, "c:", cache, "Cache", "*.idx"));
+  EXPECT_FALSE(world.C().Exists("CACHE\\index.idx"));
+  EXPECT_TRUE(world.C().Exists("CACHE\\page.htm"));
 }
 
 // ---------------------------------------------------------------------------
@@ -419,8 +463,8 @@ TEST(DeletionPrimitivesTestRun, ChangesNothingOnDiskButCountsAndLogsFilesAndFold
                    {"DATA\\c.bak", 7}});
   const auto before = testing::DriveContents(world.C());
   DeleteMatchingFiles(world.context, "c:", "c:\\DATA\\", "*.bak");
-  EmptyNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
-  PurgeNamedFolder(world.context, "c:", "c:\\WINDOWS\\TEMP\\", "Temp", "");
+  Empty(world.context, "c:\\WINDOWS\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\WINDOWS\\TEMP\\", "Temp", "");
   EXPECT_EQ(testing::DriveContents(world.C()), before);
   EXPECT_EQ(world.LogItems(),
             Lines({"Delete file: c:\\DATA\\c.bak", "Delete file: c:\\WINDOWS\\TEMP\\a.tmp",
@@ -431,7 +475,7 @@ TEST(DeletionPrimitivesTestRun, ChangesNothingOnDiskButCountsAndLogsFilesAndFold
 }
 
 // ---------------------------------------------------------------------------
-// ChangeFileAttributes and TrimmedText
+// ChangeFileAttributes
 
 // How an attribute text and a kind of change leave a file's read-only state,
 // starting from a read-only or a writable file.
@@ -475,17 +519,6 @@ TEST(DeletionPrimitivesAttributes, AMissingPathIsAnErrorWhenAttempted) {
   EXPECT_TRUE(ChangeFileAttributes(world.context, "c:\\gone.txt", "R", AttributeChange::Replace, WhenMissing::Attempt));
 }
 
-TEST(DeletionPrimitivesTrimmedText, NumbersHaveNoBlanks) {
-  EXPECT_EQ(TrimmedText(7), "7");
-  EXPECT_EQ(TrimmedText(-12), "-12");
-  EXPECT_EQ(TrimmedText(0), "0");
-}
-
-TEST(DeletionPrimitivesTrimmedText, TextLosesLeadingAndTrailingBlanksOnly) {
-  EXPECT_EQ(TrimmedText("  Temp Files  "), "Temp Files");
-  EXPECT_EQ(TrimmedText("   "), "");
-}
-
 // ---------------------------------------------------------------------------
 // A whole log section, byte for byte
 
@@ -496,7 +529,7 @@ TEST(LogSection, TestRunSectionReadsExactly) {
   world.SetOption(RunOption::TestRun, 1);
   world.Drive('C').Build({{"TEMP\\a.tmp", 3}, {"TEMP\\SUB\\b.tmp", 4}});
   ASSERT_FALSE(OpenLogSection(world.context, "c: [DRIVE_C]"));
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   ASSERT_FALSE(CloseLogSection(world.context));
   EXPECT_EQ(world.LogText(), std::string("\r\n"
                                          "TIDEWELL III LOG FILE\r\n") +
@@ -517,7 +550,7 @@ TEST(LogSection, DestructiveSectionReadsExactly) {
   world.SetOption(RunOption::MaintainLog, 1);
   world.Drive('C').Build({{"TEMP\\a.tmp", 3}, {"TEMP\\SUB\\b.tmp", 4}});
   ASSERT_FALSE(OpenLogSection(world.context, "c:"));
-  PurgeNamedFolder(world.context, "c:", "c:\\TEMP\\", "Temp", "");
+  Purge(world.context, "c:\\TEMP\\", "Temp", "");
   ASSERT_FALSE(CloseLogSection(world.context));
   EXPECT_EQ(world.LogText(), std::string("\r\n"
                                          "TIDEWELL III LOG FILE\r\n") +

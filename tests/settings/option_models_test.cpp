@@ -94,43 +94,66 @@ TEST_F(OptionModelsTest, StoredValuesThatAreNotACheckValueReadAsTheDefault) {
   ASSERT_FALSE(store.file.Write("Preferences", "Adobe", "2"));
   ASSERT_FALSE(store.file.Write("Preferences", "Temp", "1.5"));
   Start();
-  EXPECT_EQ(main.Value(6), 0);
-  EXPECT_EQ(main.Value(4), 1);
-  EXPECT_EQ(main.Value(1), 0);
-  EXPECT_EQ(main.Value(2), 0);
+  EXPECT_EQ(main.CheckValue(RunOption::TestRun), 0);
+  EXPECT_EQ(main.CheckValue(RunOption::KeepReport), 1);
+  EXPECT_EQ(main.CheckValue(RunOption::ExitWhenDone), 0);
+  EXPECT_EQ(main.CheckValue(RunOption::MinimiseOnUse), 0);
   EXPECT_EQ(deepwash.CheckValue(CategoryId::Adobe), 2);
   EXPECT_EQ(deepwash.CheckValue(CategoryId::Temp), 1);
 }
 
 TEST_F(OptionModelsTest, ScanAllDrivesAsksOnlyWhenCheckedWithWarningsOnAndNoUnchecksIt) {
   Start();
-  main.SetValue(5, 1);
+  main.SetValue(RunOption::ScanAllDrives, 1);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].title, "Scan All Drives");
   EXPECT_EQ(view.messages[0].buttons, MessageButtons::YesNo);
-  EXPECT_EQ(main.Value(5), 0);
+  EXPECT_EQ(main.CheckValue(RunOption::ScanAllDrives), 0);
   EXPECT_EQ(Stored("ScanAllDrives"), "0");
 
   view.scriptedAnswers.push_back(MessageAnswer::Yes);
-  main.SetValue(5, 1);
+  main.SetValue(RunOption::ScanAllDrives, 1);
   EXPECT_EQ(Stored("ScanAllDrives"), "1");
-  main.SetValue(5, 0);  // unchecking never asks
+  main.SetValue(RunOption::ScanAllDrives, 0);  // unchecking never asks
   EXPECT_EQ(view.messages.size(), 2u);
   EXPECT_EQ(Stored("ScanAllDrives"), "0");
 
   deepwash.SetValue(CategoryId::ShowWarnings, 0);
-  main.SetValue(5, 1);
+  main.SetValue(RunOption::ScanAllDrives, 1);
   EXPECT_EQ(view.messages.size(), 2u) << "no question with Show warnings off";
   EXPECT_EQ(Stored("ScanAllDrives"), "1");
+}
+
+TEST_F(OptionModelsTest, TheWindowsCheck1NumbersNameTheSixBoxesInOrder) {
+  ASSERT_EQ(MainOptionEntries().size(), kMainWindowOptions.size());
+  for (std::size_t i = 0; i < kMainWindowOptions.size(); ++i) {
+    EXPECT_EQ(MainOptionEntries()[i].option, kMainWindowOptions[i]) << i;
+  }
+  Start();
+  const std::vector<std::string> startWrites = store.writes;
+  main.SetValue(4, 0);
+  EXPECT_EQ(main.CheckValue(RunOption::KeepReport), 0);
+  EXPECT_EQ(main.Value(4), 0);
+  EXPECT_EQ(main.Value(6), 1);
+  EXPECT_EQ(Stored("Reporting"), "0");
+  main.SetValue(1, 1);
+  EXPECT_EQ(main.CheckValue(RunOption::ExitWhenDone), 1);
+  EXPECT_EQ(Stored("AutoExit"), "1");
+  // No box has the number 0 or 7; Maintain log is a Deepwash box.
+  main.SetValue(0, 1);
+  main.SetValue(7, 1);
+  main.SetValue(RunOption::MaintainLog, 1);
+  EXPECT_EQ(store.writes.size(), startWrites.size() + 2);
+  EXPECT_EQ(main.CheckValue(RunOption::MaintainLog), 0);
 }
 
 TEST_F(OptionModelsTest, TestRunIsNotWrittenWhileEventsAreSuppressed) {
   Start();
   suppressEvents = true;
-  main.SetValue(6, 0);
+  main.SetValue(RunOption::TestRun, 0);
   suppressEvents = false;
   EXPECT_EQ(Stored("TestRun"), "<none>");
-  main.SetValue(6, 1);
+  main.SetValue(RunOption::TestRun, 1);
   EXPECT_EQ(Stored("TestRun"), "1");
 }
 

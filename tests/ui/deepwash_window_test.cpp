@@ -135,6 +135,12 @@ class DeepwashWindowTest : public QObject {
       if (on) QCOMPARE(bench.Box(entry.id)->isChecked(), *on);
     }
     QCOMPARE(bench.boxes.messages.size(), std::size_t{1});
+    bench.Press("CmdNone");
+    for (const CategoryId id : SelectAllOrder()) {
+      QCOMPARE(bench.Box(id)->checkState(), Qt::Unchecked);
+      QCOMPARE(bench.Loaded(id), 0);
+    }
+    bench.Press("CmdSafest");
 
     // Done and the close box hide the window; the selection stays.
     bench.window.close();
