@@ -59,7 +59,8 @@ void DriveSummaries::Print(std::FILE* out, bool json) const {
       std::fprintf(out,
                    "{\"drive\":%s,\"testRun\":%s,\"finished\":%s,\"filesDeleted\":%s,\"bytesSaved\":%s,"
                    "\"bytesSavedText\":%s,\"bytesFreeBefore\":%s,\"deletionLog\":%s,\"runReport\":%s}\n",
-                   JsonString(name).c_str(), drive.testRun ? "true" : "false", drive.finished ? "true" : "false",
+                   JsonString(name).c_str(), drive.kind == RunKind::Test ? "true" : "false",
+                   drive.end == DriveEnd::Finished ? "true" : "false",
                    WholeBytes(drive.totals.totalFiles).c_str(), WholeBytes(drive.totals.totalBytes).c_str(),
                    JsonString(bytesText).c_str(), WholeBytes(drive.freeBytesBefore).c_str(),
                    logKept ? JsonString(context_.LogPath()).c_str() : "null",
@@ -67,10 +68,10 @@ void DriveSummaries::Print(std::FILE* out, bool json) const {
       continue;
     }
     const std::string files = locale.WholeNumber(drive.totals.totalFiles);
-    if (!drive.finished) {
+    if (drive.end == DriveEnd::Abandoned) {
       std::fprintf(out, "Drive %s stopped, its records could not be written (%s files, %s so far).\n",
                    name.c_str(), files.c_str(), bytesText.c_str());
-    } else if (drive.testRun) {
+    } else if (drive.kind == RunKind::Test) {
       std::fprintf(out, "Drive %s test run, nothing deleted; a destructive run would remove %s files (%s).\n",
                    name.c_str(), files.c_str(), bytesText.c_str());
     } else {

@@ -126,9 +126,9 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
     case SystemFileGroup::Folder::DriveRoot:
       return "\\";
     case SystemFileGroup::Folder::WindowsFolder:
-      return context.WindowsDir + "\\";
+      return context.windowsDir + "\\";
     case SystemFileGroup::Folder::WindowsSystemFolder:
-      return context.WindowsDir + "\\System\\";
+      return context.windowsDir + "\\System\\";
   }
   return {};
 }
@@ -151,8 +151,8 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
   SweepSystemBackups(context, drive);
   StepProgress(context, ProgressStep::Advance);
   // Only the Windows folder itself: the bitmaps of the folders below it stay.
-  if (context.IsOn(CategoryId::Wallpaper) && !context.WindowsDir.empty()) {
-    DeleteMatchingFiles(context, drive, context.WindowsDir + "\\", "*.BMP");
+  if (context.IsOn(CategoryId::Wallpaper) && !context.windowsDir.empty()) {
+    DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
   }
   StepProgress(context, ProgressStep::Advance);
 }
@@ -161,7 +161,7 @@ void SweepSystemBackups(RunContext& context, std::string_view drive) {
   for (const SystemFileGroup& group : SystemFileGroups()) {
     YieldToMessages(context);
     // Without a known Windows folder its groups would land on the root.
-    if (group.folder != SystemFileGroup::Folder::DriveRoot && context.WindowsDir.empty()) continue;
+    if (group.folder != SystemFileGroup::Folder::DriveRoot && context.windowsDir.empty()) continue;
     const std::string pattern = std::string(group.baseName) + ".*";
     const FileList files = ListFiles(context, drive, GroupFolder(context, group.folder), pattern,
                                      ListScope::OneFolder);

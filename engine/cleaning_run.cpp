@@ -22,16 +22,11 @@ std::string TestModeResultsText(const RunContext& context) {
          "''Test run only'' button on Tidewell's main screen.";
 }
 
-// How a drive's run ended: its rules ran and its report was written, or it
-// was abandoned because its records could not be written.
-enum class DriveEnd { Finished, Abandoned };
-
 // Tells the front end (context.driveFinished) how the drive's run ended, with
 // the kind of run it began as and its figures.
 void ReportDriveEnd(RunContext& context, std::string_view drive, DriveEnd end, RunKind kind) {
   if (!context.driveFinished) return;
-  context.driveFinished({std::string(drive), kind == RunKind::Test, end == DriveEnd::Finished, context.totals,
-                         context.report.FreeBytesBefore});
+  context.driveFinished({std::string(drive), kind, end, context.totals, context.report.freeBytesBefore});
 }
 
 // Puts the window back after a drive's run was abandoned: the log closed as
@@ -39,7 +34,7 @@ void ReportDriveEnd(RunContext& context, std::string_view drive, DriveEnd end, R
 void AbandonDrive(RunContext& context, std::string_view drive, const RecordsFailure& failure) {
   RunFeedback& ui = context.feedback;
   context.log.Close();
-  context.report.ReportStarted = false;
+  context.report.reportStarted = false;
   ui.StopAnimation();
   ui.SetDefaultPointer();
   ui.SetStatusText("Stopped: " + CleanedSoFarText(context.totals, *context.locale));
@@ -118,9 +113,9 @@ RunResult RunCleaning(RunContext& context) {
   RunResult result = RunResult::Finished;
   if (context.IsOn(RunOption::ScanAllDrives)) {
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
-      context.SuppressEvents = true;
+      context.suppressEvents = true;
       const bool selected = ui.SelectDrive(letter);
-      context.SuppressEvents = false;
+      context.suppressEvents = false;
       if (!selected || DriveIsReadOnly(context, ui.SelectedDrive())) continue;
       if (!CleanDrive(context, ui.SelectedDrive().substr(0, 2))) {
         result = RunResult::RecordsNotWritten;

@@ -107,7 +107,7 @@ DriveCheckResult CheckSelectedDrive(RunContext& context) {
   ui.SetStatusText("Checking drive ...");
   ui.Repaint();
   DriveCheckResult result = DriveCheckResult::Skipped;
-  if (!context.SuppressEvents) {
+  if (!context.suppressEvents) {
     result = DriveCheckResult::Passed;
     std::string selected = UpperCased(ui.SelectedDrive());
     if (!PathExists(context, std::string_view(selected).substr(0, 2))) {

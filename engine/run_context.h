@@ -22,6 +22,7 @@
 #include "platform/preferences_store.h"
 #include "platform/virtual_file_system.h"
 #include "records/deletion_log.h"
+#include "records/run_kind.h"
 #include "settings/category_catalogue.h"
 
 namespace tidewell {
@@ -50,16 +51,20 @@ struct ProgressState {
 // What the run report keeps from a drive's start block to its end block.
 struct ReportState {
   // Flipped by every report call: true after the flip means a start block.
-  bool ReportStarted = false;
-  float FreeBytesBefore = 0.0f;
+  bool reportStarted = false;
+  float freeBytesBefore = 0.0f;
 };
 
 // What one drive's run leaves, for front ends that sum up a run (the
 // console's final summary).
+// How a drive's run ended: its rules ran and its report was written, or it
+// was abandoned because its records could not be written.
+enum class DriveEnd { Finished, Abandoned };
+
 struct DriveSummary {
   std::string drive;  // as the run names it, e.g. "c:"
-  bool testRun = false;
-  bool finished = false;  // false: abandoned because its records failed
+  RunKind kind = RunKind::Test;  // what the run began as
+  DriveEnd end = DriveEnd::Finished;
   RunTotals totals;
   float freeBytesBefore = 0.0f;
 };
@@ -74,7 +79,7 @@ struct RunServices {
   // True while the program changes a control itself; handlers that consult
   // it then skip their tests, questions and warnings. The program's one
   // flag, shared with the option and Deepwash models.
-  bool& SuppressEvents;
+  bool& suppressEvents;
   const platform::LocaleFormat* locale = &platform::LocaleFormat::User();
   std::function<std::tm()> now{};  // the clock; empty means the local wall clock
   // The per-user store the run writes its "Info" figures to; none in tests
@@ -87,7 +92,7 @@ struct RunServices {
   std::string programFolder{};  // host folder of the executable
   std::string recordsFolder{};  // host folder of Tidewell.log and Tidewell.txt
   // The Windows folder, e.g. "C:\WINDOWS" (no trailing "\"); found at start-up.
-  std::string WindowsDir{};
+  std::string windowsDir{};
 };
 
 // What a run changes as it goes.

@@ -20,7 +20,7 @@ void AppendToReport(RunContext& context, const std::string& text) {
   if (!error) error = file.Append(text);
   if (std::error_code closing = file.Close(); closing && !error) error = closing;
   if (error) {
-    context.report.ReportStarted = false;
+    context.report.reportStarted = false;
     throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error});
   }
 }
@@ -29,26 +29,26 @@ void AppendToReport(RunContext& context, const std::string& text) {
 
 void WriteRunReport(RunContext& context, std::string_view drive) {
   ReportState& report = context.report;
-  report.ReportStarted = !report.ReportStarted;
+  report.reportStarted = !report.reportStarted;
   const std::tm now = context.Now();
   const std::string when = ReportWhenLines(now, *context.locale);
 
-  if (report.ReportStarted) {
+  if (report.reportStarted) {
     AppendToReport(context, ReportStartLines(CurrentRunKind(context)) + when);
-    report.FreeBytesBefore = DriveFreeBytes(context, drive);
+    report.freeBytesBefore = DriveFreeBytes(context, drive);
     context.totals.Reset();
-    StoreInfo(context, "BytesFree", context.locale->WholeNumber(report.FreeBytesBefore));
+    StoreInfo(context, "BytesFree", context.locale->WholeNumber(report.freeBytesBefore));
   } else {
     AppendToReport(context, ReportFinishLine() + when);
     AppendToReport(context, ReportFigureLines(drive, context.totals.totalFiles, context.totals.totalBytes,
-                                              report.FreeBytesBefore, *context.locale));
+                                              report.freeBytesBefore, *context.locale));
     StoreInfo(context, "BytesSaved", context.locale->WholeNumber(context.totals.totalBytes));
     StoreInfo(context, "FilesDeleted", context.locale->WholeNumber(context.totals.totalFiles));
   }
 
   if (!context.IsOn(RunOption::KeepReport)) {
     if (std::error_code error = platform::DeleteTextFile(context.ReportPath())) {
-      report.ReportStarted = false;
+      report.reportStarted = false;
       throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error, true});
     }
   }

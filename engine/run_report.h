@@ -10,10 +10,10 @@
 namespace tidewell {
 
 // Called exactly twice per drive, before its folders are listed and after its
-// rules have run; every call flips context.report.ReportStarted and writes
+// rules have run; every call flips context.report.reportStarted and writes
 // the start block (true after the flip) or the end block.
 //   start block: heading, date and time; measures the drive's free space into
-//                FreeBytesBefore, zeroes the run's totals, stores "BytesFree";
+//                freeBytesBefore, zeroes the run's totals, stores "BytesFree";
 //   end block:   "Tidewell FINISHED", date and time, then the drive's figures;
 //                stores "BytesSaved" and "FilesDeleted".
 // With "&Keep report" off the file is deleted after either block, so no

@@ -15,11 +15,6 @@ namespace {
 // gives a line one can read.
 constexpr std::size_t kProblemLineLimit = 512;
 
-constexpr RunOption kAllRunOptions[] = {RunOption::ExitWhenDone,        RunOption::MinimiseOnUse,
-                                        RunOption::OptimisePerformance, RunOption::KeepReport,
-                                        RunOption::ScanAllDrives,       RunOption::TestRun,
-                                        RunOption::MaintainLog};
-
 // The drive table a session starts with. An unreadable store may name the
 // drives: then only TIDEWELL_DRIVES counts, never discovery.
 platform::DriveTable LoadDrives(const platform::PreferencesFile& storeFile, std::error_code& storeProblem,
@@ -52,7 +47,7 @@ ProgramSession::ProgramSession(RunFeedback& feedback, MessageBoxes& boxes, Deepw
                                   ? static_cast<const CategoryStates&>(selection_)
                                   : categoriesCopy_,
                 .feedback = feedback,
-                .SuppressEvents = suppressEvents_}),
+                .suppressEvents = suppressEvents_}),
       drives_(files_.Drives(), setup_.startDrive ? *setup_.startDrive
                                                  : platform::CurrentVirtualFolder(files_.Drives())[0]) {
   context_.store = &store_;
@@ -93,7 +88,7 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
     return StartupOutcome::NoSuchStartDrive;
   }
 
-  context_.WindowsDir = platform::FindWindowsDir(files_);
+  context_.windowsDir = platform::FindWindowsDir(files_);
   options_.Load();
   DriveCheckResult check = DriveCheckResult::Skipped;
   const bool checkWanted = !hooks.checkStartDrive || hooks.checkStartDrive();

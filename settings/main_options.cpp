@@ -70,17 +70,8 @@ void MainWindowOptions::SetValue(RunOption option, int value) {
   const std::size_t at = PositionOf(option);
   if (at == kMainWindowOptions.size() || values_[at] == value) return;
   values_[at] = value;
-  if (onValueChanged) onValueChanged(static_cast<int>(option), value);
+  if (onValueChanged) onValueChanged(option, value);
   OnClick(kMainOptions[at]);
-}
-
-void MainWindowOptions::SetValue(int check1Index, int value) {
-  if (check1Index < 1 || check1Index > static_cast<int>(kMainWindowOptions.size())) return;
-  SetValue(kMainWindowOptions[static_cast<std::size_t>(check1Index - 1)], value);
-}
-
-int MainWindowOptions::Value(int check1Index) const {
-  return values_.at(static_cast<std::size_t>(check1Index - 1));
 }
 
 void MainWindowOptions::OnClick(const MainOption& box) {

@@ -63,15 +63,8 @@ class MainWindowOptions : public CleaningOptions {
   // handler. Maintain log is not one of them and is left alone.
   void SetValue(RunOption option, int value);
 
-  // The same by the box's Check1 number, 1 to 6, as the window numbers its
-  // widgets: the option kMainWindowOptions[check1Index - 1]. SetValue
-  // ignores a number outside; Value throws std::out_of_range for it.
-  void SetValue(int check1Index, int value);
-  int Value(int check1Index) const;
-
-  // Told of every change of a box's value (the window moves its widget
-  // Check1(index), index being the option's Check1 number).
-  std::function<void(int index, int value)> onValueChanged;
+  // Told of every change of a box's value (the window moves its widget).
+  std::function<void(RunOption option, int value)> onValueChanged;
 
  private:
   void OnClick(const MainOption& box);

@@ -77,12 +77,12 @@ void DesktopProgram::Wire() {
   QObject::connect(w.deepwashAction, &QAction::triggered, [this] { OnDeepwashClicked(); });
   deepwash_->onDone = [this] { main_->show(); };
 
-  for (int index = 1; index <= 6; ++index) {
-    QObject::connect(w.check1[static_cast<std::size_t>(index)], &QCheckBox::clicked,
-                     [this, index](bool checked) { Options().SetValue(index, checked ? 1 : 0); });
+  for (const RunOption option : kMainWindowOptions) {
+    QObject::connect(w.BoxOf(option), &QCheckBox::clicked,
+                     [this, option](bool checked) { Options().SetValue(option, checked ? 1 : 0); });
   }
-  Options().onValueChanged = [this](int index, int value) {
-    QCheckBox* box = main_->check1[static_cast<std::size_t>(index)];
+  Options().onValueChanged = [this](RunOption option, int value) {
+    QCheckBox* box = main_->BoxOf(option);
     const QSignalBlocker blocker(box);
     box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
   };
@@ -200,7 +200,7 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
   w.cleanAction->setEnabled(canClean);
   w.deepwashButton->setEnabled(enabled);
   w.frame->setEnabled(enabled);
-  for (int index = 1; index <= 6; ++index) w.check1[static_cast<std::size_t>(index)]->setEnabled(enabled);
+  for (const RunOption option : kMainWindowOptions) w.BoxOf(option)->setEnabled(enabled);
   w.driveList->setEnabled(enabled);
 }
 

@@ -10,6 +10,8 @@
 #include <array>
 #include <functional>
 
+#include "settings/run_options.h"
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -46,6 +48,9 @@ class MainWindow : public QMainWindow {
   QPushButton* deepwashButton;  // Command3
   QGroupBox* frame;             // Frame1 "Controls"
   std::array<QCheckBox*, 7> check1{};  // index 1 to 6
+  // The box of one of the six main options: Check1(n), n being the option's
+  // number.
+  QCheckBox* BoxOf(RunOption option) const { return check1.at(static_cast<std::size_t>(option)); }
   QComboBox* driveList;         // Drive1
   QStatusBar* statusLine;       // StatusBar1
   QLabel* statusText;           // its one line of text (menus' tips never clear it)

@@ -283,9 +283,9 @@ TEST(CategoryFlags, AreReadForEveryFolderAndNotWhereTheGuardStopsTheSection) {
                       .options = world.options,
                       .categories = counting,
                       .feedback = world.feedback,
-                      .SuppressEvents = world.suppressEvents});
+                      .suppressEvents = world.suppressEvents});
   context.recordsFolder = world.context.recordsFolder;
-  context.WindowsDir = world.context.WindowsDir;
+  context.windowsDir = world.context.windowsDir;
   const FolderList folders = ListFolders(context, "c:", "\\");
   ApplyCategoryRules(context, "c:", folders, folders.Count());
   auto reads = [&](CategoryId id) { return counting.reads[static_cast<std::size_t>(id)]; };
@@ -439,7 +439,7 @@ void ApplyRowByRow(RunContext& context, std::string_view drive, const FolderList
     for (const CategoryRule& row : BaseRows()) run(row);
   }
   SweepSystemBackups(context, drive);
-  if (context.IsOn(CategoryId::Wallpaper)) DeleteMatchingFiles(context, drive, context.WindowsDir + "\\", "*.BMP");
+  if (context.IsOn(CategoryId::Wallpaper)) DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
 }
 
 struct RunCase {

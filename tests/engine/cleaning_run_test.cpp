@@ -75,8 +75,8 @@ TEST_F(CleaningRunTest, ATestRunKeepsEveryFileAndReportsWhatItWouldRemove) {
       "6:38:31 AM",
       "Drive C:",
       "1 files DELETED",
-      world.context.locale->WholeNumber(world.context.report.FreeBytesBefore) + " bytes free before cleaning",
-      world.context.locale->WholeNumber(world.context.report.FreeBytesBefore + 100.0f) +
+      world.context.locale->WholeNumber(world.context.report.freeBytesBefore) + " bytes free before cleaning",
+      world.context.locale->WholeNumber(world.context.report.freeBytesBefore + 100.0f) +
           " bytes free after cleaning",
       "100 bytes SAVED (100 bytes)",
   };
@@ -84,7 +84,7 @@ TEST_F(CleaningRunTest, ATestRunKeepsEveryFileAndReportsWhatItWouldRemove) {
   EXPECT_EQ(Info("LastCleanup"), "12/7/2026 6:38:31 AM");
   EXPECT_EQ(Info("BytesSaved"), "100");
   EXPECT_EQ(Info("FilesDeleted"), "1");
-  EXPECT_EQ(Info("BytesFree"), world.context.locale->WholeNumber(world.context.report.FreeBytesBefore));
+  EXPECT_EQ(Info("BytesFree"), world.context.locale->WholeNumber(world.context.report.freeBytesBefore));
 }
 
 TEST_F(CleaningRunTest, ADestructiveRunWithoutKeepReportLeavesNoReportAndStillStoresTheFigures) {
@@ -172,8 +172,8 @@ TEST_F(CleaningRunTest, OnAWindows2000DriveTheSweepAndWallpaperStepWorkInWinnt) 
   world.Drive('C').Build({{"WINNT\\WIN.INI", 3}, {"WINNT\\WIN.BAK", 5}, {"WINNT\\CONTROL.MAX", 2},
                           {"WINNT\\Setup.bmp", 7}, {"WINNT\\SYSTEM\\TEMP.OLD", 4},
                           {"WINNT\\SYSTEM\\TEMP.DLL", 6}, {"WINNT\\SYSTEM32\\logo.bmp", 8}});
-  world.context.WindowsDir = platform::FindWindowsDir(world.files);
-  EXPECT_EQ(world.context.WindowsDir, "C:\\WINNT");
+  world.context.windowsDir = platform::FindWindowsDir(world.files);
+  EXPECT_EQ(world.context.windowsDir, "C:\\WINNT");
 
   RunCleaning(world.context);
 

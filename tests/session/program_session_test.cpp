@@ -105,7 +105,7 @@ TEST_F(ProgramSessionTest, TheWindowsStartGoesOnPastAFailedDriveCheckShowsTheNot
   EXPECT_EQ(feedback.Titles(), (std::vector<std::string>{"Drive Error", kTestModeNotice}));
   EXPECT_EQ(program.Drives().Current().substr(0, 2), "c:");
   EXPECT_EQ(fs::current_path(), fs::path(base_.ResolvedPath() + "/drive_c"));
-  EXPECT_EQ(program.Context().WindowsDir, "C:\\WINDOWS");
+  EXPECT_EQ(program.Context().windowsDir, "C:\\WINDOWS");
 }
 
 TEST_F(ProgramSessionTest, TheConsolesStartStopsAtAFailedDriveCheckAndLeavesTheWorkingFolder) {
@@ -158,7 +158,7 @@ TEST_F(ProgramSessionTest, ARunOnTheBoxesSeesEveryClick) {
   ASSERT_EQ(program.Start({}), StartupOutcome::Ready);
   EXPECT_TRUE(program.Context().IsOn(RunOption::TestRun));
 
-  program.Options().SetValue(static_cast<int>(RunOption::TestRun), 0);
+  program.Options().SetValue(RunOption::TestRun, 0);
 
   EXPECT_FALSE(program.Context().IsOn(RunOption::TestRun));
 }

@@ -134,7 +134,7 @@ TestWorld::TestWorld(std::string_view letters, std::string_view missingAtLoad)
                .options = options,
                .categories = categories,
                .feedback = feedback,
-               .SuppressEvents = suppressEvents}) {
+               .suppressEvents = suppressEvents}) {
   for (char letter : letters) {
     const char upper = static_cast<char>(letter & ~0x20);
     feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" + upper + "]";
@@ -145,7 +145,7 @@ TestWorld::TestWorld(std::string_view letters, std::string_view missingAtLoad)
   fs::create_directories(base_.Path() + "/records");
   context.recordsFolder = base_.Path() + "/records";
   context.programFolder = base_.Path() + "/program";
-  context.WindowsDir = "C:\\WINDOWS";
+  context.windowsDir = "C:\\WINDOWS";
   context.locale = &platform::LocaleFormat::Classic();
   context.now = [] {
     std::tm when{};
