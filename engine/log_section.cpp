@@ -1,14 +1,14 @@
 #include "engine/log_section.h"
 
 #include "engine/records_error.h"
+#include "engine/run_report.h"
 
 namespace tidewell {
 
 std::error_code OpenLogSection(RunContext& context, std::string_view drive) {
   const std::tm now = context.Now();
   const std::string openedAt = context.locale->LongDate(now) + " @ " + context.locale->LongTime(now);
-  const RunKind kind = context.IsOn(RunOption::TestRun) ? RunKind::Test : RunKind::Destructive;
-  return context.log.OpenSection(context.LogPath(), drive, kind, openedAt);
+  return context.log.OpenSection(context.LogPath(), drive, CurrentRunKind(context), openedAt);
 }
 
 std::error_code CloseLogSection(RunContext& context) {
