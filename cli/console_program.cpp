@@ -1,8 +1,5 @@
 #include "cli/console_program.h"
 
-#include <csignal>
-#include <unistd.h>
-
 #include <vector>
 
 #include "cli/cli_arguments.h"
@@ -12,8 +9,10 @@
 #include "engine/cleaning_run.h"
 #include "engine/drive_checks.h"
 #include "platform/drive_discovery.h"
+#include "platform/interrupts.h"
 #include "platform/preferences_store.h"
 #include "platform/process_facts.h"
+#include "platform/terminal.h"
 #include "settings/main_options.h"
 #include "settings/warn_once_store.h"
 
@@ -99,12 +98,12 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return 0;
   }
 
-  InstallInterruptHandlers();
+  platform::InstallInterruptHandlers();
   // A reader that goes away (`tidewell-cli | head -1`) must not kill the run
   // half-way through a drive: writes to the closed pipe then fail with EPIPE
   // and are dropped, while the run, its log and its report finish.
-  std::signal(SIGPIPE, SIG_IGN);
-  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, isatty(fileno(err)) != 0);
+  platform::IgnoreBrokenPipe();
+  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, platform::IsTerminal(err));
   platform::PreferencesFile storeFile(platform::PreferencesFile::DefaultPath());
   WarnOnceStore store(storeFile, feedback, storeFile.Path());
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace tidewell::platform {
 
@@ -11,9 +12,17 @@ namespace tidewell::platform {
 // from /proc/self/exe; the working directory when that cannot be read.
 std::string ProgramFolder();
 
-// The program's command line as one text: every argument after the program's
-// name, joined by single blanks ("/U /I").
-std::string CommandLineText(int argc, const char* const* argv);
+// The program's arguments after its name, as UTF-8 (on POSIX exactly as
+// given; a Windows build converts the wide command line).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// The program's command line as one text: its arguments (ProgramArguments)
+// joined by single blanks ("/U /I").
+std::string CommandLineText(const std::vector<std::string>& arguments);
+
+// Makes `hostFolder` the process's working folder; false when it cannot
+// (missing, not a folder, not searchable), the working folder unchanged.
+bool ChangeWorkingFolder(const std::string& hostFolder);
 
 // The folder for the deletion log and the run report: the program's folder
 // when a file can be created there, else ${XDG_DATA_HOME:-~/.local/share}/Tidewell

@@ -33,7 +33,7 @@
 #include "settings/main_options.h"
 #include "settings/warn_once_store.h"
 #include "ui/help_menu.h"
-#include "ui/instance_lock.h"
+#include "platform/instance_lock.h"
 #include "ui/wave_player.h"
 
 namespace tidewell::ui {
@@ -126,7 +126,7 @@ class DesktopProgram : public RunFeedback {
   std::vector<std::string> driveProblems_;
   std::error_code storeProblem_;  // why the store's file cannot be read; none: it reads or is missing
   WavePlayer wave_;
-  InstanceLock instance_;
+  platform::InstanceLock instance_;
   HelpAddresses addresses_;
   std::string status_;
   bool busyPointer_ = false;
