@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/host_paths.h"
+#include "platform/posix/scoped_fd.h"
 #include "platform/process_facts.h"
 
 namespace tidewell::platform {
@@ -33,10 +34,7 @@ std::string AbsoluteVariable(const char* name) {
 // The lock is held as long as its descriptor stays open.
 struct InstanceLock::Held {
   explicit Held(int lockedFd) : fd(lockedFd) {}
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() { close(fd); }
-  int fd;
+  ScopedFd fd;
 };
 
 InstanceLock::InstanceLock() = default;

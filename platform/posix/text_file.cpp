@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <memory>
 #include <random>
-#include <utility>
+
+#include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
 namespace {
@@ -102,16 +103,11 @@ const std::error_category& TextFileCategory() {
 
 std::error_code make_error_code(TextFileError error) { return {static_cast<int>(error), TextFileCategory()}; }
 
-// The open file's descriptor; closing it is Close()'s work, or the
-// destructor's when the file is dropped without one.
+// The open file; Close() closes it and tells how that went, dropping the
+// file without one closes it all the same.
 struct AppendFile::State {
   explicit State(int fileFd) : fd(fileFd) {}
-  State(const State&) = delete;
-  State& operator=(const State&) = delete;
-  ~State() {
-    if (fd >= 0) close(fd);
-  }
-  int fd;
+  ScopedFd fd;
 };
 
 AppendFile::AppendFile() = default;
@@ -152,7 +148,7 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
 
 std::error_code AppendFile::Append(std::string_view text) {
   if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
-  const int fd = state_->fd;
+  const int fd = state_->fd.Get();
   std::size_t written = 0;
   const std::error_code error = WriteAll(fd, text, written);
   if (error && written > 0) {
@@ -169,12 +165,12 @@ std::error_code AppendFile::Append(std::string_view text) {
 
 std::error_code AppendFile::Sync() {
   if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
-  return fsync(state_->fd) == 0 ? std::error_code{} : LastError();
+  return fsync(state_->fd.Get()) == 0 ? std::error_code{} : LastError();
 }
 
 std::error_code AppendFile::Close() {
   if (!state_) return {};
-  const int fd = std::exchange(state_->fd, -1);
+  const int fd = state_->fd.Release();
   state_.reset();
   return close(fd) == 0 ? std::error_code{} : LastError();
 }

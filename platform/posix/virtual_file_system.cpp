@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/posix/folder_handle_cache.h"
+#include "platform/posix/scoped_fd.h"
 #include "platform/posix/windows_attributes.h"
 #include "platform/text_case.h"
 
@@ -178,11 +179,8 @@ struct RawEntry {
 // folder, its block left uninitialised: getdents64 fills what is read.
 struct FolderReader::State {
   explicit State(int folderFd) : fd(folderFd) {}
-  State(const State&) = delete;
-  State& operator=(const State&) = delete;
-  ~State() { close(fd); }
 
-  int fd;
+  ScopedFd fd;
   std::size_t filled = 0;
   std::size_t next = 0;
   bool ended = false;
@@ -200,7 +198,7 @@ bool FolderReader::Next(FolderEntry& entry) {
   for (;;) {
     if (state.next >= state.filled) {
       if (state.ended) return false;
-      const long got = syscall(SYS_getdents64, state.fd, state.block, kDirectoryBlock);
+      const long got = syscall(SYS_getdents64, state.fd.Get(), state.block, kDirectoryBlock);
       if (got <= 0) {
         state.ended = true;  // the end, or a read error: the listing stops here
         return false;
@@ -215,7 +213,7 @@ bool FolderReader::Next(FolderEntry& entry) {
     bool isFolder = found->type == DT_DIR;
     if (found->type == DT_UNKNOWN) {
       struct stat st {};
-      isFolder = fstatat(state.fd, found->name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      isFolder = fstatat(state.fd.Get(), found->name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     entry.name.assign(name);
     entry.isFolder = isFolder;
