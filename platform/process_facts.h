@@ -8,8 +8,9 @@
 
 namespace tidewell::platform {
 
-// The host folder that holds the program's executable (no trailing "/"),
-// from /proc/self/exe; the working directory when that cannot be read.
+// The host folder that holds the program's executable (no trailing
+// separator; on Linux from /proc/self/exe); the working directory when that
+// cannot be read.
 std::string ProgramFolder();
 
 // The program's arguments after its name, as UTF-8 (on POSIX exactly as
