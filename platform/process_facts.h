@@ -21,10 +21,6 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // joined by single blanks ("/U /I").
 std::string CommandLineText(const std::vector<std::string>& arguments);
 
-// Makes `hostFolder` the process's working folder; false when it cannot
-// (missing, not a folder, not searchable), the working folder unchanged.
-bool ChangeWorkingFolder(const std::string& hostFolder);
-
 // The folder for the deletion log and the run report: the program's folder
 // when a file can be created there, else ${XDG_DATA_HOME:-~/.local/share}/Tidewell
 // (created when missing). Never empty; the program's folder when even the
@@ -42,5 +38,9 @@ std::string UserBaseFolder(const char* variable, const char* belowHome);
 // with mode 0700; folders that exist stay as they are. Fails when a part
 // cannot be made or is not a folder.
 std::error_code CreatePrivateFolders(const std::string& folder);
+
+// Makes `hostFolder` the process's working folder; false (and the working
+// folder unchanged) when it cannot be entered.
+bool ChangeWorkingFolder(const std::string& hostFolder);
 
 }  // namespace tidewell::platform

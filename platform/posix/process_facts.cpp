@@ -50,8 +50,6 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-bool ChangeWorkingFolder(const std::string& hostFolder) { return chdir(hostFolder.c_str()) == 0; }
-
 std::string RecordsFolder(const std::string& programFolder) {
   if (FolderIsWritable(programFolder)) return programFolder;
   const std::string base = UserBaseFolder("XDG_DATA_HOME", ".local/share");
@@ -78,5 +76,7 @@ std::error_code CreatePrivateFolders(const std::string& folder) {
   }
   return {};
 }
+
+bool ChangeWorkingFolder(const std::string& hostFolder) { return chdir(hostFolder.c_str()) == 0; }
 
 }  // namespace tidewell::platform
