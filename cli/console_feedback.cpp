@@ -1,24 +1,11 @@
 #include "cli/console_feedback.h"
 
-#include <csignal>
-
 #include "engine/cleaning_run.h"
 #include "engine/drive_checks.h"
+#include "platform/interrupts.h"
 
 namespace tidewell::cli {
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int signal) {
-  if (interrupted) {
-    // A second request: end now, with the default action of the signal.
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    return;
-  }
-  interrupted = 1;
-}
 
 // A message's text for the console: each carriage return (a paragraph break
 // is two) becomes a line break.
@@ -37,16 +24,6 @@ std::string ConsoleText(std::string_view text) {
 }
 
 }  // namespace
-
-void InstallInterruptHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
-
-bool InterruptRequested() { return interrupted != 0; }
 
 ConsoleFeedback::ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar)
     : out_(out), err_(err), quiet_(quiet), progressBar_(progressBar && !quiet) {}
@@ -123,7 +100,7 @@ void ConsoleFeedback::EndProgram(int exitStatus) {
 }
 
 void ConsoleFeedback::CheckInterrupt() {
-  if (!interrupted || ending_ || program_ == nullptr) return;
+  if (!platform::InterruptRequested() || ending_ || program_ == nullptr) return;
   ending_ = true;
   ClearProgressBar();
   std::fprintf(err_, "tidewell-cli: interrupted; the deletion log is closed with what it holds.\n");

@@ -3,7 +3,7 @@
 // stderr when it is a terminal, and the drive list over the drive table.
 //
 // Questions are answered with their safe choice, No; every other box is
-// answered OK without waiting. Ctrl+C is noticed at the next status text,
+// answered OK without waiting. Ctrl+C (platform/interrupts.h) is noticed at the next status text,
 // progress step or yield, and ends the program through ExitProgram, so the
 // deletion log is closed with the lines it holds and nothing is torn.
 #pragma once
@@ -23,11 +23,6 @@ namespace tidewell::cli {
 struct ProgramEnd {
   int exitStatus;
 };
-
-// SIGINT and SIGTERM set a flag that ConsoleFeedback checks; a second
-// Ctrl+C ends the process at once.
-void InstallInterruptHandlers();
-bool InterruptRequested();
 
 class ConsoleFeedback : public RunFeedback {
  public:

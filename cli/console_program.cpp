@@ -1,14 +1,13 @@
 #include "cli/console_program.h"
 
-#include <csignal>
-#include <unistd.h>
-
 #include <vector>
 
 #include "cli/cli_arguments.h"
 #include "cli/console_feedback.h"
 #include "cli/drive_summary.h"
 #include "engine/cleaning_run.h"
+#include "platform/interrupts.h"
+#include "platform/terminal.h"
 #include "session/program_session.h"
 
 #ifndef TIDEWELL_VERSION
@@ -85,12 +84,12 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return 0;
   }
 
-  InstallInterruptHandlers();
+  platform::InstallInterruptHandlers();
   // A reader that goes away (`tidewell-cli | head -1`) must not kill the run
   // half-way through a drive: writes to the closed pipe then fail with EPIPE
   // and are dropped, while the run, its log and its report finish.
-  std::signal(SIGPIPE, SIG_IGN);
-  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, isatty(fileno(err)) != 0);
+  platform::IgnoreBrokenPipe();
+  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, platform::IsTerminal(err));
   ConsoleDeepwashView deepwashView(feedback);
   const bool listing = arguments.listCategories;
   session::ProgramSession program(feedback, feedback, deepwashView,

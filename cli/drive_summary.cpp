@@ -1,19 +1,14 @@
 #include "cli/drive_summary.h"
 
 #include <cmath>
-#include <filesystem>
 
+#include "platform/host_paths.h"
 #include "platform/text_case.h"
 #include "platform/utf8.h"
 #include "records/byte_count.h"
 
 namespace tidewell::cli {
 namespace {
-
-bool FileExists(const std::string& hostPath) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(hostPath, error);
-}
 
 std::string WholeBytes(float value) { return std::to_string(static_cast<long long>(std::llround(value))); }
 
@@ -50,8 +45,8 @@ DriveSummaries::DriveSummaries(RunContext& context) : context_(context) {
 
 void DriveSummaries::Print(std::FILE* out, bool json) const {
   const platform::LocaleFormat& locale = *context_.locale;
-  const bool logKept = FileExists(context_.LogPath());
-  const bool reportKept = FileExists(context_.ReportPath());
+  const bool logKept = platform::HostRegularFileExists(context_.LogPath());
+  const bool reportKept = platform::HostRegularFileExists(context_.ReportPath());
   for (const DriveSummary& drive : drives_) {
     const std::string name = UpperCased(drive.drive.substr(0, 2));
     const std::string bytesText = FormatByteCount(drive.totals.totalBytes, ExactBytes::Omit, locale);

@@ -1,11 +1,16 @@
 // tidewell-cli: the console front end (see console_program.h).
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/console_program.h"
+#include "platform/process_facts.h"
+#include "platform/terminal.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string_view> arguments(argv + 1, argv + argc);
-  return tidewell::cli::RunConsole(arguments, stdout, stderr);
+  tidewell::platform::PrepareConsoleOutput();
+  const std::vector<std::string> arguments = tidewell::platform::ProgramArguments(argc, argv);
+  const std::vector<std::string_view> words(arguments.begin(), arguments.end());
+  return tidewell::cli::RunConsole(words, stdout, stderr);
 }

@@ -92,7 +92,7 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
     // links): on POSIX its folder decides whether it can go, so the deletion
     // is tried all the same, and whatever is gone is logged.
     ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
-    deleted = !context.files.DeleteFile(path);
+    deleted = !context.files.RemoveFile(path);
   }
   if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);

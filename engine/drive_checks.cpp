@@ -92,7 +92,7 @@ bool DriveIsReadOnly(RunContext& context, std::string_view drive) {
     error = context.files.CreateEmptyFile(testFile);
   }
   if (error) return true;
-  context.files.DeleteFile(testFile);  // the file this test made, and only that
+  context.files.RemoveFile(testFile);  // the file this test made, and only that
   return false;
 }
 

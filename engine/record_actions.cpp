@@ -1,7 +1,6 @@
 #include "engine/record_actions.h"
 
-#include <filesystem>
-
+#include "platform/host_paths.h"
 #include "platform/text_case.h"
 #include "platform/text_file.h"
 #include "settings/check_value.h"
@@ -36,14 +35,6 @@ const RecordTexts& TextsOf(RecordKind kind) {
   return kind == RecordKind::DeletionLog ? log : report;
 }
 
-// Whether anything has the record's name: a file, a folder or a link (even
-// one that leads nowhere) all count, since the entry itself is looked at,
-// never what a link points to.
-bool RecordExists(const std::string& hostPath) {
-  std::error_code error;
-  return std::filesystem::exists(std::filesystem::symlink_status(hostPath, error));
-}
-
 }  // namespace
 
 std::string RecordPath(const RunContext& context, RecordKind kind) {
@@ -57,7 +48,7 @@ std::string ViewerCaption(const std::string& hostPath) {
 void ShowRecordFile(RunContext& context, RecordViewer& viewer, RecordKind kind) {
   const RecordTexts& texts = TextsOf(kind);
   const std::string path = RecordPath(context, kind);
-  if (!RecordExists(path)) {
+  if (!platform::HostFileExists(path)) {  // any entry in the record's place counts
     context.feedback.ShowMessage({texts.viewTitle, texts.missing, MessageIcon::Information, MessageButtons::Ok});
     return;
   }
@@ -72,7 +63,7 @@ void DeleteRecordFile(RunContext& context, RecordKind kind) {
   const RecordTexts& texts = TextsOf(kind);
   const std::string path = RecordPath(context, kind);
   RunFeedback& ui = context.feedback;
-  if (!RecordExists(path)) {
+  if (!platform::HostFileExists(path)) {
     ui.ShowMessage({texts.deleteTitle, texts.missing, MessageIcon::Information, MessageButtons::Ok});
     return;
   }

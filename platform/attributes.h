@@ -1,5 +1,5 @@
-// File attribute bits as the engine sees them, and where they come from on
-// a POSIX file system.
+// File attribute bits as the engine sees them, and where the POSIX layer
+// (posix/windows_attributes.h) finds them; a Windows host reports its own.
 //
 //   Folder   16  the entry is a directory (never a symbolic link)
 //   ReadOnly  1  these four come from where the file system keeps Windows
@@ -30,7 +30,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 namespace tidewell::platform {
 
@@ -42,9 +41,5 @@ inline constexpr Attributes kHidden = 2;
 inline constexpr Attributes kSystem = 4;
 inline constexpr Attributes kFolder = 16;
 inline constexpr Attributes kArchive = 32;
-
-// Whether a name makes its entry hidden where no native record is kept: it
-// starts with ".".
-constexpr bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 }  // namespace tidewell::platform

@@ -27,7 +27,7 @@
 //     sees the old or the new file and a crash never leaves a torn one.
 //     Comments, blank lines and lines it does not understand are written
 //     back byte for byte. A write of the value already stored still rewrites.
-//   - Writes are serialised across processes by an exclusive flock() on
+//   - Writes are serialised across processes by an exclusive lock on
 //     "Tidewell.ini.lock" beside the file, so two processes writing at once
 //     never lose each other's values. The lock file stays; temporary files
 //     left by a writer that crashed are removed by the next write.

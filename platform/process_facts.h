@@ -4,16 +4,22 @@
 
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace tidewell::platform {
 
-// The host folder that holds the program's executable (no trailing "/"),
-// from /proc/self/exe; the working directory when that cannot be read.
+// The host folder that holds the program's executable (no trailing
+// separator; on Linux from /proc/self/exe); the working directory when that
+// cannot be read.
 std::string ProgramFolder();
 
-// The program's command line as one text: every argument after the program's
-// name, joined by single blanks ("/U /I").
-std::string CommandLineText(int argc, const char* const* argv);
+// The program's arguments after its name, as UTF-8 (on POSIX exactly as
+// given; a Windows build converts the wide command line).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// The program's command line as one text: its arguments (ProgramArguments)
+// joined by single blanks ("/U /I").
+std::string CommandLineText(const std::vector<std::string>& arguments);
 
 // The folder for the deletion log and the run report: the program's folder
 // when a file can be created there, else ${XDG_DATA_HOME:-~/.local/share}/Tidewell

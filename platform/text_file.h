@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -25,19 +26,19 @@ enum class TextFileError {
 const std::error_category& TextFileCategory();
 std::error_code make_error_code(TextFileError error);
 
-// A file opened for appending. Every Append() is one write() straight to the
+// A file opened for appending. Every Append() is one write straight to the
 // file, with no buffer in between, so a crash or kill loses at most the text
 // of the call in flight. Movable, not copyable; closes itself.
 class AppendFile {
  public:
-  AppendFile() = default;
+  AppendFile();
   AppendFile(AppendFile&& other) noexcept;
   AppendFile& operator=(AppendFile&& other) noexcept;
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
   ~AppendFile();
 
-  // Opens (creating when missing, mode 0644 less the umask) for appending.
+  // Opens (creating when missing; on POSIX mode 0644 less the umask) for appending.
   // Refuses a symbolic link in the file's place, and (without waiting for a
   // reader or writer) anything but a regular file with exactly one link.
   // Closes any file open before.
@@ -53,10 +54,11 @@ class AppendFile {
   std::error_code Sync();
 
   std::error_code Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return state_ != nullptr; }
 
  private:
-  int fd_ = -1;
+  struct State;  // the open file, per platform
+  std::unique_ptr<State> state_;
 };
 
 // Deletes a file; a missing file is not an error.

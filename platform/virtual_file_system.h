@@ -23,8 +23,8 @@
 //     errc::permission_denied, removing one too, and on a drive whose root is
 //     one, nothing is deleted, removed, created or has its attributes set.
 //   - Containment: folders are opened one component at a time relative to the
-//     open parent (openat with O_NOFOLLOW), never by a whole host path string,
-//     so a symbolic link is never followed and a folder swapped for a link in
+//     open parent, never following a link, never by a whole host path string,
+//     so a symbolic link (or a reparse point) is never followed and a folder swapped for a link in
 //     the middle of a run cannot redirect anything outside the drive. A folder
 //     on another mounted file system (a mount point or bind mount inside the
 //     drive) is never entered: opening it fails with errc::cross_device_link.
@@ -37,11 +37,12 @@
 //     characters (the deletion log shows them in caret notation, so a name
 //     never breaks or forges a log line), invalid UTF-8, "*", "?", leading and
 //     trailing spaces (never trimmed).
-// Errors come back as std::error_code (errno values); nothing throws.
+// Errors come back as std::error_code holding portable error codes
+// (std::errc); nothing throws.
 //
-// Open folder handles of the most recent path are cached (see
-// folder_handle_cache.h), so walking a tree in breadth-first order or working
-// on the files of one folder costs one openat per folder, however deep.
+// Open folder handles of the most recent path are cached, so walking a tree
+// in breadth-first order or working on the files of one folder costs one
+// opening per folder, however deep.
 // An object is not thread-safe; the engine uses one per run on one thread.
 #pragma once
 
@@ -71,22 +72,29 @@ inline bool IsDriveEntryName(std::string_view name) {
   return true;
 }
 
-// One entry of a folder listing. isFolder comes from the directory entry's
+// One entry of a folder listing, with what the listing itself tells about
+// it, without a call per entry. isFolder comes from the directory entry's
 // type (a stat call only when the file system does not report it); a link is
-// never a folder.
+// never a folder. hidden and system are the entry's attributes as far as
+// the listing knows them: on POSIX hidden is a name starting with "." and
+// system is never set, since the records a volume keeps (attributes.h) are
+// read only by Stat(), which gives the full attributes.
 struct FolderEntry {
   std::string name;
   bool isFolder = false;
+  bool hidden = false;
+  bool system = false;
 };
 
 // Reads the entries of one open folder, one at a time, in the order the file
 // system returns them, leaving out every name that is not IsDriveEntryName
 // ("." and "..", names holding "\").
-// Owns its descriptor (a listing position of its own) and reads the raw
-// directory entries in blocks; movable, not copyable.
+// Owns the open folder (a listing position of its own) and reads its entries
+// in blocks; opening one allocates once, reading allocates nothing.
+// Movable, not copyable.
 class FolderReader {
  public:
-  FolderReader() = default;
+  FolderReader();
   FolderReader(FolderReader&& other) noexcept;
   FolderReader& operator=(FolderReader&& other) noexcept;
   FolderReader(const FolderReader&) = delete;
@@ -95,17 +103,13 @@ class FolderReader {
 
   // Fills `entry` with the next entry; false at the end or on a read error.
   bool Next(FolderEntry& entry);
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return state_ != nullptr; }
 
  private:
   friend class VirtualFileSystem;
-  void Close();
+  struct State;  // the open folder and its listing block, per platform
 
-  int fd_ = -1;
-  std::unique_ptr<char[]> block_;  // the raw entries of the last read
-  std::size_t filled_ = 0;
-  std::size_t next_ = 0;
-  bool ended_ = false;
+  std::unique_ptr<State> state_;
 };
 
 // What one stat of an entry tells (the entry itself, links not followed).
@@ -146,7 +150,7 @@ class VirtualFileSystem {
   std::error_code SetAttributes(std::string_view path, Attributes attributes);
 
   // Deletes a file (or a link). Never removes a folder.
-  std::error_code DeleteFile(std::string_view path);
+  std::error_code RemoveFile(std::string_view path);
 
   // Removes an empty folder. Never removes the drive's root.
   std::error_code RemoveFolder(std::string_view folder);

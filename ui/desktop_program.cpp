@@ -112,7 +112,7 @@ void DesktopProgram::Wire() {
 bool DesktopProgram::Start() {
   MainWindow& w = *main_;
   const std::string lockPath =
-      environment_.instanceLockPath.empty() ? InstanceLock::DefaultPath() : environment_.instanceLockPath;
+      environment_.instanceLockPath.empty() ? platform::InstanceLock::DefaultPath() : environment_.instanceLockPath;
   if (!instance_.Acquire(lockPath)) return false;
 
   w.setWindowState(Qt::WindowNoState);

@@ -29,7 +29,7 @@
 
 #include "session/program_session.h"
 #include "ui/help_menu.h"
-#include "ui/instance_lock.h"
+#include "platform/instance_lock.h"
 #include "ui/wave_player.h"
 
 namespace tidewell::ui {
@@ -115,7 +115,7 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<session::ProgramSession> session_;
   std::unique_ptr<RecordViewerHost> viewer_;
   WavePlayer wave_;
-  InstanceLock instance_;
+  platform::InstanceLock instance_;
   HelpAddresses addresses_;
   std::string status_;
   bool busyPointer_ = false;

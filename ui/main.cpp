@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
   application.setApplicationName(QStringLiteral("Tidewell"));
   tidewell::ui::QtMessageBoxes boxes;
   tidewell::ui::DesktopEnvironment environment;
-  environment.commandLine = tidewell::platform::CommandLineText(argc, argv);
+  environment.commandLine =
+      tidewell::platform::CommandLineText(tidewell::platform::ProgramArguments(argc, argv));
   tidewell::ui::DesktopProgram program(boxes, std::move(environment));
   if (!program.Start()) return 0;  // another copy is running
   return application.exec();

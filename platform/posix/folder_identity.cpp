@@ -18,32 +18,14 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/posix/scoped_fd.h"
+
 namespace tidewell::platform {
 namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// Closes a descriptor when it goes out of scope.
-class ScopedFd {
- public:
-  explicit ScopedFd(int fd = -1) : fd_(fd) {}
-  ~ScopedFd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  ScopedFd(const ScopedFd&) = delete;
-  ScopedFd& operator=(const ScopedFd&) = delete;
-  int Get() const { return fd_; }
-  void Reset(int fd) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = fd;
-  }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 // The identity of a host path, links followed (the system folders are named
 // by their usual paths; /bin may be a link to /usr/bin, and then that is the

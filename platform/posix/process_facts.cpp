@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/host_paths.h"
 #include "platform/text_file.h"
 
 namespace tidewell::platform {
@@ -44,30 +45,24 @@ std::string ProgramFolder() {
   return ".";
 }
 
-std::string CommandLineText(int argc, const char* const* argv) {
-  std::string text;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) text.push_back(' ');
-    text.append(argv[i]);
-  }
-  return text;
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  if (argc <= 1 || argv == nullptr) return {};
+  return std::vector<std::string>(argv + 1, argv + argc);
 }
 
 std::string RecordsFolder(const std::string& programFolder) {
   if (FolderIsWritable(programFolder)) return programFolder;
   const std::string base = UserBaseFolder("XDG_DATA_HOME", ".local/share");
   if (base.empty()) return programFolder;
-  const std::string folder = base + "/Tidewell";
+  const std::string folder = JoinHostPath(base, "Tidewell");
   return CreatePrivateFolders(folder) ? programFolder : folder;
 }
 
 std::string UserBaseFolder(const char* variable, const char* belowHome) {
   if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') return value;
-  std::string home = HomeFolder();
+  const std::string home = HomeFolder();
   if (home.empty()) return {};
-  while (home.size() > 1 && home.back() == '/') home.pop_back();
-  if (home.back() != '/') home.push_back('/');
-  return home.append(belowHome);
+  return JoinHostPath(home, belowHome);
 }
 
 std::error_code CreatePrivateFolders(const std::string& folder) {

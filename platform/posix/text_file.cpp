@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
+
+#include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
 namespace {
@@ -100,18 +103,17 @@ const std::error_category& TextFileCategory() {
 
 std::error_code make_error_code(TextFileError error) { return {static_cast<int>(error), TextFileCategory()}; }
 
-AppendFile::AppendFile(AppendFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+// The open file; Close() closes it and tells how that went, dropping the
+// file without one closes it all the same.
+struct AppendFile::State {
+  explicit State(int fileFd) : fd(fileFd) {}
+  ScopedFd fd;
+};
 
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
-AppendFile::~AppendFile() { Close(); }
+AppendFile::AppendFile() = default;
+AppendFile::AppendFile(AppendFile&& other) noexcept = default;
+AppendFile& AppendFile::operator=(AppendFile&& other) noexcept = default;
+AppendFile::~AppendFile() = default;
 
 std::error_code AppendFile::Open(const std::string& hostPath) {
   Close();
@@ -140,35 +142,36 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
     close(fd);
     return error;
   }
-  fd_ = fd;
+  state_ = std::make_unique<State>(fd);
   return {};
 }
 
 std::error_code AppendFile::Append(std::string_view text) {
-  if (fd_ < 0) return std::make_error_code(std::errc::bad_file_descriptor);
+  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  const int fd = state_->fd.Get();
   std::size_t written = 0;
-  const std::error_code error = WriteAll(fd_, text, written);
+  const std::error_code error = WriteAll(fd, text, written);
   if (error && written > 0) {
     // A full disk can stop a write part-way; take the part back so the file
     // never ends in a torn line. The file is only ever appended to, so its
     // end is where this text began plus what reached it.
     struct stat st {};
-    if (fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(written)) {
-      (void)ftruncate(fd_, st.st_size - static_cast<off_t>(written));
+    if (fstat(fd, &st) == 0 && st.st_size >= static_cast<off_t>(written)) {
+      (void)ftruncate(fd, st.st_size - static_cast<off_t>(written));
     }
   }
   return error;
 }
 
 std::error_code AppendFile::Sync() {
-  if (fd_ < 0) return std::make_error_code(std::errc::bad_file_descriptor);
-  return fsync(fd_) == 0 ? std::error_code{} : LastError();
+  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  return fsync(state_->fd.Get()) == 0 ? std::error_code{} : LastError();
 }
 
 std::error_code AppendFile::Close() {
-  if (fd_ < 0) return {};
-  const int fd = fd_;
-  fd_ = -1;
+  if (!state_) return {};
+  const int fd = state_->fd.Release();
+  state_.reset();
   return close(fd) == 0 ? std::error_code{} : LastError();
 }
 

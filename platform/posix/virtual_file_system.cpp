@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/posix/folder_handle_cache.h"
+#include "platform/posix/scoped_fd.h"
 #include "platform/posix/windows_attributes.h"
 #include "platform/text_case.h"
 
@@ -174,52 +175,50 @@ struct RawEntry {
 };
 }  // namespace
 
-FolderReader::FolderReader(FolderReader&& other) noexcept { *this = std::move(other); }
+// An open folder and the raw entries of its last read. Made once per opened
+// folder, its block left uninitialised: getdents64 fills what is read.
+struct FolderReader::State {
+  explicit State(int folderFd) : fd(folderFd) {}
 
-FolderReader& FolderReader::operator=(FolderReader&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = std::exchange(other.fd_, -1);
-    block_ = std::move(other.block_);
-    filled_ = std::exchange(other.filled_, 0);
-    next_ = std::exchange(other.next_, 0);
-    ended_ = std::exchange(other.ended_, false);
-  }
-  return *this;
-}
+  ScopedFd fd;
+  std::size_t filled = 0;
+  std::size_t next = 0;
+  bool ended = false;
+  char block[kDirectoryBlock];
+};
 
-FolderReader::~FolderReader() { Close(); }
-
-void FolderReader::Close() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-}
+FolderReader::FolderReader() = default;
+FolderReader::FolderReader(FolderReader&& other) noexcept = default;
+FolderReader& FolderReader::operator=(FolderReader&& other) noexcept = default;
+FolderReader::~FolderReader() = default;
 
 bool FolderReader::Next(FolderEntry& entry) {
-  if (fd_ < 0) return false;
+  if (!state_) return false;
+  State& state = *state_;
   for (;;) {
-    if (next_ >= filled_) {
-      if (ended_) return false;
-      if (!block_) block_ = std::make_unique<char[]>(kDirectoryBlock);
-      const long got = syscall(SYS_getdents64, fd_, block_.get(), kDirectoryBlock);
+    if (state.next >= state.filled) {
+      if (state.ended) return false;
+      const long got = syscall(SYS_getdents64, state.fd.Get(), state.block, kDirectoryBlock);
       if (got <= 0) {
-        ended_ = true;  // the end, or a read error: the listing stops here
+        state.ended = true;  // the end, or a read error: the listing stops here
         return false;
       }
-      filled_ = static_cast<std::size_t>(got);
-      next_ = 0;
+      state.filled = static_cast<std::size_t>(got);
+      state.next = 0;
     }
-    const auto* found = reinterpret_cast<const RawEntry*>(block_.get() + next_);
-    next_ += found->length;
+    const auto* found = reinterpret_cast<const RawEntry*>(state.block + state.next);
+    state.next += found->length;
     const std::string_view name(found->name);
     if (!IsDriveEntryName(name)) continue;
     bool isFolder = found->type == DT_DIR;
     if (found->type == DT_UNKNOWN) {
       struct stat st {};
-      isFolder = fstatat(fd_, found->name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      isFolder = fstatat(state.fd.Get(), found->name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     entry.name.assign(name);
     entry.isFolder = isFolder;
+    entry.hidden = IsHiddenName(name);
+    entry.system = false;
     return true;
   }
 }
@@ -253,8 +252,7 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
   int listFd = -1;
   if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) return error;
-  reader = FolderReader();
-  reader.fd_ = listFd;
+  reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(listFd));
   return {};
 }
 
@@ -382,7 +380,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   return {};
 }
 
-std::error_code VirtualFileSystem::DeleteFile(std::string_view path) {
+std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
   ParsedPath parsed;
   int parentFd = -1;
   std::string_view leaf;

@@ -23,11 +23,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "platform/attributes.h"
 
 namespace tidewell::platform {
+
+// Whether a name makes its entry hidden where no native record is kept: it
+// starts with ".". Listings report it for every entry (FolderEntry::hidden).
+constexpr bool IsHiddenName(std::string_view name) { return !name.empty() && name.front() == '.'; }
 
 // The bits a record can hold; folder (16) always comes from the file type.
 inline constexpr Attributes kKeptAttributeBits = kReadOnly | kHidden | kSystem | kArchive;

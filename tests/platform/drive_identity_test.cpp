@@ -143,7 +143,7 @@ TEST_F(DriveIdentityTest, ARootSwappedForALinkAfterLoadingIsRefusedOnceAndStaysR
   ASSERT_EQ(symlink(Host().c_str(), e.c_str()), 0);
   EntryFacts facts;
   EXPECT_EQ(files.Stat("e:\\", facts), std::errc::no_such_device);
-  EXPECT_EQ(files.DeleteFile("e:\\usr\\junk.tmp"), std::errc::no_such_device);
+  EXPECT_EQ(files.RemoveFile("e:\\usr\\junk.tmp"), std::errc::no_such_device);
   ASSERT_EQ(told.size(), 1u);
   EXPECT_NE(told[0].find("drive E: (\"" + e + "\") is not cleaned: its path leads through a link now"),
             std::string::npos) << told[0];
@@ -166,7 +166,7 @@ TEST_F(DriveIdentityTest, ARootReplacedByAnotherFolderAfterLoadingIsRefused) {
   fs::create_directories(e);
   WriteFile(e + "/other.tmp", "another folder's file");
 
-  EXPECT_EQ(files.DeleteFile("e:\\other.tmp"), std::errc::no_such_device);
+  EXPECT_EQ(files.RemoveFile("e:\\other.tmp"), std::errc::no_such_device);
   EXPECT_TRUE(fs::exists(e + "/other.tmp"));
   EXPECT_NE(told.find("no longer the folder that was checked"), std::string::npos) << told;
 }
@@ -190,9 +190,9 @@ TEST_F(DriveIdentityTest, AFolderMissingAtLoadMayAppearOnlyAsARealFolderThatIsNo
   fs::create_directories(Host("/g"));
   WriteFile(Host("/g/junk.tmp"), "outside file");
 
-  EXPECT_FALSE(files.DeleteFile("e:\\junk.tmp")) << "a real folder that appeared is a drive";
-  EXPECT_EQ(files.DeleteFile("f:\\usr\\junk.tmp"), std::errc::no_such_device);
-  EXPECT_EQ(files.DeleteFile("g:\\junk.tmp"), std::errc::no_such_device);
+  EXPECT_FALSE(files.RemoveFile("e:\\junk.tmp")) << "a real folder that appeared is a drive";
+  EXPECT_EQ(files.RemoveFile("f:\\usr\\junk.tmp"), std::errc::no_such_device);
+  EXPECT_EQ(files.RemoveFile("g:\\junk.tmp"), std::errc::no_such_device);
   EXPECT_TRUE(fs::exists(Host("/usr/junk.tmp")));
   EXPECT_TRUE(fs::exists(Host("/g/junk.tmp")));
   EXPECT_EQ(told.size(), 2u);
@@ -206,7 +206,7 @@ TEST_F(DriveIdentityTest, AFolderMissingAtLoadThatAppearsAsABindMountOfTheRootIs
   files.OnDriveRefused([&](const std::string& why) { told = why; });
   fs::create_directories(e);
   if (!Bind(Host(), e)) GTEST_SKIP() << why_;
-  EXPECT_EQ(files.DeleteFile("e:\\usr\\junk.tmp"), std::errc::no_such_device);
+  EXPECT_EQ(files.RemoveFile("e:\\usr\\junk.tmp"), std::errc::no_such_device);
   EXPECT_TRUE(fs::exists(Host("/usr/junk.tmp")));
   EXPECT_NE(told.find("it is the host's root folder"), std::string::npos) << told;
 }
@@ -227,16 +227,16 @@ TEST_F(DriveIdentityTest, SparedFoldersAreNeverEnteredChangedOrRemovedByAnyPath)
   FolderReader reader;
   EXPECT_EQ(files.OpenFolder("e:\\TOOLS\\", reader), std::errc::permission_denied);
   EXPECT_EQ(files.OpenFolder("e:\\tools\\SUB\\", reader), std::errc::permission_denied);
-  EXPECT_EQ(files.DeleteFile("e:\\TOOLS\\Tidewell.txt"), std::errc::permission_denied);
+  EXPECT_EQ(files.RemoveFile("e:\\TOOLS\\Tidewell.txt"), std::errc::permission_denied);
   EXPECT_EQ(files.RemoveFolder("e:\\RECORDS\\"), std::errc::permission_denied) << "even when empty";
   EXPECT_TRUE(fs::exists(e + "/TOOLS/Tidewell.txt"));
   EXPECT_TRUE(fs::exists(e + "/RECORDS"));
-  EXPECT_FALSE(files.DeleteFile("e:\\other.tmp")) << "the rest of the drive is not spared";
+  EXPECT_FALSE(files.RemoveFile("e:\\other.tmp")) << "the rest of the drive is not spared";
 
   // A drive whose root is spared is never changed at all.
   files.SpareFolders({e});
   WriteFile(e + "/again.tmp", "junk");
-  EXPECT_EQ(files.DeleteFile("e:\\again.tmp"), std::errc::permission_denied);
+  EXPECT_EQ(files.RemoveFile("e:\\again.tmp"), std::errc::permission_denied);
   EXPECT_EQ(files.CreateEmptyFile("e:\\new.tmp"), std::errc::permission_denied);
   EXPECT_TRUE(fs::exists(e + "/again.tmp"));
   EXPECT_FALSE(fs::exists(e + "/new.tmp"));

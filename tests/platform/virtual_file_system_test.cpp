@@ -65,7 +65,7 @@ TEST_F(VirtualFileSystemTest, ExactCaseIsPreferredOverAnotherCaseVariant) {
   EXPECT_EQ(VirtualLength("c:\\Temp\\a.tmp"), 1);
   EXPECT_EQ(VirtualLength("c:\\TEMP\\a.tmp"), 2);
   EXPECT_EQ(VirtualLength("c:\\TEMP\\b.tmp"), 4);
-  EXPECT_FALSE(Files().DeleteFile("c:\\TEMP\\b.TMP"));
+  EXPECT_FALSE(Files().RemoveFile("c:\\TEMP\\b.TMP"));
   EXPECT_TRUE(C().Exists("TEMP/b.tmp"));
   EXPECT_FALSE(C().Exists("TEMP/b.TMP"));
 }
@@ -78,7 +78,7 @@ TEST_F(VirtualFileSystemTest, PathsThatCouldLeaveTheDriveAreInvalid) {
   for (const char* path : {"c:\\..\\outside\\secret", "c:\\a\\..\\..\\outside\\secret", "c:\\.\\a\\b",
                            "c:\\a/b", "c:\\..", "\\a\\b", "a\\b", "1:\\a\\b", ":\\a"}) {
     EXPECT_EQ(Files().Stat(path, facts), std::errc::invalid_argument) << path;
-    EXPECT_EQ(Files().DeleteFile(path), std::errc::invalid_argument) << path;
+    EXPECT_EQ(Files().RemoveFile(path), std::errc::invalid_argument) << path;
   }
   EXPECT_EQ(Files().Stat("q:\\a\\b", facts), std::errc::no_such_device);
   EXPECT_TRUE(C().Exists("a/b"));
@@ -154,21 +154,21 @@ TEST_F(VirtualFileSystemTest, SetAttributesOnALinkLeavesItsTargetAlone) {
   EXPECT_EQ(ModeOf(outside.Host("open")), 0666u);
 }
 
-TEST_F(VirtualFileSystemTest, DeleteFileNeverRemovesAFolder) {
+TEST_F(VirtualFileSystemTest, RemoveFileNeverRemovesAFolder) {
   C().Folder("EMPTY");
-  EXPECT_TRUE(Files().DeleteFile("c:\\EMPTY"));
-  EXPECT_TRUE(Files().DeleteFile("c:\\"));
+  EXPECT_TRUE(Files().RemoveFile("c:\\EMPTY"));
+  EXPECT_TRUE(Files().RemoveFile("c:\\"));
   EXPECT_TRUE(C().Exists("EMPTY"));
 }
 
-TEST_F(VirtualFileSystemTest, DeleteFileRemovesALinkButNotItsTarget) {
+TEST_F(VirtualFileSystemTest, RemoveFileRemovesALinkButNotItsTarget) {
   TempDrive outside(world_.Outside());
   outside.File("keep.doc", 4);
   outside.File("dir/inner.doc", 4);
   C().Link("doc-link", outside.Host("keep.doc"));
   C().Link("dir-link", outside.Host("dir"));
-  EXPECT_FALSE(Files().DeleteFile("c:\\doc-link"));
-  EXPECT_FALSE(Files().DeleteFile("c:\\DIR-LINK"));
+  EXPECT_FALSE(Files().RemoveFile("c:\\doc-link"));
+  EXPECT_FALSE(Files().RemoveFile("c:\\DIR-LINK"));
   EXPECT_FALSE(C().Exists("doc-link"));
   EXPECT_FALSE(C().Exists("dir-link"));
   EXPECT_EQ(SizeOf(outside.Host("keep.doc")), 4);
@@ -296,8 +296,8 @@ TEST_F(VirtualFileSystemTest, APathWithControlCharactersReachesExactlyItsEntry) 
   MakeRawEntry(C().Root(), "file", false);
   EntryFacts facts;
   EXPECT_FALSE(Files().Stat("c:\\sub\tdir\\inner.tmp", facts));
-  EXPECT_FALSE(Files().DeleteFile("c:\\sub\tdir\\inner.tmp"));
-  EXPECT_FALSE(Files().DeleteFile("c:\\file\r"));
+  EXPECT_FALSE(Files().RemoveFile("c:\\sub\tdir\\inner.tmp"));
+  EXPECT_FALSE(Files().RemoveFile("c:\\file\r"));
   EXPECT_FALSE(C().Exists("sub\tdir/inner.tmp"));
   EXPECT_FALSE(C().Exists("file\r"));
   EXPECT_TRUE(C().Exists("file"));
@@ -312,7 +312,7 @@ TEST_F(VirtualFileSystemTest, SpacesAroundANameAreNeverTrimmed) {
   EXPECT_EQ(VirtualLength("c:\\a.tmp  "), 2);
   EXPECT_EQ(VirtualLength("c:\\  A.TMP"), 3);
   EXPECT_EQ(VirtualLength("c:\\a.tmp "), -1);
-  EXPECT_FALSE(Files().DeleteFile("c:\\a.tmp  "));
+  EXPECT_FALSE(Files().RemoveFile("c:\\a.tmp  "));
   EXPECT_EQ(Listing("c:\\"), (std::set<std::string>{"a.tmp", "  a.tmp"}));
 }
 
@@ -324,6 +324,39 @@ TEST_F(VirtualFileSystemTest, ListingMarksFoldersButNotLinksToFolders) {
   EXPECT_TRUE(Files().OpenFolder("c:\\sub-link\\", reader));
   EXPECT_TRUE(Files().OpenFolder("c:\\file.txt\\", reader));
   EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST_F(VirtualFileSystemTest, ListingTellsHiddenFromALeadingDotAndNeverSystem) {
+  C().Build({{".profile"}, {".cache\\"}, {"plain.doc"}, {"dotted.name."}, {"FOLDER\\"}});
+  C().Link(".link", C().Host("plain.doc"));
+  std::set<std::string> hidden;
+  std::set<std::string> shown;
+  FolderReader reader;
+  ASSERT_FALSE(Files().OpenFolder("c:\\", reader));
+  FolderEntry entry;
+  entry.system = true;  // a reused entry is filled afresh
+  while (reader.Next(entry)) {
+    (entry.hidden ? hidden : shown).insert(entry.name);
+    EXPECT_FALSE(entry.system) << entry.name;
+  }
+  EXPECT_EQ(hidden, (std::set<std::string>{".profile", ".cache", ".link"}));
+  EXPECT_EQ(shown, (std::set<std::string>{"plain.doc", "dotted.name.", "FOLDER"}));
+}
+
+TEST_F(VirtualFileSystemTest, AMovedReaderGoesOnWhereItStoppedAndTheSourceIsClosed) {
+  for (int i = 0; i < 3000; ++i) C().File("file-with-a-longer-name-" + std::to_string(i) + ".tmp");
+  FolderReader first;
+  ASSERT_FALSE(Files().OpenFolder("c:\\", first));
+  std::set<std::string> names;
+  FolderEntry entry;
+  for (int i = 0; i < 1000 && first.Next(entry); ++i) names.insert(entry.name);
+  FolderReader second(std::move(first));
+  EXPECT_FALSE(first.IsOpen());
+  EXPECT_FALSE(first.Next(entry));
+  FolderReader third;
+  third = std::move(second);
+  while (third.Next(entry)) EXPECT_TRUE(names.insert(entry.name).second) << "listed twice: " << entry.name;
+  EXPECT_EQ(names.size(), 3000u) << "every entry once, across the blocks of the listing";
 }
 
 // <root>/<name>/<name>/... `depth` levels down, built and removed one
@@ -399,7 +432,7 @@ TEST_F(DeepFolderTest, FolderThousandsOfLevelsDeepIsReachable) {
   EXPECT_FALSE(Files().Stat(folder + "BOTTOM.TMP", facts));
   Files().ForgetOpenFolders();
   EXPECT_FALSE(Files().Stat(folder + "bottom.tmp", facts));
-  EXPECT_FALSE(Files().DeleteFile(folder + "bottom.tmp"));
+  EXPECT_FALSE(Files().RemoveFile(folder + "bottom.tmp"));
   EXPECT_TRUE(Listing(folder).empty());
   EXPECT_EQ(Listing(folder.substr(0, folder.size() - name.size() - 1)), std::set<std::string>{name + "\\"});
 }
@@ -417,7 +450,7 @@ TEST_F(VirtualFileSystemTest, ForgetOpenFoldersSeesAFolderReplacedOnDisk) {
 TEST_F(VirtualFileSystemTest, FolderRemovedAndMadeAgainIsSeenFresh) {
   C().File("A/B/f.tmp", 1);
   EXPECT_EQ(VirtualLength("c:\\a\\b\\f.tmp"), 1);
-  ASSERT_FALSE(Files().DeleteFile("c:\\a\\b\\f.tmp"));
+  ASSERT_FALSE(Files().RemoveFile("c:\\a\\b\\f.tmp"));
   ASSERT_FALSE(Files().RemoveFolder("c:\\A\\B\\"));
   C().File("A/B/g.tmp", 3);
   EXPECT_EQ(VirtualLength("c:\\a\\b\\g.tmp"), 3);

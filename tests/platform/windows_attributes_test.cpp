@@ -98,6 +98,26 @@ TEST_F(DosAttribTest, StatReportsTheBitsTheRecordHolds) {
   EXPECT_EQ(AttributesOf("c:\\odd.tmp"), kNormal);
 }
 
+TEST_F(DosAttribTest, AListingTellsOnlyWhatTheNameSaysAndStatReadsTheRecord) {
+  C().Build({{".profile"}, {"hidden.tmp"}, {"system.tmp"}});
+  ASSERT_TRUE(SetDosAttrib(C().Host(".profile"), "0x4"));
+  ASSERT_TRUE(SetDosAttrib(C().Host("hidden.tmp"), "0x2"));
+  ASSERT_TRUE(SetDosAttrib(C().Host("system.tmp"), "0x4"));
+  FolderReader reader;
+  ASSERT_FALSE(world_.files.OpenFolder("c:\\", reader));
+  std::vector<std::string> listed;
+  FolderEntry entry;
+  while (reader.Next(entry)) {
+    // No call per entry: the record is not read, only the name counts.
+    EXPECT_EQ(entry.hidden, entry.name == ".profile") << entry.name;
+    EXPECT_FALSE(entry.system) << entry.name;
+    listed.push_back(entry.name);
+  }
+  EXPECT_EQ(listed.size(), 3u);
+  EXPECT_EQ(AttributesOf("c:\\hidden.tmp"), kHidden);
+  EXPECT_EQ(AttributesOf("c:\\system.tmp"), kSystem);
+}
+
 TEST_F(DosAttribTest, TheRecordAddsToWhatTheNameAndModeSay) {
   C().Build({{".profile"}, {"readonly.doc"}});
   ASSERT_TRUE(SetDosAttrib(C().Host(".profile"), "0x4"));
@@ -250,7 +270,7 @@ TEST_P(NativeRecordTest, SettingNormalClearsTheVolumesOwnAttributes) {
   EXPECT_EQ(WordOf(V().Host("JUNK.TMP")) & 0x27u, 0u);
   EXPECT_EQ(WordOf(V().Host("DIR")) & 0x37u, 0x10u);
   EXPECT_EQ(AttributesOf("v:\\JUNK.TMP"), kNormal);
-  EXPECT_FALSE(world_.files.DeleteFile("v:\\JUNK.TMP"));
+  EXPECT_FALSE(world_.files.RemoveFile("v:\\JUNK.TMP"));
 }
 
 TEST_P(NativeRecordTest, SettingHiddenAndSystemWritesTheVolumesOwnAttributes) {

@@ -275,55 +275,6 @@ class DesktopProgramTest : public QObject {
                        "/new^Aline\", which is not an existing folder; it will show as a drive without a disk\n");
   }
 
-  void theLockLivesInAFolderOnlyTheUserCanWrite() {
-    testing::TempFolder base;
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray oldState = qgetenv("XDG_STATE_HOME");
-    const std::string shared = base.Path() + "/shared";
-    fs::create_directories(shared);
-    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);  // as /tmp is
-    const std::string state = base.Path() + "/state";
-    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state));
-
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(shared));
-    const std::string path = InstanceLock::DefaultPath();
-    qunsetenv("XDG_RUNTIME_DIR");
-    const std::string withoutRuntime = InstanceLock::DefaultPath();
-    const fs::perms made = fs::status(state + "/Tidewell").permissions() & fs::perms::all;
-    const std::string mine = base.Path() + "/runtime";
-    fs::create_directories(mine);
-    fs::permissions(mine, fs::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(mine));
-    const std::string inRuntime = InstanceLock::DefaultPath();
-    // A link in the state folder's place, to a folder someone else could fill.
-    fs::remove_all(state + "/Tidewell");
-    fs::create_directory_symlink(shared, state + "/Tidewell");
-    qunsetenv("XDG_RUNTIME_DIR");
-    const std::string throughLink = InstanceLock::DefaultPath();
-    qputenv("XDG_RUNTIME_DIR", oldRuntime);
-    qputenv("XDG_STATE_HOME", oldState);
-    if (oldRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
-    if (oldState.isNull()) qunsetenv("XDG_STATE_HOME");
-
-    QCOMPARE(path, state + "/Tidewell/Tidewell.lock");
-    QCOMPARE(withoutRuntime, path);
-    QCOMPARE(made, fs::perms::owner_all);
-    QCOMPARE(inRuntime, mine + "/Tidewell.lock");
-    QCOMPARE(throughLink, std::string());
-    QVERIFY(fs::is_empty(shared));
-
-    // The lock holds against a second copy, and a link in its place is not followed.
-    InstanceLock first;
-    InstanceLock second;
-    QVERIFY(first.Acquire(path));
-    QVERIFY(!second.Acquire(path));
-    const std::string linked = mine + "/linked.lock";
-    fs::create_symlink(path, linked);
-    InstanceLock third;
-    QVERIFY(third.Acquire(linked));  // not made: the program runs, the link's target stays locked by `first`
-    QVERIFY(fs::is_symlink(linked));
-  }
-
   void aDriveThatCannotBeCleanedAtStartFallsBackToC() {
     World world;
     // A folder in the write test's place: the drive counts as read-only, even for root.

@@ -4,19 +4,20 @@
 //
 // The lock file lives in a folder only the user can write, so no other user
 // can hold it (or put a link or a FIFO in its place) and keep every start
-// from running: $XDG_RUNTIME_DIR when that is a folder owned by the user
+// from running. On POSIX: $XDG_RUNTIME_DIR when that is a folder owned by the user
 // that no one else can write, else ${XDG_STATE_HOME:-~/.local/state}/Tidewell,
 // created with mode 0700 and used only when it is a folder (not a link)
 // owned by the user that no one else can write. Never the shared /tmp.
 #pragma once
 
+#include <memory>
 #include <string>
 
-namespace tidewell::ui {
+namespace tidewell::platform {
 
 class InstanceLock {
  public:
-  InstanceLock() = default;
+  InstanceLock();
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
@@ -26,13 +27,14 @@ class InstanceLock {
   static std::string DefaultPath();
 
   // True when this process now holds the lock; false when another copy
-  // holds it. The file is opened without following a link and without
-  // waiting. A lock file that cannot be made at all (or an empty path) does
+  // (another process) holds it. The file is opened without following a link
+  // and without waiting. A lock file that cannot be made at all (or an empty path) does
   // not stop the program (true): better a second copy than none.
   bool Acquire(const std::string& path);
 
  private:
-  int fd_ = -1;
+  struct Held;  // the open, locked file, per platform
+  std::unique_ptr<Held> held_;
 };
 
-}  // namespace tidewell::ui
+}  // namespace tidewell::platform

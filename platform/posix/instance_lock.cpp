@@ -1,4 +1,5 @@
-#include "ui/instance_lock.h"
+// The instance lock on POSIX: flock() on a file in a private folder.
+#include "platform/instance_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,9 +9,11 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/host_paths.h"
+#include "platform/posix/scoped_fd.h"
 #include "platform/process_facts.h"
 
-namespace tidewell::ui {
+namespace tidewell::platform {
 namespace {
 
 // A folder (not a link to one) owned by this user that no one else can
@@ -28,19 +31,24 @@ std::string AbsoluteVariable(const char* name) {
 
 }  // namespace
 
-InstanceLock::~InstanceLock() {
-  if (fd_ >= 0) close(fd_);
-}
+// The lock is held as long as its descriptor stays open.
+struct InstanceLock::Held {
+  explicit Held(int lockedFd) : fd(lockedFd) {}
+  ScopedFd fd;
+};
+
+InstanceLock::InstanceLock() = default;
+InstanceLock::~InstanceLock() = default;
 
 std::string InstanceLock::DefaultPath() {
   if (const std::string runtime = AbsoluteVariable("XDG_RUNTIME_DIR"); !runtime.empty() && IsPrivateFolder(runtime)) {
-    return runtime + "/Tidewell.lock";
+    return JoinHostPath(runtime, "Tidewell.lock");
   }
-  const std::string state = platform::UserBaseFolder("XDG_STATE_HOME", ".local/state");
+  const std::string state = UserBaseFolder("XDG_STATE_HOME", ".local/state");
   if (state.empty()) return {};
-  const std::string folder = state + "/Tidewell";
-  platform::CreatePrivateFolders(folder);
-  return IsPrivateFolder(folder) ? folder + "/Tidewell.lock" : std::string();
+  const std::string folder = JoinHostPath(state, "Tidewell");
+  CreatePrivateFolders(folder);
+  return IsPrivateFolder(folder) ? JoinHostPath(folder, "Tidewell.lock") : std::string();
 }
 
 bool InstanceLock::Acquire(const std::string& path) {
@@ -52,9 +60,8 @@ bool InstanceLock::Acquire(const std::string& path) {
     close(fd);
     return !held;
   }
-  if (fd_ >= 0) close(fd_);
-  fd_ = fd;
+  held_ = std::make_unique<Held>(fd);
   return true;
 }
 
-}  // namespace tidewell::ui
+}  // namespace tidewell::platform

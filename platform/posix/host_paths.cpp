@@ -1,0 +1,25 @@
+// Host paths on POSIX: "/" separates, lstat and stat tell what stands there.
+#include "platform/host_paths.h"
+
+#include <sys/stat.h>
+
+namespace tidewell::platform {
+
+std::string JoinHostPath(std::string_view folder, std::string_view name) {
+  while (folder.size() > 1 && folder.back() == '/') folder.remove_suffix(1);
+  std::string path(folder);
+  if (!path.empty() && path.back() != '/') path.push_back('/');
+  return path.append(name);
+}
+
+bool HostFileExists(const std::string& hostPath) {
+  struct stat st {};
+  return lstat(hostPath.c_str(), &st) == 0;
+}
+
+bool HostRegularFileExists(const std::string& hostPath) {
+  struct stat st {};
+  return stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace tidewell::platform

@@ -1,0 +1,70 @@
+// Host paths of the program's own files: joining, and what counts as there.
+#include "platform/host_paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_drive.h"
+
+namespace tidewell::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(JoinHostPath, PutsOneSeparatorBetweenFolderAndName) {
+  EXPECT_EQ(JoinHostPath("/srv/tidewell", "Tidewell.log"), "/srv/tidewell/Tidewell.log");
+  EXPECT_EQ(JoinHostPath("/srv/tidewell/", "Tidewell.log"), "/srv/tidewell/Tidewell.log");
+  EXPECT_EQ(JoinHostPath("/srv/tidewell///", "Tidewell.log"), "/srv/tidewell/Tidewell.log");
+  EXPECT_EQ(JoinHostPath("/", "Tidewell.log"), "/Tidewell.log");
+  EXPECT_EQ(JoinHostPath("//", "Tidewell.log"), "/Tidewell.log");
+  EXPECT_EQ(JoinHostPath("relative", "Tidewell.log"), "relative/Tidewell.log");
+}
+
+TEST(JoinHostPath, KeepsTheNameWholeAndAnEmptyFolderAddsNothing) {
+  EXPECT_EQ(JoinHostPath("/home/ann/.config", "Tidewell/Tidewell.ini"), "/home/ann/.config/Tidewell/Tidewell.ini");
+  EXPECT_EQ(JoinHostPath("", "Tidewell.log"), "Tidewell.log");
+  EXPECT_EQ(JoinHostPath("/srv", " spaced name "), "/srv/ spaced name ");
+  EXPECT_EQ(JoinHostPath("/srv", ""), "/srv/");
+}
+
+class HostFileExistsTest : public ::testing::Test {
+ protected:
+  std::string At(const std::string& name) const { return JoinHostPath(folder_.Path(), name); }
+  testing::TempFolder folder_;
+};
+
+TEST_F(HostFileExistsTest, AnyEntryCountsAndALinkIsNotFollowed) {
+  std::ofstream(At("file.txt")) << "text";
+  fs::create_directory(At("folder"));
+  fs::create_symlink(At("missing"), At("dangling"));
+  fs::create_symlink(At("file.txt"), At("to-file"));
+  ASSERT_EQ(mkfifo(At("fifo").c_str(), 0600), 0);
+  for (const char* name : {"file.txt", "folder", "dangling", "to-file", "fifo"}) {
+    EXPECT_TRUE(HostFileExists(At(name))) << name;
+  }
+  EXPECT_FALSE(HostFileExists(At("missing")));
+  EXPECT_FALSE(HostFileExists(At("file.txt/inside")));
+  EXPECT_FALSE(HostFileExists(""));
+}
+
+TEST_F(HostFileExistsTest, ARegularFileIsOneThroughALinkButNothingElseIs) {
+  std::ofstream(At("file.txt")) << "text";
+  fs::create_directory(At("folder"));
+  fs::create_symlink(At("missing"), At("dangling"));
+  fs::create_symlink(At("file.txt"), At("to-file"));
+  fs::create_symlink(At("folder"), At("to-folder"));
+  ASSERT_EQ(mkfifo(At("fifo").c_str(), 0600), 0);
+  EXPECT_TRUE(HostRegularFileExists(At("file.txt")));
+  EXPECT_TRUE(HostRegularFileExists(At("to-file")));
+  for (const char* name : {"folder", "dangling", "to-folder", "fifo", "missing"}) {
+    EXPECT_FALSE(HostRegularFileExists(At(name))) << name;
+  }
+}
+
+}  // namespace
+}  // namespace tidewell::platform

@@ -1,0 +1,88 @@
+// The previous-instance lock: where its file lives, and that it holds.
+#include "platform/instance_lock.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_drive.h"
+
+namespace tidewell::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets an environment variable (nullptr: unsets it) for the object's life.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+  void Set(const char* value) {
+    if (value != nullptr) {
+      setenv(name_.c_str(), value, 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+TEST(InstanceLock, TheLockLivesInAFolderOnlyTheUserCanWrite) {
+  testing::TempFolder base;
+  const std::string shared = base.Path() + "/shared";
+  fs::create_directories(shared);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);  // as /tmp is
+  const std::string state = base.Path() + "/state";
+  ScopedVariable stateHome("XDG_STATE_HOME", state.c_str());
+  ScopedVariable runtime("XDG_RUNTIME_DIR", shared.c_str());
+
+  const std::string path = InstanceLock::DefaultPath();
+  EXPECT_EQ(path, state + "/Tidewell/Tidewell.lock") << "a shared runtime folder is not used";
+  runtime.Set(nullptr);
+  EXPECT_EQ(InstanceLock::DefaultPath(), path);
+  EXPECT_EQ(fs::status(state + "/Tidewell").permissions() & fs::perms::all, fs::perms::owner_all);
+
+  const std::string mine = base.Path() + "/runtime";
+  fs::create_directories(mine);
+  fs::permissions(mine, fs::perms::owner_all);
+  runtime.Set(mine.c_str());
+  EXPECT_EQ(InstanceLock::DefaultPath(), mine + "/Tidewell.lock");
+
+  // A link in the state folder's place, to a folder someone else could fill.
+  fs::remove_all(state + "/Tidewell");
+  fs::create_directory_symlink(shared, state + "/Tidewell");
+  runtime.Set(nullptr);
+  EXPECT_EQ(InstanceLock::DefaultPath(), std::string());
+  EXPECT_TRUE(fs::is_empty(shared));
+}
+
+TEST(InstanceLock, HoldsAgainstASecondCopyAndNeverFollowsALink) {
+  testing::TempFolder base;
+  const std::string path = base.Path() + "/Tidewell.lock";
+  std::optional<InstanceLock> first(std::in_place);
+  InstanceLock second;
+  EXPECT_TRUE(first->Acquire(path));
+  EXPECT_FALSE(second.Acquire(path));
+  const std::string linked = base.Path() + "/linked.lock";
+  fs::create_symlink(path, linked);
+  InstanceLock third;
+  EXPECT_TRUE(third.Acquire(linked)) << "not made: the program runs, the link's target stays locked";
+  EXPECT_TRUE(fs::is_symlink(linked));
+  first.reset();
+  EXPECT_TRUE(second.Acquire(path)) << "the lock goes with the copy that held it";
+  EXPECT_TRUE(InstanceLock().Acquire("")) << "no lock file to be had does not stop the program";
+}
+
+}  // namespace
+}  // namespace tidewell::platform

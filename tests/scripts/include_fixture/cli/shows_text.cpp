@@ -1,0 +1,3 @@
+// A console source that pulls in Qt.
+#include <QString>
+#include "engine/run_context.h"

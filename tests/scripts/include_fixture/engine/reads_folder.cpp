@@ -1,0 +1,3 @@
+// A portable source gone wrong: an OS call straight from the engine.
+#include <string>
+#include <unistd.h>

@@ -1,0 +1,2 @@
+// Settings reaching into the host implementation.
+#include "platform/posix/windows_attributes.h"
