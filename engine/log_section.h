@@ -9,7 +9,7 @@
 
 namespace tidewell {
 
-// Opens the log (records folder + "/Tidewell.log") for appending and writes
+// Opens the log (Tidewell.log in the records folder) for appending and writes
 // the section header for `drive`, as a test run or a destructive run by the
 // test-run option at this moment. The caller decides whether logging is on.
 // Fails, with nothing left open, when the file cannot be opened or written.

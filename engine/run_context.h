@@ -17,6 +17,7 @@
 
 #include "engine/run_feedback.h"
 #include "settings/run_options.h"
+#include "platform/host_paths.h"
 #include "platform/locale_format.h"
 #include "platform/open_files.h"
 #include "platform/preferences_store.h"
@@ -121,8 +122,8 @@ struct RunContext : RunServices, RunState {
   // maintain log on.
   bool Logging() const { return IsOn(RunOption::TestRun) || IsOn(RunOption::MaintainLog); }
   std::tm Now() const;
-  std::string LogPath() const { return recordsFolder + "/Tidewell.log"; }
-  std::string ReportPath() const { return recordsFolder + "/Tidewell.txt"; }
+  std::string LogPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.log"); }
+  std::string ReportPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.txt"); }
 };
 
 // Hands control to the user interface once, unless optimise performance is on.

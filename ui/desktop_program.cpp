@@ -16,10 +16,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "engine/cleaning_run.h"
 #include "engine/record_actions.h"
+#include "platform/host_paths.h"
 #include "ui/animation_player.h"
 #include "ui/deepwash_window.h"
 #include "ui/main_window.h"
@@ -180,8 +180,7 @@ void DesktopProgram::OpenDocument(const std::string& address) {
 
 void DesktopProgram::OnUninstall() {
   const std::string uninstaller = ProgramFile("UnWise.exe");
-  std::error_code error;
-  if (std::filesystem::exists(uninstaller, error) &&
+  if (platform::HostFileExists(uninstaller) &&
       QProcess::startDetached(QString::fromStdString(uninstaller), {})) {
     ExitProgram(Context(), 0);
   }

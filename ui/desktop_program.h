@@ -29,6 +29,7 @@
 
 #include "session/program_session.h"
 #include "ui/help_menu.h"
+#include "platform/host_paths.h"
 #include "platform/instance_lock.h"
 #include "ui/wave_player.h"
 
@@ -106,7 +107,9 @@ class DesktopProgram : public RunFeedback {
   void OnDeepwashClicked();
   void OnUninstall();
   void OpenDocument(const std::string& address);
-  std::string ProgramFile(const char* name) const { return session_->Context().programFolder + "/" + name; }
+  std::string ProgramFile(const char* name) const {
+    return platform::JoinHostPath(session_->Context().programFolder, name);
+  }
 
   MessageBoxes& boxes_;
   DesktopEnvironment environment_;
