@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/scoped_fd.h"
 #include "platform/preferences_store.h"
 #include "platform/process_facts.h"
 
@@ -39,29 +40,6 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Holds an exclusive flock() on a lock file for as long as it lives.
-class ExclusiveLock {
- public:
-  ExclusiveLock() = default;
-  ExclusiveLock(const ExclusiveLock&) = delete;
-  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-  ~ExclusiveLock() {
-    if (fd_ >= 0) close(fd_);  // closing releases the lock
-  }
-
-  std::error_code Acquire(const std::string& lockPath) {
-    fd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd_ < 0) return LastError();
-    while (flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) return LastError();
-    }
-    return {};
-  }
-
- private:
-  int fd_ = -1;
-};
-
 // True for "<name>.tmp<digits>-<digits>", the temporary files ReplaceTextFile
 // creates for `name`.
 bool IsTemporaryOf(std::string_view entry, std::string_view name) {
@@ -79,8 +57,12 @@ bool IsTemporaryOf(std::string_view entry, std::string_view name) {
 }  // namespace
 
 std::error_code WithExclusiveLock(const std::string& lockPath, const std::function<std::error_code()>& work) {
-  ExclusiveLock lock;
-  if (std::error_code error = lock.Acquire(lockPath)) return error;
+  // Closing the descriptor, at the end of this call, releases the lock.
+  const ScopedFd lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (lock.Get() < 0) return LastError();
+  while (flock(lock.Get(), LOCK_EX) != 0) {
+    if (errno != EINTR) return LastError();
+  }
   return work();
 }
 
@@ -106,13 +88,11 @@ void RemoveStaleTemporaries(const std::string& target) {
 }
 
 std::error_code SyncFolderOf(const std::string& filePath) {
-  const int fd = open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return LastError();
-  std::error_code result;
+  const ScopedFd folder(open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) return LastError();
   // Some file systems cannot sync a folder (EINVAL); the rename stands anyway.
-  if (fsync(fd) != 0 && errno != EINVAL) result = LastError();
-  close(fd);
-  return result;
+  if (fsync(folder.Get()) != 0 && errno != EINVAL) return LastError();
+  return {};
 }
 
 bool IsHostFolder(const std::string& path) {
