@@ -184,7 +184,9 @@ struct FolderReader::State {
   std::size_t filled = 0;
   std::size_t next = 0;
   bool ended = false;
-  char block[kDirectoryBlock];
+  // The raw entries of the last read; each starts on an 8-byte boundary
+  // within the block, so the block must too.
+  alignas(RawEntry) char block[kDirectoryBlock];
 };
 
 FolderReader::FolderReader() = default;
