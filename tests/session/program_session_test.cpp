@@ -190,6 +190,11 @@ TEST_F(ProgramSessionTest, AnUnreadableStoreWithNoDriveStopsBeforeAnythingIsRead
 }
 
 TEST_F(ProgramSessionTest, WithNoDriveTheWindowIsToldHowToMapOneAndStillHearsOfTestMode) {
+  std::ifstream mountTable("/proc/self/mountinfo");
+  const std::string mounts(std::istreambuf_iterator<char>(mountTable), {});
+  for (const char* type : {" vfat ", " exfat ", " ntfs ", " ntfs3 ", " msdos ", " fuse "}) {
+    if (mounts.find(type) != std::string::npos) GTEST_SKIP() << "a mounted volume here could be found as a drive";
+  }
   unsetenv("TIDEWELL_DRIVES");
   ProgramSession& program = Open();
 
