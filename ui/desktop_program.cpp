@@ -133,8 +133,8 @@ bool DesktopProgram::Start() {
   // The window's start: the drive check runs for the start drive whatever
   // the options, C: becomes the working folder, and nothing stops it; a
   // window with no drive only cannot clean.
-  const session::StartupOutcome outcome = session_->Start({.enterDriveC = true});
-  if (outcome == session::StartupOutcome::NoDrive) SetStatusText("No drive to clean");
+  session_->Start({.enterDriveC = true});
+  if (!session_->HasDrives()) SetStatusText("No drive to clean");
   if (!HasSwitch(Context().commandLine, 'I')) w.show();
   Repaint();
   SetControlsEnabled(true);

@@ -237,6 +237,7 @@ class DesktopProgramTest : public QObject {
       }
       QCOMPARE(program.Main().driveList->count(), 0);
       QVERIFY(!program.Main().cleanButton->isEnabled());
+      QCOMPARE(program.Main().statusText->text(), QStringLiteral("No drive to clean"));
     }
     qputenv("WINEPREFIX", oldPrefix);
     QCOMPARE(status, 1);
