@@ -102,6 +102,9 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
     // A file grown past the limit would no longer be read: every value in it
     // would fall back to its default at the next start.
     const std::string replacement = document.Text();
+    // A run stores most of its values unchanged; rewriting and syncing the
+    // same text would be most of a small drive's fixed cost.
+    if (replacement == text) return std::error_code();
     if (replacement.size() > kSizeLimit) return std::make_error_code(std::errc::file_too_large);
     if (std::error_code error = ReplaceTextFile(target, replacement)) return error;
     return SyncFolderOf(target);

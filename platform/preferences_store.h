@@ -26,7 +26,9 @@
 //     it, synced, renamed over it, then the folder synced), so a reader
 //     sees the old or the new file and a crash never leaves a torn one.
 //     Comments, blank lines and lines it does not understand are written
-//     back byte for byte. A write of the value already stored still rewrites.
+//     back byte for byte. A write that would give back the very text the
+//     file holds (the value already stored) changes nothing on disk: no
+//     temporary file, no sync, no new file.
 //   - Writes are serialised across processes by an exclusive lock on
 //     "Tidewell.ini.lock" beside the file, so two processes writing at once
 //     never lose each other's values. The lock file stays; temporary files

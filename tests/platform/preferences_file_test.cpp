@@ -107,6 +107,25 @@ TEST_F(PreferencesFileTest, WriteCreatesFoldersAndReadsBackLeavingNoStrayFile) {
   EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
 }
 
+TEST_F(PreferencesFileTest, StoringTheValueAlreadyThereLeavesTheFileUntouched) {
+  ASSERT_FALSE(store_.Write("Info", "FilesDeleted", "12"));
+  const std::string before = Slurp(path_);
+  struct stat first {};
+  ASSERT_EQ(stat(path_.c_str(), &first), 0);
+
+  ASSERT_FALSE(store_.Write("info", "FILESDELETED", "12"));  // the same text would come back
+  struct stat same {};
+  ASSERT_EQ(stat(path_.c_str(), &same), 0);
+  EXPECT_EQ(same.st_ino, first.st_ino);  // not replaced: a rewrite always makes a new file
+  EXPECT_EQ(Slurp(path_), before);
+
+  ASSERT_FALSE(store_.Write("Info", "FilesDeleted", "13"));
+  struct stat changed {};
+  ASSERT_EQ(stat(path_.c_str(), &changed), 0);
+  EXPECT_NE(changed.st_ino, first.st_ino);
+  EXPECT_EQ(store_.Read("Info", "FilesDeleted", ""), "13");
+}
+
 TEST_F(PreferencesFileTest, AStoreTheUserMadePrivateStaysPrivate) {
   ASSERT_FALSE(store_.Write("Info", "Version", "3.0"));
   ASSERT_EQ(chmod(path_.c_str(), 0600), 0);
