@@ -93,8 +93,6 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
 
   return WithExclusiveLock(path_ + ".lock", [&]() -> std::error_code {
     const std::string target = ReplacementTarget(path_);
-    RemoveStaleTemporaries(target);
-
     std::string text;
     if (std::error_code error = ReadExisting(target, text)) return error;
     IniDocument document = IniDocument::Parse(text);
@@ -106,6 +104,7 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
     // same text would be most of a small drive's fixed cost.
     if (replacement == text) return std::error_code();
     if (replacement.size() > kSizeLimit) return std::make_error_code(std::errc::file_too_large);
+    RemoveStaleTemporaries(target);
     if (std::error_code error = ReplaceTextFile(target, replacement)) return error;
     return SyncFolderOf(target);
   });

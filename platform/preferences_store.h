@@ -32,7 +32,8 @@
 //   - Writes are serialised across processes by an exclusive lock on
 //     "Tidewell.ini.lock" beside the file, so two processes writing at once
 //     never lose each other's values. The lock file stays; temporary files
-//     left by a writer that crashed are removed by the next write.
+//     left by a writer that crashed are removed by the next write that
+//     changes the file.
 //   - Write() refuses (errc::invalid_argument, nothing written) what would
 //     not read back as written: see IniDocument::CanStore().
 //   - Write() fails, leaving the file as it is, when an existing file cannot

@@ -66,6 +66,10 @@ std::string UserBaseFolder(const char* variable, const char* belowHome) {
 }
 
 std::error_code CreatePrivateFolders(const std::string& folder) {
+  // The usual case, every store write: the folder is there, and so is each
+  // folder above it.
+  struct stat existing {};
+  if (stat(folder.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return {};
   for (std::size_t end = 1; end <= folder.size(); ++end) {
     if (end < folder.size() && folder[end] != '/') continue;
     const std::string prefix = folder.substr(0, end);
