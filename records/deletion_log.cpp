@@ -60,13 +60,13 @@ std::error_code DeletionLog::CloseSection(std::string_view countText) {
   std::string line(countText);
   line.append(" files DELETED").append(kLineEnd);
   std::error_code error = PutLine(line);
-  if (std::error_code flushing = FlushBuffer(); flushing && !error) error = flushing;
+  if (std::error_code flushing = Flush(); flushing && !error) error = flushing;
   if (std::error_code closing = file_.Close(); closing && !error) error = closing;
   return error;
 }
 
 void DeletionLog::Close() {
-  (void)FlushBuffer();
+  (void)Flush();
   file_.Close();
 }
 
@@ -76,7 +76,7 @@ std::error_code DeletionLog::PutLine(std::string_view line) {
   if (!file_.IsOpen()) return std::make_error_code(std::errc::bad_file_descriptor);
   if (!buffered_) return file_.Append(line);
   if (buffer_.size() + line.size() > kTestRunBufferBytes) {
-    if (std::error_code error = FlushBuffer()) return error;
+    if (std::error_code error = Flush()) return error;
   }
   // A line longer than the whole buffer (a path thousands of folders deep)
   // goes out on its own.
@@ -86,7 +86,7 @@ std::error_code DeletionLog::PutLine(std::string_view line) {
   return {};
 }
 
-std::error_code DeletionLog::FlushBuffer() {
+std::error_code DeletionLog::Flush() {
   if (buffer_.empty()) return {};
   const std::error_code error = file_.Append(buffer_);
   buffer_.clear();

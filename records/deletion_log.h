@@ -58,6 +58,11 @@ class DeletionLog {
   // the buffer holds, and closes the file.
   std::error_code CloseSection(std::string_view countText);
 
+  // Writes the lines the buffer holds now, in one call, so that a reader of
+  // the file sees every line written so far. The buffer is emptied also when
+  // the write fails (the file then holds none of it).
+  std::error_code Flush();
+
   // Writes whatever the buffer holds and closes the file (no count line): the
   // way out when the program ends in the middle of a drive. A write that
   // fails here is not reported; the lines it held are lost.
@@ -74,9 +79,6 @@ class DeletionLog {
  private:
   // Writes one whole line, or adds it to the buffer in a test-run section.
   std::error_code PutLine(std::string_view line);
-  // Writes the buffer in one call and empties it, also when the write fails
-  // (the file then holds none of it).
-  std::error_code FlushBuffer();
 
   platform::AppendFile file_;
   bool buffered_ = false;  // a test-run section is open
