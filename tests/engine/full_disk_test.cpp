@@ -80,6 +80,22 @@ class FullDiskTest : public ::testing::Test {
     EXPECT_EQ(SplitCrLfLines(report), startBlock);
   }
 
+  // A test run over `count` junk files whose log fills the records disk: it
+  // is abandoned for the log, the report keeps its start block, and the log,
+  // returned, ends in a whole line.
+  std::string AbandonedTestRun(int count) {
+    world.SetOption(RunOption::TestRun, 1);
+    BuildJunkFiles(count);
+    MountRecords("8k");
+    if (HasFatalFailure() || IsSkipped()) return {};
+    EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
+    ExpectAbandonedForTheLog();
+    ExpectReportWithStartBlockOnly();
+    const std::string log = Read(world.context.LogPath());
+    EXPECT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
+    return log;
+  }
+
   std::string Read(const std::string& path) {
     std::string text;
     platform::ReadTextFile(path, text);
@@ -128,37 +144,21 @@ TEST_F(FullDiskTest, ALogThatFillsTheDiskStopsTheRunWithOneMessageAndNoTornLine)
 // finds no room, and the drive is abandoned there, in the middle.
 TEST_F(FullDiskTest, ATestRunLogBlockThatFindsNoRoomStopsTheRunMidDrive) {
   constexpr int kFiles = 3000;  // some 120 KB of item lines
-  world.SetOption(RunOption::TestRun, 1);
-  BuildJunkFiles(kFiles);
-  MountRecords("8k");
+  const std::string log = AbandonedTestRun(kFiles);
   if (HasFatalFailure() || IsSkipped()) return;
-
-  EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
-  ExpectAbandonedForTheLog();
   EXPECT_LT(world.context.totals.totalFiles, kFiles) << "the run went on after the block failed";
-  const std::string log = Read(world.context.LogPath());
-  EXPECT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
   EXPECT_TRUE(log.starts_with("\r\nTIDEWELL III LOG FILE\r\n")) << "the header is in the file";
   EXPECT_TRUE(C().Exists(JunkFile(0)));
-  ExpectReportWithStartBlockOnly();
 }
 
 // A test run whose lines fit one block: the block is written when the
 // section closes, finds no room, and the drive is abandoned at its end.
 TEST_F(FullDiskTest, ATestRunLogThatFailsWhenItsSectionClosesAbandonsTheDrive) {
   constexpr int kFiles = 400;  // some 15 KB of item lines
-  world.SetOption(RunOption::TestRun, 1);
-  BuildJunkFiles(kFiles);
-  MountRecords("8k");
+  const std::string log = AbandonedTestRun(kFiles);
   if (HasFatalFailure() || IsSkipped()) return;
-
-  EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
-  ExpectAbandonedForTheLog();
   EXPECT_EQ(world.context.totals.totalFiles, kFiles) << "the whole drive was counted before the block was written";
-  const std::string log = Read(world.context.LogPath());
-  EXPECT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
   EXPECT_EQ(log.find(" files DELETED"), std::string::npos) << "a count line without its items";
-  ExpectReportWithStartBlockOnly();
 }
 
 TEST_F(FullDiskTest, AReportThatCannotBeWrittenStopsTheRunBeforeAnythingIsDeleted) {
