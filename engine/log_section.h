@@ -16,11 +16,16 @@ namespace tidewell {
 std::error_code OpenLogSection(RunContext& context, std::string_view drive);
 
 // Writes the count line ("<totalFiles as #,##0> files DELETED") and closes.
+// In a test run this also writes the lines still held in the log's buffer,
+// so a full disk may first show here.
 std::error_code CloseLogSection(RunContext& context);
 
 // Writes one item line when a section is open (nothing otherwise). A line
 // that cannot be written (disk full) throws RecordsError: the run stops
-// rather than go on removing files it can no longer account for.
+// rather than go on removing files it can no longer account for. A
+// destructive run writes each line at once; a test run buffers up to 64 KiB
+// of lines (DeletionLog), so its failure comes with the write of the buffer,
+// up to 64 KiB of lines later.
 void WriteLogItem(RunContext& context, LogItem item, std::string_view path);
 
 }  // namespace tidewell

@@ -26,6 +26,8 @@ std::string EscapedForLog(std::string_view path) {
 
 std::error_code DeletionLog::OpenSection(const std::string& hostPath, std::string_view drive,
                                          RunKind kind, std::string_view openedAt) {
+  // A section left open goes out with what it holds before the new file opens.
+  Close();
   if (std::error_code error = file_.Open(hostPath)) return error;
   std::string header;
   header.append(kLineEnd);
@@ -44,23 +46,51 @@ std::error_code DeletionLog::OpenSection(const std::string& hostPath, std::strin
     file_.Close();
     return error;
   }
+  buffered_ = kind == RunKind::Test;
   return {};
 }
 
 std::error_code DeletionLog::WriteItem(LogItem item, std::string_view path) {
   std::string line(item == LogItem::DeleteFile ? "Delete file: " : "Remove folder: ");
   line.append(EscapedForLog(path)).append(kLineEnd);
-  return file_.Append(line);
+  return PutLine(line);
 }
 
 std::error_code DeletionLog::CloseSection(std::string_view countText) {
   std::string line(countText);
   line.append(" files DELETED").append(kLineEnd);
-  std::error_code error = file_.Append(line);
+  std::error_code error = PutLine(line);
+  if (std::error_code flushing = Flush(); flushing && !error) error = flushing;
   if (std::error_code closing = file_.Close(); closing && !error) error = closing;
   return error;
 }
 
-void DeletionLog::Close() { file_.Close(); }
+void DeletionLog::Close() {
+  (void)Flush();
+  file_.Close();
+}
+
+DeletionLog::~DeletionLog() { Close(); }
+
+std::error_code DeletionLog::PutLine(std::string_view line) {
+  if (!file_.IsOpen()) return std::make_error_code(std::errc::bad_file_descriptor);
+  if (!buffered_) return file_.Append(line);
+  if (buffer_.size() + line.size() > kTestRunBufferBytes) {
+    if (std::error_code error = Flush()) return error;
+  }
+  // A line longer than the whole buffer (a path thousands of folders deep)
+  // goes out on its own.
+  if (line.size() > kTestRunBufferBytes) return file_.Append(line);
+  if (buffer_.capacity() < kTestRunBufferBytes) buffer_.reserve(kTestRunBufferBytes);
+  buffer_.append(line);
+  return {};
+}
+
+std::error_code DeletionLog::Flush() {
+  if (buffer_.empty()) return {};
+  const std::error_code error = file_.Append(buffer_);
+  buffer_.clear();
+  return error;
+}
 
 }  // namespace tidewell

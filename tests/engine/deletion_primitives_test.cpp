@@ -41,6 +41,12 @@ class PrimitivesWorld : public TestWorld {
     if (OpenLogSection(context, "c:")) throw std::runtime_error("cannot open the log");
   }
   testing::TempDrive& C() { return Drive('C'); }
+  // The item lines so far; a test-run section holds its lines back until
+  // they are flushed.
+  std::vector<std::string> LogItems() {
+    if (context.log.Flush()) throw std::runtime_error("cannot write the log");
+    return TestWorld::LogItems();
+  }
 };
 
 struct TestRun : PrimitivesWorld {

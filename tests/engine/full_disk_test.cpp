@@ -2,8 +2,10 @@
 // and the run report is a tiny tmpfs that fills up during the run. The run
 // is abandoned with one clear message, no record ends in a torn line, and
 // every file that is gone from the drive has its line, the one in flight at
-// most excepted. Mounting needs root with CAP_SYS_ADMIN; elsewhere these
-// cases skip.
+// most excepted. A test run, which writes its log in 64 KiB blocks, is
+// abandoned in the same way, whether the block that fails is written in the
+// middle of the drive or when its section closes. Mounting needs root with
+// CAP_SYS_ADMIN; elsewhere these cases skip.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
@@ -47,10 +49,51 @@ class FullDiskTest : public ::testing::Test {
   // A destructive, logged run over `count` junk files, one per folder.
   void BuildJunk(int count) {
     world.SetDestructiveLoggedRuns();
+    BuildJunkFiles(count);
+  }
+
+  // `count` junk files, one per folder, and a report that is kept.
+  void BuildJunkFiles(int count) {
     world.SetOption(RunOption::KeepReport, 1);
-    for (int i = 0; i < count; ++i) {
-      C().File("DATA\\d" + std::to_string(i) + "\\~DF" + std::to_string(i) + ".TMP", 1);
-    }
+    for (int i = 0; i < count; ++i) C().File(JunkFile(i), 1);
+  }
+  static std::string JunkFile(int i) { return "DATA\\d" + std::to_string(i) + "\\~DF" + std::to_string(i) + ".TMP"; }
+
+  // The run was abandoned with the one message that names the log and the
+  // full disk, and the status says it stopped.
+  void ExpectAbandonedForTheLog() {
+    ASSERT_EQ(world.feedback.messages.size(), 1u);
+    EXPECT_EQ(world.feedback.messages[0].title, "Records Error");
+    EXPECT_NE(world.feedback.messages[0].text.find(world.context.LogPath()), std::string::npos);
+    EXPECT_NE(world.feedback.messages[0].text.find(std::strerror(ENOSPC)), std::string::npos)
+        << world.feedback.messages[0].text;
+    EXPECT_TRUE(world.feedback.StatusText().starts_with("Stopped: ")) << world.feedback.StatusText();
+  }
+
+  // The report holds its start block, whole; the end block was not written.
+  void ExpectReportWithStartBlockOnly() {
+    const std::string report = Read(world.context.ReportPath());
+    std::vector<std::string> startBlock = {"", "TIDEWELL III REPORT", "Tidewell STARTED",
+                                           "Monday, December 7, 2026", "6:38:31 AM"};
+    if (world.context.IsOn(RunOption::TestRun)) startBlock.insert(startBlock.begin() + 2, "(TEST RUN ONLY)");
+    EXPECT_TRUE(EndsWithWholeLine(report));
+    EXPECT_EQ(SplitCrLfLines(report), startBlock);
+  }
+
+  // A test run over `count` junk files whose log fills the records disk: it
+  // is abandoned for the log, the report keeps its start block, and the log,
+  // returned, ends in a whole line.
+  std::string AbandonedTestRun(int count) {
+    world.SetOption(RunOption::TestRun, 1);
+    BuildJunkFiles(count);
+    MountRecords("8k");
+    if (HasFatalFailure() || IsSkipped()) return {};
+    EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
+    ExpectAbandonedForTheLog();
+    ExpectReportWithStartBlockOnly();
+    const std::string log = Read(world.context.LogPath());
+    EXPECT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
+    return log;
   }
 
   std::string Read(const std::string& path) {
@@ -74,13 +117,7 @@ TEST_F(FullDiskTest, ALogThatFillsTheDiskStopsTheRunWithOneMessageAndNoTornLine)
   if (HasFatalFailure() || IsSkipped()) return;
 
   EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
-
-  ASSERT_EQ(world.feedback.messages.size(), 1u);
-  EXPECT_EQ(world.feedback.messages[0].title, "Records Error");
-  EXPECT_NE(world.feedback.messages[0].text.find(world.context.LogPath()), std::string::npos);
-  EXPECT_NE(world.feedback.messages[0].text.find(std::strerror(ENOSPC)), std::string::npos)
-      << world.feedback.messages[0].text;
-  EXPECT_TRUE(world.feedback.StatusText().starts_with("Stopped: ")) << world.feedback.StatusText();
+  ExpectAbandonedForTheLog();
 
   const std::string log = Read(world.context.LogPath());
   ASSERT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
@@ -92,7 +129,7 @@ TEST_F(FullDiskTest, ALogThatFillsTheDiskStopsTheRunWithOneMessageAndNoTornLine)
   int goneWithoutLine = 0;
   int gone = 0;
   for (int i = 0; i < kFiles; ++i) {
-    const std::string relative = "DATA\\d" + std::to_string(i) + "\\~DF" + std::to_string(i) + ".TMP";
+    const std::string relative = JunkFile(i);
     if (C().Exists(relative)) continue;
     ++gone;
     if (!logged.contains("c:\\" + relative)) ++goneWithoutLine;
@@ -100,13 +137,28 @@ TEST_F(FullDiskTest, ALogThatFillsTheDiskStopsTheRunWithOneMessageAndNoTornLine)
   EXPECT_GT(gone, 10) << "the log held some lines before the disk filled";
   EXPECT_LT(gone, kFiles) << "the run stopped when the log could not be written";
   EXPECT_LE(goneWithoutLine, 1);
+  ExpectReportWithStartBlockOnly();
+}
 
-  // The report holds its start block, whole; the end block was not written.
-  const std::string report = Read(world.context.ReportPath());
-  const std::vector<std::string> startBlock = {"", "TIDEWELL III REPORT", "Tidewell STARTED",
-                                               "Monday, December 7, 2026", "6:38:31 AM"};
-  EXPECT_TRUE(EndsWithWholeLine(report));
-  EXPECT_EQ(SplitCrLfLines(report), startBlock);
+// A test run whose lines fill more than one 64 KiB block: the first block
+// finds no room, and the drive is abandoned there, in the middle.
+TEST_F(FullDiskTest, ATestRunLogBlockThatFindsNoRoomStopsTheRunMidDrive) {
+  constexpr int kFiles = 3000;  // some 120 KB of item lines
+  const std::string log = AbandonedTestRun(kFiles);
+  if (HasFatalFailure() || IsSkipped()) return;
+  EXPECT_LT(world.context.totals.totalFiles, kFiles) << "the run went on after the block failed";
+  EXPECT_TRUE(log.starts_with("\r\nTIDEWELL III LOG FILE\r\n")) << "the header is in the file";
+  EXPECT_TRUE(C().Exists(JunkFile(0)));
+}
+
+// A test run whose lines fit one block: the block is written when the
+// section closes, finds no room, and the drive is abandoned at its end.
+TEST_F(FullDiskTest, ATestRunLogThatFailsWhenItsSectionClosesAbandonsTheDrive) {
+  constexpr int kFiles = 400;  // some 15 KB of item lines
+  const std::string log = AbandonedTestRun(kFiles);
+  if (HasFatalFailure() || IsSkipped()) return;
+  EXPECT_EQ(world.context.totals.totalFiles, kFiles) << "the whole drive was counted before the block was written";
+  EXPECT_EQ(log.find(" files DELETED"), std::string::npos) << "a count line without its items";
 }
 
 TEST_F(FullDiskTest, AReportThatCannotBeWrittenStopsTheRunBeforeAnythingIsDeleted) {

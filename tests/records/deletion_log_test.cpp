@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,6 +152,135 @@ TEST_F(DeletionLogTest, ANameWithALineBreakStaysOneItemLine) {
   const std::vector<std::string> lines = SplitCrLfLines(Text());
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[7], "Delete file: c:\\x^M^J0 files DELETED^J.tmp");
+}
+
+// Buffering in a test-run section: the lines reach the file whole and in
+// their order, at CloseSection, at Close() and when the log is destroyed, and
+// in one write whenever the buffer would overflow.
+class BufferedLogTest : public DeletionLogTest {
+ protected:
+  static std::string Item(int number) { return "c:\\FOLDER" + std::to_string(number) + "\\junk.tmp"; }
+
+  // Writes items 0 .. count-1 to a test-run section.
+  void WriteItems(int count) {
+    ASSERT_FALSE(log_.OpenSection(path_, "c:", RunKind::Test, kWhen));
+    for (int i = 0; i < count; ++i) ASSERT_FALSE(log_.WriteItem(LogItem::DeleteFile, Item(i))) << i;
+  }
+
+  // Every item line of the file, in order, is "Delete file: " + Item(0 ..).
+  void ExpectItemsInOrder(const std::vector<std::string>& lines, int count) {
+    ASSERT_GE(lines.size(), 7u + count);
+    for (int i = 0; i < count; ++i) ASSERT_EQ(lines[7 + i], "Delete file: " + Item(i)) << i;
+  }
+
+  // More than three buffers' worth of lines.
+  static constexpr int kManyItems = 10000;
+};
+
+TEST_F(BufferedLogTest, AllLinesArriveInOrderAtCloseSection) {
+  WriteItems(kManyItems);
+  ASSERT_FALSE(log_.CloseSection("10,000"));
+  const std::vector<std::string> lines = SplitCrLfLines(Text());
+  ASSERT_EQ(lines.size(), 7u + kManyItems + 1);
+  ExpectItemsInOrder(lines, kManyItems);
+  EXPECT_EQ(lines.back(), "10,000 files DELETED");
+}
+
+TEST_F(BufferedLogTest, AllLinesArriveInOrderAtCloseAndOnDestruction) {
+  WriteItems(kManyItems);
+  log_.Close();
+  std::vector<std::string> lines = SplitCrLfLines(Text());
+  ASSERT_EQ(lines.size(), 7u + kManyItems) << "no count line after Close()";
+  ExpectItemsInOrder(lines, kManyItems);
+  EXPECT_TRUE(Text().ends_with("\r\n"));
+
+  {
+    DeletionLog dropped;
+    ASSERT_FALSE(dropped.OpenSection(path_, "d:", RunKind::Test, kWhen));
+    ASSERT_FALSE(dropped.WriteItem(LogItem::RemoveFolder, "d:\\OLD\\"));
+  }
+  lines = SplitCrLfLines(Text());
+  EXPECT_EQ(lines.back(), "Remove folder: d:\\OLD\\") << "the destroyed log wrote its buffer";
+}
+
+// The header is on disk at once; the item lines follow in whole buffers,
+// written when the next line would not fit.
+TEST_F(BufferedLogTest, AFullBufferIsWrittenWholeBeforeTheLineThatOverflowsIt) {
+  ASSERT_FALSE(log_.OpenSection(path_, "c:", RunKind::Test, kWhen));
+  const std::size_t header = Text().size();
+  const std::string line = "Delete file: " + Item(0) + "\r\n";
+  const std::size_t fitting = DeletionLog::kTestRunBufferBytes / line.size();
+  for (std::size_t i = 0; i < fitting; ++i) ASSERT_FALSE(log_.WriteItem(LogItem::DeleteFile, Item(0)));
+  EXPECT_EQ(Text().size(), header) << "the lines wait while the buffer has room";
+
+  ASSERT_FALSE(log_.WriteItem(LogItem::DeleteFile, Item(1)));
+  const std::string text = Text();
+  EXPECT_EQ(text.size(), header + fitting * line.size()) << "exactly the full buffer was written";
+  EXPECT_EQ(text.find(Item(1)), std::string::npos) << "the overflowing line waits for the next buffer";
+
+  ASSERT_FALSE(log_.CloseSection("1"));
+  const std::vector<std::string> lines = SplitCrLfLines(Text());
+  ASSERT_EQ(lines.size(), 7u + fitting + 2);
+  EXPECT_EQ(lines[lines.size() - 2], "Delete file: " + Item(1));
+}
+
+// A path thousands of folders deep makes a line larger than the buffer; it
+// is written on its own, between the lines before and after it.
+TEST_F(BufferedLogTest, ALineLargerThanTheBufferKeepsItsPlace) {
+  std::string deep = "c:";
+  while (deep.size() <= DeletionLog::kTestRunBufferBytes) deep += "\\FOLDER";
+  deep += "\\";
+  ASSERT_FALSE(log_.OpenSection(path_, "c:", RunKind::Test, kWhen));
+  ASSERT_FALSE(log_.WriteItem(LogItem::DeleteFile, "c:\\before.tmp"));
+  ASSERT_FALSE(log_.WriteItem(LogItem::RemoveFolder, deep));
+  ASSERT_FALSE(log_.WriteItem(LogItem::DeleteFile, "c:\\after.tmp"));
+  ASSERT_FALSE(log_.CloseSection("3"));
+  const std::vector<std::string> lines = SplitCrLfLines(Text());
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(lines[7], "Delete file: c:\\before.tmp");
+  EXPECT_EQ(lines[8], "Remove folder: " + deep);
+  EXPECT_EQ(lines[9], "Delete file: c:\\after.tmp");
+}
+
+// A destructive run deletes the next file only after the line of the last
+// one is in the file.
+TEST_F(BufferedLogTest, ADestructiveLineIsInTheFileWhenWriteItemReturns) {
+  ASSERT_FALSE(log_.OpenSection(path_, "c:", RunKind::Destructive, kWhen));
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_FALSE(log_.WriteItem(LogItem::DeleteFile, Item(i)));
+    const std::vector<std::string> lines = SplitCrLfLines(Text());
+    ASSERT_EQ(lines.size(), 6u + i + 1);
+    EXPECT_EQ(lines.back(), "Delete file: " + Item(i));
+  }
+}
+
+// A file size limit stands in for a full disk (no mount needed): the write
+// of a buffer fails part-way. WriteItem reports it, and the file keeps the
+// lines before that buffer, whole, and none of the buffer.
+TEST_F(BufferedLogTest, AFailedFlushIsReportedByWriteItemAndLeavesNoTornLine) {
+  ASSERT_FALSE(log_.OpenSection(path_, "c:", RunKind::Test, kWhen));
+  const std::size_t header = Text().size();
+  struct rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previous), 0);
+  struct rlimit limit = old;
+  limit.rlim_cur = header + DeletionLog::kTestRunBufferBytes / 2;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+
+  std::error_code failure;
+  int written = 0;
+  while (!failure && written < kManyItems) failure = log_.WriteItem(LogItem::DeleteFile, Item(written++));
+  const std::string afterFailure = Text();
+  log_.Close();  // as the abandoned drive does
+  setrlimit(RLIMIT_FSIZE, &old);
+  sigaction(SIGXFSZ, &previous, nullptr);
+
+  EXPECT_EQ(failure, std::errc::file_too_large);
+  EXPECT_LT(written, kManyItems) << "the failed flush was not reported";
+  EXPECT_EQ(afterFailure.size(), header) << "the part of the buffer that fitted was taken back";
+  EXPECT_EQ(Text(), afterFailure) << "Close() wrote lines of the failed buffer";
 }
 
 TEST(EscapedForLog, WritesControlCharactersInCaretNotation) {
