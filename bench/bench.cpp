@@ -25,7 +25,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -132,6 +131,16 @@ int main(int argc, char** argv) {
     const char* tmp = std::getenv("TMPDIR");
     options.work = std::string(tmp != nullptr ? tmp : "/tmp") + "/tidewell-bench-" + std::to_string(getpid());
   }
+  // The whole work folder is removed at the end, so it must be the bench's
+  // own: a new folder or an empty one.
+  {
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(options.work)) &&
+        (!fs::is_directory(fs::symlink_status(options.work)) || !fs::is_empty(options.work, error) || error)) {
+      return Usage(("the work folder " + options.work +
+                    " is not a new or empty folder (the bench removes it at the end)").c_str());
+    }
+  }
   const std::string tree = options.work + "/tree";
   const std::string copy = options.work + "/copy";
   const std::string program = options.work + "/program";
@@ -146,11 +155,13 @@ int main(int argc, char** argv) {
                    "tidewell-bench: %s is on %s, which lives in the page cache; --cold needs a --work folder on "
                    "a disk (for instance under /var/tmp)\n",
                    options.work.c_str(), memory.c_str());
+      fs::remove_all(options.work);
       return 1;
     }
     if (const std::string problem = tidewell::bench::DropPageCache(); !problem.empty()) {
       std::fprintf(stderr, "tidewell-bench: --cold cannot drop the page cache (%s); it needs root\n",
                    problem.c_str());
+      fs::remove_all(options.work);
       return 1;
     }
   }
@@ -178,8 +189,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> onCopy = {"TIDEWELL_DRIVES=C=" + copy, "XDG_CONFIG_HOME=" + config, "LC_ALL=C"};
   const std::vector<std::string> findTree = {"find", tree, "-type", "f", "-iname", "*.tmp"};
   const std::string bfs = tidewell::bench::FindOnPath("bfs");
-  const std::string fd = tidewell::bench::FindOnPath("fdfind").empty() ? tidewell::bench::FindOnPath("fd")
-                                                                        : tidewell::bench::FindOnPath("fdfind");
+  std::string fd = tidewell::bench::FindOnPath("fdfind");  // Debian's name for fd
+  if (fd.empty()) fd = tidewell::bench::FindOnPath("fd");
   Quiet(findTree);  // warm the caches
   Run(findTree, {}, options.work + "/tmp-files.txt");
   const long tmpFiles = CountLines(options.work + "/tmp-files.txt");
@@ -203,21 +214,27 @@ int main(int argc, char** argv) {
     fs::remove(program + "/Tidewell.txt");
   };
   // The files a destructive run removes, as a test run logs them, for the
-  // baseline that deletes exactly those with find.
+  // baseline that deletes exactly those with find. The log is streamed and
+  // sort drops the files two rules chose twice: a child starts sharing this
+  // process's memory, so its peak resident set would count anything large
+  // this one ever held.
   const std::string exactList = options.work + "/removed-files.list";
   long exactFiles = 0;
   {
     WriteStore(config, false);
     clearRecords();
     Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree);
-    // A file two rules choose is logged twice by a test run; it goes once.
-    const std::vector<std::string> logged = tidewell::bench::ReadRunResult(program + "/Tidewell.log", "").logItems;
-    std::ofstream list(exactList, std::ios::binary);
-    for (const std::string& item : std::set<std::string>(logged.begin(), logged.end())) {
-      if (!item.starts_with("Delete file: ")) continue;
-      list << copy << '/' << tidewell::bench::ItemPath(item) << '\0';
-      ++exactFiles;
+    {
+      std::ifstream log(program + "/Tidewell.log", std::ios::binary);
+      std::ofstream list(exactList, std::ios::binary);
+      for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with("Delete file: ")) list << copy << '/' << tidewell::bench::ItemPath(line) << '\0';
+      }
     }
+    Run({"sort", "-z", "-u", "-o", exactList, exactList}, {"LC_ALL=C"});
+    std::ifstream list(exactList, std::ios::binary);
+    for (std::string path; std::getline(list, path, '\0');) ++exactFiles;
   }
 
   // Before every timed run: warm, the tree is already in the caches (the
