@@ -173,8 +173,8 @@ int main(int argc, char** argv) {
               tree.c_str());
   std::fflush(stdout);
   // The drive is written by the generator in a process of its own, so this
-  // process stays small: a child's peak resident set counts its parent's
-  // at the time it was started.
+  // process stays small: a child's peak resident set counts the largest
+  // this process has been when the child was started.
   const Sample generated = Run({options.generator, "--folders", std::to_string(options.drive.folders), "--files",
                                 std::to_string(options.drive.files), "--seed", std::to_string(options.drive.seed),
                                 "--depth", std::to_string(options.drive.maxDepth), "--junk-percent",
