@@ -1,24 +1,25 @@
-// tidewell-bench: times tidewell-cli against a bare directory walk on one
-// synthetic Windows-style drive, and prints a table of medians, ranges,
-// ratios and peak memory.
+// tidewell-bench: times tidewell-cli against bare directory walks on one
+// synthetic Windows-style drive, prints a table of medians, ranges, ratios
+// and peak memory, and then checks that a destructive run removes exactly
+// what a test run says it would.
 //
-// In one run, on the same warm tree, it alternates repetitions of:
+// In one run, on the same tree, it alternates repetitions of:
 //   find TREE -type f -iname '*.tmp'                  (the floor: one read of every folder)
+//   bfs and fd doing the same walk, when they are installed
 //   tidewell-cli --test, default selection
 //   tidewell-cli --test --select all
 //   tidewell-cli --test, default selection, "Optimize performance" on
 //   tidewell-cli --delete on a fresh copy of the tree (the copy is not timed)
 //   find COPY -type f -iname '*.tmp' -delete on a fresh copy
-// Wall time comes from the monotonic clock around each child; peak memory is
-// the child's maximum resident set (wait4).
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <spawn.h>
+//   find -delete of exactly the files a test run logs, on a fresh copy
+// Warm (the default), every timed run finds the tree in the caches; with
+// --cold the page cache is dropped before each one. Wall time comes from the
+// monotonic clock around each child; peak memory is the child's maximum
+// resident set (wait4). Exit status: 0 done and the results agree, 1 a
+// difference in the results or a failure, 2 bad usage.
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -27,17 +28,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/child_process.h"
+#include "bench/page_cache.h"
+#include "bench/result_check.h"
 
 namespace fs = std::filesystem;
-extern char** environ;
+using tidewell::bench::Quiet;
+using tidewell::bench::Run;
+using tidewell::bench::Sample;
 
 namespace {
-
-struct Sample {
-  double seconds = 0;
-  long maxRssKb = 0;
-  int status = 0;
-};
 
 struct Options {
   struct {
@@ -53,42 +53,8 @@ struct Options {
   std::string cli;
   std::string generator;
   bool keep = false;
+  bool cold = false;
 };
-
-// Runs a program with extra environment, stdout and stderr to `output`
-// (or /dev/null), and measures it.
-Sample Run(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-           const std::string& output = "/dev/null") {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  // posix_spawn starts the child without a copy of this process's memory,
-  // so its peak resident set is its own.
-  std::vector<std::string> childEnvironment = environment;
-  for (char** e = environ; *e != nullptr; ++e) childEnvironment.emplace_back(*e);
-  std::vector<char*> envp;
-  for (std::string& e : childEnvironment) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return Sample{0, 0, 127};
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  Sample sample;
-  sample.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  sample.maxRssKb = usage.ru_maxrss;
-  sample.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return sample;
-}
-
-void Quiet(const std::vector<std::string>& argv) { Run(argv, {}); }
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -107,7 +73,7 @@ int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "tidewell-bench: %s\n", problem);
   std::fprintf(stderr,
                "usage: tidewell-bench [--folders N] [--files M] [--seed S] [--depth D] [--junk-percent P]\n"
-               "                      [--reps R] [--destructive-reps R] [--work DIR] [--cli PATH] [--keep]\n");
+               "                      [--reps R] [--destructive-reps R] [--work DIR] [--cli PATH] [--cold] [--keep]\n");
   return 2;
 }
 
@@ -115,6 +81,22 @@ void WriteStore(const std::string& configHome, bool optimise) {
   fs::create_directories(configHome + "/Tidewell");
   std::ofstream(configHome + "/Tidewell/Tidewell.ini")
       << "[Preferences]\nOptimizePerformance=" << (optimise ? 1 : 0) << "\n";
+}
+
+long CountLines(const std::string& path) {
+  std::ifstream in(path);
+  long lines = 0;
+  for (std::string line; std::getline(in, line);) ++lines;
+  return lines;
+}
+
+// The same walk as `find TREE -type f -iname '*.tmp'` in the other walkers:
+// every file, hidden and ignored ones included, no link followed.
+std::vector<std::string> BfsWalk(const std::string& bfs, const std::string& tree) {
+  return {bfs, tree, "-type", "f", "-iname", "*.tmp"};
+}
+std::vector<std::string> FdWalk(const std::string& fd, const std::string& tree) {
+  return {fd, "--unrestricted", "--type", "f", "--glob", "--ignore-case", "*.tmp", tree};
 }
 
 }  // namespace
@@ -126,6 +108,7 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     bool ok = true;
     if (a == "--keep") options.keep = true;
+    else if (a == "--cold") options.cold = true;
     else if (!hasValue) return Usage(("unknown option or missing value: " + a).c_str());
     else if (a == "--folders") ok = ParseNumber(argv[++i], options.drive.folders);
     else if (a == "--files") ok = ParseNumber(argv[++i], options.drive.files);
@@ -139,10 +122,8 @@ int main(int argc, char** argv) {
     else return Usage(("unknown option " + a).c_str());
     if (!ok) return Usage(("bad number for " + a).c_str());
   }
-  if (options.cli.empty()) {
-    options.cli = (fs::path(fs::read_symlink("/proc/self/exe")).parent_path().parent_path() / "cli/tidewell-cli").string();
-  }
   const fs::path buildFolder = fs::path(fs::read_symlink("/proc/self/exe")).parent_path().parent_path();
+  if (options.cli.empty()) options.cli = (buildFolder / "cli/tidewell-cli").string();
   options.generator = (buildFolder / "tools/tidewell-make-demo-drive").string();
   if (!fs::exists(options.generator)) return Usage(("no generator at " + options.generator).c_str());
   if (!fs::exists(options.cli)) return Usage(("no tidewell-cli at " + options.cli + " (use --cli)").c_str());
@@ -150,11 +131,40 @@ int main(int argc, char** argv) {
     const char* tmp = std::getenv("TMPDIR");
     options.work = std::string(tmp != nullptr ? tmp : "/tmp") + "/tidewell-bench-" + std::to_string(getpid());
   }
+  // The whole work folder is removed at the end, so it must be the bench's
+  // own: a new folder or an empty one.
+  {
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(options.work)) &&
+        (!fs::is_directory(fs::symlink_status(options.work)) || !fs::is_empty(options.work, error) || error)) {
+      return Usage(("the work folder " + options.work +
+                    " is not a new or empty folder (the bench removes it at the end)").c_str());
+    }
+  }
   const std::string tree = options.work + "/tree";
   const std::string copy = options.work + "/copy";
   const std::string program = options.work + "/program";
   const std::string config = options.work + "/config";
   fs::create_directories(program);
+
+  // Cold figures only where the caches can really be emptied: never print
+  // warm figures under a cold heading.
+  if (options.cold) {
+    if (const std::string memory = tidewell::bench::InMemoryFileSystem(options.work); !memory.empty()) {
+      std::fprintf(stderr,
+                   "tidewell-bench: %s is on %s, which lives in the page cache; --cold needs a --work folder on "
+                   "a disk (for instance under /var/tmp)\n",
+                   options.work.c_str(), memory.c_str());
+      fs::remove_all(options.work);
+      return 1;
+    }
+    if (const std::string problem = tidewell::bench::DropPageCache(); !problem.empty()) {
+      std::fprintf(stderr, "tidewell-bench: --cold cannot drop the page cache (%s); it needs root\n",
+                   problem.c_str());
+      fs::remove_all(options.work);
+      return 1;
+    }
+  }
   fs::copy_file(options.cli, program + "/tidewell-cli", fs::copy_options::overwrite_existing);
   const std::string cli = program + "/tidewell-cli";
 
@@ -163,8 +173,8 @@ int main(int argc, char** argv) {
               tree.c_str());
   std::fflush(stdout);
   // The drive is written by the generator in a process of its own, so this
-  // process stays small: a child's peak resident set counts its parent's
-  // at the time it was started.
+  // process stays small: a child's peak resident set counts the largest
+  // this process has been when the child was started.
   const Sample generated = Run({options.generator, "--folders", std::to_string(options.drive.folders), "--files",
                                 std::to_string(options.drive.files), "--seed", std::to_string(options.drive.seed),
                                 "--depth", std::to_string(options.drive.maxDepth), "--junk-percent",
@@ -178,58 +188,103 @@ int main(int argc, char** argv) {
   const std::vector<std::string> onTree = {"TIDEWELL_DRIVES=C=" + tree, "XDG_CONFIG_HOME=" + config, "LC_ALL=C"};
   const std::vector<std::string> onCopy = {"TIDEWELL_DRIVES=C=" + copy, "XDG_CONFIG_HOME=" + config, "LC_ALL=C"};
   const std::vector<std::string> findTree = {"find", tree, "-type", "f", "-iname", "*.tmp"};
+  const std::string bfs = tidewell::bench::FindOnPath("bfs");
+  std::string fd = tidewell::bench::FindOnPath("fdfind");  // Debian's name for fd
+  if (fd.empty()) fd = tidewell::bench::FindOnPath("fd");
   Quiet(findTree);  // warm the caches
   Run(findTree, {}, options.work + "/tmp-files.txt");
-  long tmpFiles = 0;
-  {
-    std::ifstream list(options.work + "/tmp-files.txt");
-    for (std::string line; std::getline(list, line);) ++tmpFiles;
-  }
-
-  // The files a destructive run removes, as a test run logs them, for the
-  // baseline that deletes exactly those with find.
-  const std::string exactList = options.work + "/removed-files.list";
-  long exactFiles = 0;
-  {
-    WriteStore(config, false);
-    fs::remove(program + "/Tidewell.log");
-    Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree);
-    std::ifstream log(program + "/Tidewell.log", std::ios::binary);
-    std::vector<std::string> paths;
-    for (std::string line; std::getline(log, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.starts_with("Delete file: c:\\")) continue;
-      std::string relative = line.substr(16);
-      std::replace(relative.begin(), relative.end(), '\\', '/');
-      paths.push_back(relative);
+  const long tmpFiles = CountLines(options.work + "/tmp-files.txt");
+  // The other walkers must find the same files, or their times say nothing.
+  std::vector<std::string> walkNotes;
+  auto checkWalk = [&](const char* name, const std::vector<std::string>& walk) {
+    Run(walk, {}, options.work + "/walk-files.txt");
+    const long found = CountLines(options.work + "/walk-files.txt");
+    if (found != tmpFiles) {
+      walkNotes.push_back(std::string(name) + " found " + std::to_string(found) + " files, find " +
+                          std::to_string(tmpFiles) + ": its row is not the same walk");
     }
-    std::sort(paths.begin(), paths.end());
-    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
-    std::ofstream list(exactList, std::ios::binary);
-    for (const std::string& path : paths) list << copy << '/' << path << '\0';
-    exactFiles = static_cast<long>(paths.size());
-  }
+  };
+  if (bfs.empty()) walkNotes.push_back("bfs is not installed: its row is left out (apt-get install bfs)");
+  else checkWalk("bfs", BfsWalk(bfs, tree));
+  if (fd.empty()) walkNotes.push_back("fd is not installed: its row is left out (apt-get install fd-find)");
+  else checkWalk("fd", FdWalk(fd, tree));
 
-  std::map<std::string, std::vector<Sample>> samples;
-  const char* names[] = {"find -iname '*.tmp'", "test run, default", "test run, Select All",
-                         "test run, default, optimise on", "destructive run", "find -delete",
-                         "find -delete, the same files"};
   auto clearRecords = [&] {
     fs::remove(program + "/Tidewell.log");
     fs::remove(program + "/Tidewell.txt");
   };
+  // The files a destructive run removes, as a test run logs them, for the
+  // baseline that deletes exactly those with find. The log is streamed and
+  // sort drops the files two rules chose twice: a child starts sharing this
+  // process's memory, so its peak resident set would count anything large
+  // this one ever held.
+  const std::string exactList = options.work + "/removed-files.list";
+  long exactFiles = 0;
+  {
+    WriteStore(config, false);
+    clearRecords();
+    Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree);
+    {
+      std::ifstream log(program + "/Tidewell.log", std::ios::binary);
+      std::ofstream list(exactList, std::ios::binary);
+      for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with("Delete file: ")) list << copy << '/' << tidewell::bench::ItemPath(line) << '\0';
+      }
+    }
+    Run({"sort", "-z", "-u", "-o", exactList, exactList}, {"LC_ALL=C"});
+    std::ifstream list(exactList, std::ios::binary);
+    for (std::string path; std::getline(list, path, '\0');) ++exactFiles;
+  }
+
+  // Before every timed run: warm, the tree is already in the caches (the
+  // fresh copies are read once); cold, every cache is emptied.
+  bool cacheDropFailed = false;
+  auto ready = [&](const std::string& copied) {
+    if (!options.cold) {
+      if (!copied.empty()) Quiet({"find", copied, "-type", "f"});
+      return;
+    }
+    if (const std::string problem = tidewell::bench::DropPageCache(); !problem.empty()) {
+      std::fprintf(stderr, "tidewell-bench: %s\n", problem.c_str());
+      cacheDropFailed = true;
+    }
+  };
+  auto freshCopy = [&] {
+    fs::remove_all(copy);
+    Quiet({"cp", "-a", tree, copy});
+    ready(copy);
+  };
+
+  const std::string kFind = "find -iname '*.tmp'", kBfs = "bfs -iname '*.tmp'", kFd = "fd --glob -i '*.tmp'",
+                    kDefault = "test run, default", kAll = "test run, Select All",
+                    kOptimised = "test run, default, optimise on", kDestructive = "destructive run",
+                    kFindDelete = "find -delete", kExact = "find -delete, the same files";
+  std::map<std::string, std::vector<Sample>> samples;
   for (int rep = 0; rep < options.repetitions; ++rep) {
     std::printf("repetition %d of %d\n", rep + 1, options.repetitions);
     std::fflush(stdout);
-    samples[names[0]].push_back(Run(findTree, {}));
+    ready("");
+    samples[kFind].push_back(Run(findTree, {}));
+    if (!bfs.empty()) {
+      ready("");
+      samples[kBfs].push_back(Run(BfsWalk(bfs, tree), {}));
+    }
+    if (!fd.empty()) {
+      ready("");
+      samples[kFd].push_back(Run(FdWalk(fd, tree), {}));
+    }
     WriteStore(config, false);
     clearRecords();
-    samples[names[1]].push_back(Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree));
+    ready("");
+    samples[kDefault].push_back(Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree));
     clearRecords();
-    samples[names[2]].push_back(Run({cli, "--test", "--quiet", "--drive", "C:", "--select", "all"}, onTree));
+    ready("");
+    samples[kAll].push_back(Run({cli, "--test", "--quiet", "--drive", "C:", "--select", "all"}, onTree));
     WriteStore(config, true);
     clearRecords();
-    samples[names[3]].push_back(Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree));
+    ready("");
+    samples[kOptimised].push_back(Run({cli, "--test", "--quiet", "--drive", "C:"}, onTree));
     WriteStore(config, false);
     clearRecords();
   }
@@ -237,40 +292,54 @@ int main(int argc, char** argv) {
   for (int rep = 0; rep < options.destructiveRepetitions; ++rep) {
     std::printf("destructive repetition %d of %d\n", rep + 1, options.destructiveRepetitions);
     std::fflush(stdout);
-    fs::remove_all(copy);
-    Quiet({"cp", "-a", tree, copy});
-    Quiet({"find", copy, "-type", "f"});  // warm the copy as the tree is warm
+    freshCopy();
     clearRecords();
-    samples[names[4]].push_back(
+    samples[kDestructive].push_back(
         Run({cli, "--delete", "--no-log", "--json", "--drive", "C:"}, onCopy, options.work + "/destructive.json"));
-    std::ifstream json(options.work + "/destructive.json");
-    std::string line;
-    std::getline(json, line);
-    if (const std::size_t at = line.find("\"filesDeleted\":"); at != std::string::npos) {
-      removedByRun = std::atol(line.c_str() + at + 15);
+    if (const auto totals = tidewell::bench::ReadRunResult("", options.work + "/destructive.json").totals) {
+      removedByRun = static_cast<long>(totals->files);
     }
-    fs::remove_all(copy);
-    Quiet({"cp", "-a", tree, copy});
-    Quiet({"find", copy, "-type", "f"});
-    samples[names[5]].push_back(Run({"find", copy, "-type", "f", "-iname", "*.tmp", "-delete"}, {}));
-    fs::remove_all(copy);
-    Quiet({"cp", "-a", tree, copy});
-    Quiet({"find", copy, "-type", "f"});
-    samples[names[6]].push_back(
-        Run({"find", "-files0-from", exactList, "-maxdepth", "0", "-type", "f", "-delete"}, {}));
+    freshCopy();
+    samples[kFindDelete].push_back(Run({"find", copy, "-type", "f", "-iname", "*.tmp", "-delete"}, {}));
+    freshCopy();
+    samples[kExact].push_back(Run({"find", "-files0-from", exactList, "-maxdepth", "0", "-type", "f", "-delete"}, {}));
   }
+
+  // The result check: one test run of the tree and one destructive run of a
+  // fresh copy, both logged, compared item by item and file by file.
+  std::printf("result check\n");
+  std::fflush(stdout);
+  WriteStore(config, false);
+  clearRecords();
+  Run({cli, "--test", "--log", "--json", "--drive", "C:"}, onTree, options.work + "/check-test.json");
+  const tidewell::bench::RunResult testRun =
+      tidewell::bench::ReadRunResult(program + "/Tidewell.log", options.work + "/check-test.json");
+  fs::remove_all(copy);
+  Quiet({"cp", "-a", tree, copy});
+  clearRecords();
+  Run({cli, "--delete", "--log", "--json", "--drive", "C:"}, onCopy, options.work + "/check-destructive.json");
+  const tidewell::bench::RunResult destructiveRun =
+      tidewell::bench::ReadRunResult(program + "/Tidewell.log", options.work + "/check-destructive.json");
+  const std::vector<std::string> differences = tidewell::bench::CompareRuns(
+      testRun, destructiveRun, tidewell::bench::ListTree(tree), tidewell::bench::ListTree(copy));
   fs::remove_all(copy);
 
-  auto median = [&](const char* name) {
+  auto median = [&](const std::string& name) {
     std::vector<double> seconds;
     for (const Sample& s : samples[name]) seconds.push_back(s.seconds);
     return Median(seconds);
   };
-  std::printf("\n%ld folders, %ld files (%ld named *.tmp); %d repetitions, %d destructive\n\n",
-              options.drive.folders, options.drive.files, tmpFiles, options.repetitions, options.destructiveRepetitions);
-  std::printf("%-32s %9s %17s %7s %10s %s\n", "run", "median s", "min-max s", "ratio", "max RSS", "exit");
-  for (const char* name : names) {
+  std::printf("\n%ld folders, %ld files (%ld named *.tmp); %d repetitions, %d destructive; %s\n\n",
+              options.drive.folders, options.drive.files, tmpFiles, options.repetitions,
+              options.destructiveRepetitions,
+              options.cold ? "cold: page cache dropped before each timed run" : "warm");
+  std::printf("%-32s %9s %17s %7s %7s %10s %s\n", "run", "median s", "min-max s", "ratio",
+              bfs.empty() ? "" : "vs bfs", "max RSS", "exit");
+  const std::vector<std::string> rows = {kFind,      kBfs,         kFd,         kDefault, kAll,
+                                         kOptimised, kDestructive, kFindDelete, kExact};
+  for (const std::string& name : rows) {
     const std::vector<Sample>& runs = samples[name];
+    if (runs.empty()) continue;
     double low = 1e9, high = 0;
     long rss = 0;
     int worstStatus = 0;
@@ -280,23 +349,41 @@ int main(int argc, char** argv) {
       rss = std::max(rss, s.maxRssKb);
       worstStatus = std::max(worstStatus, s.status);
     }
-    const bool destructive = std::string(name) == names[4] || std::string(name) == names[5];
-    const bool exact = std::string(name) == names[6];
-    const double base = median(exact ? names[6] : destructive ? names[5] : names[0]);
-    std::printf("%-32s %9.3f %8.3f-%-8.3f %6.2fx %7.1f MB %d\n", name, median(name), low, high,
-                base > 0 ? median(name) / base : 0.0, static_cast<double>(rss) / 1024.0, worstStatus);
+    const bool destructive = name == kDestructive || name == kFindDelete;
+    const bool walkOrTest = !destructive && name != kExact;
+    const double base = median(name == kExact ? kExact : destructive ? kFindDelete : kFind);
+    std::string againstBfs;
+    if (walkOrTest && !bfs.empty()) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%6.2fx", median(name) / std::max(1e-9, median(kBfs)));
+      againstBfs = text;
+    }
+    std::printf("%-32s %9.3f %8.3f-%-8.3f %6.2fx %7s %7.1f MB %d\n", name.c_str(), median(name), low, high,
+                base > 0 ? median(name) / base : 0.0, againstBfs.c_str(), static_cast<double>(rss) / 1024.0,
+                worstStatus);
   }
-  std::printf("\nratios: test runs against find -iname, the destructive run against find -delete.\n");
+  std::printf("\nratios: walks and test runs against find -iname%s, the destructive run against find -delete.\n",
+              bfs.empty() ? "" : " (and against bfs)");
+  for (const std::string& note : walkNotes) std::printf("note: %s\n", note.c_str());
   std::printf("files removed: destructive run %ld (every default category), find -delete %ld (*.tmp only),\n"
               "find -delete, the same files %ld (the files a test run logs)\n",
               removedByRun, tmpFiles, exactFiles);
   // find cannot walk a tree and delete an arbitrary set of files in one go,
   // so the same-files baseline is its walk plus its deletion of that set.
-  const double walkAndDelete = median(names[0]) + median(names[6]);
+  const double walkAndDelete = median(kFind) + median(kExact);
   std::printf("destructive run against find's walk plus find -delete of the same files (%.3f s): %.2fx\n",
-              walkAndDelete, median(names[4]) / std::max(1e-9, walkAndDelete));
+              walkAndDelete, median(kDestructive) / std::max(1e-9, walkAndDelete));
   std::printf("optimise on vs off (default selection): %+.1f%%\n",
-              100.0 * (median(names[1]) / std::max(1e-9, median(names[3])) - 1.0));
+              100.0 * (median(kDefault) / std::max(1e-9, median(kOptimised)) - 1.0));
+  if (differences.empty()) {
+    std::printf("result check: the destructive run removed and logged exactly what the test run listed "
+                "(%zu item lines in the test run's log)\n",
+                testRun.logItems.size());
+  } else {
+    std::printf("result check FAILED:\n");
+    for (const std::string& difference : differences) std::printf("  %s\n", difference.c_str());
+  }
+  if (cacheDropFailed) std::printf("the page cache could not always be dropped: these are not cold figures\n");
   if (!options.keep) fs::remove_all(options.work);
-  return 0;
+  return differences.empty() && !cacheDropFailed ? 0 : 1;
 }
