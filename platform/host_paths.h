@@ -14,6 +14,10 @@ namespace tidewell::platform {
 // `name` may hold separators of its own ("Tidewell/Tidewell.ini").
 std::string JoinHostPath(std::string_view folder, std::string_view name);
 
+// The folder part of a host path: "." for a bare name, the root for a
+// file in the root.
+std::string HostFolderOf(const std::string& path);
+
 // True when any entry stands at the path: a file, a folder, a link (itself,
 // never followed, so a dangling link counts), a FIFO. What the record views
 // ask before they offer to show or delete a record.

@@ -12,6 +12,12 @@ std::string JoinHostPath(std::string_view folder, std::string_view name) {
   return path.append(name);
 }
 
+std::string HostFolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 bool HostFileExists(const std::string& hostPath) {
   struct stat st {};
   return lstat(hostPath.c_str(), &st) == 0;

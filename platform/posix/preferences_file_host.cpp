@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/host_paths.h"
 #include "platform/posix/scoped_fd.h"
 #include "platform/preferences_store.h"
 #include "platform/process_facts.h"
@@ -20,20 +21,6 @@ namespace tidewell::platform {
 namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
-
-// The folder part of a path ("." for a bare name, "/" for a file in the root).
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// folder + "/" + rest, without doubling a "/" at the folder's end.
-std::string JoinPath(std::string folder, std::string_view rest) {
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  if (folder.back() != '/') folder += '/';
-  return folder.append(rest);
-}
 
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -66,7 +53,7 @@ std::error_code WithExclusiveLock(const std::string& lockPath, const std::functi
   return work();
 }
 
-std::error_code CreateFoldersFor(const std::string& filePath) { return CreatePrivateFolders(FolderOf(filePath)); }
+std::error_code CreateFoldersFor(const std::string& filePath) { return CreatePrivateFolders(HostFolderOf(filePath)); }
 
 std::string ReplacementTarget(const std::string& path) {
   struct stat st {};
@@ -77,7 +64,7 @@ std::string ReplacementTarget(const std::string& path) {
 }
 
 void RemoveStaleTemporaries(const std::string& target) {
-  const std::string folder = FolderOf(target);
+  const std::string folder = HostFolderOf(target);
   const std::string name = NameOf(target);
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return;
@@ -88,7 +75,7 @@ void RemoveStaleTemporaries(const std::string& target) {
 }
 
 std::error_code SyncFolderOf(const std::string& filePath) {
-  const ScopedFd folder(open(FolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const ScopedFd folder(open(HostFolderOf(filePath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.Get() < 0) return LastError();
   // Some file systems cannot sync a folder (EINVAL); the rename stands anyway.
   if (fsync(folder.Get()) != 0 && errno != EINVAL) return LastError();
@@ -103,7 +90,7 @@ bool IsHostFolder(const std::string& path) {
 std::string PreferencesFile::DefaultPath() {
   const std::string base = UserBaseFolder("XDG_CONFIG_HOME", ".config");
   if (base.empty()) return {};
-  return JoinPath(base, "Tidewell/Tidewell.ini");
+  return JoinHostPath(base, "Tidewell/Tidewell.ini");
 }
 
 }  // namespace tidewell::platform

@@ -15,13 +15,6 @@
 namespace tidewell::platform {
 namespace {
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
   const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -40,7 +33,7 @@ std::string HomeFolder() {
 std::string ProgramFolder() {
   char buffer[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length > 0) return FolderOf(std::string(buffer, static_cast<std::size_t>(length)));
+  if (length > 0) return HostFolderOf(std::string(buffer, static_cast<std::size_t>(length)));
   if (getcwd(buffer, sizeof buffer) != nullptr) return buffer;
   return ".";
 }
