@@ -1,9 +1,12 @@
 // The rule table applied to one drive. Parts, in order:
-//   - spare test: the texts whose presence in a path spares a folder;
-//   - FolderRows: the rows of one folder, answered from its snapshot;
+//   - spare test and guards: the texts whose presence in a path spares a
+//     folder or stops a section, searched once per folder;
+//   - FolderRows: the rows of one folder, answered from its snapshot through
+//     the rule index;
 //   - the folder stage, the sweep and the wallpaper step.
 #include "engine/category_rules.h"
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <set>
@@ -14,6 +17,8 @@
 #include "engine/drive_checks.h"
 #include "engine/folder_snapshot.h"
 #include "engine/folder_walker.h"
+#include "engine/path_fragments.h"
+#include "engine/rule_index.h"
 #include "engine/rule_table.h"
 #include "platform/clock.h"
 
@@ -36,12 +41,40 @@ std::vector<std::string> SpareFragments(RunContext& context, std::string_view dr
   return fragments;
 }
 
-bool ContainsAny(std::string_view path, auto&& fragments) {
-  for (std::string_view fragment : fragments) {
-    if (ContainsNoCase(path, fragment)) return true;
+// The path texts that decide which rows a folder gets: the spare fragments
+// (bits 0 to spareCount - 1) and the fragments of the sections' path guards,
+// each searched once per folder whichever sections share it.
+class FolderGuards {
+ public:
+  explicit FolderGuards(const std::vector<std::string>& spared)
+      : fragments_(AllFragments(spared, sectionBits_)), spared_((std::uint64_t{1} << spared.size()) - 1) {}
+
+  // Reads one folder's path; the questions below are about it.
+  void Read(std::string_view folder) { found_ = fragments_.Found(folder); }
+  bool Spared() const { return (found_ & spared_) != 0; }
+  bool Stops(std::size_t section) const { return (found_ & sectionBits_[section]) != 0; }
+
+ private:
+  static std::vector<std::string> AllFragments(const std::vector<std::string>& spared,
+                                               std::vector<std::uint64_t>& sectionBits) {
+    std::vector<std::string> fragments = spared;
+    for (const RuleSection& section : CategorySections()) {
+      std::uint64_t bits = 0;
+      for (std::string_view guard : section.pathGuard) {
+        auto at = std::find(fragments.begin() + static_cast<std::ptrdiff_t>(spared.size()), fragments.end(), guard);
+        if (at == fragments.end()) at = fragments.insert(fragments.end(), std::string(guard));
+        bits |= std::uint64_t{1} << (at - fragments.begin());
+      }
+      sectionBits.push_back(bits);
+    }
+    return fragments;
   }
-  return false;
-}
+
+  std::vector<std::uint64_t> sectionBits_;  // declared first: AllFragments fills it
+  PathFragments fragments_;
+  std::uint64_t spared_;
+  std::uint64_t found_ = 0;
+};
 
 // The folders whose contents a destructive purge removed during this drive's
 // folder stage. The files the walk recorded for a folder below one of them
@@ -64,21 +97,42 @@ class PurgedFolders {
 };
 
 // The rows of one folder. The folder is read once, into the snapshot, and
-// every row's action works on it and keeps it current.
+// every row's action works on it and keeps it current. Only the rows the
+// index finds a candidate for run; every other delete row of a range still
+// yields once, as a delete row that finds nothing does, and every other
+// named row does nothing, as one whose folder test fails.
 class FolderRows {
  public:
   FolderRows(RunContext& context, std::string_view drive, const FolderList& folders, std::int32_t index,
-             PurgedFolders& purged)
+             PurgedFolders& purged, FolderCandidates& candidates)
       : context_(context),
         drive_(drive),
         purged_(purged),
-        snapshot_(context, folders, index, purged.Above(folders[index])) {}
+        index_(RuleIndex::OfTheTable()),
+        snapshot_(context, folders, index, purged.Above(folders[index])),
+        candidates_(candidates) {
+    index_.FindCandidates(snapshot_, candidates_);
+  }
 
-  void Run(const CategoryRule& row) {
-    if (row.inert) return;
+  void RunSection(std::size_t section) { RunRange(index_.SectionRows(section)); }
+  void RunBaseRows() { RunRange(index_.BaseRows()); }
+
+ private:
+  void RunRange(RowRange range) {
+    for (RowNumber at = range.begin;;) {
+      const RowNumber next = candidates_.NextRow(at, range.end);
+      for (std::uint32_t n = index_.DeleteRowsBetween(at, next); n > 0; --n) YieldToMessages(context_);
+      if (next == range.end) return;
+      Run(next);
+      at = next + 1;
+    }
+  }
+
+  void Run(RowNumber number) {
+    const CategoryRule& row = index_.Row(number);
     switch (row.action) {
       case RuleAction::DeleteMatching:
-        DeleteMatchingFiles(context_, snapshot_, row.target);
+        DeleteFilesAt(context_, snapshot_, candidates_.FilesOf(number));
         break;
       case RuleAction::EmptyNamed:
         EmptyNamedFolder(context_, snapshot_, row.target, row.marker);
@@ -92,27 +146,28 @@ class FolderRows {
     }
   }
 
- private:
   RunContext& context_;
   std::string_view drive_;
   PurgedFolders& purged_;
+  const RuleIndex& index_;
   FolderSnapshot snapshot_;
+  FolderCandidates& candidates_;
 };
 
+// The sections in table order, each past its path guard and with its
+// category on, then the base rows.
 void ApplyRowsToFolder(RunContext& context, std::string_view drive, const FolderList& folders,
-                       std::int32_t index, PurgedFolders& purged) {
-  const std::string_view folder = folders[index];
-  FolderRows rows(context, drive, folders, index, purged);
-  for (const RuleSection& section : CategorySections()) {
+                       std::int32_t index, const FolderGuards& guards, PurgedFolders& purged,
+                       FolderCandidates& candidates) {
+  FolderRows rows(context, drive, folders, index, purged, candidates);
+  const std::span<const RuleSection> sections = CategorySections();
+  for (std::size_t section = 0; section < sections.size(); ++section) {
     // The guard comes first: where it stops a section, its flag is not read.
-    if (ContainsAny(folder, section.pathGuard)) continue;
-    if (!context.IsOn(section.category)) continue;
-    for (const CategoryRule& row : section.rows) rows.Run(row);
-    if (section.numberedInstallerFolders) {
-      for (const CategoryRule& row : NumberedInstallerFolders()) rows.Run(row);
-    }
+    if (guards.Stops(section)) continue;
+    if (!context.IsOn(sections[section].category)) continue;
+    rows.RunSection(section);
   }
-  for (const CategoryRule& row : BaseRows()) rows.Run(row);
+  rows.RunBaseRows();
 }
 
 // A whole number from 1 to 16, each equally likely.
@@ -138,14 +193,15 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
 void ApplyCategoryRules(RunContext& context, std::string_view drive, const FolderList& folders,
                         std::int32_t count) {
   std::mt19937_64 random(platform::ClockSeed());
-  const std::vector<std::string> spared = SpareFragments(context, drive);
+  FolderGuards guards(SpareFragments(context, drive));
   PurgedFolders purged;
+  FolderCandidates candidates;
   for (std::int32_t i = 1; i <= count; ++i) {
-    const std::string_view folder = folders[i];
     YieldToMessages(context);
     if (DrawOneToSixteen(random) == 8) StepProgress(context, ProgressStep::Advance);
-    if (ContainsAny(folder, spared)) continue;
-    ApplyRowsToFolder(context, drive, folders, i, purged);
+    guards.Read(folders[i]);
+    if (guards.Spared()) continue;
+    ApplyRowsToFolder(context, drive, folders, i, guards, purged, candidates);
   }
   StepProgress(context, ProgressStep::Advance);
   SweepSystemBackups(context, drive);

@@ -102,19 +102,24 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
 
 void DeleteMatchingFiles(RunContext& context, FolderSnapshot& folder, std::string_view pattern) {
   const platform::WildcardPattern compiled(pattern.empty() ? "*.*" : pattern);
-  // The matches are collected first, one listing step at a time with a
-  // yield before each (the last step finding no more), then each is deleted
-  // after a yield of its own, as over a fresh listing.
-  std::vector<std::size_t> matches;
-  std::size_t cursor = 0;
-  for (;;) {
-    YieldToMessages(context);
-    while (cursor < folder.Count() && !(folder.Present(cursor) && compiled.Matches(folder.Name(cursor)))) {
-      ++cursor;
-    }
-    if (cursor == folder.Count()) break;
-    matches.push_back(cursor++);
+  std::vector<std::size_t> named;
+  for (std::size_t index = 0; index < folder.Count(); ++index) {
+    if (compiled.Matches(folder.Name(index))) named.push_back(index);
   }
+  DeleteFilesAt(context, folder, named);
+}
+
+void DeleteFilesAt(RunContext& context, FolderSnapshot& folder, std::span<const std::size_t> candidates) {
+  // The present files are collected first, one listing step at a time with
+  // a yield before each (the last step finding no more), then each is
+  // deleted after a yield of its own, as over a fresh listing.
+  std::vector<std::size_t> matches;
+  for (std::size_t index : candidates) {
+    if (!folder.Present(index)) continue;
+    YieldToMessages(context);
+    matches.push_back(index);
+  }
+  YieldToMessages(context);
   std::string path;
   for (std::size_t index : matches) {
     YieldToMessages(context);

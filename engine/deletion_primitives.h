@@ -9,6 +9,7 @@
 // simply stays; nothing is reported to the user for it.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -46,6 +47,12 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path);
 // in listing order. It yields as a fresh listing would (once before each
 // match and once after the last), then once before each deletion.
 void DeleteMatchingFiles(RunContext& context, FolderSnapshot& folder, std::string_view pattern);
+
+// DeleteMatchingFiles when the caller already knows which files the pattern
+// matches: `candidates` are snapshot indices in ascending order (present or
+// not), and exactly the present ones among them are deleted, with the same
+// yields.
+void DeleteFilesAt(RunContext& context, FolderSnapshot& folder, std::span<const std::size_t> candidates);
 
 // The same for a folder named by its path on `drive` (as ListFiles takes
 // it), read here for this one action.

@@ -1,0 +1,155 @@
+#include "engine/rule_index.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/text_case.h"
+
+namespace tidewell {
+namespace {
+
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+
+// A target's last component: the text after its last "\" (all of it when
+// there is none).
+std::string_view TargetLastComponent(std::string_view target) { return target.substr(target.rfind('\\') + 1); }
+
+// A folder path's last component: the text between its last two "\". Only a
+// path ending with "\" can be named like a target; others have none.
+std::optional<std::string_view> FolderLastComponent(std::string_view folder) {
+  if (!folder.ends_with('\\')) return std::nullopt;
+  folder.remove_suffix(1);
+  return folder.substr(folder.rfind('\\') + 1);
+}
+
+void UpperInto(std::string_view text, std::string& into) {
+  into.resize(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) into[i] = ToUpperAscii(text[i]);
+}
+
+unsigned char FirstUpper(std::string_view text) { return static_cast<unsigned char>(ToUpperAscii(text.front())); }
+
+}  // namespace
+
+RowNumber FolderCandidates::NextRow(RowNumber from, RowNumber end) const {
+  RowNumber next = end;
+  const auto deleteRow = std::lower_bound(deleteRows_.begin(), deleteRows_.end(), from);
+  if (deleteRow != deleteRows_.end()) next = std::min(next, *deleteRow);
+  const auto namedRow = std::lower_bound(namedRows_.begin(), namedRows_.end(), from);
+  if (namedRow != namedRows_.end()) next = std::min(next, *namedRow);
+  return next;
+}
+
+std::span<const std::size_t> FolderCandidates::FilesOf(RowNumber row) const {
+  const auto [first, last] = std::equal_range(deleteRows_.begin(), deleteRows_.end(), row);
+  const auto at = static_cast<std::size_t>(first - deleteRows_.begin());
+  return std::span<const std::size_t>(deleteFiles_).subspan(at, static_cast<std::size_t>(last - first));
+}
+
+RuleIndex::RuleIndex(std::span<const RuleSection> sections, std::span<const CategoryRule> numberedFolders,
+                     std::span<const CategoryRule> baseRows) {
+  deleteRowsBefore_.push_back(0);
+  for (const RuleSection& section : sections) {
+    RowRange range{static_cast<RowNumber>(rows_.size()), 0};
+    for (const CategoryRule& row : section.rows) Add(row);
+    if (section.numberedInstallerFolders) {
+      for (const CategoryRule& row : numberedFolders) Add(row);
+    }
+    range.end = static_cast<RowNumber>(rows_.size());
+    sectionRows_.push_back(range);
+  }
+  baseRows_.begin = static_cast<RowNumber>(rows_.size());
+  for (const CategoryRule& row : baseRows) Add(row);
+  baseRows_.end = static_cast<RowNumber>(rows_.size());
+}
+
+const RuleIndex& RuleIndex::OfTheTable() {
+  static const RuleIndex index(CategorySections(), NumberedInstallerFolders(), tidewell::BaseRows());
+  return index;
+}
+
+void RuleIndex::Add(const CategoryRule& row) {
+  const auto number = static_cast<RowNumber>(rows_.size());
+  rows_.push_back(&row);
+  const bool runningDelete = !row.inert && row.action == RuleAction::DeleteMatching;
+  deleteRowsBefore_.push_back(deleteRowsBefore_.back() + (runningDelete ? 1 : 0));
+  if (row.inert) return;
+  if (row.action == RuleAction::DeleteMatching) {
+    AddDeleteRow(number, row.target);
+  } else {
+    namedByLastComponent_[UpperCased(TargetLastComponent(row.target))].push_back(number);
+  }
+}
+
+void RuleIndex::AddDeleteRow(RowNumber row, std::string_view pattern) {
+  // An empty pattern lists every file, as the delete action reads it.
+  if (pattern.empty()) pattern = "*.*";
+  const std::string_view extension = pattern.substr(std::min<std::size_t>(2, pattern.size()));
+  if (pattern.starts_with("*.") && !extension.empty() && !HasWildcard(extension) &&
+      extension.find('.') == std::string_view::npos) {
+    byExtension_[UpperCased(extension)].push_back(row);
+    return;
+  }
+  // A bare "." at the end asks for a name without extension: the matcher
+  // decides that.
+  if (!HasWildcard(pattern) && !pattern.ends_with('.')) {
+    byName_[UpperCased(pattern)].push_back(row);
+    return;
+  }
+  const auto at = static_cast<std::uint32_t>(general_.size());
+  general_.push_back({row, platform::WildcardPattern(pattern)});
+  // A name matched by a pattern whose first character is literal begins with
+  // that character (names are never empty).
+  if (pattern.front() == '*' || pattern.front() == '?') {
+    generalAnyFirst_.push_back(at);
+  } else {
+    generalByFirst_[FirstUpper(pattern)].push_back(at);
+  }
+}
+
+void RuleIndex::AddNameCandidates(std::size_t file, std::string_view name, FolderCandidates& into) const {
+  auto add = [&](RowNumber row) { into.pairs_.push_back((std::uint64_t{row} << 32) | file); };
+  auto addAll = [&](const RowsByText& rows, std::string_view key) {
+    const auto found = rows.find(key);
+    if (found == rows.end()) return;
+    for (RowNumber row : found->second) add(row);
+  };
+  UpperInto(name, into.upper_);
+  const std::string_view upper = into.upper_;
+  addAll(byName_, upper);
+  if (const std::size_t dot = upper.rfind('.'); dot != std::string_view::npos) {
+    addAll(byExtension_, upper.substr(dot + 1));
+  }
+  auto tryGeneral = [&](const std::vector<std::uint32_t>& which) {
+    for (std::uint32_t at : which) {
+      if (general_[at].pattern.Matches(name)) add(general_[at].row);
+    }
+  };
+  tryGeneral(generalAnyFirst_);
+  if (!name.empty()) tryGeneral(generalByFirst_[FirstUpper(name)]);
+}
+
+void RuleIndex::FindCandidates(const FolderSnapshot& folder, FolderCandidates& into) const {
+  into.pairs_.clear();
+  for (std::size_t file = 0; file < folder.Count(); ++file) AddNameCandidates(file, folder.Name(file), into);
+  // Row first, then listing order: the order the rows run and each row
+  // takes its files in.
+  std::sort(into.pairs_.begin(), into.pairs_.end());
+  into.deleteRows_.clear();
+  into.deleteFiles_.clear();
+  for (std::uint64_t pair : into.pairs_) {
+    into.deleteRows_.push_back(static_cast<RowNumber>(pair >> 32));
+    into.deleteFiles_.push_back(static_cast<std::size_t>(pair & 0xffffffffu));
+  }
+
+  into.namedRows_.clear();
+  const std::optional<std::string_view> last = FolderLastComponent(folder.Folder());
+  if (!last) return;
+  UpperInto(*last, into.upper_);
+  if (const auto found = namedByLastComponent_.find(std::string_view(into.upper_));
+      found != namedByLastComponent_.end()) {
+    into.namedRows_ = found->second;
+  }
+}
+
+}  // namespace tidewell
