@@ -48,7 +48,8 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
   // Longest path first (a stable sort keeps the walk's order among equals):
   // every folder comes before its parent, and the named folder itself, the
   // shortest, comes last and stays.
-  const FolderList folderList = ListFolders(context, drive, folder);
+  const NoNames folderOnly;
+  const FolderList folderList = ListFolders(context, drive, folder, &folderOnly);
   std::vector<std::string_view> folders;
   folders.reserve(static_cast<std::size_t>(folderList.Count()));
   for (std::int32_t i = 1; i <= folderList.Count(); ++i) folders.push_back(folderList[i]);
