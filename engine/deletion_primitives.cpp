@@ -71,12 +71,13 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 }  // namespace
 
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
-  // One query answers both "does it exist" and "how long is it"; the
-  // attributes are made normal below whatever they are.
+  // One query answers "does it exist", "how long is it" and, where the file
+  // may be deleted, "what are its attributes": one already normal needs no
+  // change below, and a test run never reads them.
+  using Query = platform::VirtualFileSystem::AttributeQuery;
+  const Query query = context.IsOn(RunOption::TestRun) ? Query::FolderOnly : Query::All;
   platform::EntryFacts facts;
-  if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
-    return DeleteResult::NotFound;
-  }
+  if (context.files.Stat(path, facts, query)) return DeleteResult::NotFound;
   bool deleted = false;
   // The real length, also beyond 2 GiB: a 32-bit count would wrap and
   // subtract from the totals. A folder in the file's place (it took the place
@@ -90,8 +91,11 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   if (!context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
     // Making it normal may fail (a file of another owner, one with other
     // links): on POSIX its folder decides whether it can go, so the deletion
-    // is tried all the same, and whatever is gone is logged.
-    ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+    // is tried all the same, and whatever is gone is logged. A file that is
+    // normal already is left as it is: no second look at it.
+    if ((facts.attributes & ~platform::kFolder) != platform::kNormal) {
+      ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+    }
     deleted = !context.files.RemoveFile(path);
   }
   if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
