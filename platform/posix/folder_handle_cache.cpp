@@ -140,17 +140,52 @@ std::error_code FolderHandleCache::Refuse(const DriveMapping& mapping, RootHandl
   return std::make_error_code(std::errc::no_such_device);
 }
 
+std::error_code DescribeSparedFolder(int fd, SparedFolder& spared) {
+  spared = {};
+  if (std::error_code error = IdentifyFolder(fd, spared.folder)) return error;
+  // Up through "..", never further than the top of the folder's own mount
+  // (where ".." is the folder itself or lies on another mount); a tree
+  // deeper than any real one is left unknown.
+  constexpr std::size_t kMostLevels = 4096;
+  int current = fd;
+  FolderIdentity here = spared.folder;
+  while (spared.above.size() < kMostLevels) {
+    const int parent = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (current != fd) close(current);
+    current = parent;
+    if (parent < 0) break;
+    FolderIdentity up;
+    if (IdentifyFolder(parent, up)) break;
+    if (up.SameFolder(here) || up.device != here.device ||
+        (up.hasMountId && here.hasMountId && up.mountId != here.mountId)) {
+      spared.aboveKnown = true;
+      break;
+    }
+    spared.above.push_back(up);
+    here = up;
+  }
+  if (current >= 0 && current != fd) close(current);
+  return {};
+}
+
 void FolderHandleCache::MarkSpared(RootHandle& root) const {
   root.spared = IsSpared(root.folder);
   root.checkSpared = false;
-  for (const FolderIdentity& spared : spared_) {
-    if (spared.device == root.folder.device) root.checkSpared = true;
+  for (const SparedFolder& spared : spared_) {
+    if (spared.folder.device != root.folder.device) continue;
+    // Below the root only when the root is met on the way up; through
+    // another mount of the device the way up says nothing about the root's.
+    const bool sameMount = spared.folder.hasMountId && root.folder.hasMountId &&
+                           spared.folder.mountId == root.folder.mountId;
+    bool below = !spared.aboveKnown || !sameMount || spared.folder.SameFolder(root.folder);
+    for (const FolderIdentity& above : spared.above) below = below || above.SameFolder(root.folder);
+    if (below) root.checkSpared = true;
   }
 }
 
 bool FolderHandleCache::IsSpared(const FolderIdentity& identity) const {
-  for (const FolderIdentity& spared : spared_) {
-    if (spared.SameFolder(identity)) return true;
+  for (const SparedFolder& spared : spared_) {
+    if (spared.folder.SameFolder(identity)) return true;
   }
   return false;
 }
@@ -218,7 +253,7 @@ FolderHandleCache::VolumeFacts& FolderHandleCache::Learn(std::uint64_t device, V
   return volumes_.back().second;
 }
 
-void FolderHandleCache::SetSparedFolders(std::vector<FolderIdentity> spared) {
+void FolderHandleCache::SetSparedFolders(std::vector<SparedFolder> spared) {
   Clear();
   spared_ = std::move(spared);
   for (RootHandle& root : roots_) {

@@ -29,6 +29,13 @@
 // Spared folders (the program's own and its records folder) are known by
 // identity: opening one as a subfolder fails with errc::permission_denied,
 // whatever path leads there, and a drive whose root is one is RootSpared().
+// A drive is opened component by component, each compared with them, only
+// where a spared folder may lie below its root: on the root's device, and
+// either below the root when the folders were spared or reached through
+// another mount of that device, where the folders above it are not known.
+// A spared folder moved below a drive's root after it was spared is
+// recognised from the next SetSparedFolders() on (each run sets them
+// before its walk and again before its rules).
 //
 // Each component is tried exactly first, then case-insensitively.
 //
@@ -74,6 +81,18 @@ std::error_code OpenListing(int folderFd, DIR*& stream);
 // are never candidates). Fails with errc::no_such_file_or_directory.
 std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual);
 
+// A folder to spare: its identity, and the folders above it on its own
+// mount, nearest first, up to the top of that mount.
+struct SparedFolder {
+  FolderIdentity folder;
+  std::vector<FolderIdentity> above;
+  bool aboveKnown = false;  // false: the way up could not be read
+};
+
+// Describes the folder open as `fd` (any kind of descriptor) as a folder to
+// spare.
+std::error_code DescribeSparedFolder(int fd, SparedFolder& spared);
+
 class FolderHandleCache {
  public:
   static constexpr std::size_t kMaxOpenLevels = 128;
@@ -99,12 +118,12 @@ class FolderHandleCache {
 
   // The folders to spare from now on; forgets the cached chain, so that no
   // folder opened before is used unchecked.
-  void SetSparedFolders(std::vector<FolderIdentity> spared);
+  void SetSparedFolders(std::vector<SparedFolder> spared);
   // True when the drive's root is itself a spared folder.
   bool RootSpared(char letter);
   // True when `identity` is a spared folder.
   bool IsSpared(const FolderIdentity& identity) const;
-  // True when a spared folder may lie on the drive (one shares its device),
+  // True when a spared folder may lie on the drive (see above),
   // so that what is opened or removed there must be compared with them.
   bool SparedMayLieOn(char letter);
 
@@ -135,7 +154,7 @@ class FolderHandleCache {
     FolderIdentity folder;
     bool refused = false;
     bool spared = false;       // the root is a spared folder
-    bool checkSpared = false;  // a spared folder lies on this root's device
+    bool checkSpared = false;  // a spared folder may lie below this root
   };
 
   // Opens components [next, depth) of `path` below `base` with as few
@@ -151,7 +170,7 @@ class FolderHandleCache {
 
   const DriveTable& drives_;
   std::array<RootHandle, 26> roots_{};
-  std::vector<FolderIdentity> spared_;
+  std::vector<SparedFolder> spared_;
   std::vector<std::pair<std::uint64_t, VolumeFacts>> volumes_;
   std::function<void(const std::string&)> onRefused_;
   char chainLetter_ = 0;

@@ -64,14 +64,15 @@ class FolderChainTest : public ::testing::Test {
 };
 
 // The same visits with the drive opened in stretches, and component by
-// component (a spared folder, here an unrelated one outside the drive, lies
-// on the drive's device).
+// component (a spared folder, here one off the tested paths, lies below the
+// drive's root). A spared folder outside the drive, on the same device,
+// leaves the drive to be opened in stretches.
 class FolderChainWaysTest : public FolderChainTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    if (!GetParam()) return;
     std::filesystem::create_directories(world_.Outside("program"));
-    Files().SpareFolders({world_.Outside("program")});
+    C().Folder("SPARED");
+    Files().SpareFolders({world_.Outside("program"), GetParam() ? C().Host("SPARED") : std::string()});
   }
 };
 
@@ -250,6 +251,27 @@ TEST_F(FolderChainTest, ASparedFolderDeepOnTheWayIsNeverEntered) {
   EXPECT_TRUE(C().Exists("PROGRAMS/TIDEWELL/LOGS/old.tmp"));
   EXPECT_FALSE(Files().RemoveFile("c:\\PROGRAMS\\OTHER\\junk.tmp"));
   EXPECT_FALSE(C().Exists("PROGRAMS/OTHER/junk.tmp"));
+}
+
+// The spared folder seen through a bind mount outside the drive: the way up
+// from there never meets the drive's root, yet the folder lies below it, and
+// it is compared all the same. Mounting needs root with CAP_SYS_ADMIN.
+TEST_F(FolderChainTest, ASparedFolderKnownThroughAnotherMountIsNeverEntered) {
+  C().Build({{"PROGRAMS\\TIDEWELL\\LOGS\\old.tmp", 3}, {"PROGRAMS\\OTHER\\junk.tmp", 4}});
+  std::filesystem::create_directories(world_.Outside("view"));
+  if (mount(C().Host("PROGRAMS/TIDEWELL").c_str(), world_.Outside("view").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+    GTEST_SKIP() << "cannot bind-mount a folder here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
+  }
+  struct Unmount {
+    std::string where;
+    ~Unmount() { EXPECT_EQ(umount2(where.c_str(), MNT_DETACH), 0) << where << ": " << std::strerror(errno); }
+  } unmount{world_.Outside("view")};
+  Files().SpareFolders({world_.Outside("view")});
+  FolderReader reader;
+  EXPECT_EQ(Files().OpenFolder("c:\\PROGRAMS\\TIDEWELL\\LOGS\\", reader), std::errc::permission_denied);
+  EXPECT_EQ(Files().RemoveFile("c:\\PROGRAMS\\TIDEWELL\\LOGS\\old.tmp"), std::errc::permission_denied);
+  EXPECT_TRUE(C().Exists("PROGRAMS/TIDEWELL/LOGS/old.tmp"));
+  EXPECT_FALSE(Files().RemoveFile("c:\\PROGRAMS\\OTHER\\junk.tmp"));
 }
 
 INSTANTIATE_TEST_SUITE_P(FolderChain, FolderChainWaysTest, ::testing::Values(false, true),
