@@ -71,13 +71,11 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 }  // namespace
 
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
-  // One query answers "does it exist", "how long is it" and, where the file
-  // may be deleted, "what are its attributes": one already normal needs no
-  // change below, and a test run never reads them.
-  using Query = platform::VirtualFileSystem::AttributeQuery;
-  const Query query = context.IsOn(RunOption::TestRun) ? Query::FolderOnly : Query::All;
+  // One query answers both "does it exist" and "how long is it".
   platform::EntryFacts facts;
-  if (context.files.Stat(path, facts, query)) return DeleteResult::NotFound;
+  if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
+    return DeleteResult::NotFound;
+  }
   bool deleted = false;
   // The real length, also beyond 2 GiB: a 32-bit count would wrap and
   // subtract from the totals. A folder in the file's place (it took the place
@@ -89,14 +87,17 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   // A file in use stays untouched: counted and unlogged like any failed
   // deletion.
   if (!context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
-    // Making it normal may fail (a file of another owner, one with other
-    // links): on POSIX its folder decides whether it can go, so the deletion
-    // is tried all the same, and whatever is gone is logged. A file that is
-    // normal already is left as it is: no second look at it.
-    if ((facts.attributes & ~platform::kFolder) != platform::kNormal) {
-      ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
-    }
+    // On POSIX a file's folder decides whether it can go, never its own
+    // attributes, so the removal comes first and a file that goes costs no
+    // second look. One that stays is made normal (which may fail too: a file
+    // of another owner, one with other links) and tried once more, for a
+    // volume that does refuse to remove a read-only file; whatever is gone
+    // is logged.
     deleted = !context.files.RemoveFile(path);
+    if (!deleted) {
+      ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+      deleted = !context.files.RemoveFile(path);
+    }
   }
   if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);
