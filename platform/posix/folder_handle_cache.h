@@ -1,23 +1,23 @@
 // Open directory descriptors along the most recently used folder path.
 //
-// Resolving "c:\A\B\C\" opens the part of the path that is not open yet
-// below the deepest open folder it shares with the chain: where the kernel
-// has openat2, "A/B/C" in one call that refuses links, other mounts and
-// anything outside the folder it starts from (a few calls for a path longer
-// than a system call takes; one component at a time where a spared folder may
-// lie on the drive, so that each one is compared with them); elsewhere A in
-// the root, B in A and C in B, each with O_NOFOLLOW and a check that it is on
-// the drive root's own mount. A component that is not found exactly is
+// Resolving "c:\A\B\C\" opens the part of the path that is not open yet below
+// the deepest open folder it shares with the chain: where the kernel has
+// openat2, "A/B/C" in one call that refuses links, other mounts and anything
+// outside the folder it starts from (a few calls for a path longer than a
+// system call takes; one component at a time where a spared folder may lie
+// below the drive's root, so that each one is compared with them); elsewhere A
+// in the root, B in A and C in B, each with O_NOFOLLOW and a check that it is
+// on the drive root's own mount. A component that is not found exactly is
 // looked up one at a time. The chain ends at the folder last asked for and
 // keeps its descriptor (those above it only when opened one by one), so the
 // next path that shares a prefix (a sibling, a child, a file in the same
 // folder) opens only what differs: a breadth-first walk costs one open per
-// folder, and the rules of one folder none, however deep the tree. The
-// chain keeps at most kMaxOpenLevels descriptors; beyond that the shallowest
-// ones are closed and reopened from the deepest open ancestor when needed,
-// so a tree thousands of folders deep (host paths far beyond PATH_MAX) works
-// with a bounded number of descriptors. Drive roots stay open for the life
-// of the cache.
+// folder, and all the rules of one folder one between them, however deep the
+// tree. The chain keeps at most kMaxOpenLevels descriptors; beyond that the
+// shallowest ones are closed and reopened from the deepest open ancestor when
+// needed, so a tree thousands of folders deep (host paths far beyond PATH_MAX)
+// works with a bounded number of descriptors. Drive roots stay open for the
+// life of the cache.
 //
 // A drive's root is opened by its mapping's real path with no link anywhere
 // in it, and before anything is read or changed its identity is compared
