@@ -203,6 +203,28 @@ TEST_P(FolderChainWaysTest, AMountedFileSystemOnTheWayIsNeverEntered) {
   Files().ForgetOpenFolders();
 }
 
+// A link that stays inside the drive (a relative one to a sibling folder) is
+// no folder either: what lies behind it is reached only by its own path.
+TEST_P(FolderChainWaysTest, ALinkWithinTheDriveIsNotFollowedEither) {
+  C().Build({{"A\\plain.tmp", 1}, {"REAL\\B\\kept.tmp", 6}});
+  ASSERT_EQ(symlink("../REAL", C().Host("A/L").c_str()), 0) << std::strerror(errno);
+  for (const bool forget : {false, true}) {
+    SCOPED_TRACE(forget ? "nothing open" : "A open");
+    if (forget) {
+      Files().ForgetOpenFolders();
+    } else {
+      ASSERT_EQ(Length("c:\\A\\plain.tmp"), 1);
+    }
+    FolderReader reader;
+    EXPECT_EQ(Files().OpenFolder("c:\\A\\L\\B\\", reader), std::errc::not_a_directory);
+    EntryFacts facts;
+    EXPECT_EQ(Files().Stat("c:\\A\\L\\B\\kept.tmp", facts), std::errc::not_a_directory);
+    EXPECT_EQ(Files().RemoveFile("c:\\A\\L\\B\\kept.tmp"), std::errc::not_a_directory);
+    EXPECT_EQ(Length("c:\\REAL\\B\\kept.tmp"), 6);
+  }
+  EXPECT_TRUE(C().Exists("REAL/B/kept.tmp"));
+}
+
 // Reaching far below the kept levels and back, listing on the way, keeps
 // no more descriptors than the chain's bound, and forgetting the chain
 // gives every one of them back.
