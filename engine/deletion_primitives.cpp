@@ -72,8 +72,7 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 }  // namespace
 
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
-  // One query answers both "does it exist" and "how long is it"; the
-  // attributes are made normal below whatever they are.
+  // One query answers both "does it exist" and "how long is it".
   platform::EntryFacts facts;
   if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
     return DeleteResult::NotFound;
@@ -89,11 +88,17 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
   // A file in use stays untouched: counted and unlogged like any failed
   // deletion.
   if (!context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
-    // Making it normal may fail (a file of another owner, one with other
-    // links): on POSIX its folder decides whether it can go, so the deletion
-    // is tried all the same, and whatever is gone is logged.
-    ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+    // On POSIX a file's folder decides whether it can go, never its own
+    // attributes, so the removal comes first and a file that goes costs no
+    // second look. One that stays is made normal (which may fail too: a file
+    // of another owner, one with other links) and tried once more, for a
+    // volume that does refuse to remove a read-only file; whatever is gone
+    // is logged.
     deleted = !context.files.RemoveFile(path);
+    if (!deleted) {
+      ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+      deleted = !context.files.RemoveFile(path);
+    }
   }
   if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);

@@ -233,13 +233,13 @@ VirtualFileSystem::~VirtualFileSystem() = default;
 void VirtualFileSystem::ForgetOpenFolders() { cache_->Clear(); }
 
 void VirtualFileSystem::SpareFolders(const std::vector<std::string>& hostFolders) {
-  std::vector<FolderIdentity> spared;
+  std::vector<SparedFolder> spared;
   for (const std::string& folder : hostFolders) {
     if (folder.empty()) continue;
     const int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) continue;
-    FolderIdentity identity;
-    if (!IdentifyFolder(fd, identity)) spared.push_back(identity);
+    SparedFolder described;
+    if (!DescribeSparedFolder(fd, described)) spared.push_back(std::move(described));
     close(fd);
   }
   cache_->SetSparedFolders(std::move(spared));
