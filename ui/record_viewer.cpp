@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include <QFont>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QTextEdit>
@@ -43,9 +44,16 @@ class ViewerWindow : public QWidget {
     FitTextBox();
   }
 
-  // The frame is known only once the window is on screen.
+  // The frame is known only once the window is on screen, and under a
+  // window manager only after it has framed the window, which moves the
+  // window's client area: a move may come with a new outer size.
   void showEvent(QShowEvent* event) override {
     QWidget::showEvent(event);
+    FitTextBox();
+  }
+
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
     FitTextBox();
   }
 
