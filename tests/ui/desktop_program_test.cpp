@@ -60,7 +60,10 @@ struct World {
     environment.storePath = base.Path() + "/config/Tidewell.ini";
     environment.instanceLockPath = base.Path() + "/runtime/Tidewell.lock";
     environment.endProgram = [](int status) { throw ProgramEnded{status}; };
-    environment.openDocument = [this](const std::string& address) { opened.push_back(address); };
+    environment.openDocument = [this](const std::string& address) {
+      opened.push_back(address);
+      return opensAddresses;
+    };
     environment.locale = &platform::LocaleFormat::Classic();
     return environment;
   }
@@ -71,6 +74,7 @@ struct World {
   testing::TempFolder base;
   RecordingBoxes boxes;
   std::vector<std::string> opened;
+  bool opensAddresses = true;  // false: the desktop has no browser
 };
 
 // Every control a run disables, by name, with its enabled state.

@@ -1,0 +1,21 @@
+// Keeping captions whole in a fixed layout. The layouts' widths were
+// measured with the fonts they name; where the system substitutes a wider
+// font, a caption is drawn a little smaller rather than cut off.
+#pragma once
+
+class QWidget;
+
+namespace tidewell::ui {
+
+// The smallest size a caption is shrunk to, in points.
+inline constexpr double kSmallestCaptionPoints = 6.0;
+
+// Whether the widget's caption fits its width: its size hint is no wider.
+bool CaptionFits(const QWidget& widget);
+
+// Makes the widget's font smaller, a quarter point at a time, until its
+// caption fits or the font reaches kSmallestCaptionPoints. A caption that
+// fits keeps its font untouched. Call it after the caption is set.
+void FitCaption(QWidget& widget);
+
+}  // namespace tidewell::ui
