@@ -2,6 +2,7 @@
 // store, a run from "&Clean HD", Exit in the middle of a run, the menus and
 // their shortcuts, the record actions and the switches.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,17 +10,22 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextEdit>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "platform/preferences_store.h"
 #include "platform/text_file.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/recording_feedback.h"
 #include "tests/support/temp_drive.h"
+#include "settings/category_catalogue.h"
+#include "settings/main_options.h"
+#include "ui/caption_fit.h"
 #include "ui/deepwash_window.h"
 #include "ui/desktop_program.h"
 #include "ui/main_window.h"
@@ -89,6 +95,16 @@ std::map<std::string, bool> LockableStates(MainWindow& w) {
   return states;
 }
 
+// How far the centre of a window's frame lies from the centre of its screen.
+QPoint OffCentre(const QWidget& window) {
+  return window.frameGeometry().center() - window.screen()->geometry().center();
+}
+
+bool NearlyCentred(const QWidget& window) {
+  const QPoint off = OffCentre(window);
+  return std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;  // halving rounds
+}
+
 }  // namespace
 
 class DesktopProgramTest : public QObject {
@@ -123,17 +139,85 @@ class DesktopProgramTest : public QObject {
     QVERIFY(otherBoxes.messages.empty());
   }
 
+  // Both windows come up centred on the screen, frame included; a window the
+  // user has moved stays where it was put.
+  void bothWindowsOpenCentredOnTheScreenFrameIncluded() {
+    World world;
+    DesktopProgram program(world.boxes, world.Environment());
+    QVERIFY(program.Start());
+    MainWindow& w = program.Main();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY2(w.frameGeometry().size() != w.size(), "the platform draws no frame: nothing to centre with");
+    QVERIFY2(NearlyCentred(w), qPrintable(QStringLiteral("main window off centre by %1, %2")
+                                              .arg(OffCentre(w).x())
+                                              .arg(OffCentre(w).y())));
+
+    DeepwashWindow& deepwash = program.Deepwash();
+    w.deepwashButton->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&deepwash));
+    QVERIFY2(NearlyCentred(deepwash), qPrintable(QStringLiteral("Deepwash window off centre by %1, %2")
+                                                     .arg(OffCentre(deepwash).x())
+                                                     .arg(OffCentre(deepwash).y())));
+    const QPoint moved = deepwash.pos() + QPoint(40, 30);
+    deepwash.move(moved);
+    QCoreApplication::processEvents();
+    deepwash.close();
+    w.deepwashButton->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&deepwash));
+    QCOMPARE(deepwash.pos(), moved);
+  }
+
+  // Every caption of the two windows fits its control: none is cut or
+  // elided. A font wider than the layout's is drawn smaller until it fits.
+  void everyCaptionFitsItsControl() {
+    World world;
+    DesktopProgram program(world.boxes, world.Environment("/I"));
+    QVERIFY(program.Start());
+    MainWindow& w = program.Main();
+    std::vector<QWidget*> captions = {w.title[1], w.label4, w.label5, w.label6};
+    for (const RunOption option : kMainWindowOptions) captions.push_back(w.BoxOf(option));
+    for (const Category& entry : CatalogueEntries()) captions.push_back(program.Deepwash().CheckBox(entry.id));
+    for (const QWidget* caption : captions) {
+      QVERIFY2(caption->sizeHint().width() <= caption->width(),
+               qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                              .arg(caption->objectName())
+                              .arg(caption->sizeHint().width())
+                              .arg(caption->width())));
+    }
+
+    // A substitute a third wider than the layout's fonts.
+    QWidget* wide[] = {w.label4, w.BoxOf(RunOption::MinimiseOnUse)};
+    std::vector<double> widePoints;
+    for (QWidget* caption : wide) {
+      QFont font = caption->font();
+      font.setPointSizeF(font.pointSizeF() * 4 / 3);
+      caption->setFont(font);
+      widePoints.push_back(font.pointSizeF());
+      QVERIFY(caption->sizeHint().width() > caption->width());
+    }
+    const double untouched = w.label5->font().pointSizeF();
+    w.FitCaptions();
+    for (std::size_t i = 0; i < std::size(wide); ++i) {
+      QVERIFY2(wide[i]->sizeHint().width() <= wide[i]->width(), qPrintable(wide[i]->objectName()));
+      QVERIFY(wide[i]->font().pointSizeF() < widePoints[i]);
+      QVERIFY(wide[i]->font().pointSizeF() >= kSmallestCaptionPoints);
+    }
+    QCOMPARE(w.label5->font().pointSizeF(), untouched);  // it fitted: left alone
+  }
+
   void aRunFromCleanHdLocksEverythingButExitAndShowsItsResults() {
     World world;
     world.File("DATA/scratch.tmp", 100);
     DesktopEnvironment environment = world.Environment();
     std::map<std::string, bool> duringRun;
     bool exitEnabled = false;
+    std::optional<Qt::CursorShape> pointerDuringRun;
     DesktopProgram* running = nullptr;
     environment.onYield = [&] {
       if (!duringRun.empty() || running == nullptr) return;
       duringRun = LockableStates(running->Main());
       exitEnabled = running->Main().exitButton->isEnabled();
+      if (const QCursor* pointer = QApplication::overrideCursor()) pointerDuringRun = pointer->shape();
     };
     DesktopProgram program(world.boxes, std::move(environment));
     running = &program;
@@ -145,6 +229,9 @@ class DesktopProgramTest : public QObject {
     QVERIFY(!duringRun.empty());
     for (const auto& [name, enabled] : duringRun) QVERIFY2(!enabled, name.c_str());
     QVERIFY(exitEnabled);
+    // The arrow with hourglass while the run works, the usual pointer after.
+    QCOMPARE(pointerDuringRun, std::optional<Qt::CursorShape>(Qt::BusyCursor));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     for (const auto& [name, enabled] : LockableStates(program.Main())) QVERIFY2(enabled, name.c_str());
     QVERIFY(world.Exists("DATA/scratch.tmp"));
     QCOMPARE(program.Main().statusText->text(), QStringLiteral("Done: 100 bytes, 1 files cleaned (TEST)"));
@@ -317,12 +404,25 @@ class DesktopProgramTest : public QObject {
     QCOMPARE(world.boxes.messages.back().title, std::string("About Tidewell"));
     QTest::keyClick(&w, Qt::Key_F6);
     QCOMPARE(world.boxes.messages.back().title, std::string("Tips"));
+    const std::size_t boxesBefore = world.boxes.messages.size();
     QTest::keyClick(&w, Qt::Key_F4);
     QTest::keyClick(&w, Qt::Key_F8);
     QTest::keyClick(&w, Qt::Key_F5);
     QCOMPARE(world.opened.size(), std::size_t{3});
     QCOMPARE(world.opened[0], world.opened[1]);  // Documentation and WEB UPDATE open the same page
     QCOMPARE(world.opened[2], program.Addresses().techSupport);
+    QCOMPARE(world.boxes.messages.size(), boxesBefore);  // opened: nothing to tell
+
+    // No browser: each address that cannot be opened is named in a box.
+    world.opensAddresses = false;
+    QTest::keyClick(&w, Qt::Key_F7);
+    QCOMPARE(world.boxes.messages.size(), boxesBefore + 1);
+    QCOMPARE(world.boxes.messages.back().icon, MessageIcon::Exclamation);
+    QVERIFY(world.boxes.messages.back().text.find("\r" + program.Addresses().updateHistory + "\r") != std::string::npos);
+    w.onSupportLabelClicked();
+    QCOMPARE(world.boxes.messages.size(), boxesBefore + 2);
+    QVERIFY(world.boxes.messages.back().text.find("\r" + program.Addresses().techSupport + "\r") != std::string::npos);
+    world.opensAddresses = true;
     QTest::keyClick(&w, Qt::Key_F12);  // no uninstaller here
     QCOMPARE(world.boxes.messages.back().text, std::string("Uninstall not available."));
     QVERIFY(w.isVisible());
