@@ -22,12 +22,6 @@ class ClassicFrames : public QProxyStyle {
     return QProxyStyle::pixelMetric(metric, option, widget);
   }
 
-  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                QStyleHintReturn* returnData) const override {
-    if (hint == SH_GroupBox_TextLabelVerticalAlignment) return Qt::AlignVCenter;
-    return QProxyStyle::styleHint(hint, option, widget, returnData);
-  }
-
   QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                        const QWidget* widget) const override {
     const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
