@@ -18,6 +18,7 @@
 #include "settings/main_options.h"
 #include "ui/animation_player.h"
 #include "ui/caption_fit.h"
+#include "ui/layout_fonts.h"
 #include "ui/title_layer.h"
 #include "ui/twips.h"
 #include "ui/window_style.h"
@@ -27,12 +28,8 @@ namespace {
 
 QRect Place(int left, int top, int width, int height) { return ToPixels(TwipsRect{left, top, width, height}); }
 
-QFont Font(const char* family, double points, bool bold = false, bool italic = false) {
-  QFont font(QString::fromLatin1(family));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  font.setItalic(italic);
-  return font;
+QFont Font(const char* face, double points, bool bold = false, bool italic = false) {
+  return LayoutFont(QString::fromLatin1(face), points, bold, italic);
 }
 
 // The title's highlight layer: the button-highlight colour, or, where that
@@ -68,7 +65,9 @@ QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const QKey
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Tidewell"));
-  setFont(DialogFont());
+  // The classic dialog font at 8.25 pt where the layout names none: the
+  // captions' widths were measured with it; a larger font would cut them.
+  setFont(LayoutFont(QStringLiteral("MS Sans Serif"), 8.25));
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
   client->setFixedSize(ToPixels(kClientWidthTwips, kStatusBarTopTwips));

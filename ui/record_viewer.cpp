@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "platform/text_file.h"
+#include "ui/layout_fonts.h"
 #include "ui/rich_text.h"
 #include "ui/twips.h"
 
@@ -32,7 +33,7 @@ class ViewerWindow : public QWidget {
     textBox_ = new QTextEdit(this);
     textBox_->setObjectName(QStringLiteral("RichTextBox1"));
     textBox_->setReadOnly(true);
-    textBox_->setFont(QFont(QStringLiteral("Times New Roman"), 12));
+    textBox_->setFont(LayoutFont(QStringLiteral("Times New Roman"), 12));
     resize(ToPixels(kInitialClientWidthTwips, kInitialClientHeightTwips));
   }
 
