@@ -1,6 +1,11 @@
 #include "ui/caption_fit.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QFont>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 
 namespace tidewell::ui {
@@ -8,9 +13,24 @@ namespace {
 
 constexpr double kStepPoints = 0.25;
 
+// The width a check box draws its caption in: its own width less the box
+// and the gap after it.
+int CheckBoxCaptionWidth(const QCheckBox& box) {
+  QStyleOptionButton option;
+  option.initFrom(&box);
+  option.text = box.text();
+  return box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
+}
+
 }  // namespace
 
-bool CaptionFits(const QWidget& widget) { return widget.sizeHint().width() <= widget.width(); }
+bool CaptionFits(const QWidget& widget) {
+  if (const auto* box = qobject_cast<const QCheckBox*>(&widget)) {
+    const int needed = box->fontMetrics().size(Qt::TextShowMnemonic, box->text()).width();
+    return needed <= CheckBoxCaptionWidth(*box);
+  }
+  return widget.sizeHint().width() <= widget.width();
+}
 
 void FitCaption(QWidget& widget) {
   if (CaptionFits(widget)) return;

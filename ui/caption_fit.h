@@ -10,7 +10,10 @@ namespace tidewell::ui {
 // The smallest size a caption is shrunk to, in points.
 inline constexpr double kSmallestCaptionPoints = 6.0;
 
-// Whether the widget's caption fits its width: its size hint is no wider.
+// Whether the widget's caption is drawn whole: for a check box, whether the
+// caption's text fits the width the box leaves it (the size hint adds room
+// for a focus frame that the caption does not need); for any other widget,
+// whether its size hint is no wider than the widget.
 bool CaptionFits(const QWidget& widget);
 
 // Makes the widget's font smaller, a quarter point at a time, until its
