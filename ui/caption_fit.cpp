@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
@@ -29,7 +30,14 @@ bool CaptionFits(const QWidget& widget) {
     const int needed = box->fontMetrics().size(Qt::TextShowMnemonic, box->text()).width();
     return needed <= CheckBoxCaptionWidth(*box);
   }
-  return widget.sizeHint().width() <= widget.width();
+  const QSize needed = widget.sizeHint();
+  if (needed.width() > widget.width()) return false;
+  // A caption of one line is centred in its height and at worst loses a
+  // pixel of its face's line spacing; one of several lines starts at the top
+  // and loses its last line.
+  const auto* label = qobject_cast<const QLabel*>(&widget);
+  const bool severalLines = label != nullptr && label->text().contains(QLatin1Char('\n'));
+  return !severalLines || needed.height() <= widget.height();
 }
 
 void FitCaption(QWidget& widget) {

@@ -15,8 +15,10 @@
 
 #include "settings/main_options.h"
 #include "tests/support/temp_drive.h"
+#include "ui/help_menu.h"
 #include "ui/layout_fonts.h"
 #include "ui/main_window.h"
+#include "ui/qt_message_boxes.h"
 
 using namespace tidewell;
 using namespace tidewell::ui;
@@ -57,6 +59,7 @@ class StandInFontsTest : public QObject {
     MainWindow w;
     for (QLabel* layer : w.title) layer->setText(QStringLiteral("Tidewell III"));
     w.label4->setText(QStringLiteral("Automatic Win95/98/NT4/2K HD Cleanup"));
+    w.label5->setText(MessageTextForDisplay(SupportLabelText()));
     w.FitCaptions();
     const QString resolved = ResolvedFace(w.font());
     QVERIFY2(FamiliesFor(QStringLiteral("Arial")).contains(resolved), qPrintable(resolved));
@@ -74,6 +77,12 @@ class StandInFontsTest : public QObject {
     }
     QCOMPARE(w.label4->font().pointSizeF(), 9.75);
     QVERIFY(w.label4->sizeHint().width() <= w.label4->width());
+    // The support notice's three lines all show, the last one included,
+    // whatever the stand-in's line spacing.
+    QVERIFY2(w.label5->sizeHint().height() <= w.label5->height(),
+             qPrintable(QStringLiteral("notice needs %1 pixels of height, has %2")
+                            .arg(w.label5->sizeHint().height())
+                            .arg(w.label5->height())));
   }
 };
 
