@@ -90,6 +90,7 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
 
   context_.windowsDir = platform::FindWindowsDir(files_);
   options_.Load();
+  LoadFilters();
   DriveCheckResult check = DriveCheckResult::Skipped;
   const bool checkWanted = !hooks.checkStartDrive || hooks.checkStartDrive();
   if (checkWanted && !drives_.Current().empty()) check = CheckSelectedDrive(context_);
@@ -110,6 +111,12 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
   if (check == DriveCheckResult::Failed && found(StartupOutcome::DriveCheckFailed)) return outcome;
   if (hooks.tellUser && context_.IsOn(RunOption::TestRun)) boxes_.ShowMessage(TestModeNotice());
   return outcome;
+}
+
+void ProgramSession::LoadFilters() {
+  std::vector<std::string> problems;
+  context_.filters = LoadRunFilters(store_, problems);
+  for (const std::string& problem : problems) TellProblem(StorePath() + ": " + problem);
 }
 
 void ProgramSession::CopyBoxes() {

@@ -17,7 +17,10 @@
 //    3. a start drive that was asked for (SessionSetup::startDrive) but that
 //       no drive maps ends start-up here, nothing read (NoSuchStartDrive);
 //    4. the Windows folder is found;
-//    5. the six main options are loaded, under SuppressEvents;
+//    5. the six main options are loaded, under SuppressEvents, and the run's
+//       filters (the age limit and the keep list, settings/run_filters.h)
+//       are read into the run context; each bad stored value is told as one
+//       problem line, naming the file, and left out;
 //    6. unless `checkStartDrive` says no, the drive list's drive is checked (a failed
 //       check moves the list to drive C, as the drive list's handler does);
 //    7. with `enterDriveC`, the process's working folder moves to drive C's
@@ -134,6 +137,7 @@ class ProgramSession {
  private:
   void TellProblem(const std::string& problem) const;
   void CopyBoxes();
+  void LoadFilters();
 
   SessionSetup setup_;
   MessageBoxes& boxes_;
