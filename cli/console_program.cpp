@@ -138,6 +138,16 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     case session::StartupOutcome::NoDrive:
       return kDriveNotCleaned;
   }
+  // A stored filter that cannot be read was meant to protect something: a
+  // destructive run without it could remove what the user wanted kept, so
+  // the console runs no cleaning until the line is fixed or removed.
+  if (!program.FilterProblems().empty()) {
+    std::fprintf(err,
+                 "tidewell-cli: the age limit or keep list in %s cannot be used as written (see above); fix "
+                 "or remove the line; nothing was cleaned.\n",
+                 program.StorePath().c_str());
+    return kBadUsage;
+  }
   if (allDrives) TellOfSkippedFloppyLetters(program.Files().Drives(), err);
 
   DriveSummaries summaries(context);

@@ -114,9 +114,9 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
 }
 
 void ProgramSession::LoadFilters() {
-  std::vector<std::string> problems;
-  context_.filters = LoadRunFilters(store_, problems);
-  for (const std::string& problem : problems) TellProblem(StorePath() + ": " + problem);
+  filterProblems_.clear();
+  context_.filters = LoadRunFilters(store_, filterProblems_);
+  for (const std::string& problem : filterProblems_) TellProblem(StorePath() + ": " + problem);
 }
 
 void ProgramSession::CopyBoxes() {

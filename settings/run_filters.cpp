@@ -80,9 +80,8 @@ RunFilters LoadRunFilters(platform::PreferencesStore& store, std::vector<std::st
     std::string why;
     filters.minimumAgeDays = ParseAgeDays(days, why);
     if (!filters.minimumAgeDays) {
-      problems.push_back("[Preferences] MinimumAgeDays=" + days + " is ignored (" + why +
-                         "; give a whole number of days from 0 to " + std::to_string(kMaximumAgeDays) +
-                         "): no age limit applies");
+      problems.push_back("[Preferences] MinimumAgeDays=" + days + " cannot be used: " + why +
+                         "; give a whole number of days from 0 to " + std::to_string(kMaximumAgeDays));
     }
   }
   for (std::string& pattern : store.ReadEvery("Keep", "Path")) {
@@ -90,12 +89,12 @@ RunFilters LoadRunFilters(platform::PreferencesStore& store, std::vector<std::st
     if (IsUsableKeepPattern(pattern, why)) {
       filters.keep.Add(std::move(pattern));
     } else {
-      problems.push_back("[Keep] Path=" + pattern + " is ignored (" + why + ")");
+      problems.push_back("[Keep] Path=" + pattern + " cannot be used: " + why);
     }
   }
   for (const auto& [name, value] : store.ReadSection("Keep")) {
     if (!EqualsNoCase(name, "Path")) {
-      problems.push_back("[Keep] " + name + "=" + value + " is ignored: the keep list reads Path= lines only");
+      problems.push_back("[Keep] " + name + "=" + value + " cannot be used: the keep list reads Path= lines only");
     }
   }
   return filters;

@@ -27,9 +27,10 @@
 // lines of [Keep] in the per-user store, read through the session for both
 // front ends; the console's --older-than replaces the stored limit and each
 // --keep adds a pattern, for its run only. A bad stored value is told once,
-// as a problem, and left out: a bad limit means no limit (the run is as it
-// would be without the line), a bad pattern keeps nothing, the other
-// patterns still count.
+// as a problem, and left out of the filters; since a limit or pattern left
+// out could remove what it was written to protect, both front ends then
+// refuse to clean until it is fixed (session/program_session.h,
+// FilterProblems()).
 #pragma once
 
 #include <cstdint>
