@@ -211,7 +211,8 @@ Output:
   --json              print one JSON summary line per cleaned drive at the end,
                       with the files and bytes of each category ("categories")
   --by-category       after each drive's summary line, a table of what each
-                      category chose, biggest first
+                      category chose (files, size), biggest first, e.g.
+                      --test --by-category
   --quiet             print only errors and the final summary
   --help              print this text and exit
   --version           print the version and exit
@@ -223,8 +224,9 @@ on this machine (a Wine prefix's drives, mounted FAT/NTFS/exFAT volumes).
 
 Exit status: 0 the run finished; 1 a drive could not be cleaned (or no drive
 is mapped, or the settings file exists but cannot be read and TIDEWELL_DRIVES
-names no drive); 2 bad usage; 3 the deletion log or run report could not be
-written; 130 interrupted (Ctrl+C). A closed output (`| head -1`) never stops
+names no drive); 2 bad usage (also a stored MinimumAgeDays= or [Keep] line
+that cannot be used: nothing is cleaned until it is fixed); 3 the deletion
+log or run report could not be written; 130 interrupted (Ctrl+C). A closed output (`| head -1`) never stops
 a run: what cannot be printed any more is dropped, the run and its records
 finish, and the status is the run's.
 )";
