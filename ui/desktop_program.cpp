@@ -138,12 +138,24 @@ bool DesktopProgram::Start() {
   if (HasSwitch(Context().commandLine, 'U')) {
     if (!session_->HasDrives()) ExitProgram(Context(), 1);
     OnCleanClicked();
+    // Still here: the run was refused (unreadable filters); an unattended
+    // start must not stay open.
+    ExitProgram(Context(), 2);
   }
   return true;
 }
 
 void DesktopProgram::OnCleanClicked() {
   if (running_ || !session_->HasDrives()) return;
+  // A stored age limit or keep line that cannot be read was meant to protect
+  // something: no cleaning until it is fixed, as in the console.
+  if (!session_->FilterProblems().empty()) {
+    std::string text = "Tidewell cannot use these lines of " + session_->StorePath() + ":\r\r";
+    for (const std::string& problem : session_->FilterProblems()) text += problem + "\r";
+    text += "\rFix or remove them and start Tidewell again. Nothing was cleaned.";
+    boxes_.ShowMessage({"Settings Error", text, MessageIcon::Exclamation, MessageButtons::Ok});
+    return;
+  }
   running_ = true;
   RunCleaning(Context());
   running_ = false;

@@ -285,6 +285,7 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   facts.isLink = S_ISLNK(st.st_mode);
   facts.device = static_cast<std::uint64_t>(st.st_dev);
   facts.inode = static_cast<std::uint64_t>(st.st_ino);
+  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
   return {};
 }
 

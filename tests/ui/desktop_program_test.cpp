@@ -16,6 +16,9 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -316,6 +319,54 @@ class DesktopProgramTest : public QObject {
       QVERIFY(program.Start());
       QVERIFY(!program.Main().isVisible());
       QCOMPARE(boxes.Titles(), std::vector<std::string>{"TEST MODE is ON ... Tidewell is SAFE AS MILK"});
+    }
+  }
+
+  // The stored age limit and keep list reach the window's runs; a line that
+  // cannot be read stops every run, /U included, with one message naming it.
+  void storedFiltersAreHonouredAndAnUnreadableOneStopsTheRun() {
+    World world;
+    world.File("DATA/old.tmp", 100);
+    world.File("DATA/fresh.tmp", 50);
+    world.File("DATA/kept.tmp", 7);
+    for (const char* old : {"DATA/old.tmp", "DATA/kept.tmp"}) {
+      const timespec year2000[2] = {{946684800, 0}, {946684800, 0}};
+      QCOMPARE(utimensat(AT_FDCWD, (world.base.Path() + "/drive_c/" + old).c_str(), year2000, 0), 0);
+    }
+    fs::create_directories(world.base.Path() + "/config");
+    const std::string store = world.base.Path() + "/config/Tidewell.ini";
+    std::ofstream(store) << "[Preferences]\nMinimumAgeDays=30\n[Keep]\nPath=*\\KEPT.TMP\n";
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      QVERIFY(program.Start());
+      world.boxes.messages.clear();
+      QTest::mouseClick(program.Main().cleanButton, Qt::LeftButton);
+      QCOMPARE(program.Main().statusText->text(), QStringLiteral("Done: 100 bytes, 1 files cleaned (TEST)"));
+    }
+
+    std::ofstream(store) << "[Preferences]\nMinimumAgeDays=soon\n";
+    fs::remove(world.base.Path() + "/records/Tidewell.log");
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      QVERIFY(program.Start());
+      world.boxes.messages.clear();
+      QTest::mouseClick(program.Main().cleanButton, Qt::LeftButton);
+      QCOMPARE(world.boxes.Titles(), std::vector<std::string>{"Settings Error"});
+      QVERIFY(world.boxes.messages.back().text.find("MinimumAgeDays=soon") != std::string::npos);
+      QVERIFY(!program.Main().statusText->text().startsWith(QStringLiteral("Done")));
+      QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
+    }
+    {
+      RecordingBoxes boxes;
+      DesktopProgram program(boxes, world.Environment("/U /I"));
+      int status = -1;
+      try {
+        program.Start();
+      } catch (const ProgramEnded& end) {
+        status = end.exitStatus;
+      }
+      QCOMPARE(status, 2);
+      QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
     }
   }
 
