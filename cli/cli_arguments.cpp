@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "session/shown_text.h"
+#include "settings/run_filters.h"
 #include "platform/text_case.h"
 
 namespace tidewell::cli {
@@ -64,11 +65,32 @@ std::string ParsePreset(std::string_view name, std::vector<SelectionChange>& sel
   return {};
 }
 
-constexpr std::string_view kValueOptions[] = {"--drive", "--select", "--enable", "--disable"};
+std::string ParseOlderThan(std::string_view text, std::optional<int>& days) {
+  std::string why;
+  days = ParseAgeDays(text, why);
+  if (days) return {};
+  return "option --older-than: bad number of days " + Quoted(text) + ": " + why +
+         "; give a whole number from 0 to " + std::to_string(kMaximumAgeDays) + ", e.g. --older-than 7";
+}
+
+std::string ParseKeep(std::string_view text, std::vector<std::string>& keep) {
+  std::string why;
+  if (!IsUsableKeepPattern(text, why)) return "option --keep: bad pattern " + Quoted(text) + ": " + why;
+  keep.emplace_back(text);
+  return {};
+}
+
+// "-3": a negative number given where a count was meant, not an option.
+bool IsNegativeNumber(std::string_view word) {
+  return word.size() > 1 && word[0] == '-' && word[1] >= '0' && word[1] <= '9';
+}
+
+constexpr std::string_view kValueOptions[] = {"--drive",      "--select", "--enable",
+                                              "--disable",    "--older-than", "--keep"};
 constexpr std::string_view kSwitches[] = {"--all-drives", "--one-drive", "--test",   "--delete",
                                           "--log",        "--no-log",    "--report", "--no-report",
                                           "--list-categories", "--json", "--quiet",  "--help",
-                                          "-h",           "--version"};
+                                          "-h",           "--version",   "--by-category"};
 
 // What to say about a word that is no option: a positional word, a known
 // option in the wrong case, or an unknown one.
@@ -109,7 +131,8 @@ ParsedArguments ParseArguments(std::span<const std::string_view> words) {
     if (takesValue) {
       if (attached) {
         value = *attached;
-      } else if (i + 1 < words.size() && !words[i + 1].starts_with('-')) {
+      } else if (i + 1 < words.size() &&
+                 (!words[i + 1].starts_with('-') || (word == "--older-than" && IsNegativeNumber(words[i + 1])))) {
         // No value starts with "-": a following option means the value was left out.
         value = words[++i];
       } else if (i + 1 < words.size()) {
@@ -125,6 +148,9 @@ ParsedArguments ParseArguments(std::span<const std::string_view> words) {
     else if (word == "--select") parsed.error = ParsePreset(value, a.selection);
     else if (word == "--enable") parsed.error = ParseNames(value, true, a.selection);
     else if (word == "--disable") parsed.error = ParseNames(value, false, a.selection);
+    else if (word == "--older-than") parsed.error = ParseOlderThan(value, a.olderThanDays);
+    else if (word == "--keep") parsed.error = ParseKeep(value, a.keep);
+    else if (word == "--by-category") a.byCategory = true;
     else if (word == "--all-drives") a.allDrives = true;
     else if (word == "--one-drive") a.allDrives = false;
     else if (word == "--test") a.testRun = true;
@@ -169,9 +195,24 @@ What the run does:
   --disable A,B       switch categories off
                       (--select, --enable and --disable apply in order)
 
+Filters (off unless asked for; the rule table stays as it is):
+  --older-than DAYS   leave alone every file changed less than DAYS whole days
+                      before the drive's cleaning began (0 to 36500; replaces
+                      MinimumAgeDays= under [Preferences]), e.g.
+                      --older-than 7
+  --keep PATTERN      never touch a file or folder whose Windows path matches
+                      PATTERN (* and ?, case ignored), nor anything in a
+                      folder that matches; repeat it for more patterns, which
+                      add to the Path= lines under [Keep], e.g.
+                      --keep 'C:\PROJECTS\*' --keep '*\SAVEGAME.TMP'
+
 Output:
   --list-categories   print every category and option with its state, and exit
-  --json              print one JSON summary line per cleaned drive at the end
+  --json              print one JSON summary line per cleaned drive at the end,
+                      with the files and bytes of each category ("categories")
+  --by-category       after each drive's summary line, a table of what each
+                      category chose (files, size), biggest first, e.g.
+                      --test --by-category
   --quiet             print only errors and the final summary
   --help              print this text and exit
   --version           print the version and exit
@@ -183,8 +224,9 @@ on this machine (a Wine prefix's drives, mounted FAT/NTFS/exFAT volumes).
 
 Exit status: 0 the run finished; 1 a drive could not be cleaned (or no drive
 is mapped, or the settings file exists but cannot be read and TIDEWELL_DRIVES
-names no drive); 2 bad usage; 3 the deletion log or run report could not be
-written; 130 interrupted (Ctrl+C). A closed output (`| head -1`) never stops
+names no drive); 2 bad usage (also a stored MinimumAgeDays= or [Keep] line
+that cannot be used: nothing is cleaned until it is fixed); 3 the deletion
+log or run report could not be written; 130 interrupted (Ctrl+C). A closed output (`| head -1`) never stops
 a run: what cannot be printed any more is dropped, the run and its records
 finish, and the status is the run's.
 )";

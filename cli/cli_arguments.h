@@ -12,7 +12,10 @@
 // value, and a value-taking option followed by another option ("--drive
 // --test": no value starts with "-", so the value was left out). Values are
 // quoted with ShownOnOneLine(), so control bytes, broken UTF-8 and huge
-// words cannot spoil the message.
+// words cannot spoil the message. --older-than takes a whole number of days
+// (settings/run_filters.h); a negative one ("--older-than -3") is read as
+// its value so that the message can say what is wrong with it. --keep takes
+// a pattern that can match a whole Windows path.
 #pragma once
 
 #include <optional>
@@ -39,6 +42,9 @@ struct CliArguments {
   std::optional<bool> maintainLog;
   std::optional<bool> keepReport;
   std::vector<SelectionChange> selection;
+  std::optional<int> olderThanDays;  // --older-than: replaces the stored age limit
+  std::vector<std::string> keep;     // --keep, in order: added to the stored keep list
+  bool byCategory = false;
   bool listCategories = false;
   bool json = false;
   bool quiet = false;

@@ -9,6 +9,7 @@
 #include "platform/interrupts.h"
 #include "platform/terminal.h"
 #include "session/program_session.h"
+#include "settings/caption_text.h"
 
 #ifndef TIDEWELL_VERSION
 #define TIDEWELL_VERSION "0"
@@ -22,7 +23,9 @@ constexpr int kDriveNotCleaned = 1;
 
 // Applies the command line's changes to this run's copies of the boxes.
 void ApplyArguments(const CliArguments& arguments, FixedCleaningOptions& options,
-                    FixedCategoryStates& categories) {
+                    FixedCategoryStates& categories, RunFilters& filters) {
+  if (arguments.olderThanDays) filters.minimumAgeDays = arguments.olderThanDays;
+  for (const std::string& pattern : arguments.keep) filters.keep.Add(pattern);
   auto set = [&](const std::optional<bool>& wanted, RunOption option) {
     if (wanted) options.Set(option, *wanted ? 1 : 0);
   };
@@ -55,11 +58,7 @@ void TellOfSkippedFloppyLetters(const platform::DriveTable& table, std::FILE* er
 
 void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
   for (const Category& entry : CatalogueEntries()) {
-    std::string caption;
-    for (std::size_t i = 0; i < entry.caption.size(); ++i) {
-      if (entry.caption[i] == '&' && i + 1 < entry.caption.size()) ++i;  // "&&" shows one "&"
-      caption.push_back(entry.caption[i]);
-    }
+    const std::string caption = PlainCaption(entry.caption);
     std::fprintf(out, "%-4s %-15s %s%s\n", IsOn(categories, entry.id) ? "on" : "off",
                  std::string(entry.settingsName).c_str(), caption.c_str(),
                  entry.kind == EntryKind::Option ? "  (option)" : "");
@@ -114,7 +113,10 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
           },
       .stopAtFirstProblem = !listing,
       .tellUser = !listing,
-      .afterLoads = [&] { ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy()); },
+      .afterLoads =
+          [&] {
+            ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), context.filters);
+          },
   });
   if (listing) {
     ListCategories(out, program.RunCategoriesCopy());
@@ -136,6 +138,16 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     case session::StartupOutcome::NoDrive:
       return kDriveNotCleaned;
   }
+  // A stored filter that cannot be read was meant to protect something: a
+  // destructive run without it could remove what the user wanted kept, so
+  // the console runs no cleaning until the line is fixed or removed.
+  if (!program.FilterProblems().empty()) {
+    std::fprintf(err,
+                 "tidewell-cli: the age limit or keep list in %s cannot be used as written (see above); fix "
+                 "or remove the line; nothing was cleaned.\n",
+                 program.StorePath().c_str());
+    return kBadUsage;
+  }
   if (allDrives) TellOfSkippedFloppyLetters(program.Files().Drives(), err);
 
   DriveSummaries summaries(context);
@@ -145,7 +157,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   } catch (const ProgramEnd& end) {
     status = end.exitStatus;
   }
-  summaries.Print(out, arguments.json);
+  summaries.Print(out, arguments.json, arguments.byCategory);
   if (status == 0 && summaries.Empty()) {
     // An all-drives run skips every drive that fails its check; when that
     // was every drive, the run did nothing and must not report success.

@@ -12,6 +12,30 @@ namespace {
 
 std::string WholeBytes(float value) { return std::to_string(static_cast<long long>(std::llround(value))); }
 
+std::string CategoriesJson(const CategoryTotals& totals) {
+  std::string json = "[";
+  for (const CategoryTotals::Row& row : totals.Biggest()) {
+    if (json.size() > 1) json += ",";
+    json += "{\"name\":" + JsonString(row.bucket.Name()) + ",\"files\":" + std::to_string(row.figures.files) +
+            ",\"bytes\":" + std::to_string(row.figures.bytes) + "}";
+  }
+  return json + "]";
+}
+
+void PrintCategoryTable(std::FILE* out, const CategoryTotals& totals, const platform::LocaleFormat& locale) {
+  const std::vector<CategoryTotals::Row> rows = totals.Biggest();
+  if (rows.empty()) {
+    std::fprintf(out, "  (no category chose a file)\n");
+    return;
+  }
+  std::fprintf(out, "  %-14s %-58s %10s  %s\n", "Category", "Caption", "Files", "Size");
+  for (const CategoryTotals::Row& row : rows) {
+    std::fprintf(out, "  %-14s %-58s %10s  %s\n", std::string(row.bucket.Name()).c_str(),
+                 row.bucket.Caption().c_str(), locale.WholeNumber(static_cast<double>(row.figures.files)).c_str(),
+                 FormatByteCount(static_cast<double>(row.figures.bytes), ExactBytes::Omit, locale).c_str());
+  }
+}
+
 }  // namespace
 
 std::string JsonString(std::string_view text) {
@@ -43,7 +67,7 @@ DriveSummaries::DriveSummaries(RunContext& context) : context_(context) {
   context_.driveFinished = [this](const DriveSummary& summary) { drives_.push_back(summary); };
 }
 
-void DriveSummaries::Print(std::FILE* out, bool json) const {
+void DriveSummaries::Print(std::FILE* out, bool json, bool byCategory) const {
   const platform::LocaleFormat& locale = *context_.locale;
   const bool logKept = platform::HostRegularFileExists(context_.LogPath());
   const bool reportKept = platform::HostRegularFileExists(context_.ReportPath());
@@ -53,13 +77,15 @@ void DriveSummaries::Print(std::FILE* out, bool json) const {
     if (json) {
       std::fprintf(out,
                    "{\"drive\":%s,\"testRun\":%s,\"finished\":%s,\"filesDeleted\":%s,\"bytesSaved\":%s,"
-                   "\"bytesSavedText\":%s,\"bytesFreeBefore\":%s,\"deletionLog\":%s,\"runReport\":%s}\n",
+                   "\"bytesSavedText\":%s,\"bytesFreeBefore\":%s,\"deletionLog\":%s,\"runReport\":%s,"
+                   "\"categories\":%s}\n",
                    JsonString(name).c_str(), drive.kind == RunKind::Test ? "true" : "false",
                    drive.end == DriveEnd::Finished ? "true" : "false",
                    WholeBytes(drive.totals.totalFiles).c_str(), WholeBytes(drive.totals.totalBytes).c_str(),
                    JsonString(bytesText).c_str(), WholeBytes(drive.freeBytesBefore).c_str(),
                    logKept ? JsonString(context_.LogPath()).c_str() : "null",
-                   reportKept ? JsonString(context_.ReportPath()).c_str() : "null");
+                   reportKept ? JsonString(context_.ReportPath()).c_str() : "null",
+                   CategoriesJson(drive.totals.byCategory).c_str());
       continue;
     }
     const std::string files = locale.WholeNumber(drive.totals.totalFiles);
@@ -73,6 +99,7 @@ void DriveSummaries::Print(std::FILE* out, bool json) const {
       std::fprintf(out, "Drive %s %s files deleted, %s reclaimed.\n", name.c_str(), files.c_str(),
                    bytesText.c_str());
     }
+    if (byCategory) PrintCategoryTable(out, drive.totals.byCategory, locale);
   }
   if (json) return;
   if (drives_.empty()) std::fprintf(out, "No drive was cleaned.\n");

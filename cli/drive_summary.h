@@ -1,6 +1,12 @@
 // The console's final summary: one line per drive the run took on, as text
 // or as JSON (one object per line), printed when the run has ended, also
 // when it ended through ExitProgram.
+//
+// Each drive's JSON object holds "categories": the buckets of
+// engine/category_totals.h that chose at least one file, biggest first, as
+// {"name": ..., "files": ..., "bytes": ...} (exact bytes). With `byCategory`
+// the text summary follows each drive's line with the same buckets as a
+// table: name, caption, files, size in the program's unit texts.
 #pragma once
 
 #include <cstdio>
@@ -15,7 +21,7 @@ class DriveSummaries {
   // Collects every drive's summary from the run from now on.
   explicit DriveSummaries(RunContext& context);
 
-  void Print(std::FILE* out, bool json) const;
+  void Print(std::FILE* out, bool json, bool byCategory = false) const;
 
   // True when the run took on no drive at all.
   bool Empty() const { return drives_.empty(); }

@@ -165,8 +165,10 @@ void ApplyRowsToFolder(RunContext& context, std::string_view drive, const Folder
     // The guard comes first: where it stops a section, its flag is not read.
     if (guards.Stops(section)) continue;
     if (!context.IsOn(sections[section].category)) continue;
+    context.countingInto = TotalsBucket::Of(sections[section].category);  // per-category totals
     rows.RunSection(section);
   }
+  context.countingInto = TotalsBucket::BaseRows();  // per-category totals
   rows.RunBaseRows();
 }
 
@@ -192,6 +194,7 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
 
 void ApplyCategoryRules(RunContext& context, std::string_view drive, const FolderList& folders,
                         std::int32_t count) {
+  context.ageLimitNow = RunContext::SecondsNow();  // the age limit's "now", once per drive
   std::mt19937_64 random(platform::ClockSeed());
   FolderGuards guards(SpareFragments(context, drive));
   PurgedFolders purged;
@@ -208,12 +211,14 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
   StepProgress(context, ProgressStep::Advance);
   // Only the Windows folder itself: the bitmaps of the folders below it stay.
   if (context.IsOn(CategoryId::Wallpaper) && !context.windowsDir.empty()) {
+    context.countingInto = TotalsBucket::Of(CategoryId::Wallpaper);  // per-category totals
     DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
   }
   StepProgress(context, ProgressStep::Advance);
 }
 
 void SweepSystemBackups(RunContext& context, std::string_view drive) {
+  context.countingInto = TotalsBucket::Sweep();  // per-category totals
   for (const SystemFileGroup& group : SystemFileGroups()) {
     YieldToMessages(context);
     // Without a known Windows folder its groups would land on the root.

@@ -6,6 +6,7 @@
 #include "engine/drive_checks.h"
 #include "platform/host_paths.h"
 #include "engine/folder_walker.h"
+#include "engine/rule_table_names.h"
 #include "engine/log_section.h"
 #include "engine/records_error.h"
 #include "engine/run_report.h"
@@ -64,7 +65,9 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     StepProgress(context, ProgressStep::Reset);
     ui.Repaint();
     SpareOwnFolders(context);
-    const FolderList folders = ListFolders(context, drive, "\\");
+    // The walk keeps only the file names the rule table can use.
+    static const RuleTableNames kTableNames;
+    const FolderList folders = ListFolders(context, drive, "\\", &kTableNames);
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");
     if (context.Logging()) {

@@ -1,6 +1,8 @@
 #include "engine/deletion_primitives.h"
 
 #include <algorithm>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "engine/drive_checks.h"
@@ -29,6 +31,26 @@ bool LeadingNumber(std::string_view text, long& value) {
   return value >= -32768 && value <= 32767;
 }
 
+// The folders of a purge that keep something the run's filters spared (a
+// file on the keep list or newer than the age limit, a kept folder): each
+// such folder and every folder above it, down to the purged folder.
+class HeldFolders {
+ public:
+  explicit HeldFolders(std::size_t purgedLength) : purgedLength_(purgedLength) {}
+  // `path`: a spared file, or a kept folder with its trailing "\".
+  void Add(std::string_view path) {
+    for (std::size_t at = path.find('\\', purgedLength_); at != std::string_view::npos;
+         at = path.find('\\', at + 1)) {
+      folders_.emplace(path.substr(0, at + 1));
+    }
+  }
+  bool Holds(std::string_view folder) const { return folders_.count(std::string(folder)) != 0; }
+
+ private:
+  std::size_t purgedLength_;
+  std::set<std::string> folders_;
+};
+
 // The purge of a folder that passed its test: every file in and below it
 // through DeleteOneFile, then every folder below it removed, longest path
 // first. A file of the folder itself that the purge removed, or found gone,
@@ -36,9 +58,12 @@ bool LeadingNumber(std::string_view text, long& value) {
 void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnapshot& snapshot) {
   const std::string_view folder = snapshot.Folder();
   const FileList files = ListFiles(context, drive, folder, "*.*", ListScope::WholeSubtree);
+  HeldFolders held(folder.size());
   for (std::int32_t i = 1; i <= files.Count(); ++i) {
     const std::string_view path = files[i];
-    if (DeleteOneFile(context, path) == DeleteResult::Kept || path.size() <= folder.size()) continue;
+    const DeleteResult result = DeleteOneFile(context, path);
+    if (result == DeleteResult::Spared) held.Add(path);
+    if (!IsGone(result) || path.size() <= folder.size()) continue;
     const std::string_view name = path.substr(folder.size());
     if (name.find('\\') != std::string_view::npos) continue;  // below this folder
     const std::size_t index = snapshot.Find(name);
@@ -48,13 +73,19 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
   // Longest path first (a stable sort keeps the walk's order among equals):
   // every folder comes before its parent, and the named folder itself, the
   // shortest, comes last and stays.
-  const FolderList folderList = ListFolders(context, drive, folder);
+  const NoNames folderOnly;
+  const FolderList folderList = ListFolders(context, drive, folder, &folderOnly);
   std::vector<std::string_view> folders;
   folders.reserve(static_cast<std::size_t>(folderList.Count()));
-  for (std::int32_t i = 1; i <= folderList.Count(); ++i) folders.push_back(folderList[i]);
+  for (std::int32_t i = 1; i <= folderList.Count(); ++i) {
+    folders.push_back(folderList[i]);
+    if (context.filters.keep.Keeps(folderList[i])) held.Add(folderList[i]);
+  }
   std::stable_sort(folders.begin(), folders.end(),
                    [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
   for (std::size_t i = 0; i + 1 < folders.size(); ++i) {
+    // What the run's filters spared stays, with every folder above it.
+    if (held.Holds(folders[i])) continue;
     // The line comes first and stays whatever the removal does: a folder
     // that still holds something is simply not removed.
     if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
@@ -71,28 +102,41 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 }  // namespace
 
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
-  // One query answers both "does it exist" and "how long is it"; the
-  // attributes are made normal below whatever they are.
+  // The keep list needs no file-system call, so it comes first.
+  if (context.filters.keep.Keeps(path)) return DeleteResult::Spared;
+  // One query answers "does it exist", "how long is it" and "how old is it".
   platform::EntryFacts facts;
   if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
     return DeleteResult::NotFound;
+  }
+  if (context.filters.minimumAgeDays &&
+      !context.filters.OldEnough(facts.modified, context.ageLimitNow.value_or(RunContext::SecondsNow()))) {
+    return DeleteResult::Spared;
   }
   bool deleted = false;
   // The real length, also beyond 2 GiB: a 32-bit count would wrap and
   // subtract from the totals. A folder in the file's place (it took the place
   // since the listing) has no file length; it is counted, and its removal
   // fails below.
-  if (!(facts.attributes & platform::kFolder)) context.totals.AddBytes(facts.length);
+  const std::int64_t length = (facts.attributes & platform::kFolder) ? 0 : facts.length;
+  if (!(facts.attributes & platform::kFolder)) context.totals.AddBytes(length);
   context.totals.AddFile();
+  context.totals.byCategory.Add(context.countingInto, 1, length);
 
   // A file in use stays untouched: counted and unlogged like any failed
   // deletion.
   if (!context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
-    // Making it normal may fail (a file of another owner, one with other
-    // links): on POSIX its folder decides whether it can go, so the deletion
-    // is tried all the same, and whatever is gone is logged.
-    ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+    // On POSIX a file's folder decides whether it can go, never its own
+    // attributes, so the removal comes first and a file that goes costs no
+    // second look. One that stays is made normal (which may fail too: a file
+    // of another owner, one with other links) and tried once more, for a
+    // volume that does refuse to remove a read-only file; whatever is gone
+    // is logged.
     deleted = !context.files.RemoveFile(path);
+    if (!deleted) {
+      ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
+      deleted = !context.files.RemoveFile(path);
+    }
   }
   if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);
@@ -124,7 +168,7 @@ void DeleteFilesAt(RunContext& context, FolderSnapshot& folder, std::span<const 
   for (std::size_t index : matches) {
     YieldToMessages(context);
     path.assign(folder.Folder()).append(folder.Name(index));
-    if (DeleteOneFile(context, path) != DeleteResult::Kept) folder.MarkGone(index);
+    if (IsGone(DeleteOneFile(context, path))) folder.MarkGone(index);
   }
 }
 
@@ -149,12 +193,15 @@ bool NamedFolderMatches(const FolderSnapshot& folder, std::string_view name, std
 
 void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_view name,
                       std::string_view marker) {
-  if (NamedFolderMatches(folder, name, marker)) DeleteMatchingFiles(context, folder, "*.*");
+  if (!NamedFolderMatches(folder, name, marker)) return;
+  if (context.filters.keep.Keeps(folder.Folder())) return;  // a kept folder is not entered
+  DeleteMatchingFiles(context, folder, "*.*");
 }
 
 bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker) {
   if (!NamedFolderMatches(folder, name, marker)) return false;
+  if (context.filters.keep.Keeps(folder.Folder())) return false;  // a kept folder is not entered
   PurgeFolderContents(context, drive, folder);
   return true;
 }

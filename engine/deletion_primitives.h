@@ -24,7 +24,13 @@ enum class DeleteResult {
   NotFound,  // there was no such file; nothing was counted
   Deleted,   // the file is gone
   Kept,      // counted but still there: a test run, or the deletion failed
+  Spared,    // not chosen (the keep list, the age limit): not counted, still there
 };
+
+// True when the file is no longer there for the folder's listing.
+inline bool IsGone(DeleteResult result) {
+  return result == DeleteResult::NotFound || result == DeleteResult::Deleted;
+}
 
 // Counts the file (its length into totalBytes when readable, one into
 // totalFiles) and, in a destructive run, sets its attributes to normal and
@@ -35,6 +41,10 @@ enum class DeleteResult {
 // that some process holds open (context.heldOpen) is in use: in a
 // destructive run it is counted but neither changed nor deleted nor logged,
 // as any file whose deletion failed.
+// The run's filters (context.filters, settings/run_filters.h) come first: a
+// file on the keep list, or one newer than the age limit, is not chosen at
+// all: not counted, not logged, not changed (DeleteResult::Spared). Whatever
+// is counted goes to context.countingInto as well as to the totals.
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path);
 
 // The folder actions of the rule table. Each works on one folder read once
@@ -69,7 +79,8 @@ bool FolderNameMatches(std::string_view folder, std::string_view name);
 bool NamedFolderMatches(const FolderSnapshot& folder, std::string_view name, std::string_view marker);
 
 // When the named-folder test passes: deletes the files directly in the
-// folder; its subfolders are left alone.
+// folder; its subfolders are left alone. A folder on the keep list is not
+// entered.
 void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_view name,
                       std::string_view marker);
 
@@ -78,6 +89,10 @@ void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_v
 // longest path first (each after its "Remove folder: " line when logging),
 // and returns true. The folder itself stays, and so, in a destructive run,
 // does a folder that some process works in (context.heldOpen).
+// With the run's filters: a folder on the keep list is not purged (false);
+// below it, a kept folder is left whole, and a folder that still holds a
+// spared file or a kept folder is neither removed nor logged, nor is any
+// folder above it.
 bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker);
 

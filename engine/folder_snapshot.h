@@ -15,6 +15,9 @@
 // snapshot starts from those names instead of reading the folder again: the
 // folder has not changed since, unless a purge of a folder above it removed
 // files in the meantime, and then the snapshot reads it afresh.
+// A drive's walk keeps only the names the rule table can use (see
+// rule_table_names.h), so such a snapshot holds those; a snapshot that reads
+// its folder holds every file.
 #pragma once
 
 #include <cstddef>

@@ -43,7 +43,8 @@ bool ContainsNoCase(std::string_view text, std::string_view fragment) {
   return FindNoCase(text, fragment);
 }
 
-FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start) {
+FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
+                       const KeptNames* kept) {
   FolderList folders;
   folders.Add(StartFolder(context, drive, start));
   // A subfolder's path is its parent's, which holds no "\." (else the
@@ -58,10 +59,11 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     platform::FolderReader reader;
     if (context.files.OpenFolder(current, reader)) continue;
     folders.BeginFiles(cursor);
+    const bool keepAll = kept == nullptr || kept->KeepsAllIn(current);
     while (reader.Next(entry)) {
       YieldToMessages(context);
       if (!entry.isFolder) {
-        folders.AddFile(entry.name);
+        if (keepAll || kept->Keeps(entry.name)) folders.AddFile(entry.name);
         continue;
       }
       if (startHidden || entry.name.front() == '.') continue;

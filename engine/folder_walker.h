@@ -17,13 +17,33 @@
 
 namespace tidewell {
 
+// Which file names a walk keeps in its list. The walk reads every name of a
+// folder once; it keeps those its caller will ask for again.
+class KeptNames {
+ public:
+  virtual ~KeptNames() = default;
+  // True when every file name of `folder` (a full path ending with "\") is kept.
+  virtual bool KeepsAllIn(std::string_view folder) const = 0;
+  // Otherwise a name is kept when this says so.
+  virtual bool Keeps(std::string_view name) const = 0;
+};
+
+// For a walk that wants the folders only.
+class NoNames final : public KeptNames {
+ public:
+  bool KeepsAllIn(std::string_view) const override { return false; }
+  bool Keeps(std::string_view) const override { return false; }
+};
+
 // Breadth first, the list being its own queue: the start folder, then its
 // subfolders in the file system's order, then theirs, level by level. A
 // folder whose full path contains "\." (a name starting with a dot) is never
 // listed, nor anything below it. Hidden folders are walked like any other.
 // The names of the files found in each folder are kept in the list (see
-// FolderList::ForEachFile), so the rule table need not read them again.
-FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start);
+// FolderList::ForEachFile), so the rule table need not read them again:
+// every name, or, with `kept`, those it keeps.
+FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
+                       const KeptNames* kept = nullptr);
 
 enum class ListScope { OneFolder, WholeSubtree };
 

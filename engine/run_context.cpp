@@ -1,11 +1,18 @@
 #include "engine/run_context.h"
 
+#include <chrono>
+
 #include "platform/clock.h"
 #include "records/byte_count.h"
 
 namespace tidewell {
 
 std::tm RunContext::Now() const { return now ? now() : platform::LocalNow(); }
+
+std::int64_t RunContext::SecondsNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 
 void YieldToMessages(RunContext& context) {
   if (!context.IsOn(RunOption::OptimisePerformance)) context.feedback.ProcessPendingMessages();

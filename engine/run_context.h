@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "engine/category_totals.h"
 #include "engine/run_feedback.h"
 #include "settings/run_options.h"
 #include "platform/host_paths.h"
@@ -25,17 +27,23 @@
 #include "records/deletion_log.h"
 #include "records/run_kind.h"
 #include "settings/category_catalogue.h"
+#include "settings/run_filters.h"
 
 namespace tidewell {
 
 // One drive's figures. Both are single-precision numbers and every addition is
 // rounded to single precision, so byte totals above 16,777,216 lose their
-// lowest bits exactly as the records show them.
+// lowest bits exactly as the records show them. Beside them, the same files
+// and bytes split by the rows that chose them (category_totals.h).
 struct RunTotals {
   float totalBytes = 0.0f;
   float totalFiles = 0.0f;
+  CategoryTotals byCategory;
 
-  void Reset() { totalBytes = totalFiles = 0.0f; }
+  void Reset() {
+    totalBytes = totalFiles = 0.0f;
+    byCategory.Reset();
+  }
   // Adds a file's length, the exact sum rounded once to single precision.
   void AddBytes(std::int64_t bytes) {
     totalBytes = static_cast<float>(static_cast<double>(totalBytes) + static_cast<double>(bytes));
@@ -94,6 +102,8 @@ struct RunServices {
   std::string recordsFolder{};  // host folder of Tidewell.log and Tidewell.txt
   // The Windows folder, e.g. "C:\WINDOWS" (no trailing "\"); found at start-up.
   std::string windowsDir{};
+  // The age limit and the keep list (settings/run_filters.h); none by default.
+  RunFilters filters{};
 };
 
 // What a run changes as it goes.
@@ -106,6 +116,12 @@ struct RunState {
   // file in use.
   platform::OpenFiles heldOpen;
   DeletionLog log;  // open only within one drive's cleaning phase
+  // The bucket a counted file goes to: the rows being applied set it.
+  TotalsBucket countingInto = TotalsBucket::BaseRows();
+  // The moment the age limit measures from, in seconds since 1970 UTC: taken
+  // once when a drive's cleaning begins (ApplyCategoryRules), so every file
+  // of the drive is judged against the same moment. None: the current time.
+  std::optional<std::int64_t> ageLimitNow;
 };
 
 // One run's services and state together: what every part of the engine is
@@ -122,6 +138,8 @@ struct RunContext : RunServices, RunState {
   // maintain log on.
   bool Logging() const { return IsOn(RunOption::TestRun) || IsOn(RunOption::MaintainLog); }
   std::tm Now() const;
+  // The wall clock in seconds since 1970 UTC.
+  static std::int64_t SecondsNow();
   std::string LogPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.log"); }
   std::string ReportPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.txt"); }
 };

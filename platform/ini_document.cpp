@@ -130,6 +130,21 @@ std::vector<std::pair<std::string, std::string>> IniDocument::Section(std::strin
   return values;
 }
 
+std::vector<std::string> IniDocument::GetEvery(std::string_view section, std::string_view name) const {
+  section = Trimmed(section);
+  name = Trimmed(name);
+  std::vector<std::string> values;
+  bool inSection = false;
+  for (const Line& line : lines_) {
+    if (line.kind == Kind::kHeader) {
+      inSection = EqualsNoCase(line.key, section);
+    } else if (inSection && line.kind == Kind::kValue && EqualsNoCase(line.key, name)) {
+      values.emplace_back(ValueOf(line));
+    }
+  }
+  return values;
+}
+
 std::string_view IniDocument::NewLineEnding() const {
   for (const Line& line : lines_) {
     if (line.ending == "\r\n" || line.ending == "\n") return line.ending;

@@ -60,6 +60,10 @@ class IniDocument {
   // occurrence, as spelled there). Empty when the section is missing.
   std::vector<std::pair<std::string, std::string>> Section(std::string_view section) const;
 
+  // Every value named `name` in `section`, trimmed, in file order: for lists
+  // kept as repeated names (the [Keep] section's Path= lines).
+  std::vector<std::string> GetEvery(std::string_view section, std::string_view name) const;
+
   // Creates or replaces one value (see above). Does nothing when
   // CanStore() refuses the triple.
   void Set(std::string_view section, std::string_view name, std::string_view value);

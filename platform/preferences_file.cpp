@@ -83,6 +83,12 @@ std::vector<std::pair<std::string, std::string>> PreferencesFile::ReadSection(st
   return document->Section(section);
 }
 
+std::vector<std::string> PreferencesFile::ReadEvery(std::string_view section, std::string_view name) {
+  const std::optional<IniDocument> document = ReadDocument(path_);
+  if (!document) return {};
+  return document->GetEvery(section, name);
+}
+
 std::error_code PreferencesFile::Write(std::string_view section, std::string_view name,
                                        std::string_view value) {
   if (!IniDocument::CanStore(section, name, value)) {

@@ -69,6 +69,14 @@ class PreferencesStore {
                                 std::string_view value) = 0;
   // Every Name=Value of a section in file order (empty when missing/unreadable).
   virtual std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) = 0;
+  // Every value of a name that the section repeats, in file order (a list
+  // such as [Keep] Path=). A store without repeated names gives the one value.
+  virtual std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) {
+    constexpr std::string_view kMissing = "\n";
+    std::string value = Read(section, name, kMissing);
+    if (value == kMissing) return {};
+    return {std::move(value)};
+  }
 };
 
 // The store as an INI file at a host path.
@@ -104,6 +112,7 @@ class PreferencesFile : public PreferencesStore {
   std::error_code Write(std::string_view section, std::string_view name,
                         std::string_view value) override;
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override;
+  std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override;
 
  private:
   std::string path_;

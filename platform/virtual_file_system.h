@@ -119,6 +119,7 @@ struct EntryFacts {
   bool isLink = false;
   std::uint64_t device = 0;  // which file it is, for telling whether
   std::uint64_t inode = 0;   // some process holds it open
+  std::int64_t modified = 0;  // last modification, whole seconds since 1970-01-01 UTC
 };
 
 class VirtualFileSystem {

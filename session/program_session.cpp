@@ -90,6 +90,7 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
 
   context_.windowsDir = platform::FindWindowsDir(files_);
   options_.Load();
+  LoadFilters();
   DriveCheckResult check = DriveCheckResult::Skipped;
   const bool checkWanted = !hooks.checkStartDrive || hooks.checkStartDrive();
   if (checkWanted && !drives_.Current().empty()) check = CheckSelectedDrive(context_);
@@ -110,6 +111,12 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
   if (check == DriveCheckResult::Failed && found(StartupOutcome::DriveCheckFailed)) return outcome;
   if (hooks.tellUser && context_.IsOn(RunOption::TestRun)) boxes_.ShowMessage(TestModeNotice());
   return outcome;
+}
+
+void ProgramSession::LoadFilters() {
+  filterProblems_.clear();
+  context_.filters = LoadRunFilters(store_, filterProblems_);
+  for (const std::string& problem : filterProblems_) TellProblem(StorePath() + ": " + problem);
 }
 
 void ProgramSession::CopyBoxes() {

@@ -17,7 +17,11 @@
 //    3. a start drive that was asked for (SessionSetup::startDrive) but that
 //       no drive maps ends start-up here, nothing read (NoSuchStartDrive);
 //    4. the Windows folder is found;
-//    5. the six main options are loaded, under SuppressEvents;
+//    5. the six main options are loaded, under SuppressEvents, and the run's
+//       filters (the age limit and the keep list, settings/run_filters.h)
+//       are read into the run context; each bad stored value is told as one
+//       problem line, naming the file, and left out (FilterProblems(); the
+//       console then refuses to clean);
 //    6. unless `checkStartDrive` says no, the drive list's drive is checked (a failed
 //       check moves the list to drive C, as the drive list's handler does);
 //    7. with `enterDriveC`, the process's working folder moves to drive C's
@@ -119,6 +123,9 @@ class ProgramSession {
   bool StoreUnreadable() const { return static_cast<bool>(storeProblem_); }
   bool HasDrives() const { return !files_.Drives().Empty(); }
   const std::string& StorePath() const { return storeFile_.Path(); }
+  // The stored filter values (age limit, keep list) that could not be read
+  // and were left out, one line each as told at start-up; empty when all read.
+  const std::vector<std::string>& FilterProblems() const { return filterProblems_; }
 
   WarnOnceStore& Store() { return store_; }
   platform::VirtualFileSystem& Files() { return files_; }
@@ -134,6 +141,7 @@ class ProgramSession {
  private:
   void TellProblem(const std::string& problem) const;
   void CopyBoxes();
+  void LoadFilters();
 
   SessionSetup setup_;
   MessageBoxes& boxes_;
@@ -142,6 +150,7 @@ class ProgramSession {
   WarnOnceStore store_;
   std::error_code storeProblem_;  // why the store's file cannot be read; none: it reads or is missing
   std::vector<std::string> driveProblems_;
+  std::vector<std::string> filterProblems_;
   platform::VirtualFileSystem files_;
   DeepwashSelection selection_;
   MainWindowOptions options_;

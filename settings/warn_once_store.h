@@ -31,6 +31,9 @@ class WarnOnceStore : public platform::PreferencesStore {
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override {
     return inner_.ReadSection(section);
   }
+  std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override {
+    return inner_.ReadEvery(section, name);
+  }
 
   bool Warned() const { return warned_; }
 

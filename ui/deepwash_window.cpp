@@ -8,7 +8,10 @@
 #include <QStatusBar>
 
 #include "settings/deepwash_layout.h"
+#include "ui/caption_fit.h"
+#include "ui/screen_centring.h"
 #include "ui/twips.h"
+#include "ui/window_style.h"
 
 namespace tidewell::ui {
 namespace {
@@ -49,6 +52,11 @@ DeepwashWindow::DeepwashWindow(MessageBoxes& boxes, QWidget* parent)
   setFont(dialogFont);
   BuildWidgets();
   SetTabOrder();
+  UseWindowStyle(*this);
+  for (QCheckBox* box : boxes_) FitCaption(*box);
+  // Centred on the screen the first time it opens; later it opens where
+  // the user left it.
+  CentreOnScreen(*this);
 }
 
 void DeepwashWindow::BuildWidgets() {

@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -25,6 +24,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/record_viewer.h"
+#include "ui/screen_centring.h"
 
 namespace tidewell::ui {
 namespace {
@@ -117,17 +117,14 @@ bool DesktopProgram::Start() {
 
   w.setWindowState(Qt::WindowNoState);
   w.adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->geometry();
-    w.move(area.left() + (area.width() - w.frameGeometry().width()) / 2,
-           area.top() + (area.height() - w.frameGeometry().height()) / 2);
-  }
+  CentreOnScreen(w);
   for (QLabel* label : w.title) label->setText(QStringLiteral("Tidewell III"));
   w.label4->setText(QStringLiteral("Automatic Win95/98/NT4/2K HD Cleanup"));
   w.label5->setText(MessageTextForDisplay(SupportLabelText()));
   w.label5->setToolTip(QStringLiteral("CLICK HERE for TECH SUPPORT"));
   w.label6->setText(QString::number(BuildNumber()));
   w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
+  w.FitCaptions();
   w.animation->Open(QString::fromStdString(ProgramFile("Tidewell1.avi")));
 
   // The window's start: the drive check runs for the start drive whatever
@@ -141,12 +138,24 @@ bool DesktopProgram::Start() {
   if (HasSwitch(Context().commandLine, 'U')) {
     if (!session_->HasDrives()) ExitProgram(Context(), 1);
     OnCleanClicked();
+    // Still here: the run was refused (unreadable filters); an unattended
+    // start must not stay open.
+    ExitProgram(Context(), 2);
   }
   return true;
 }
 
 void DesktopProgram::OnCleanClicked() {
   if (running_ || !session_->HasDrives()) return;
+  // A stored age limit or keep line that cannot be read was meant to protect
+  // something: no cleaning until it is fixed, as in the console.
+  if (!session_->FilterProblems().empty()) {
+    std::string text = "Tidewell cannot use these lines of " + session_->StorePath() + ":\r\r";
+    for (const std::string& problem : session_->FilterProblems()) text += problem + "\r";
+    text += "\rFix or remove them and start Tidewell again. Nothing was cleaned.";
+    boxes_.ShowMessage({"Settings Error", text, MessageIcon::Exclamation, MessageButtons::Ok});
+    return;
+  }
   running_ = true;
   RunCleaning(Context());
   running_ = false;
@@ -171,11 +180,9 @@ void DesktopProgram::ShowDriveInList() {
 }
 
 void DesktopProgram::OpenDocument(const std::string& address) {
-  if (environment_.openDocument) {
-    environment_.openDocument(address);
-  } else {
-    QDesktopServices::openUrl(QUrl::fromUserInput(FromStd(address)));  // the result is ignored
-  }
+  const bool opened = environment_.openDocument ? environment_.openDocument(address)
+                                                : QDesktopServices::openUrl(QUrl::fromUserInput(FromStd(address)));
+  if (!opened) boxes_.ShowMessage(AddressNotOpened(address));
 }
 
 void DesktopProgram::OnUninstall() {
@@ -218,7 +225,7 @@ void DesktopProgram::CloseSoundDevice() { wave_.Close(); }
 
 void DesktopProgram::SetBusyPointer() {
   if (busyPointer_) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QApplication::setOverrideCursor(Qt::BusyCursor);
   busyPointer_ = true;
 }
 

@@ -15,6 +15,14 @@
 //     TIDEWELL_DRIVES, never from discovery (the file may name others).
 //     Without them start-up says which file and why instead, the drive list
 //     stays empty and nothing can be cleaned ("/U /I" ends with 1).
+//   - When an address of the Help menu or the support label cannot be
+//     opened (no browser or no handler for it), the user is told so in a
+//     box that names the address, to open it by hand (AddressNotOpened in
+//     ui/help_menu.h); nothing else changes.
+//   - The main window and the Deepwash window open centred on the screen,
+//     frame included (ui/screen_centring.h).
+//   - The pointer during a run is the arrow with hourglass (Qt::BusyCursor):
+//     the window still takes the Exit button's click.
 //   - The uninstaller is "UnWise.exe" in the program's folder, started
 //     detached; when it is missing or cannot be started the user gets
 //     "Uninstall not available." and the program stays.
@@ -48,8 +56,9 @@ struct DesktopEnvironment {
   // Called by EndProgram before the process ends; a test's hook may throw
   // instead of returning. Empty: nothing.
   std::function<void(int exitStatus)> endProgram;
-  // Opens an address with the desktop's default handler. Empty: the desktop.
-  std::function<void(const std::string&)> openDocument;
+  // Opens an address with the desktop's default handler; false when it
+  // could not. Empty: the desktop.
+  std::function<bool(const std::string&)> openDocument;
   std::function<std::tm()> now;                 // empty: the wall clock
   const platform::LocaleFormat* locale = nullptr;  // empty: the user's
   std::function<void()> onYield;                // after each yield, for tests

@@ -56,6 +56,13 @@ Message UninstallNotAvailable() {
   return {"Uninstall Tidewell", "Uninstall not available.", MessageIcon::Error, MessageButtons::Ok};
 }
 
+Message AddressNotOpened(const std::string& address) {
+  return {"Tidewell",
+          "Tidewell could not start a web browser to open this page:\r\r" + address +
+              "\r\rTo read it, open this address in your web browser.",
+          MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
 std::string SupportLabelText() {
   return "Tidewell is free software by its developers.\r"
          "Questions or trouble? We are glad to help.\r"

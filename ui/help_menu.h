@@ -31,6 +31,9 @@ int BuildNumber();
 Message AboutBox(int buildNumber, const HelpAddresses& addresses);
 Message TipsBox(const HelpAddresses& addresses);
 Message UninstallNotAvailable();
+// Told when `address` could not be opened: names it, so the user can open
+// it by hand.
+Message AddressNotOpened(const std::string& address);
 
 // The two lines of the maker's notice above "CLICK HERE for TECH SUPPORT".
 std::string SupportLabelText();

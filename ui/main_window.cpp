@@ -13,21 +13,33 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <cstdlib>
+
 #include "settings/main_options.h"
 #include "ui/animation_player.h"
+#include "ui/caption_fit.h"
+#include "ui/layout_fonts.h"
+#include "ui/title_layer.h"
 #include "ui/twips.h"
+#include "ui/window_style.h"
 
 namespace tidewell::ui {
 namespace {
 
 QRect Place(int left, int top, int width, int height) { return ToPixels(TwipsRect{left, top, width, height}); }
 
-QFont Font(const char* family, double points, bool bold = false, bool italic = false) {
-  QFont font(QString::fromLatin1(family));
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  font.setItalic(italic);
-  return font;
+QFont Font(const char* face, double points, bool bold = false, bool italic = false) {
+  return LayoutFont(QString::fromLatin1(face), points, bold, italic);
+}
+
+// The title's highlight layer: the button-highlight colour, or, where that
+// colour is too close to the window's background to be seen (a light theme
+// whose highlight is white on near-white), the theme's selection highlight.
+QColor TitleHighlightColour(const QPalette& system) {
+  constexpr int kLeastVisibleDifference = 32;  // of 255 levels of lightness
+  const QColor light = system.color(QPalette::Light);
+  if (std::abs(light.lightness() - system.color(QPalette::Window).lightness()) >= kLeastVisibleDifference) return light;
+  return system.color(QPalette::Highlight);
 }
 
 template <typename Widget>
@@ -53,13 +65,16 @@ QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const QKey
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Tidewell"));
-  setFont(DialogFont());
+  // The classic dialog font at 8.25 pt where the layout names none: the
+  // captions' widths were measured with it; a larger font would cut them.
+  setFont(LayoutFont(QStringLiteral("MS Sans Serif"), 8.25));
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
   client->setFixedSize(ToPixels(kClientWidthTwips, kStatusBarTopTwips));
   setCentralWidget(client);
   BuildControls(client);
   BuildMenus();
+  UseWindowStyle(*this);
   // A fixed single border: the user cannot resize the window.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -75,16 +90,21 @@ void MainWindow::BuildControls(QWidget* client) {
 
   // Three stacked labels make one shadowed title: the highlight (Label1)
   // lowest, then the bold one, and Label3 on top, offset by one pixel each.
+  // Each layer places its letters where the regular face puts them, so the
+  // bold layer's letters stay under the others'.
   const char* names[3] = {"Label1", "Label2", "Label3"};
   for (int i = 0; i < 3; ++i) {
-    title[i] = Make<QLabel>(client, names[i], Place(105 + 15 * i, 105 + 15 * i, 3855, 705),
-                            "Thank you for using Tidewell");
+    title[i] = Make<TitleLayer>(client, names[i], Place(105 + 15 * i, 105 + 15 * i, 3855, 705),
+                                "Thank you for using Tidewell");
     title[i]->setText(QString::fromLatin1(names[i]));
     title[i]->setFont(Font("Times New Roman", 27.75, i == 1, true));
   }
   QPalette highlight = title[0]->palette();
-  highlight.setColor(QPalette::WindowText, system.color(QPalette::Light));
+  highlight.setColor(QPalette::WindowText, TitleHighlightColour(system));
   title[0]->setPalette(highlight);
+  QPalette shadow = title[1]->palette();
+  shadow.setColor(QPalette::WindowText, system.color(QPalette::Dark));
+  title[1]->setPalette(shadow);
 
   label6 = Make<QLabel>(client, "Label6", Place(2730, 645, 510, 210));
   label6->setText(QStringLiteral("Label6"));
@@ -171,6 +191,22 @@ void MainWindow::BuildControls(QWidget* client) {
                       check1[5], check1[6], driveList, deepwashButton};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
   cleanButton->setFocus();
+}
+
+void MainWindow::FitCaptions() {
+  // The title's layers shrink together, as far as the widest (bold) one
+  // needs, so their letters stay over each other.
+  FitCaption(*title[1]);
+  for (QLabel* layer : {title[0], title[2]}) {
+    QFont font = layer->font();
+    font.setPointSizeF(title[1]->font().pointSizeF());
+    layer->setFont(font);
+  }
+  for (QWidget* caption : {static_cast<QWidget*>(label4), static_cast<QWidget*>(label5),
+                           static_cast<QWidget*>(label6)}) {
+    FitCaption(*caption);
+  }
+  for (const RunOption option : kMainWindowOptions) FitCaption(*BoxOf(option));
 }
 
 void MainWindow::BuildMenus() {

@@ -37,7 +37,7 @@ class MainWindow : public QMainWindow {
   static constexpr int kClientHeightTwips = 5670;
   static constexpr int kStatusBarTopTwips = 5295;
 
-  QLabel* title[3];       // Label1 (highlight), Label2 (bold), Label3
+  QLabel* title[3];       // Label1 (highlight), Label2 (bold shadow), Label3: TitleLayers
   QLabel* label4;         // the banner line
   QLabel* label5;         // the support notice, clickable
   QLabel* label6;         // the build number
@@ -74,6 +74,11 @@ class MainWindow : public QMainWindow {
   QAction* updateHistoryAction; // UpdateHistoryMenu
   QAction* webUpdateAction;     // WebUpdateMenu
   QAction* uninstallAction;     // UninstallTidewellMenu
+
+  // Shrinks the font of any caption that does not fit its control (a
+  // substitute font wider than the one the layout was measured with); see
+  // ui/caption_fit.h. Called once the captions are set.
+  void FitCaptions();
 
   // Called when the user closes the window (the close box); the program
   // ends there. Without it the window just closes.

@@ -11,10 +11,40 @@ QString MessageTextForDisplay(const std::string& text) {
   return shown;
 }
 
+QString MessageTableHtml(const std::string& text) {
+  const QString shown = MessageTextForDisplay(text);
+  if (!shown.contains(QLatin1Char('\t'))) return {};
+  // The gap between a label and its value, in pixels.
+  constexpr int kColumnGap = 12;
+  auto cell = [](const QString& content) {
+    return content.isEmpty() ? QStringLiteral("&nbsp;") : content.toHtmlEscaped();
+  };
+  QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+  for (const QString& line : shown.split(QLatin1Char('\n'))) {
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    if (tab < 0) {
+      html += QStringLiteral("<tr><td colspan=\"2\">%1</td></tr>").arg(cell(line));
+      continue;
+    }
+    QString value = line.mid(tab + 1);
+    value.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    html += QStringLiteral("<tr><td style=\"padding-right: %1px; white-space: nowrap\">%2</td>"
+                           "<td style=\"white-space: nowrap\">%3</td></tr>")
+                .arg(kColumnGap)
+                .arg(cell(line.left(tab)), cell(value));
+  }
+  return html + QStringLiteral("</table>");
+}
+
 MessageAnswer QtMessageBoxes::ShowMessage(const Message& message) {
   QMessageBox box(parent_);
   box.setWindowTitle(QString::fromStdString(message.title));
-  box.setText(MessageTextForDisplay(message.text));
+  if (const QString table = MessageTableHtml(message.text); !table.isEmpty()) {
+    box.setTextFormat(Qt::RichText);
+    box.setText(table);
+  } else {
+    box.setText(MessageTextForDisplay(message.text));
+  }
   switch (message.icon) {
     case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;

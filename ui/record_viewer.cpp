@@ -4,12 +4,14 @@
 #include <cstdint>
 
 #include <QFont>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QTextEdit>
 #include <QWidget>
 
 #include "platform/text_file.h"
+#include "ui/layout_fonts.h"
 #include "ui/rich_text.h"
 #include "ui/twips.h"
 
@@ -31,7 +33,7 @@ class ViewerWindow : public QWidget {
     textBox_ = new QTextEdit(this);
     textBox_->setObjectName(QStringLiteral("RichTextBox1"));
     textBox_->setReadOnly(true);
-    textBox_->setFont(QFont(QStringLiteral("Times New Roman"), 12));
+    textBox_->setFont(LayoutFont(QStringLiteral("Times New Roman"), 12));
     resize(ToPixels(kInitialClientWidthTwips, kInitialClientHeightTwips));
   }
 
@@ -43,9 +45,16 @@ class ViewerWindow : public QWidget {
     FitTextBox();
   }
 
-  // The frame is known only once the window is on screen.
+  // The frame is known only once the window is on screen, and under a
+  // window manager only after it has framed the window, which moves the
+  // window's client area: a move may come with a new outer size.
   void showEvent(QShowEvent* event) override {
     QWidget::showEvent(event);
+    FitTextBox();
+  }
+
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
     FitTextBox();
   }
 

@@ -4,9 +4,10 @@
 // The window is made on the first ShowRecord and again after the user has
 // closed it (closing discards it). A record that holds rich text is shown
 // formatted, any other as plain text (see ui/rich_text.h). On every resize,
-// the first show included, the text box sits at 0,0 and is 100 twips
-// narrower and 350 twips lower than the window's outer size (frame
-// included), never less than nothing.
+// the first show included, and whenever the window's frame turns up or
+// changes later, the text box sits at 0,0 and is 100 twips narrower and 350
+// twips lower than the window's outer size (frame included), never less
+// than nothing.
 //
 // The deletion log only grows, run after run, and may reach hundreds of MiB.
 // The viewer never loads a record whole: it shows at most the last

@@ -2,7 +2,6 @@
 // are drawn at 15 twips per pixel.
 #pragma once
 
-#include <QFont>
 #include <QRect>
 #include <QSize>
 
@@ -19,15 +18,5 @@ inline QRect ToPixels(const TwipsRect& rect) {
 }
 
 inline QSize ToPixels(int widthTwips, int heightTwips) { return QSize(Pixels(widthTwips), Pixels(heightTwips)); }
-
-// The windows' own font where the layout names none: the classic dialog font
-// at 8.25 pt, or the nearest sans serif the system has (the layouts' widths
-// were measured with it; a larger font would clip the captions).
-inline QFont DialogFont() {
-  QFont font;
-  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-  font.setPointSizeF(8.25);
-  return font;
-}
 
 }  // namespace tidewell::ui

@@ -84,21 +84,34 @@ FolderHandleCache::~FolderHandleCache() {
 
 namespace {
 
+// False once openat2 turned out to be missing (an old kernel) or refused (a
+// sandbox); every later opening then goes one component at a time.
+bool haveOpenat2 = true;
+
+// Opens `relative` (one component, or several joined by "/") below the
+// folder open as `base` with one openat2 that refuses a link anywhere on the
+// way, a folder on another mount and anything outside `base`. Fails with
+// errc::function_not_supported where openat2 is not available.
+std::error_code OpenBeneath(int base, const char* relative, int& opened) {
+  if (!haveOpenat2) return std::make_error_code(std::errc::function_not_supported);
+  open_how how{};
+  how.flags = kFolderFlags;
+  how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+  opened = static_cast<int>(syscall(SYS_openat2, base, relative, &how, sizeof how));
+  if (opened >= 0) return {};
+  if (errno == EXDEV) return std::make_error_code(std::errc::cross_device_link);
+  if (errno != ENOSYS && errno != EPERM) return LastError();
+  haveOpenat2 = false;
+  return std::make_error_code(std::errc::function_not_supported);
+}
+
 // Opens the subfolder `name` of the folder open as `base` (on the drive's own
 // mount), refusing a link and a folder on another mount. Where the kernel
 // has openat2 this is one call that does all three; elsewhere the folder is
 // opened with O_NOFOLLOW and its mount compared afterwards.
 std::error_code OpenSubfolder(int base, const std::string& name, const MountIdentity& rootMount, int& opened) {
-  static bool haveOpenat2 = true;
-  if (haveOpenat2) {
-    open_how how{};
-    how.flags = kFolderFlags;
-    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-    opened = static_cast<int>(syscall(SYS_openat2, base, name.c_str(), &how, sizeof how));
-    if (opened >= 0) return {};
-    if (errno == EXDEV) return std::make_error_code(std::errc::cross_device_link);
-    if (errno != ENOSYS && errno != EPERM) return LastError();
-    haveOpenat2 = false;  // an old kernel, or a sandbox that refuses the call
+  if (std::error_code error = OpenBeneath(base, name.c_str(), opened); error != std::errc::function_not_supported) {
+    return error;
   }
   opened = openat(base, name.c_str(), kFolderFlags);
   if (opened < 0) return LastError();
@@ -112,6 +125,10 @@ std::error_code OpenSubfolder(int base, const std::string& name, const MountIden
   return error;
 }
 
+// How many bytes of joined components one openat2 is given at most: well
+// within PATH_MAX, so a deep chain is opened in a few calls.
+constexpr std::size_t kMaxJoinedPath = 3072;
+
 }  // namespace
 
 std::error_code FolderHandleCache::Refuse(const DriveMapping& mapping, RootHandle& root, const std::string& why) {
@@ -123,17 +140,52 @@ std::error_code FolderHandleCache::Refuse(const DriveMapping& mapping, RootHandl
   return std::make_error_code(std::errc::no_such_device);
 }
 
+std::error_code DescribeSparedFolder(int fd, SparedFolder& spared) {
+  spared = {};
+  if (std::error_code error = IdentifyFolder(fd, spared.folder)) return error;
+  // Up through "..", never further than the top of the folder's own mount
+  // (where ".." is the folder itself or lies on another mount); a tree
+  // deeper than any real one is left unknown.
+  constexpr std::size_t kMostLevels = 4096;
+  int current = fd;
+  FolderIdentity here = spared.folder;
+  while (spared.above.size() < kMostLevels) {
+    const int parent = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (current != fd) close(current);
+    current = parent;
+    if (parent < 0) break;
+    FolderIdentity up;
+    if (IdentifyFolder(parent, up)) break;
+    if (up.SameFolder(here) || up.device != here.device ||
+        (up.hasMountId && here.hasMountId && up.mountId != here.mountId)) {
+      spared.aboveKnown = true;
+      break;
+    }
+    spared.above.push_back(up);
+    here = up;
+  }
+  if (current >= 0 && current != fd) close(current);
+  return {};
+}
+
 void FolderHandleCache::MarkSpared(RootHandle& root) const {
   root.spared = IsSpared(root.folder);
   root.checkSpared = false;
-  for (const FolderIdentity& spared : spared_) {
-    if (spared.device == root.folder.device) root.checkSpared = true;
+  for (const SparedFolder& spared : spared_) {
+    if (spared.folder.device != root.folder.device) continue;
+    // Below the root only when the root is met on the way up; through
+    // another mount of the device the way up says nothing about the root's.
+    const bool sameMount = spared.folder.hasMountId && root.folder.hasMountId &&
+                           spared.folder.mountId == root.folder.mountId;
+    bool below = !spared.aboveKnown || !sameMount || spared.folder.SameFolder(root.folder);
+    for (const FolderIdentity& above : spared.above) below = below || above.SameFolder(root.folder);
+    if (below) root.checkSpared = true;
   }
 }
 
 bool FolderHandleCache::IsSpared(const FolderIdentity& identity) const {
-  for (const FolderIdentity& spared : spared_) {
-    if (spared.SameFolder(identity)) return true;
+  for (const SparedFolder& spared : spared_) {
+    if (spared.folder.SameFolder(identity)) return true;
   }
   return false;
 }
@@ -201,7 +253,7 @@ FolderHandleCache::VolumeFacts& FolderHandleCache::Learn(std::uint64_t device, V
   return volumes_.back().second;
 }
 
-void FolderHandleCache::SetSparedFolders(std::vector<FolderIdentity> spared) {
+void FolderHandleCache::SetSparedFolders(std::vector<SparedFolder> spared) {
   Clear();
   spared_ = std::move(spared);
   for (RootHandle& root : roots_) {
@@ -267,7 +319,17 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
   while (start > 0 && chain_[start - 1].fd < 0) --start;
   int base = start == 0 ? rootFd : chain_[start - 1].fd;
 
-  for (std::size_t i = start; i < depth; ++i) {
+  // Where no spared folder can lie on the way, the missing part is opened in
+  // one openat2 (a few for a very deep one). Whatever that call refuses or
+  // does not find (a link, another mount, a name in another case, a folder
+  // that cannot be read) is left to the loop below, which opens the rest one
+  // component at a time and fails, or finds the name, as it always does.
+  std::size_t next = start;
+  if (!roots_[static_cast<std::size_t>(path.letter - 'A')].checkSpared && depth - start > 1) {
+    OpenJoined(path, depth, next, base);
+  }
+
+  for (std::size_t i = next; i < depth; ++i) {
     const std::string_view key = path.components[i];
     const std::string name(key);
     int opened = -1;
@@ -299,6 +361,35 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
   }
   fd = base;
   return {};
+}
+
+void FolderHandleCache::OpenJoined(const ParsedPath& path, std::size_t depth, std::size_t& next, int& base) {
+  std::string joined;
+  while (next < depth) {
+    joined.clear();
+    std::size_t end = next;
+    while (end < depth && (joined.empty() || joined.size() + 1 + path.components[end].size() <= kMaxJoinedPath)) {
+      if (!joined.empty()) joined.push_back('/');
+      joined.append(path.components[end]);
+      ++end;
+    }
+    int opened = -1;
+    if (OpenBeneath(base, joined.c_str(), opened)) return;
+    // Only the deepest folder of the stretch is open; the levels above it
+    // are known by name and reopened from an open ancestor when needed.
+    for (std::size_t i = next; i < end; ++i) {
+      const int fd = i + 1 == end ? opened : -1;
+      if (i < chain_.size()) {
+        chain_[i].fd = fd;
+      } else {
+        chain_.push_back(Level{std::string(path.components[i]), fd});
+      }
+    }
+    ++openLevels_;
+    CloseShallowest(end - 1);
+    base = opened;
+    next = end;
+  }
 }
 
 std::error_code FolderHandleCache::Take(const ParsedPath& path, std::size_t depth, int& fd) {

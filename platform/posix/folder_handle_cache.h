@@ -1,15 +1,23 @@
 // Open directory descriptors along the most recently used folder path.
 //
-// Resolving "c:\A\B\C\" opens A in the root, B in A and C in B, each with
-// O_NOFOLLOW and a check that it is on the drive root's own mount. The
-// descriptors of that chain are kept, so the next path that shares a prefix
-// (a sibling, a child, a file in the same folder) opens only what differs:
-// a breadth-first walk or a rule loop over one folder costs one openat per
-// folder, however deep the tree. The chain keeps at most kMaxOpenLevels
-// descriptors; beyond that the shallowest ones are closed and reopened from
-// the deepest open ancestor when needed, so a tree thousands of folders deep
-// (host paths far beyond PATH_MAX) works with a bounded number of
-// descriptors. Drive roots stay open for the life of the cache.
+// Resolving "c:\A\B\C\" opens the part of the path that is not open yet below
+// the deepest open folder it shares with the chain: where the kernel has
+// openat2, "A/B/C" in one call that refuses links, other mounts and anything
+// outside the folder it starts from (a few calls for a path longer than a
+// system call takes; one component at a time where a spared folder may lie
+// below the drive's root, so that each one is compared with them); elsewhere A
+// in the root, B in A and C in B, each with O_NOFOLLOW and a check that it is
+// on the drive root's own mount. A component that is not found exactly is
+// looked up one at a time. The chain ends at the folder last asked for and
+// keeps its descriptor (those above it only when opened one by one), so the
+// next path that shares a prefix (a sibling, a child, a file in the same
+// folder) opens only what differs: a breadth-first walk costs one open per
+// folder, and all the rules of one folder one between them, however deep the
+// tree. The chain keeps at most kMaxOpenLevels descriptors; beyond that the
+// shallowest ones are closed and reopened from the deepest open ancestor when
+// needed, so a tree thousands of folders deep (host paths far beyond PATH_MAX)
+// works with a bounded number of descriptors. Drive roots stay open for the
+// life of the cache.
 //
 // A drive's root is opened by its mapping's real path with no link anywhere
 // in it, and before anything is read or changed its identity is compared
@@ -21,6 +29,13 @@
 // Spared folders (the program's own and its records folder) are known by
 // identity: opening one as a subfolder fails with errc::permission_denied,
 // whatever path leads there, and a drive whose root is one is RootSpared().
+// A drive is opened component by component, each compared with them, only
+// where a spared folder may lie below its root: on the root's device, and
+// either below the root when the folders were spared or reached through
+// another mount of that device, where the folders above it are not known.
+// A spared folder moved below a drive's root after it was spared is
+// recognised from the next SetSparedFolders() on (each run sets them
+// before its walk and again before its rules).
 //
 // Each component is tried exactly first, then case-insensitively.
 //
@@ -66,6 +81,18 @@ std::error_code OpenListing(int folderFd, DIR*& stream);
 // are never candidates). Fails with errc::no_such_file_or_directory.
 std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual);
 
+// A folder to spare: its identity, and the folders above it on its own
+// mount, nearest first, up to the top of that mount.
+struct SparedFolder {
+  FolderIdentity folder;
+  std::vector<FolderIdentity> above;
+  bool aboveKnown = false;  // false: the way up could not be read
+};
+
+// Describes the folder open as `fd` (any kind of descriptor) as a folder to
+// spare.
+std::error_code DescribeSparedFolder(int fd, SparedFolder& spared);
+
 class FolderHandleCache {
  public:
   static constexpr std::size_t kMaxOpenLevels = 128;
@@ -91,12 +118,12 @@ class FolderHandleCache {
 
   // The folders to spare from now on; forgets the cached chain, so that no
   // folder opened before is used unchecked.
-  void SetSparedFolders(std::vector<FolderIdentity> spared);
+  void SetSparedFolders(std::vector<SparedFolder> spared);
   // True when the drive's root is itself a spared folder.
   bool RootSpared(char letter);
   // True when `identity` is a spared folder.
   bool IsSpared(const FolderIdentity& identity) const;
-  // True when a spared folder may lie on the drive (one shares its device),
+  // True when a spared folder may lie on the drive (see above),
   // so that what is opened or removed there must be compared with them.
   bool SparedMayLieOn(char letter);
 
@@ -127,9 +154,14 @@ class FolderHandleCache {
     FolderIdentity folder;
     bool refused = false;
     bool spared = false;       // the root is a spared folder
-    bool checkSpared = false;  // a spared folder lies on this root's device
+    bool checkSpared = false;  // a spared folder may lie below this root
   };
 
+  // Opens components [next, depth) of `path` below `base` with as few
+  // openat2 calls as the path's length allows, records them in the chain and
+  // advances `next` and `base` past what it opened; stops at the first call
+  // that fails, leaving the rest to the caller.
+  void OpenJoined(const ParsedPath& path, std::size_t depth, std::size_t& next, int& base);
   void TruncateChain(std::size_t size);
   void CloseShallowest(std::size_t below);
   std::error_code OpenRoot(const DriveMapping& mapping, RootHandle& root);
@@ -138,7 +170,7 @@ class FolderHandleCache {
 
   const DriveTable& drives_;
   std::array<RootHandle, 26> roots_{};
-  std::vector<FolderIdentity> spared_;
+  std::vector<SparedFolder> spared_;
   std::vector<std::pair<std::uint64_t, VolumeFacts>> volumes_;
   std::function<void(const std::string&)> onRefused_;
   char chainLetter_ = 0;

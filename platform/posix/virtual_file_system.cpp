@@ -233,13 +233,13 @@ VirtualFileSystem::~VirtualFileSystem() = default;
 void VirtualFileSystem::ForgetOpenFolders() { cache_->Clear(); }
 
 void VirtualFileSystem::SpareFolders(const std::vector<std::string>& hostFolders) {
-  std::vector<FolderIdentity> spared;
+  std::vector<SparedFolder> spared;
   for (const std::string& folder : hostFolders) {
     if (folder.empty()) continue;
     const int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) continue;
-    FolderIdentity identity;
-    if (!IdentifyFolder(fd, identity)) spared.push_back(identity);
+    SparedFolder described;
+    if (!DescribeSparedFolder(fd, described)) spared.push_back(std::move(described));
     close(fd);
   }
   cache_->SetSparedFolders(std::move(spared));
@@ -285,6 +285,7 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   facts.isLink = S_ISLNK(st.st_mode);
   facts.device = static_cast<std::uint64_t>(st.st_dev);
   facts.inode = static_cast<std::uint64_t>(st.st_ino);
+  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
   return {};
 }
 

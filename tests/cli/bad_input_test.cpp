@@ -378,9 +378,21 @@ TEST_F(BadInputTest, EveryBadCommandLineExitsTwoWithOneLineNamingOptionAndValueA
       {{"--enable", "\x1B[31mTemp"}, {"option --enable", "'^[[31mTemp'"}},
       {{"--select", "\xC2\x9B" "2J"}, {"option --select", "'\\xC2\\x9B2J'"}},
       {{"--x\xC3"}, {"unknown option '--x\\xC3'"}},
+      {{"--older-than"}, {"option --older-than needs a value"}},
+      {{"--older-than="}, {"option --older-than: bad number of days ''", "it is empty", "0 to 36500"}},
+      {{"--older-than", "-3"}, {"option --older-than: bad number of days '-3'", "it is negative"}},
+      {{"--older-than", "7d"}, {"option --older-than: bad number of days '7d'", "not a whole number"}},
+      {{"--older-than", "1.5"}, {"'1.5'", "not a whole number"}},
+      {{"--older-than", "36501"}, {"'36501'", "more than 36500 days"}},
+      {{"--older-than", "--delete"}, {"option --older-than needs a value, but is followed by '--delete'"}},
+      {{"--keep"}, {"option --keep needs a value"}},
+      {{"--keep="}, {"option --keep: bad pattern ''", "it is empty"}},
+      {{"--keep", "/home/me/projects"}, {"option --keep: bad pattern '/home/me/projects'", "\"/\""}},
+      {{"--keep", "PROJECTS\\*"}, {"option --keep: bad pattern 'PROJECTS\\*'", "start it with a drive"}},
   };
   for (const char* flag : {"--all-drives", "--one-drive", "--test", "--delete", "--log", "--no-log", "--report",
-                           "--no-report", "--list-categories", "--json", "--quiet", "--help", "--version"}) {
+                           "--no-report", "--list-categories", "--json", "--quiet", "--help", "--version",
+                           "--by-category"}) {
     cases.push_back({{"--delete", flag + "=yes"s}, {"option "s + flag + " takes no value, but was given 'yes'"}});
   }
   for (const auto& [words, parts] : cases) {

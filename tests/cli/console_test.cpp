@@ -183,7 +183,8 @@ TEST_F(ConsoleTest, HelpDocumentsEveryOption) {
   EXPECT_EQ(run.exitStatus, 0);
   for (const char* option : {"--drive", "--all-drives", "--one-drive", "--test", "--delete", "--log", "--no-log",
                              "--report", "--no-report", "--select", "--enable", "--disable", "--list-categories",
-                             "--json", "--quiet", "--help", "--version"}) {
+                             "--json", "--quiet", "--help", "--version", "--older-than", "--keep",
+                             "--by-category"}) {
     EXPECT_TRUE(Contains(run.out, option)) << option;
   }
 }

@@ -161,6 +161,28 @@ TEST(DeletionPrimitivesDeleteOneFile, AFileThatCannotBeDeletedIsCountedMadeWrita
   EXPECT_TRUE(world.LogItems().empty());
 }
 
+// Only the kept record says the file is not normal (its mode is writable,
+// its name visible): a deletion that fails leaves it normal all the same,
+// while a file that already was normal is left without a record.
+TEST(DeletionPrimitivesDeleteOneFile, AFileThatCannotBeDeletedLosesTheAttributesItsVolumeKeeps) {
+  if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop root from deleting files";
+  LoggedDeletion world;
+  world.C().Build({{"LOCKED/system.tmp", 5}, {"LOCKED/archived.tmp", 4}, {"LOCKED/plain.tmp", 3}});
+  if (const std::string why = testing::UserXattrsUnsupported(world.C().Root()); !why.empty()) GTEST_SKIP() << why;
+  ASSERT_TRUE(testing::SetDosAttrib(world.C().Host("LOCKED/system.tmp"), "0x4"));
+  ASSERT_TRUE(testing::SetDosAttrib(world.C().Host("LOCKED/archived.tmp"), "0x20"));
+  world.C().SetReadOnly("LOCKED");
+  for (const char* name : {"system.tmp", "archived.tmp", "plain.tmp"}) {
+    EXPECT_EQ(DeleteOneFile(world.context, std::string("c:\\LOCKED\\") + name), DeleteResult::Kept) << name;
+  }
+  EXPECT_EQ(testing::DosAttribOf(world.C().Host("LOCKED/system.tmp")), "0x0");
+  EXPECT_EQ(testing::DosAttribOf(world.C().Host("LOCKED/archived.tmp")), "0x0");
+  EXPECT_EQ(testing::DosAttribOf(world.C().Host("LOCKED/plain.tmp")), "(none)");
+  EXPECT_EQ(world.context.totals.totalFiles, 3.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
+  EXPECT_TRUE(world.LogItems().empty());
+}
+
 // A read-only file outside the drive, with a second link inside it: neither a
 // test run nor a destructive run changes the outside file's bytes, mode or
 // kept attributes; the destructive run removes the link inside the drive.

@@ -2,24 +2,35 @@
 // store, a run from "&Clean HD", Exit in the middle of a run, the menus and
 // their shortcuts, the record actions and the switches.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTextEdit>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "platform/preferences_store.h"
 #include "platform/text_file.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/recording_feedback.h"
 #include "tests/support/temp_drive.h"
+#include "settings/category_catalogue.h"
+#include "settings/main_options.h"
+#include "ui/caption_fit.h"
 #include "ui/deepwash_window.h"
 #include "ui/desktop_program.h"
 #include "ui/main_window.h"
@@ -60,7 +71,10 @@ struct World {
     environment.storePath = base.Path() + "/config/Tidewell.ini";
     environment.instanceLockPath = base.Path() + "/runtime/Tidewell.lock";
     environment.endProgram = [](int status) { throw ProgramEnded{status}; };
-    environment.openDocument = [this](const std::string& address) { opened.push_back(address); };
+    environment.openDocument = [this](const std::string& address) {
+      opened.push_back(address);
+      return opensAddresses;
+    };
     environment.locale = &platform::LocaleFormat::Classic();
     return environment;
   }
@@ -71,6 +85,7 @@ struct World {
   testing::TempFolder base;
   RecordingBoxes boxes;
   std::vector<std::string> opened;
+  bool opensAddresses = true;  // false: the desktop has no browser
 };
 
 // Every control a run disables, by name, with its enabled state.
@@ -83,6 +98,27 @@ std::map<std::string, bool> LockableStates(MainWindow& w) {
       {"Drive1", w.driveList->isEnabled()}};
   for (int i = 1; i <= 6; ++i) states["Check1_" + std::to_string(i)] = w.check1[static_cast<std::size_t>(i)]->isEnabled();
   return states;
+}
+
+// How far the centre of a window's frame lies from the centre of its screen.
+QPoint OffCentre(const QWidget& window) {
+  return window.frameGeometry().center() - window.screen()->geometry().center();
+}
+
+// The width a caption needs to be drawn whole: a check box's box, the gap
+// after it and its text; any other control's size hint.
+int NeededWidth(const QWidget& caption) {
+  const auto* box = qobject_cast<const QCheckBox*>(&caption);
+  if (box == nullptr) return caption.sizeHint().width();
+  const QStyle* style = box->style();
+  return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) +
+         style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) +
+         box->fontMetrics().size(Qt::TextShowMnemonic, box->text()).width();
+}
+
+bool NearlyCentred(const QWidget& window) {
+  const QPoint off = OffCentre(window);
+  return std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;  // halving rounds
 }
 
 }  // namespace
@@ -119,17 +155,92 @@ class DesktopProgramTest : public QObject {
     QVERIFY(otherBoxes.messages.empty());
   }
 
+  // Both windows come up centred on the screen, frame included; a window the
+  // user has moved stays where it was put.
+  void bothWindowsOpenCentredOnTheScreenFrameIncluded() {
+    World world;
+    DesktopProgram program(world.boxes, world.Environment());
+    QVERIFY(program.Start());
+    MainWindow& w = program.Main();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY2(w.frameGeometry().size() != w.size(), "the platform draws no frame: nothing to centre with");
+    QVERIFY2(NearlyCentred(w), qPrintable(QStringLiteral("main window off centre by %1, %2")
+                                              .arg(OffCentre(w).x())
+                                              .arg(OffCentre(w).y())));
+
+    DeepwashWindow& deepwash = program.Deepwash();
+    w.deepwashButton->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&deepwash));
+    QVERIFY2(NearlyCentred(deepwash), qPrintable(QStringLiteral("Deepwash window off centre by %1, %2")
+                                                     .arg(OffCentre(deepwash).x())
+                                                     .arg(OffCentre(deepwash).y())));
+    const QPoint moved = deepwash.pos() + QPoint(40, 30);
+    deepwash.move(moved);
+    QCoreApplication::processEvents();
+    deepwash.close();
+    w.deepwashButton->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&deepwash));
+    QCOMPARE(deepwash.pos(), moved);
+  }
+
+  // Every caption of the two windows fits its control: none is cut or
+  // elided. A font wider than the layout's is drawn smaller until it fits.
+  void everyCaptionFitsItsControl() {
+    World world;
+    DesktopProgram program(world.boxes, world.Environment("/I"));
+    QVERIFY(program.Start());
+    MainWindow& w = program.Main();
+    std::vector<QWidget*> captions = {w.title[1], w.label4, w.label5, w.label6};
+    for (const RunOption option : kMainWindowOptions) captions.push_back(w.BoxOf(option));
+    for (const Category& entry : CatalogueEntries()) captions.push_back(program.Deepwash().CheckBox(entry.id));
+    for (const QWidget* caption : captions) {
+      const int needed = NeededWidth(*caption);
+      QVERIFY2(needed <= caption->width(), qPrintable(QStringLiteral("%1 needs %2 pixels, has %3")
+                                                          .arg(caption->objectName())
+                                                          .arg(needed)
+                                                          .arg(caption->width())));
+    }
+    // In the layout's own sans face (or a stand-in of its widths) the option
+    // captions fit at their size: none is drawn smaller than its neighbours.
+    if (QFontInfo(w.font()).family() != QFontInfo(QFont(QStringLiteral("Sans Serif"))).family()) {
+      for (const RunOption option : kMainWindowOptions) {
+        QCOMPARE(w.BoxOf(option)->font().pointSizeF(), w.font().pointSizeF());
+      }
+    }
+
+    // A substitute a third wider than the layout's fonts.
+    QWidget* wide[] = {w.label4, w.BoxOf(RunOption::MinimiseOnUse)};
+    std::vector<double> widePoints;
+    for (QWidget* caption : wide) {
+      QFont font = caption->font();
+      font.setPointSizeF(font.pointSizeF() * 4 / 3);
+      caption->setFont(font);
+      widePoints.push_back(font.pointSizeF());
+      QVERIFY(NeededWidth(*caption) > caption->width());
+    }
+    const double untouched = w.label5->font().pointSizeF();
+    w.FitCaptions();
+    for (std::size_t i = 0; i < std::size(wide); ++i) {
+      QVERIFY2(NeededWidth(*wide[i]) <= wide[i]->width(), qPrintable(wide[i]->objectName()));
+      QVERIFY(wide[i]->font().pointSizeF() < widePoints[i]);
+      QVERIFY(wide[i]->font().pointSizeF() >= kSmallestCaptionPoints);
+    }
+    QCOMPARE(w.label5->font().pointSizeF(), untouched);  // it fitted: left alone
+  }
+
   void aRunFromCleanHdLocksEverythingButExitAndShowsItsResults() {
     World world;
     world.File("DATA/scratch.tmp", 100);
     DesktopEnvironment environment = world.Environment();
     std::map<std::string, bool> duringRun;
     bool exitEnabled = false;
+    std::optional<Qt::CursorShape> pointerDuringRun;
     DesktopProgram* running = nullptr;
     environment.onYield = [&] {
       if (!duringRun.empty() || running == nullptr) return;
       duringRun = LockableStates(running->Main());
       exitEnabled = running->Main().exitButton->isEnabled();
+      if (const QCursor* pointer = QApplication::overrideCursor()) pointerDuringRun = pointer->shape();
     };
     DesktopProgram program(world.boxes, std::move(environment));
     running = &program;
@@ -141,6 +252,9 @@ class DesktopProgramTest : public QObject {
     QVERIFY(!duringRun.empty());
     for (const auto& [name, enabled] : duringRun) QVERIFY2(!enabled, name.c_str());
     QVERIFY(exitEnabled);
+    // The arrow with hourglass while the run works, the usual pointer after.
+    QCOMPARE(pointerDuringRun, std::optional<Qt::CursorShape>(Qt::BusyCursor));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     for (const auto& [name, enabled] : LockableStates(program.Main())) QVERIFY2(enabled, name.c_str());
     QVERIFY(world.Exists("DATA/scratch.tmp"));
     QCOMPARE(program.Main().statusText->text(), QStringLiteral("Done: 100 bytes, 1 files cleaned (TEST)"));
@@ -205,6 +319,54 @@ class DesktopProgramTest : public QObject {
       QVERIFY(program.Start());
       QVERIFY(!program.Main().isVisible());
       QCOMPARE(boxes.Titles(), std::vector<std::string>{"TEST MODE is ON ... Tidewell is SAFE AS MILK"});
+    }
+  }
+
+  // The stored age limit and keep list reach the window's runs; a line that
+  // cannot be read stops every run, /U included, with one message naming it.
+  void storedFiltersAreHonouredAndAnUnreadableOneStopsTheRun() {
+    World world;
+    world.File("DATA/old.tmp", 100);
+    world.File("DATA/fresh.tmp", 50);
+    world.File("DATA/kept.tmp", 7);
+    for (const char* old : {"DATA/old.tmp", "DATA/kept.tmp"}) {
+      const timespec year2000[2] = {{946684800, 0}, {946684800, 0}};
+      QCOMPARE(utimensat(AT_FDCWD, (world.base.Path() + "/drive_c/" + old).c_str(), year2000, 0), 0);
+    }
+    fs::create_directories(world.base.Path() + "/config");
+    const std::string store = world.base.Path() + "/config/Tidewell.ini";
+    std::ofstream(store) << "[Preferences]\nMinimumAgeDays=30\n[Keep]\nPath=*\\KEPT.TMP\n";
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      QVERIFY(program.Start());
+      world.boxes.messages.clear();
+      QTest::mouseClick(program.Main().cleanButton, Qt::LeftButton);
+      QCOMPARE(program.Main().statusText->text(), QStringLiteral("Done: 100 bytes, 1 files cleaned (TEST)"));
+    }
+
+    std::ofstream(store) << "[Preferences]\nMinimumAgeDays=soon\n";
+    fs::remove(world.base.Path() + "/records/Tidewell.log");
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      QVERIFY(program.Start());
+      world.boxes.messages.clear();
+      QTest::mouseClick(program.Main().cleanButton, Qt::LeftButton);
+      QCOMPARE(world.boxes.Titles(), std::vector<std::string>{"Settings Error"});
+      QVERIFY(world.boxes.messages.back().text.find("MinimumAgeDays=soon") != std::string::npos);
+      QVERIFY(!program.Main().statusText->text().startsWith(QStringLiteral("Done")));
+      QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
+    }
+    {
+      RecordingBoxes boxes;
+      DesktopProgram program(boxes, world.Environment("/U /I"));
+      int status = -1;
+      try {
+        program.Start();
+      } catch (const ProgramEnded& end) {
+        status = end.exitStatus;
+      }
+      QCOMPARE(status, 2);
+      QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
     }
   }
 
@@ -313,12 +475,25 @@ class DesktopProgramTest : public QObject {
     QCOMPARE(world.boxes.messages.back().title, std::string("About Tidewell"));
     QTest::keyClick(&w, Qt::Key_F6);
     QCOMPARE(world.boxes.messages.back().title, std::string("Tips"));
+    const std::size_t boxesBefore = world.boxes.messages.size();
     QTest::keyClick(&w, Qt::Key_F4);
     QTest::keyClick(&w, Qt::Key_F8);
     QTest::keyClick(&w, Qt::Key_F5);
     QCOMPARE(world.opened.size(), std::size_t{3});
     QCOMPARE(world.opened[0], world.opened[1]);  // Documentation and WEB UPDATE open the same page
     QCOMPARE(world.opened[2], program.Addresses().techSupport);
+    QCOMPARE(world.boxes.messages.size(), boxesBefore);  // opened: nothing to tell
+
+    // No browser: each address that cannot be opened is named in a box.
+    world.opensAddresses = false;
+    QTest::keyClick(&w, Qt::Key_F7);
+    QCOMPARE(world.boxes.messages.size(), boxesBefore + 1);
+    QCOMPARE(world.boxes.messages.back().icon, MessageIcon::Exclamation);
+    QVERIFY(world.boxes.messages.back().text.find("\r" + program.Addresses().updateHistory + "\r") != std::string::npos);
+    w.onSupportLabelClicked();
+    QCOMPARE(world.boxes.messages.size(), boxesBefore + 2);
+    QVERIFY(world.boxes.messages.back().text.find("\r" + program.Addresses().techSupport + "\r") != std::string::npos);
+    world.opensAddresses = true;
     QTest::keyClick(&w, Qt::Key_F12);  // no uninstaller here
     QCOMPARE(world.boxes.messages.back().text, std::string("Uninstall not available."));
     QVERIFY(w.isVisible());

@@ -1,0 +1,64 @@
+// The file names the rule table can ever use, so that a walk keeps only those.
+//
+// A drive's walk lists every folder before the table runs, and keeps the names
+// of the files it found so the table need not read a folder twice. Most names
+// (a document, a program, a picture with no category on) match no row of the
+// table, and keeping them all costs about 17 bytes per file for nothing. The
+// table uses a file's name in three ways only:
+//   - a delete row matches it against its pattern;
+//   - a named row with a marker matches it against the marker;
+//   - an emptying row deletes every file of a folder whose path ends in the
+//     row's name ("Recent", "Spool\Printers"), whatever the file is called.
+// So a name is kept when some row's pattern or marker matches it, and every
+// name of a folder is kept when some emptying row names that folder. All rows
+// count, whatever category is on: flags are read live while the table runs,
+// and a category switched on after the walk must find its names. Inert rows
+// never match anything, so they keep nothing.
+//
+// Keeping a name the table does not use changes nothing, dropping one it does
+// would change what a run removes; the answers therefore lean to keeping: the
+// patterns are the rows' own, matched by the program's own matcher, and a
+// category's path guard is not looked at.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/folder_walker.h"
+#include "platform/wildcard.h"
+
+namespace tidewell {
+
+class RuleTableNames final : public KeptNames {
+  // Looked up by a view of an upper-cased copy on the stack, not a string.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using TextSet = std::unordered_set<std::string, TextHash, std::equal_to<>>;
+
+ public:
+  RuleTableNames();
+
+  bool KeepsAllIn(std::string_view folder) const override;
+  bool Keeps(std::string_view name) const override;
+
+ private:
+  void AddPattern(std::string_view pattern);
+
+  // "*.EXT" with a plain EXT (no "*", "?" or "."): a name matches exactly
+  // when its last "." starts ".EXT", case ignored. Kept upper-cased, dot first.
+  TextSet endings_;
+  // A pattern with no wildcard that does not end in ".": a name matches
+  // exactly when it is the pattern, case ignored. Kept upper-cased.
+  TextSet exactNames_;
+  // Every other pattern, asked one by one.
+  std::vector<platform::WildcardPattern> others_;
+  // The names of the emptying rows.
+  std::vector<std::string_view> emptiedFolders_;
+};
+
+}  // namespace tidewell
