@@ -20,6 +20,7 @@
 #include "engine/cleaning_run.h"
 #include "engine/record_actions.h"
 #include "platform/host_paths.h"
+#include "platform/program_files.h"
 #include "ui/animation_player.h"
 #include "ui/deepwash_window.h"
 #include "ui/main_window.h"
@@ -128,7 +129,7 @@ bool DesktopProgram::Start() {
   w.label5->setToolTip(QStringLiteral("CLICK HERE for TECH SUPPORT"));
   w.label6->setText(QString::number(BuildNumber()));
   w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
-  w.animation->Open(QString::fromStdString(ProgramFile("Tidewell1.avi")));
+  w.animation->Open(QString::fromStdString(platform::ProgramDataFile(Context().programFolder, "Tidewell1.avi")));
 
   // The window's start: the drive check runs for the start drive whatever
   // the options, C: becomes the working folder, and nothing stops it; a
@@ -153,7 +154,7 @@ void DesktopProgram::OnCleanClicked() {
 }
 
 void DesktopProgram::OnDeepwashClicked() {
-  PlayWave(ProgramFile("Tidewell2.wav"), false);
+  PlayWave(platform::ProgramDataFile(Context().programFolder, "Tidewell2.wav"), false);
   main_->hide();
   deepwash_->show();
   deepwash_->raise();
