@@ -3,9 +3,7 @@
 // laid out as a build folder and as an installed prefix.
 #include "platform/program_files.h"
 
-#include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +12,7 @@
 
 #include "platform/host_paths.h"
 #include "platform/process_facts.h"
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell::platform {
@@ -26,19 +25,7 @@ void MakeFile(const std::string& path, const std::string& text) {
   std::ofstream(path) << text;
 }
 
-// Sets one environment variable for the life of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedVariable() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using testing::ScopedVariable;
 
 // <base>/root/usr/bin beside <base>/root/usr/share/tidewell, as
 // `dpkg -x` unpacks the package, and the user's data folder in <base>/data.
