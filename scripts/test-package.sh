@@ -60,7 +60,7 @@ for file in bin/tidewell bin/tidewell-cli \
   share/tidewell/help/index.html share/tidewell/help/history.html share/tidewell/help/support.html \
   share/applications/org.tidewell.Tidewell.desktop share/metainfo/org.tidewell.Tidewell.metainfo.xml \
   share/icons/hicolor/scalable/apps/org.tidewell.Tidewell.svg \
-  share/man/man1/tidewell.1 share/man/man1/tidewell-cli.1 \
+  share/man/man1/tidewell.1.gz share/man/man1/tidewell-cli.1.gz \
   share/bash-completion/completions/tidewell-cli \
   share/doc/tidewell/examples/tidewell-clean.service share/doc/tidewell/examples/tidewell-clean.timer \
   share/doc/tidewell/examples/README; do
@@ -92,19 +92,25 @@ sandbox=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/conf
 mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
 cli() { "${sandbox[@]}" TIDEWELL_DRIVES="$1" "$bin/tidewell-cli" "${@:2}"; }
 
-# ---- man pages: no roff warnings, every option of the installed program ----
+# ---- man pages: no roff warnings, the usual sections, every option ----
 cli_options=$(cli "" --help | grep -E '^  -' | grep -oE -- '--[a-z][-a-z]*' | sort -u)
 [ -n "$cli_options" ] || fail "tidewell-cli --help names no option"
 for page in tidewell tidewell-cli; do
-  warnings=$(groff -man -ww -z "$share/man/man1/$page.1" 2>&1)
+  source_text=$(zcat "$share/man/man1/$page.1.gz") || fail "$page(1) is no gzip file"
+  warnings=$(groff -man -ww -z <<<"$source_text" 2>&1)
   [ -z "$warnings" ] || fail "$page(1) renders with warnings: $warnings"
+  rendered=$(groff -man -Tutf8 -P-cbou <<<"$source_text" 2>/dev/null)
+  for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" ENVIRONMENT FILES EXAMPLES "SEE ALSO"; do
+    grep -qx "$section" <<<"$rendered" || fail "$page(1) has no $section section"
+  done
 done
-man_text=$(sed 's/\\-/-/g' "$share/man/man1/tidewell-cli.1")
+man_text=$(zcat "$share/man/man1/tidewell-cli.1.gz" | sed 's/\\-/-/g')
 for option in $cli_options; do
   grep -qF -- "$option" <<<"$man_text" || fail "tidewell-cli(1) does not describe $option"
 done
+window_text=$(zcat "$share/man/man1/tidewell.1.gz")
 for switch in /U /I; do
-  grep -qF -- ".B $switch" "$share/man/man1/tidewell.1" || fail "tidewell(1) does not describe $switch"
+  grep -qF -- ".B $switch" <<<"$window_text" || fail "tidewell(1) does not describe $switch"
 done
 pass
 
@@ -149,9 +155,14 @@ for copy in clean_c window_c; do
   # A link inside the drive's TEMP folder to the sentinel: deleting it removes the link only.
   ln -s "$work/outside/victim" "$work/$copy/WINDOWS/TEMP/victim-link.tmp"
 done
+# Files and links a drive holds: a link is a file to the run (it deletes the
+# link, never what it points to) and counts in its summary.
+file_count() { find "$1" \( -type f -o -type l \) | wc -l; }
 outside_before=$(manifest "$work/outside")
 drive_before=$(manifest "$work/drive_c")
-kept_before=$(manifest "$work/drive_c/My Documents")
+# Vaultkeep's folder is spared by every row; the documents stay, their junk goes.
+kept_before=$(manifest "$work/drive_c/Program Files/Vaultkeep")
+documents=("My Documents/Letter to Bob.doc" "My Documents/Resume.doc" "My Documents/Budget 2000.xls")
 
 # A test run: nothing changes, the records go to the user's data folder (the
 # program is installed), never into the package's bin folder.
@@ -168,17 +179,21 @@ pass
 
 # The systemd example's own command line, destructive, over a fresh copy.
 read -r -a exec_words <<<"$exec_start"
-files_before=$(find "$work/clean_c" -type f | wc -l)
+files_before=$(file_count "$work/clean_c")
 cli "C=$work/clean_c" "${exec_words[@]:1}" >"$work/clean.out" 2>"$work/clean.err" ||
   fail "'$exec_start' exited with $?: $(cat "$work/clean.err")"
-files_after=$(find "$work/clean_c" -type f | wc -l)
+files_after=$(file_count "$work/clean_c")
 summary=$(grep -E '^Drive C: [0-9,]+ files deleted' "$work/clean.out") || fail "no summary: $(cat "$work/clean.out")"
 deleted=$(sed -E 's/^Drive C: ([0-9,]+) files.*/\1/; s/,//g' <<<"$summary")
 [ "$deleted" -gt 0 ] && [ "$deleted" -eq $((files_before - files_after)) ] ||
   fail "the summary says $deleted files deleted, the drive lost $((files_before - files_after)): $summary"
 [ "$(wc -l <"$work/clean.out")" -le 3 ] || fail "--quiet printed more than the summary: $(cat "$work/clean.out")"
 [ ! -e "$work/clean_c/WINDOWS/TEMP/victim-link.tmp" ] || fail "the link in TEMP was not removed"
-[ "$(manifest "$work/clean_c/My Documents")" == "$kept_before" ] || fail "the destructive run touched My Documents"
+[ "$(manifest "$work/clean_c/Program Files/Vaultkeep")" == "$kept_before" ] || fail "the destructive run touched Vaultkeep"
+for document in "${documents[@]}"; do
+  cmp -s "$work/drive_c/$document" "$work/clean_c/$document" || fail "the destructive run changed $document"
+done
+[ ! -e "$work/clean_c/My Documents/~WRL0003.tmp" ] || fail "the destructive run left ~WRL0003.tmp"
 pass
 
 # ---- the installed window, offscreen, unattended and invisible ----
@@ -191,7 +206,7 @@ status=0
 timeout 60 "${sandbox[@]}" QT_QPA_PLATFORM=offscreen TIDEWELL_DRIVES="C=$work/window_c" "$bin/tidewell" /U /I \
   >"$work/window.out" 2>&1 || status=$?
 [ "$status" -eq 0 ] || fail "tidewell /U /I exited with $status (124: it did not end): $(cat "$work/window.out")"
-[ "$(find "$work/window_c" -type f | wc -l)" -eq "$files_after" ] || fail "the window's run removed other files than the console's"
+[ "$(file_count "$work/window_c")" -eq "$files_after" ] || fail "the window's run removed other files than the console's"
 [ ! -e "$work/window_c/WINDOWS/TEMP/victim-link.tmp" ] || fail "the window left the link in TEMP"
 grep -q 'bytes SAVED' "$work/data/Tidewell/Tidewell.txt" || fail "the window wrote no run report to the data folder"
 pass
