@@ -5,6 +5,7 @@
 #include "engine/category_rules.h"
 #include "engine/drive_checks.h"
 #include "platform/host_paths.h"
+#include "platform/program_files.h"
 #include "engine/folder_walker.h"
 #include "engine/rule_table_names.h"
 #include "engine/log_section.h"
@@ -109,7 +110,7 @@ RunResult RunCleaning(RunContext& context) {
   RunFeedback& ui = context.feedback;
   ui.SetStatusText("Starting up ...");
   ui.LockControls();
-  ui.PlayWave(platform::JoinHostPath(context.programFolder, "Tidewell1.wav"), false);
+  ui.PlayWave(platform::ProgramDataFile(context.programFolder, "Tidewell1.wav"), false);
   ui.Repaint();
   if (context.IsOn(RunOption::MinimiseOnUse)) ui.MinimiseWindow();
   StoreLastCleanup(context);

@@ -22,9 +22,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 std::string CommandLineText(const std::vector<std::string>& arguments);
 
 // The folder for the deletion log and the run report: the program's folder
-// when a file can be created there, else ${XDG_DATA_HOME:-~/.local/share}/Tidewell
-// (created when missing). Never empty; the program's folder when even the
-// fallback cannot be made.
+// when a file can be created there and it is no installation's bin folder
+// (IsInstalledProgramFolder: /usr/bin stays clean even for root), else
+// ${XDG_DATA_HOME:-~/.local/share}/Tidewell (created when missing). Never
+// empty; the program's folder when even the fallback cannot be made.
 std::string RecordsFolder(const std::string& programFolder);
 
 // One of the user's base folders: $<variable> (XDG_CONFIG_HOME,

@@ -9,9 +9,14 @@ set -euo pipefail
 # through pkg-config) identifies mounted Windows volumes by their device; the
 # tests make FAT, NTFS and exFAT images with dosfstools, ntfs-3g and
 # exfatprogs to check that; the attribute tests make and mount scratch NTFS
-# and FAT volumes with the same tools (they skip without them).
+# and FAT volumes with the same tools (they skip without them). The package
+# test (scripts/test-package.sh) builds the Debian package with dpkg-dev
+# (dpkg-shlibdeps computes its dependencies), validates the desktop entry
+# and the AppStream metadata (desktop-file-utils, appstream), renders the
+# man pages (groff-base) and verifies the systemd examples (systemd).
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-dev qt6-multimedia-dev
-          fonts-liberation dosfstools ntfs-3g exfatprogs)
+          fonts-liberation dosfstools ntfs-3g exfatprogs
+          dpkg-dev desktop-file-utils appstream groff-base systemd)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -19,6 +19,7 @@
 #include "engine/cleaning_run.h"
 #include "engine/record_actions.h"
 #include "platform/host_paths.h"
+#include "platform/program_files.h"
 #include "ui/animation_player.h"
 #include "ui/deepwash_window.h"
 #include "ui/main_window.h"
@@ -125,7 +126,7 @@ bool DesktopProgram::Start() {
   w.label6->setText(QString::number(BuildNumber()));
   w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
   w.FitCaptions();
-  w.animation->Open(QString::fromStdString(ProgramFile("Tidewell1.avi")));
+  w.animation->Open(QString::fromStdString(platform::ProgramDataFile(Context().programFolder, "Tidewell1.avi")));
 
   // The window's start: the drive check runs for the start drive whatever
   // the options, C: becomes the working folder, and nothing stops it; a
@@ -162,7 +163,7 @@ void DesktopProgram::OnCleanClicked() {
 }
 
 void DesktopProgram::OnDeepwashClicked() {
-  PlayWave(ProgramFile("Tidewell2.wav"), false);
+  PlayWave(platform::ProgramDataFile(Context().programFolder, "Tidewell2.wav"), false);
   main_->hide();
   deepwash_->show();
   deepwash_->raise();

@@ -1,5 +1,7 @@
 #include "ui/help_menu.h"
 
+#include "platform/program_files.h"
+
 #ifndef TIDEWELL_VERSION_TWEAK
 #define TIDEWELL_VERSION_TWEAK 0
 #endif
@@ -21,7 +23,7 @@ namespace {
 
 std::string OrShipped(const char* configured, const std::string& programFolder, const char* page) {
   if (configured[0] != '\0') return configured;
-  return "file://" + programFolder + "/help/" + page;
+  return "file://" + platform::ProgramDataFile(programFolder, std::string("help/") + page);
 }
 
 }  // namespace

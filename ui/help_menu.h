@@ -4,7 +4,8 @@
 // The addresses are fixed when the program is built (CMake cache variables
 // TIDEWELL_PRODUCT_URL, TIDEWELL_HISTORY_URL, TIDEWELL_SUPPORT_URL and
 // TIDEWELL_HOME_URL). Left empty, as they are by default, each names a page
-// shipped with the program in "help/" beside the executable, so every entry
+// shipped with the program in "help/" (beside the executable, or in an
+// installation's share/tidewell: platform/program_files.h), so every entry
 // works offline.
 #pragma once
 

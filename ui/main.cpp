@@ -1,6 +1,7 @@
 // tidewell: the desktop program. Its entry only creates the application and
 // the program; the start-up sequence does the rest (see desktop_program.h).
 #include <QApplication>
+#include <QIcon>
 
 #include "platform/process_facts.h"
 #include "ui/desktop_program.h"
@@ -9,6 +10,11 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   application.setApplicationName(QStringLiteral("Tidewell"));
+  // The installed desktop entry and icon share this name: the desktop ties
+  // the running window to its menu entry, and the windows take the icon
+  // from the theme (none when the program runs uninstalled).
+  application.setDesktopFileName(QStringLiteral("org.tidewell.Tidewell"));
+  application.setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tidewell.Tidewell")));
   tidewell::ui::QtMessageBoxes boxes;
   tidewell::ui::DesktopEnvironment environment;
   environment.commandLine =

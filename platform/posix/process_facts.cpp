@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/host_paths.h"
+#include "platform/program_files.h"
 #include "platform/text_file.h"
 
 namespace tidewell::platform {
@@ -44,7 +45,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 std::string RecordsFolder(const std::string& programFolder) {
-  if (FolderIsWritable(programFolder)) return programFolder;
+  if (!IsInstalledProgramFolder(programFolder) && FolderIsWritable(programFolder)) return programFolder;
   const std::string base = UserBaseFolder("XDG_DATA_HOME", ".local/share");
   if (base.empty()) return programFolder;
   const std::string folder = JoinHostPath(base, "Tidewell");

@@ -1,13 +1,13 @@
 // The previous-instance lock: where its file lives, and that it holds.
 #include "platform/instance_lock.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell::platform {
@@ -15,28 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable (nullptr: unsets it) for the object's life.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~ScopedVariable() { Set(old_ ? old_->c_str() : nullptr); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-  void Set(const char* value) {
-    if (value != nullptr) {
-      setenv(name_.c_str(), value, 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedVariable;
 
 TEST(InstanceLock, TheLockLivesInAFolderOnlyTheUserCanWrite) {
   testing::TempFolder base;

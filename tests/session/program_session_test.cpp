@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "engine/cleaning_run.h"
 #include "tests/support/recording_feedback.h"
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_drive.h"
 
 namespace fs = std::filesystem;
@@ -68,12 +71,16 @@ class ProgramSessionTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
+  // The program folder and the records folder are the fixture's unless the
+  // setup names a program folder: then the session chooses the records'.
   ProgramSession& Open(SessionSetup setup = {}) {
     setup.programName = "tidewell";
     setup.problems = problems_;
     setup.storePath = StorePath();
-    setup.programFolder = base_.Path() + "/program";
-    setup.recordsFolder = base_.Path() + "/records";
+    if (setup.programFolder.empty()) {
+      setup.programFolder = base_.Path() + "/program";
+      setup.recordsFolder = base_.Path() + "/records";
+    }
     program_ = std::make_unique<ProgramSession>(feedback, feedback, deepwashView_, std::move(setup));
     feedback.program = program_.get();
     return *program_;
@@ -212,6 +219,33 @@ TEST_F(ProgramSessionTest, AStartDriveThatNoDriveMapsEndsStartUpWithNothingWritt
 
   EXPECT_TRUE(feedback.messages.empty());
   EXPECT_FALSE(fs::exists(StorePath()));
+}
+
+// Installed under a prefix (bin/ beside share/tidewell/, as `dpkg -x`
+// unpacks the package): the run plays the sound the installation ships and
+// keeps its records in the user's data folder, not in bin/.
+TEST_F(ProgramSessionTest, AnInstalledProgramPlaysItsSharedSoundAndKeepsItsRecordsInTheDataFolder) {
+  const std::string bin = base_.Path() + "/usr/bin";
+  const std::string share = base_.Path() + "/usr/share/tidewell";
+  fs::create_directories(bin);
+  fs::create_directories(share);
+  std::ofstream(share + "/Tidewell1.wav") << "RIFF";
+  testing::ScopedVariable data("XDG_DATA_HOME", base_.Path() + "/data");
+  fs::create_directories(base_.Path() + "/drive_c/WINDOWS/TEMP");
+  std::ofstream(base_.Path() + "/drive_c/WINDOWS/TEMP/~DF1.TMP") << "junk";
+
+  ProgramSession& program = Open({.programFolder = bin});
+  EXPECT_EQ(program.Start({}), StartupOutcome::Ready);
+  RunCleaning(program.Context());
+
+  EXPECT_EQ(program.Context().recordsFolder, base_.Path() + "/data/Tidewell");
+  ASSERT_TRUE(fs::exists(base_.Path() + "/data/Tidewell/Tidewell.log"));
+  EXPECT_GT(fs::file_size(base_.Path() + "/data/Tidewell/Tidewell.log"), 0u);
+  EXPECT_FALSE(fs::exists(bin + "/Tidewell.log"));
+  EXPECT_FALSE(fs::exists(bin + "/Tidewell.txt"));
+  EXPECT_NE(std::find(feedback.events.begin(), feedback.events.end(), "PlayWave " + share + "/Tidewell1.wav"),
+            feedback.events.end());
+  EXPECT_TRUE(fs::exists(base_.Path() + "/drive_c/WINDOWS/TEMP/~DF1.TMP"));  // a test run
 }
 
 }  // namespace
