@@ -16,6 +16,7 @@
 #include "engine/rule_table.h"
 #include "tests/support/dos_attrib.h"
 #include "tests/support/scratch_volume.h"
+#include "tests/support/table_by_hand.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -413,34 +414,6 @@ void BuildBusyDrive(testing::TempDrive& drive) {
   drive.SetReadOnly("LOCKED");
 }
 
-// The table applied the slow way, the folder read afresh for every row: the
-// single-read folder stage, which keeps one reading current, must give
-// exactly this.
-void ApplyRowByRow(RunContext& context, std::string_view drive, const FolderList& folders) {
-  for (std::int32_t i = 1; i <= folders.Count(); ++i) {
-    const std::string_view folder = folders[i];
-    YieldToMessages(context);
-    auto run = [&](const CategoryRule& row) {
-      if (row.inert) return;
-      FolderSnapshot fresh(context, folder);
-      if (row.action == RuleAction::DeleteMatching) DeleteMatchingFiles(context, fresh, row.target);
-      if (row.action == RuleAction::EmptyNamed) EmptyNamedFolder(context, fresh, row.target, row.marker);
-      if (row.action == RuleAction::PurgeNamed) PurgeNamedFolder(context, drive, fresh, row.target, row.marker);
-    };
-    for (const RuleSection& section : CategorySections()) {
-      bool guarded = false;
-      for (std::string_view fragment : section.pathGuard) guarded = guarded || ContainsNoCase(folder, fragment);
-      if (guarded || !context.IsOn(section.category)) continue;
-      for (const CategoryRule& row : section.rows) run(row);
-      if (section.numberedInstallerFolders) {
-        for (const CategoryRule& row : NumberedInstallerFolders()) run(row);
-      }
-    }
-    for (const CategoryRule& row : BaseRows()) run(row);
-  }
-  SweepSystemBackups(context, drive);
-  if (context.IsOn(CategoryId::Wallpaper)) DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
-}
 
 struct RunCase {
   Mode run;
@@ -460,7 +433,9 @@ TEST_P(SingleRead, GivesTheSameLogTotalsDriveAndYieldsAsAListingPerRow) {
 
   perRow.Prepare(GetParam().run, 'C');
   const FolderList folders = ListFolders(perRow.context, "c:", "\\");
-  ApplyRowByRow(perRow.context, "c:", folders);
+  // The folder read afresh for every row: the single-read folder stage,
+  // which keeps one reading current, must give exactly this.
+  testing::ApplyTableByHand(perRow.context, "c:", folders, testing::TableReading::AfreshPerRow);
   CloseLogSection(perRow.context);
 
   EXPECT_EQ(once.LogItems(), perRow.LogItems());

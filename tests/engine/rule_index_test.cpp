@@ -21,6 +21,7 @@
 #include "engine/path_fragments.h"
 #include "engine/rule_table.h"
 #include "platform/wildcard.h"
+#include "tests/support/table_by_hand.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -168,39 +169,6 @@ TEST(PathFragments, AgreeWithAWholePathSearchInWalkOrderAndInAnyOrder) {
 
 // ---- Whole runs against every row on every name -------------------------------
 
-// The table applied as it reads: every row, in order, tried against every
-// name of the folder (read afresh when the folder stage reaches it), the
-// guards and spare fragments searched in the whole path.
-void ApplyEveryRowToEveryName(RunContext& context, std::string_view drive, const FolderList& folders,
-                              const std::vector<std::string>& spared) {
-  for (std::int32_t i = 1; i <= folders.Count(); ++i) {
-    const std::string_view folder = folders[i];
-    YieldToMessages(context);
-    bool isSpared = false;
-    for (const std::string& fragment : spared) isSpared = isSpared || ContainsNoCase(folder, fragment);
-    if (isSpared) continue;
-    FolderSnapshot snapshot(context, folder);
-    auto run = [&](const CategoryRule& row) {
-      if (row.inert) return;
-      if (row.action == RuleAction::DeleteMatching) DeleteMatchingFiles(context, snapshot, row.target);
-      if (row.action == RuleAction::EmptyNamed) EmptyNamedFolder(context, snapshot, row.target, row.marker);
-      if (row.action == RuleAction::PurgeNamed) PurgeNamedFolder(context, drive, snapshot, row.target, row.marker);
-    };
-    for (const RuleSection& section : CategorySections()) {
-      bool guarded = false;
-      for (std::string_view fragment : section.pathGuard) guarded = guarded || ContainsNoCase(folder, fragment);
-      if (guarded || !context.IsOn(section.category)) continue;
-      for (const CategoryRule& row : section.rows) run(row);
-      if (section.numberedInstallerFolders) {
-        for (const CategoryRule& row : NumberedInstallerFolders()) run(row);
-      }
-    }
-    for (const CategoryRule& row : BaseRows()) run(row);
-  }
-  SweepSystemBackups(context, drive);
-  if (context.IsOn(CategoryId::Wallpaper)) DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
-}
-
 // A drive of nested folders named like the table's named folders, guards,
 // spared folders and near misses, holding tricky names; the same for a seed.
 void BuildGeneratedDrive(testing::TempDrive& drive, unsigned seed) {
@@ -271,7 +239,8 @@ TEST_P(IndexedRuleStage, LeavesTheSameLogTotalsDriveAndYieldsAsEveryRowOnEveryNa
   ApplyCategoryRules(indexed.context, "c:", indexedFolders, indexedFolders.Count());
   CloseLogSection(indexed.context);
   const FolderList everyRowFolders = ListFolders(everyRow.context, "c:", "\\");
-  ApplyEveryRowToEveryName(everyRow.context, "c:", everyRowFolders, {"Vaultkeep", "c:\\TOOLS\\CLEANER"});
+  testing::ApplyTableByHand(everyRow.context, "c:", everyRowFolders, testing::TableReading::OncePerFolder,
+                            {"Vaultkeep", "c:\\TOOLS\\CLEANER"});
   CloseLogSection(everyRow.context);
 
   EXPECT_EQ(indexed.LogItems(), everyRow.LogItems());
