@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
+#include "engine/pattern_shape.h"
 #include "platform/text_case.h"
 
 namespace tidewell {
 namespace {
-
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
 // A target's last component: the text after its last "\" (all of it when
 // there is none).
@@ -82,28 +82,25 @@ void RuleIndex::Add(const CategoryRule& row) {
 }
 
 void RuleIndex::AddDeleteRow(RowNumber row, std::string_view pattern) {
-  // An empty pattern lists every file, as the delete action reads it.
-  if (pattern.empty()) pattern = "*.*";
-  const std::string_view extension = pattern.substr(std::min<std::size_t>(2, pattern.size()));
-  if (pattern.starts_with("*.") && !extension.empty() && !HasWildcard(extension) &&
-      extension.find('.') == std::string_view::npos) {
-    byExtension_[UpperCased(extension)].push_back(row);
-    return;
-  }
-  // A bare "." at the end asks for a name without extension: the matcher
-  // decides that.
-  if (!HasWildcard(pattern) && !pattern.ends_with('.')) {
-    byName_[UpperCased(pattern)].push_back(row);
-    return;
+  PatternShape shape = ShapeOfPattern(pattern);
+  switch (shape.kind) {
+    case PatternKind::Extension:
+      byExtension_[std::move(shape.key)].push_back(row);
+      return;
+    case PatternKind::ExactName:
+      byName_[std::move(shape.key)].push_back(row);
+      return;
+    case PatternKind::Wildcard:
+      break;
   }
   const auto at = static_cast<std::uint32_t>(general_.size());
-  general_.push_back({row, platform::WildcardPattern(pattern)});
+  general_.push_back({row, platform::WildcardPattern(shape.pattern)});
   // A name matched by a pattern whose first character is literal begins with
   // that character (names are never empty).
-  if (pattern.front() == '*' || pattern.front() == '?') {
+  if (shape.pattern.front() == '*' || shape.pattern.front() == '?') {
     generalAnyFirst_.push_back(at);
   } else {
-    generalByFirst_[FirstUpper(pattern)].push_back(at);
+    generalByFirst_[FirstUpper(shape.pattern)].push_back(at);
   }
 }
 

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "engine/folder_snapshot.h"
+#include "engine/pattern_shape.h"
 #include "engine/rule_table.h"
 #include "platform/wildcard.h"
 
@@ -89,11 +90,7 @@ class RuleIndex {
   void FindCandidates(const FolderSnapshot& folder, FolderCandidates& into) const;
 
  private:
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-  using RowsByText = std::unordered_map<std::string, std::vector<RowNumber>, TextHash, std::equal_to<>>;
+  using RowsByText = std::unordered_map<std::string, std::vector<RowNumber>, PatternKeyHash, std::equal_to<>>;
   struct GeneralRow {
     RowNumber row;
     platform::WildcardPattern pattern;

@@ -1,13 +1,13 @@
 #include "engine/rule_table_names.h"
 
+#include <utility>
+
 #include "engine/deletion_primitives.h"
 #include "engine/rule_table.h"
 #include "platform/text_case.h"
 
 namespace tidewell {
 namespace {
-
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
 
 template <typename Visit>
 void ForEachRow(Visit&& visit) {
@@ -42,15 +42,17 @@ RuleTableNames::RuleTableNames() {
 }
 
 void RuleTableNames::AddPattern(std::string_view pattern) {
-  // A delete row with an empty pattern deletes every file ("*.*").
-  if (pattern.empty()) pattern = "*.*";
-  if (pattern.starts_with("*.") && pattern.size() > 2 && !HasWildcard(pattern.substr(1)) &&
-      pattern.substr(2).find('.') == std::string_view::npos) {
-    endings_.insert(UpperCased(pattern.substr(1)));
-  } else if (!HasWildcard(pattern) && !pattern.ends_with('.')) {
-    exactNames_.insert(UpperCased(pattern));
-  } else {
-    others_.emplace_back(pattern);
+  PatternShape shape = ShapeOfPattern(pattern);
+  switch (shape.kind) {
+    case PatternKind::Extension:
+      endings_.insert(std::move(shape.key));
+      return;
+    case PatternKind::ExactName:
+      exactNames_.insert(std::move(shape.key));
+      return;
+    case PatternKind::Wildcard:
+      others_.emplace_back(shape.pattern);
+      return;
   }
 }
 
@@ -68,7 +70,7 @@ bool RuleTableNames::Keeps(std::string_view name) const {
   for (std::size_t i = 0; i < name.size(); ++i) upper[i] = ToUpperAscii(name[i]);
   const std::string_view upperName(upper, name.size());
   const std::size_t dot = upperName.rfind('.');
-  if (dot != std::string_view::npos && endings_.contains(upperName.substr(dot))) return true;
+  if (dot != std::string_view::npos && endings_.contains(upperName.substr(dot + 1))) return true;
   if (exactNames_.contains(upperName)) return true;
   for (const platform::WildcardPattern& pattern : others_) {
     if (pattern.Matches(name)) return true;

@@ -21,24 +21,19 @@
 // category's path guard is not looked at.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "engine/folder_walker.h"
+#include "engine/pattern_shape.h"
 #include "platform/wildcard.h"
 
 namespace tidewell {
 
 class RuleTableNames final : public KeptNames {
-  // Looked up by a view of an upper-cased copy on the stack, not a string.
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
-  using TextSet = std::unordered_set<std::string, TextHash, std::equal_to<>>;
+  using TextSet = std::unordered_set<std::string, PatternKeyHash, std::equal_to<>>;
 
  public:
   RuleTableNames();
@@ -49,11 +44,9 @@ class RuleTableNames final : public KeptNames {
  private:
   void AddPattern(std::string_view pattern);
 
-  // "*.EXT" with a plain EXT (no "*", "?" or "."): a name matches exactly
-  // when its last "." starts ".EXT", case ignored. Kept upper-cased, dot first.
+  // The keys of the "*.EXT" patterns (see pattern_shape.h).
   TextSet endings_;
-  // A pattern with no wildcard that does not end in ".": a name matches
-  // exactly when it is the pattern, case ignored. Kept upper-cased.
+  // The keys of the plain-name patterns.
   TextSet exactNames_;
   // Every other pattern, asked one by one.
   std::vector<platform::WildcardPattern> others_;
