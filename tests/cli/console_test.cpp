@@ -339,7 +339,11 @@ TEST_F(ConsoleTest, KilledRunsNeverLoseMoreThanTheLineInFlight) {
 
   std::mt19937 random(20261208);
   int killedMidRun = 0;
-  for (int round = 0; round < 50; ++round) {
+  // Fifty rounds at least; on a loaded machine more of the kills land before
+  // the run starts working or after it ends, so more rounds are run (up to
+  // 200) until ten have landed mid-run.
+  int round = 0;
+  for (; round < 200 && (round < 50 || killedMidRun < 10); ++round) {
     freshDrive();
     const int delay = std::uniform_int_distribution<int>(0, runMicroseconds)(random);
     std::thread killer;
@@ -365,7 +369,7 @@ TEST_F(ConsoleTest, KilledRunsNeverLoseMoreThanTheLineInFlight) {
     ASSERT_LE(goneWithoutLine, 1) << "round " << round << ", killed after " << delay << " us";
     ASSERT_EQ(Stored("Preferences", "Reporting"), "1") << "round " << round;
   }
-  std::printf("50 kills, %d of them while the run was working\n", killedMidRun);
+  std::printf("%d kills, %d of them while the run was working\n", round, killedMidRun);
   EXPECT_GE(killedMidRun, 10) << "the kills must land while the run is working";
 }
 
