@@ -8,6 +8,7 @@
 #include "platform/program_files.h"
 #include "engine/folder_walker.h"
 #include "engine/rule_table_names.h"
+#include "engine/walk_warmer.h"
 #include "engine/log_section.h"
 #include "engine/records_error.h"
 #include "engine/run_report.h"
@@ -68,7 +69,10 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     SpareOwnFolders(context);
     // The walk keeps only the file names the rule table can use.
     static const RuleTableNames kTableNames;
-    const FolderList folders = ListFolders(context, drive, "\\", &kTableNames);
+    const FolderList folders = [&] {
+      WalkWarmer warmer(context, drive, kTableNames);  // its threads end with the walk
+      return ListFolders(context, drive, "\\", &kTableNames, &warmer);
+    }();
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");
     if (context.Logging()) {

@@ -44,7 +44,7 @@ bool ContainsNoCase(std::string_view text, std::string_view fragment) {
 }
 
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept) {
+                       const KeptNames* kept, WalkObserver* observer) {
   FolderList folders;
   folders.Add(StartFolder(context, drive, start));
   // A subfolder's path is its parent's, which holds no "\." (else the
@@ -55,6 +55,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   std::string full;
   platform::FolderEntry entry;
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
+    if (observer != nullptr) observer->Reaching(folders, cursor);
     const std::string_view current = folders[cursor];
     platform::FolderReader reader;
     if (context.files.OpenFolder(current, reader)) continue;

@@ -35,15 +35,25 @@ class NoNames final : public KeptNames {
   bool Keeps(std::string_view) const override { return false; }
 };
 
+// Told of a walk's progress, on the walk's thread.
+class WalkObserver {
+ public:
+  virtual ~WalkObserver() = default;
+  // The walk is about to open folder `cursor` of `folders`; every folder
+  // before it has been listed.
+  virtual void Reaching(const FolderList& folders, std::int32_t cursor) = 0;
+};
+
 // Breadth first, the list being its own queue: the start folder, then its
 // subfolders in the file system's order, then theirs, level by level. A
 // folder whose full path contains "\." (a name starting with a dot) is never
 // listed, nor anything below it. Hidden folders are walked like any other.
 // The names of the files found in each folder are kept in the list (see
 // FolderList::ForEachFile), so the rule table need not read them again:
-// every name, or, with `kept`, those it keeps.
+// every name, or, with `kept`, those it keeps. `observer`, if any, is told
+// before each folder is opened.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept = nullptr);
+                       const KeptNames* kept = nullptr, WalkObserver* observer = nullptr);
 
 enum class ListScope { OneFolder, WholeSubtree };
 

@@ -1,0 +1,66 @@
+#include "engine/walk_warmer.h"
+
+#include <algorithm>
+
+#include "engine/drive_checks.h"
+#include "platform/text_case.h"
+
+namespace tidewell {
+namespace {
+
+// A folder read from the caches takes a few microseconds from one Reaching
+// to the next; one the disk must serve takes a hundred or more.
+constexpr std::chrono::microseconds kSlowFolder{40};
+// Each slow folder adds kSlowWeight to the score, each quick one takes one
+// off; the warmer starts at kStartScore, so a few slow folders close
+// together start it and a lone delay (the walk's thread preempted, the user
+// interface painting) does not.
+constexpr int kSlowWeight = 4;
+constexpr int kStartScore = 16;
+
+}  // namespace
+
+WalkWarmer::WalkWarmer(RunContext& context, std::string_view drive, const KeptNames& kept)
+    : kept_(kept),
+      mode_(context.warming),
+      warmer_(context.files, ToUpperAscii(DriveSpec(drive, context.files.Drives()).front()),
+              [&kept](std::string_view name) { return kept.Keeps(name); }, kThreads) {}
+
+bool WalkWarmer::ShouldStart() {
+  switch (mode_) {
+    case WalkWarming::Never:
+      return false;
+    case WalkWarming::Always:
+      return true;
+    case WalkWarming::WhenSlow:
+      break;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (last_ != std::chrono::steady_clock::time_point{}) {
+    if (now - last_ >= kSlowFolder) {
+      slowScore_ += kSlowWeight;
+    } else if (slowScore_ > 0) {
+      --slowScore_;
+    }
+  }
+  last_ = now;
+  return slowScore_ >= kStartScore;
+}
+
+void WalkWarmer::Reaching(const FolderList& folders, std::int32_t cursor) {
+  if (!warmer_.Running()) {
+    if (refused_ || !ShouldStart()) return;
+    if (!warmer_.Start()) {
+      refused_ = true;
+      return;
+    }
+  }
+  warmer_.Reached(cursor);
+  offered_ = std::max(offered_, cursor);
+  while (offered_ < folders.Count() && warmer_.HasRoom()) {
+    ++offered_;
+    warmer_.Offer(offered_, folders[offered_], kept_.KeepsAllIn(folders[offered_]));
+  }
+}
+
+}  // namespace tidewell

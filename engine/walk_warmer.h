@@ -1,0 +1,52 @@
+// A drive's walk read ahead on a cold cache.
+//
+// A WalkWarmer watches a drive's walk (ListFolders) and, once the walk's own
+// folders turn out slow to read (the tree is not in the caches), starts a
+// platform::MetadataWarmer and hands it the folders the walk has found but
+// not reached yet, in the walk's order, a bounded number at a time: the
+// warmer's threads read them ahead with the walk's own restrictions, and
+// stat the file names the walk keeps, which are the ones the rule stage will
+// stat. The walk and everything after it decide exactly as without it; a warm
+// walk never starts a thread. The threads stop and are joined when the
+// WalkWarmer goes, which is when the walk ends, however it ends.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string_view>
+
+#include "engine/folder_walker.h"
+#include "engine/run_context.h"
+#include "platform/metadata_warmer.h"
+
+namespace tidewell {
+
+class WalkWarmer final : public WalkObserver {
+ public:
+  // How many threads read ahead: the disk serves that many reads at once,
+  // besides the walk's own.
+  static constexpr unsigned kThreads = 3;
+
+  // For the walk of `drive` keeping `kept`'s names; context.warming says when
+  // to start. `kept` must be safe to ask from several threads at once.
+  WalkWarmer(RunContext& context, std::string_view drive, const KeptNames& kept);
+
+  void Reaching(const FolderList& folders, std::int32_t cursor) override;
+
+  // Whether the threads were started, and how many folders they read.
+  bool Started() const { return warmer_.Running(); }
+  std::int64_t FoldersWarmed() const { return warmer_.FoldersWarmed(); }
+
+ private:
+  bool ShouldStart();
+
+  const KeptNames& kept_;
+  WalkWarming mode_;
+  platform::MetadataWarmer warmer_;
+  bool refused_ = false;     // Start() failed: the drive is walked without
+  std::int32_t offered_ = 0;  // the last folder handed to the warmer
+  std::chrono::steady_clock::time_point last_{};
+  int slowScore_ = 0;
+};
+
+}  // namespace tidewell
