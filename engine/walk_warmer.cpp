@@ -55,12 +55,13 @@ void WalkWarmer::Reaching(const FolderList& folders, std::int32_t cursor) {
       return;
     }
   }
-  warmer_.Reached(cursor);
+  // The folders found but not reached, in the walk's order, as far as the
+  // queue takes them now (those the walk passed meanwhile are not offered
+  // any more); and the folder just listed, for its files, unless the queue
+  // for those is full.
   offered_ = std::max(offered_, cursor);
-  while (offered_ < folders.Count() && warmer_.HasRoom()) {
-    ++offered_;
-    warmer_.Offer(offered_, folders[offered_], kept_.KeepsAllIn(folders[offered_]));
-  }
+  while (offered_ < folders.Count() && warmer_.Offer(folders[offered_ + 1])) ++offered_;
+  if (cursor > 1) warmer_.OfferStats(folders[cursor - 1], kept_.KeepsAllIn(folders[cursor - 1]));
 }
 
 }  // namespace tidewell

@@ -3,10 +3,10 @@
 // A WalkWarmer watches a drive's walk (ListFolders) and, once the walk's own
 // folders turn out slow to read (the tree is not in the caches), starts a
 // platform::MetadataWarmer and hands it the folders the walk has found but
-// not reached yet, in the walk's order, a bounded number at a time: the
-// warmer's threads read them ahead with the walk's own restrictions, and
-// stat the file names the walk keeps, which are the ones the rule stage will
-// stat. The walk and everything after it decide exactly as without it; a warm
+// not reached yet, in the walk's order, a bounded number at a time, for its
+// threads to list ahead with the walk's own restrictions; and each folder
+// the walk has listed, for them to stat the file names the walk keeps, among
+// which are all those the rule stage will stat. The walk and everything after it decide exactly as without it; a warm
 // walk never starts a thread. The threads stop and are joined when the
 // WalkWarmer goes, which is when the walk ends, however it ends.
 #pragma once
@@ -24,8 +24,9 @@ namespace tidewell {
 class WalkWarmer final : public WalkObserver {
  public:
   // How many threads read ahead: the disk serves that many reads at once,
-  // besides the walk's own.
-  static constexpr unsigned kThreads = 3;
+  // besides the walk's own. On a two-core machine with a virtual disk, two
+  // and three still left the walk waiting, six and eight gained nothing.
+  static constexpr unsigned kThreads = 4;
 
   // For the walk of `drive` keeping `kept`'s names; context.warming says when
   // to start. `kept` must be safe to ask from several threads at once.
@@ -33,9 +34,10 @@ class WalkWarmer final : public WalkObserver {
 
   void Reaching(const FolderList& folders, std::int32_t cursor) override;
 
-  // Whether the threads were started, and how many folders they read.
+  // Whether the threads were started, and how many folders they listed
+  // ahead of the walk.
   bool Started() const { return warmer_.Running(); }
-  std::int64_t FoldersWarmed() const { return warmer_.FoldersWarmed(); }
+  std::int64_t FoldersListed() const { return warmer_.FoldersListed(); }
 
  private:
   bool ShouldStart();
@@ -44,7 +46,7 @@ class WalkWarmer final : public WalkObserver {
   WalkWarming mode_;
   platform::MetadataWarmer warmer_;
   bool refused_ = false;     // Start() failed: the drive is walked without
-  std::int32_t offered_ = 0;  // the last folder handed to the warmer
+  std::int32_t offered_ = 0;  // the last folder handed to the warmer (or passed by the walk)
   std::chrono::steady_clock::time_point last_{};
   int slowScore_ = 0;
 };

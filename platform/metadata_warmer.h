@@ -1,28 +1,30 @@
-// Read-only warming of a drive's folder metadata ahead of the thread that
+// Read-only warming of a drive's folder metadata around the thread that
 // walks it.
 //
 // On a cold cache a walk waits for the disk at every folder, one read at a
-// time. A MetadataWarmer's threads read the folders the walk will reach next
-// (open, list, and stat the names a filter keeps) and throw every answer
-// away: the walk's own calls then find the folders, listings and file facts
-// in the kernel's caches, while the disk serves several reads at once. The
-// warmer decides nothing and changes nothing, so what a run does is the same
-// with it or without it; only the waiting changes.
+// time, and the rule stage after it waits again for each file it stats. A
+// MetadataWarmer's threads read the folders the walk will reach next (open
+// and list them), and, at a lower priority, stat the files of folders the
+// walk has listed (the names a filter keeps), throwing every answer away:
+// the walk's and the rule stage's own calls then find the folders, listings
+// and file facts in the kernel's caches, while the disk serves several reads
+// at once. The warmer decides nothing and changes nothing, so what a run
+// does is the same with it or without it; only the waiting changes.
 //
 // Its threads reach folders the way the walk does, and no other way: each
 // one with a single call from the drive's verified root that refuses a link
 // anywhere on the way, another mount, and anything outside the root; a
 // folder the walk would refuse as spared is closed unread. Where the kernel
 // cannot open that way, nothing is warmed. Folders come from the walker
-// only (Offer), as virtual paths of the drive; the warmer never reads the
-// walker's list, and a folder the walker has reached (Reached) is skipped.
+// only (Offer, OfferStats), as virtual paths of the drive; the warmer never
+// reads the walker's list.
 //
 // Threads start with Start() and are stopped and joined by Stop() or the
 // destructor, whatever the walk's end (finished, an error, a stop by the
 // user). While a warmer runs, the file system's spared folders must not
 // change (VirtualFileSystem::SpareFolders); the walk never changes them.
-// The queue holds at most kQueueCapacity folders, so memory stays small
-// however large the drive.
+// Each of the two queues holds at most kQueueCapacity folders, so memory
+// stays small however large the drive.
 #pragma once
 
 #include <cstdint>
@@ -55,23 +57,25 @@ class MetadataWarmer {
   bool Start();
   bool Running() const;
 
-  // Room for one more folder in the queue.
-  bool HasRoom() const;
   // Queues `folder` (a virtual folder path of the drive, as the walker lists
-  // it) at `position` in the walk's order. With `allNames` every file of the
-  // folder is statted, else those the filter keeps. False, and nothing
-  // queued, when the queue is full or the warmer does not run.
-  bool Offer(std::int32_t position, std::string_view folder, bool allNames);
-  // The walker is at `position`: folders at or before it are skipped.
-  void Reached(std::int32_t position);
+  // it) to be listed, in the order offered, before any folder offered for
+  // its files. False, and nothing queued, when the queue is full, a thread
+  // holds the queues this moment (the walker never waits), or the warmer
+  // does not run; a folder no thread could read (another drive's, the root)
+  // is taken and dropped.
+  bool Offer(std::string_view folder);
+  // The same for a folder whose files are to be statted: every file with
+  // `allNames`, else those the filter keeps.
+  bool OfferStats(std::string_view folder, bool allNames);
 
   // Stops and joins the threads. What is queued is dropped, or, with
   // Queued::Finish, read first (for tests that must know what was read).
   enum class Queued { Drop, Finish };
   void Stop(Queued queued = Queued::Drop);
 
-  // How many folders the threads listed; for tests.
-  std::int64_t FoldersWarmed() const;
+  // How many folders the threads listed ahead, and read for their files.
+  std::int64_t FoldersListed() const;
+  std::int64_t FoldersStatted() const;
 
  private:
   struct Shared;

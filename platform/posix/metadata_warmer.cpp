@@ -1,6 +1,7 @@
 // Metadata warmer on POSIX: threads that openat2 each offered folder below
 // the drive's root descriptor with the walk's own restrictions, read it with
-// getdents64 and fstatat the names the filter keeps, keeping nothing.
+// getdents64 and, for a folder offered for its files, fstatat the names the
+// filter keeps, keeping nothing.
 #include "platform/metadata_warmer.h"
 
 #include <dirent.h>
@@ -50,17 +51,28 @@ constexpr std::size_t kListingBlock = 32 * 1024;
 }  // namespace
 
 struct MetadataWarmer::Shared {
-  struct Item {
-    std::int32_t position = 0;
+  // One queued folder. The slots are reused, their texts keeping their
+  // capacity, so that no memory allocated on one thread is freed on another
+  // (which would make the threads wait for the allocator's locks).
+  struct Slot {
     std::string relative;  // "A/B/C" below the drive's root
     bool allNames = false;
   };
+  // A bounded first-in first-out queue of slots; guarded by the mutex.
+  struct Queue {
+    std::vector<Slot> ring = std::vector<Slot>(kQueueCapacity);
+    std::size_t head = 0;  // the oldest queued slot
+    std::size_t queued = 0;
+  };
+  enum class Job { List, Stat };
 
   Shared(VirtualFileSystem& files, char letter, NameFilter keeps, unsigned threadCount)
       : files(files), letter(letter), keeps(std::move(keeps)), threadCount(threadCount) {}
 
+  bool Offer(Queue& queue, std::string_view folder, bool allNames);
   void Work();
-  void Warm(const Item& item, char* block);
+  void Read(const Slot& item, Job job, char* block);
+  bool Idle() const { return ahead.queued == 0 && behind.queued == 0; }
 
   VirtualFileSystem& files;
   const char letter;
@@ -69,46 +81,77 @@ struct MetadataWarmer::Shared {
   FolderHandleCache* cache = nullptr;  // for IsSpared only, which reads what the walk never changes
   ScopedFd root;
   bool checkSpared = false;
+  std::string scratch;  // the walker's: the folder being offered
 
-  mutable std::mutex mutex;
+  std::mutex mutex;
   std::condition_variable wake;
-  std::deque<Item> queue;  // guarded by mutex
-  bool finishing = false;  // guarded by mutex: the threads end once the queue is empty
+  Queue ahead;   // folders to list, read first
+  Queue behind;  // folders to stat the files of
+  bool finishing = false;  // guarded by mutex: the threads end once both queues are empty
   std::atomic<bool> stopping{false};
-  std::atomic<std::int32_t> reached{0};
-  std::atomic<std::int64_t> warmed{0};
+  std::atomic<std::int64_t> listed{0};
+  std::atomic<std::int64_t> statted{0};
   std::vector<std::thread> threads;
 };
+
+bool MetadataWarmer::Shared::Offer(Queue& queue, std::string_view folder, bool allNames) {
+  if (threads.empty()) return false;
+  ParsedPath parsed;
+  if (ParseVirtualPath(files.Drives(), folder, parsed) || parsed.letter != letter || parsed.components.empty()) {
+    return true;  // nothing the threads could read: taken, and dropped
+  }
+  scratch.clear();
+  for (const std::string_view component : parsed.components) {
+    if (!scratch.empty()) scratch.push_back('/');
+    scratch.append(component);
+  }
+  {
+    // The walker never waits for a thread that holds the queues.
+    const std::unique_lock lock(mutex, std::try_to_lock);
+    if (!lock.owns_lock() || queue.queued == queue.ring.size()) return false;
+    Slot& slot = queue.ring[(queue.head + queue.queued) % queue.ring.size()];
+    slot.relative.assign(scratch);
+    slot.allNames = allNames;
+    ++queue.queued;
+  }
+  wake.notify_one();
+  return true;
+}
 
 void MetadataWarmer::Shared::Work() {
   // Heap memory is aligned well enough for getdents64's records.
   const std::unique_ptr<char[]> block = std::make_unique_for_overwrite<char[]>(kListingBlock);
+  Slot item;
   for (;;) {
-    Item item;
+    Job job = Job::List;
     {
       std::unique_lock lock(mutex);
-      wake.wait(lock, [this] { return stopping.load() || finishing || !queue.empty(); });
-      if (stopping.load() || queue.empty()) return;
-      item = std::move(queue.front());
-      queue.pop_front();
+      wake.wait(lock, [this] { return stopping.load() || finishing || !Idle(); });
+      if (stopping.load() || Idle()) return;
+      Queue& queue = ahead.queued > 0 ? ahead : behind;
+      job = &queue == &ahead ? Job::List : Job::Stat;
+      const Slot& slot = queue.ring[queue.head];
+      item.relative.assign(slot.relative);
+      item.allNames = slot.allNames;
+      queue.head = (queue.head + 1) % queue.ring.size();
+      --queue.queued;
     }
-    if (item.position <= reached.load(std::memory_order_relaxed)) continue;  // the walker got there first
-    Warm(item, block.get());
+    Read(item, job, block.get());
   }
 }
 
-void MetadataWarmer::Shared::Warm(const Item& item, char* block) {
+void MetadataWarmer::Shared::Read(const Slot& item, Job job, char* block) {
   const ScopedFd folder(OpenBelowRoot(root.Get(), item.relative.c_str()));
   if (folder.Get() < 0) return;
   if (checkSpared) {
     FolderIdentity identity;
     if (IdentifyFolder(folder.Get(), identity) || cache->IsSpared(identity)) return;
   }
-  warmed.fetch_add(1, std::memory_order_relaxed);
+  (job == Job::List ? listed : statted).fetch_add(1, std::memory_order_relaxed);
   struct stat st {};
   while (!stopping.load(std::memory_order_relaxed)) {
     const long got = syscall(SYS_getdents64, folder.Get(), block, kListingBlock);
-    if (got <= 0) return;
+    if (got <= 0 || job == Job::List) return;
     for (long at = 0; at < got;) {
       const auto* entry = reinterpret_cast<const RawEntry*>(block + at);
       at += entry->length;
@@ -147,35 +190,12 @@ bool MetadataWarmer::Start() {
 
 bool MetadataWarmer::Running() const { return !shared_->threads.empty(); }
 
-bool MetadataWarmer::HasRoom() const {
-  const std::lock_guard lock(shared_->mutex);
-  return shared_->queue.size() < kQueueCapacity;
+bool MetadataWarmer::Offer(std::string_view folder) {
+  return shared_->Offer(shared_->ahead, folder, false);
 }
 
-bool MetadataWarmer::Offer(std::int32_t position, std::string_view folder, bool allNames) {
-  Shared& shared = *shared_;
-  if (!Running()) return false;
-  ParsedPath parsed;
-  if (ParseVirtualPath(shared.files.Drives(), folder, parsed) || parsed.letter != shared.letter ||
-      parsed.components.empty()) {
-    return false;
-  }
-  Shared::Item item{position, {}, allNames};
-  for (const std::string_view component : parsed.components) {
-    if (!item.relative.empty()) item.relative.push_back('/');
-    item.relative.append(component);
-  }
-  {
-    const std::lock_guard lock(shared.mutex);
-    if (shared.queue.size() >= kQueueCapacity) return false;
-    shared.queue.push_back(std::move(item));
-  }
-  shared.wake.notify_one();
-  return true;
-}
-
-void MetadataWarmer::Reached(std::int32_t position) {
-  shared_->reached.store(position, std::memory_order_relaxed);
+bool MetadataWarmer::OfferStats(std::string_view folder, bool allNames) {
+  return shared_->Offer(shared_->behind, folder, allNames);
 }
 
 void MetadataWarmer::Stop(Queued queued) {
@@ -184,7 +204,7 @@ void MetadataWarmer::Stop(Queued queued) {
     const std::lock_guard lock(shared.mutex);
     if (queued == Queued::Drop) {
       shared.stopping = true;
-      shared.queue.clear();
+      shared.ahead.queued = shared.behind.queued = 0;
     } else {
       shared.finishing = true;
     }
@@ -195,6 +215,7 @@ void MetadataWarmer::Stop(Queued queued) {
   shared.finishing = false;
 }
 
-std::int64_t MetadataWarmer::FoldersWarmed() const { return shared_->warmed.load(); }
+std::int64_t MetadataWarmer::FoldersListed() const { return shared_->listed.load(); }
+std::int64_t MetadataWarmer::FoldersStatted() const { return shared_->statted.load(); }
 
 }  // namespace tidewell::platform

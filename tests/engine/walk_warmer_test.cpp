@@ -48,7 +48,7 @@ TEST(WalkWarmerTest, AWarmedWalkListsTheSameFoldersAndNamesAndItsThreadsReadTheD
   const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, &warmer);
 
   EXPECT_TRUE(warmer.Started());
-  EXPECT_GT(warmer.FoldersWarmed(), 0) << "the threads read no folder ahead of the walk";
+  EXPECT_GT(warmer.FoldersListed(), 0) << "the threads read no folder ahead of the walk";
   EXPECT_EQ(WalkLines(warmed), WalkLines(plain));
   EXPECT_GT(plain.Count(), 400);
 }
@@ -61,7 +61,7 @@ TEST(WalkWarmerTest, NeverStartsWhenTurnedOff) {
   WalkWarmer warmer(world.context, "c:", names);
   ListFolders(world.context, "c:", "\\", &names, &warmer);
   EXPECT_FALSE(warmer.Started());
-  EXPECT_EQ(warmer.FoldersWarmed(), 0);
+  EXPECT_EQ(warmer.FoldersListed(), 0);
 }
 
 enum class Mode { Test, Destructive };
