@@ -4,17 +4,20 @@
 
 #include "engine/drive_checks.h"
 #include "platform/text_case.h"
+#include "platform/thread_io.h"
 
 namespace tidewell {
 namespace {
 
 // A folder read from the caches takes a few microseconds from one Reaching
-// to the next; one the disk must serve takes a hundred or more.
+// to the next; one the disk must serve takes tens or hundreds. A slow folder
+// counts only when the walk's thread had to read from the disk since the
+// last slow one, so that a warm walk on a busy machine (its thread waiting
+// for a processor, not for the disk) does not start the threads.
 constexpr std::chrono::microseconds kSlowFolder{40};
 // Each slow folder adds kSlowWeight to the score, each quick one takes one
 // off; the warmer starts at kStartScore, so a few slow folders close
-// together start it and a lone delay (the walk's thread preempted, the user
-// interface painting) does not.
+// together start it and a lone one does not.
 constexpr int kSlowWeight = 4;
 constexpr int kStartScore = 16;
 
@@ -38,7 +41,9 @@ bool WalkWarmer::ShouldStart() {
   const auto now = std::chrono::steady_clock::now();
   if (last_ != std::chrono::steady_clock::time_point{}) {
     if (now - last_ >= kSlowFolder) {
-      slowScore_ += kSlowWeight;
+      const std::uint64_t read = platform::DiskBytesReadByThisThread();
+      if (read != diskRead_) slowScore_ += kSlowWeight;
+      diskRead_ = read;
     } else if (slowScore_ > 0) {
       --slowScore_;
     }

@@ -1,14 +1,15 @@
 // A drive's walk read ahead on a cold cache.
 //
 // A WalkWarmer watches a drive's walk (ListFolders) and, once the walk's own
-// folders turn out slow to read (the tree is not in the caches), starts a
-// platform::MetadataWarmer and hands it the folders the walk has found but
-// not reached yet, in the walk's order, a bounded number at a time, for its
-// threads to list ahead with the walk's own restrictions; and each folder
-// the walk has listed, for them to stat the file names the walk keeps, among
-// which are all those the rule stage will stat. The walk and everything after it decide exactly as without it; a warm
-// walk never starts a thread. The threads stop and are joined when the
-// WalkWarmer goes, which is when the walk ends, however it ends.
+// folders turn out slow to read because its thread waits for the disk (the
+// tree is not in the caches), starts a platform::MetadataWarmer and hands it
+// the folders the walk has found but not reached yet, in the walk's order, a
+// bounded number at a time, for its threads to list ahead with the walk's
+// own restrictions; and each folder the walk has listed, for them to stat
+// the file names the walk keeps, among which are all those the rule stage
+// will stat. The walk and everything after it decide exactly as without it;
+// a warm walk never starts a thread. The threads stop and are joined when
+// the WalkWarmer goes, which is when the walk ends, however it ends.
 #pragma once
 
 #include <chrono>
@@ -49,6 +50,7 @@ class WalkWarmer final : public WalkObserver {
   std::int32_t offered_ = 0;  // the last folder handed to the warmer (or passed by the walk)
   std::chrono::steady_clock::time_point last_{};
   int slowScore_ = 0;
+  std::uint64_t diskRead_ = 0;  // what the walk's thread had read from disks at the last slow folder
 };
 
 }  // namespace tidewell
