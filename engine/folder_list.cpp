@@ -42,9 +42,11 @@ void FolderList::BeginFiles(std::int32_t index) {
   current_ = &run;
 }
 
-void FolderList::AddFile(std::string_view name) {
+void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
   if (current_ == nullptr || name.empty() || name.size() > 255) return;
-  if (kNamePageSize - namePageUsed_ < name.size() + 1) {
+  if (!keepsFacts_) facts = nullptr;
+  const std::size_t size = 1 + name.size() + (keepsFacts_ ? 1 : 0) + (facts != nullptr ? sizeof(WalkFacts) : 0);
+  if (kNamePageSize - namePageUsed_ < size) {
     if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
     namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
     namePageUsed_ = 0;
@@ -56,7 +58,11 @@ void FolderList::AddFile(std::string_view name) {
   char* place = namePages_.back().get() + namePageUsed_;
   place[0] = static_cast<char>(name.size());
   std::memcpy(place + 1, name.data(), name.size());
-  namePageUsed_ += name.size() + 1;
+  if (keepsFacts_) {
+    place[1 + name.size()] = facts != nullptr ? 1 : 0;
+    if (facts != nullptr) std::memcpy(place + 2 + name.size(), facts, sizeof(WalkFacts));
+  }
+  namePageUsed_ += size;
   ++current_->count;
 }
 

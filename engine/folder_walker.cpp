@@ -44,8 +44,9 @@ bool ContainsNoCase(std::string_view text, std::string_view fragment) {
 }
 
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept) {
+                       const KeptNames* kept, const KeptNames* lookedUp) {
   FolderList folders;
+  if (lookedUp != nullptr) folders.KeepFacts();
   folders.Add(StartFolder(context, drive, start));
   // A subfolder's path is its parent's, which holds no "\." (else the
   // parent would not be listed), plus its own name: "\." occurs in it
@@ -60,10 +61,19 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     if (context.files.OpenFolder(current, reader)) continue;
     folders.BeginFiles(cursor);
     const bool keepAll = kept == nullptr || kept->KeepsAllIn(current);
+    const bool lookUpAll = lookedUp != nullptr && lookedUp->KeepsAllIn(current);
     while (reader.Next(entry)) {
       YieldToMessages(context);
       if (!entry.isFolder) {
-        if (keepAll || kept->Keeps(entry.name)) folders.AddFile(entry.name);
+        if (!keepAll && !kept->Keeps(entry.name)) continue;
+        WalkFacts facts;
+        platform::EntryFacts found;
+        // A name that turned into a folder since the listing, or is gone, is
+        // left for whoever uses it to find out.
+        const bool known = lookedUp != nullptr && (lookUpAll || lookedUp->Keeps(entry.name)) &&
+                           !reader.StatEntry(entry.name, found) && !(found.attributes & platform::kFolder);
+        if (known) facts = WalkFacts{found.length, found.modified};
+        folders.AddFile(entry.name, known ? &facts : nullptr);
         continue;
       }
       if (startHidden || entry.name.front() == '.') continue;

@@ -42,8 +42,11 @@ class NoNames final : public KeptNames {
 // The names of the files found in each folder are kept in the list (see
 // FolderList::ForEachFile), so the rule table need not read them again:
 // every name, or, with `kept`, those it keeps.
+// With `lookedUp`, each kept file that it keeps too is also looked up while
+// its folder is open, and the list carries what that told (WalkFacts), so a
+// test run need not find the folder again just to learn a file's length.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept = nullptr);
+                       const KeptNames* kept = nullptr, const KeptNames* lookedUp = nullptr);
 
 enum class ListScope { OneFolder, WholeSubtree };
 

@@ -9,21 +9,22 @@
 namespace tidewell {
 namespace {
 
+// Every row of the table with its section's category (none for a base row).
 template <typename Visit>
 void ForEachRow(Visit&& visit) {
   for (const RuleSection& section : CategorySections()) {
-    for (const CategoryRule& row : section.rows) visit(row);
+    for (const CategoryRule& row : section.rows) visit(row, &section.category);
     if (section.numberedInstallerFolders) {
-      for (const CategoryRule& row : NumberedInstallerFolders()) visit(row);
+      for (const CategoryRule& row : NumberedInstallerFolders()) visit(row, &section.category);
     }
   }
-  for (const CategoryRule& row : BaseRows()) visit(row);
+  for (const CategoryRule& row : BaseRows()) visit(row, static_cast<const CategoryId*>(nullptr));
 }
 
 }  // namespace
 
 RuleTableNames::RuleTableNames() {
-  ForEachRow([this](const CategoryRule& row) {
+  ForEachRow([this](const CategoryRule& row, const CategoryId*) {
     if (row.inert) return;
     switch (row.action) {
       case RuleAction::DeleteMatching:
@@ -39,6 +40,16 @@ RuleTableNames::RuleTableNames() {
         break;
     }
   });
+}
+
+RuleTableNames RuleTableNames::DeletedWith(const std::function<bool(CategoryId)>& isOn) {
+  RuleTableNames names(Empty{});
+  ForEachRow([&](const CategoryRule& row, const CategoryId* category) {
+    if (row.inert || (category != nullptr && !isOn(*category))) return;
+    if (row.action == RuleAction::DeleteMatching) names.AddPattern(row.target);
+    if (row.action == RuleAction::EmptyNamed) names.emptiedFolders_.push_back(row.target);
+  });
+  return names;
 }
 
 void RuleTableNames::AddPattern(std::string_view pattern) {

@@ -21,6 +21,7 @@
 // category's path guard is not looked at.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -28,6 +29,7 @@
 
 #include "engine/folder_walker.h"
 #include "engine/pattern_shape.h"
+#include "engine/rule_table.h"
 #include "platform/wildcard.h"
 
 namespace tidewell {
@@ -36,12 +38,22 @@ class RuleTableNames final : public KeptNames {
   using TextSet = std::unordered_set<std::string, PatternKeyHash, std::equal_to<>>;
 
  public:
+  // The names every row of the table can use.
   RuleTableNames();
+
+  // Only the names a run with these categories on can delete: those a delete
+  // row of the base rows or of an "on" category matches, and every name of a
+  // folder that such a section's emptying row names. Markers and purges are
+  // left out (a purge lists its folder afresh). Path guards are not looked at,
+  // so a name may be kept that its folder's guard would spare.
+  static RuleTableNames DeletedWith(const std::function<bool(CategoryId)>& isOn);
 
   bool KeepsAllIn(std::string_view folder) const override;
   bool Keeps(std::string_view name) const override;
 
  private:
+  struct Empty {};
+  explicit RuleTableNames(Empty) {}
   void AddPattern(std::string_view pattern);
 
   // The keys of the "*.EXT" patterns (see pattern_shape.h).

@@ -86,6 +86,16 @@ struct FolderEntry {
   bool system = false;
 };
 
+// What one stat of an entry tells (the entry itself, links not followed).
+struct EntryFacts {
+  Attributes attributes = kNormal;
+  std::int64_t length = 0;  // bytes; a folder's or a link's own size
+  bool isLink = false;
+  std::uint64_t device = 0;  // which file it is, for telling whether
+  std::uint64_t inode = 0;   // some process holds it open
+  std::int64_t modified = 0;  // last modification, whole seconds since 1970-01-01 UTC
+};
+
 // Reads the entries of one open folder, one at a time, in the order the file
 // system returns them, leaving out every name that is not IsDriveEntryName
 // ("." and "..", names holding "\").
@@ -105,6 +115,11 @@ class FolderReader {
   bool Next(FolderEntry& entry);
   bool IsOpen() const { return state_ != nullptr; }
 
+  // Looks up the entry of this folder with exactly this name, a link not
+  // followed: what VirtualFileSystem::Stat with AttributeQuery::FolderOnly
+  // tells, at one call, without finding the folder by its path again.
+  std::error_code StatEntry(const std::string& name, EntryFacts& facts) const;
+
  private:
   friend class VirtualFileSystem;
   struct State;  // the open folder and its listing block, per platform
@@ -112,15 +127,6 @@ class FolderReader {
   std::unique_ptr<State> state_;
 };
 
-// What one stat of an entry tells (the entry itself, links not followed).
-struct EntryFacts {
-  Attributes attributes = kNormal;
-  std::int64_t length = 0;  // bytes; a folder's or a link's own size
-  bool isLink = false;
-  std::uint64_t device = 0;  // which file it is, for telling whether
-  std::uint64_t inode = 0;   // some process holds it open
-  std::int64_t modified = 0;  // last modification, whole seconds since 1970-01-01 UTC
-};
 
 class VirtualFileSystem {
  public:

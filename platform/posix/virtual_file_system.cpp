@@ -225,6 +225,19 @@ bool FolderReader::Next(FolderEntry& entry) {
   }
 }
 
+std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
+  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  struct stat st {};
+  if (fstatat(state_->fd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
+  facts.attributes = S_ISDIR(st.st_mode) ? kFolder : kNormal;
+  facts.length = static_cast<std::int64_t>(st.st_size);
+  facts.isLink = S_ISLNK(st.st_mode);
+  facts.device = static_cast<std::uint64_t>(st.st_dev);
+  facts.inode = static_cast<std::uint64_t>(st.st_ino);
+  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+  return {};
+}
+
 VirtualFileSystem::VirtualFileSystem(DriveTable drives)
     : drives_(std::move(drives)), cache_(std::make_unique<FolderHandleCache>(drives_)) {}
 
