@@ -62,7 +62,11 @@ void RuleTableNames::AddPattern(std::string_view pattern) {
       exactNames_.insert(std::move(shape.key));
       return;
     case PatternKind::Wildcard:
-      others_.emplace_back(shape.pattern);
+      if (const int first = LiteralFirstUpper(shape.pattern); first < 0) {
+        othersAnyFirst_.emplace_back(shape.pattern);
+      } else {
+        othersByFirst_[static_cast<std::size_t>(first)].emplace_back(shape.pattern);
+      }
       return;
   }
 }
@@ -83,7 +87,12 @@ bool RuleTableNames::Keeps(std::string_view name) const {
   const std::size_t dot = upperName.rfind('.');
   if (dot != std::string_view::npos && endings_.contains(upperName.substr(dot + 1))) return true;
   if (exactNames_.contains(upperName)) return true;
-  for (const platform::WildcardPattern& pattern : others_) {
+  if (!name.empty()) {
+    for (const platform::WildcardPattern& pattern : othersByFirst_[static_cast<unsigned char>(upper[0])]) {
+      if (pattern.Matches(name)) return true;
+    }
+  }
+  for (const platform::WildcardPattern& pattern : othersAnyFirst_) {
     if (pattern.Matches(name)) return true;
   }
   return false;

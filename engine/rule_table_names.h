@@ -21,6 +21,7 @@
 // category's path guard is not looked at.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -60,8 +61,10 @@ class RuleTableNames final : public KeptNames {
   TextSet endings_;
   // The keys of the plain-name patterns.
   TextSet exactNames_;
-  // Every other pattern, asked one by one.
-  std::vector<platform::WildcardPattern> others_;
+  // Every other pattern, asked one by one: those starting with a literal
+  // character only of names that start with it (see LiteralFirstUpper).
+  std::array<std::vector<platform::WildcardPattern>, 256> othersByFirst_;
+  std::vector<platform::WildcardPattern> othersAnyFirst_;
   // The names of the emptying rows.
   std::vector<std::string_view> emptiedFolders_;
 };

@@ -59,7 +59,8 @@ const std::vector<std::string> kTrickyNames{
     "EULA.TXT", "eula-de.txt", "EULA.TX", "Winmail.dat", "winmail1.dat", "Thumbs.db",
     "thumbs.db.old", "fat.db", "index.dat", "Cookie:me@site.txt", "ST5UNST.000", "st5unst",
     "Setup.log", "letter.doc", "report.pdf", "photo.jpeg", "readme", "README.TXT",
-    "Active Setup Log.BAK", "Active Setup Log", "x.bak~", "x.", "..", "a..tmp", "old.bak", "x.old"};
+    "Active Setup Log.BAK", "Active Setup Log", "x.bak~", "x.", "..", "a..tmp", "old.bak", "x.old",
+    "copy of x.txt", "setup.ini", "readme.1st", "w95undo.dat", "st5unst.001", "eula7.txt", "x.mpe", "a.~1"};
 
 TEST(RuleTableNames, KeepsExactlyTheNamesSomeRowMatches) {
   const RuleTableNames table;
