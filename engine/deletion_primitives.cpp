@@ -107,10 +107,11 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const Wal
   // One query answers "does it exist", "how long is it" and "how old is it";
   // a test run takes the walk's answer where it has one.
   platform::EntryFacts facts;
-  const bool fromWalk = walkFacts != nullptr && context.IsOn(RunOption::TestRun);
+  const bool fromWalk = walkFacts != nullptr && (walkFacts->modified || !context.filters.minimumAgeDays) &&
+                        context.IsOn(RunOption::TestRun);
   if (fromWalk) {
     facts.length = walkFacts->length;
-    facts.modified = walkFacts->modified;
+    facts.modified = walkFacts->modified.value_or(0);
   } else if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
     return DeleteResult::NotFound;
   }

@@ -1,5 +1,6 @@
 #include "engine/folder_list.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tidewell {
@@ -42,10 +43,58 @@ void FolderList::BeginFiles(std::int32_t index) {
   current_ = &run;
 }
 
+namespace {
+
+// The bytes `value` needs, least significant first, leading zero bytes left out.
+unsigned BytesOf(std::uint64_t value) {
+  unsigned bytes = 0;
+  while (value != 0) {
+    ++bytes;
+    value >>= 8;
+  }
+  return bytes;
+}
+
+std::uint64_t Zigzag(std::int64_t value) {
+  return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
+}
+
+std::int64_t Unzigzag(std::uint64_t value) {
+  return static_cast<std::int64_t>(value >> 1) ^ -static_cast<std::int64_t>(value & 1);
+}
+
+void PutNumber(char* to, std::uint64_t value, unsigned bytes) {
+  for (unsigned i = 0; i < bytes; ++i) to[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t GetNumber(const char* from, unsigned bytes) {
+  std::uint64_t value = 0;
+  for (unsigned i = 0; i < bytes; ++i) value |= std::uint64_t{static_cast<unsigned char>(from[i])} << (8 * i);
+  return value;
+}
+
+}  // namespace
+
+std::size_t FolderList::ReadFacts(unsigned char widths, const char* from, WalkFacts& facts) {
+  const unsigned lengthBytes = widths & 0x0F;
+  const unsigned timeBytes = widths >> 4;
+  facts.length = static_cast<std::int64_t>(GetNumber(from, lengthBytes));
+  if (timeBytes != 0) facts.modified = Unzigzag(GetNumber(from + lengthBytes, timeBytes));
+  return lengthBytes + timeBytes;
+}
+
 void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
   if (current_ == nullptr || name.empty() || name.size() > 255) return;
   if (!keepsFacts_) facts = nullptr;
-  const std::size_t size = 1 + name.size() + (keepsFacts_ ? 1 : 0) + (facts != nullptr ? sizeof(WalkFacts) : 0);
+  // A length is never negative; one that is (nothing gives one) is not kept.
+  if (facts != nullptr && facts->length < 0) facts = nullptr;
+  unsigned lengthBytes = 0;
+  unsigned timeBytes = 0;
+  if (facts != nullptr) {
+    lengthBytes = std::max(1u, BytesOf(static_cast<std::uint64_t>(facts->length)));
+    if (facts->modified) timeBytes = std::max(1u, BytesOf(Zigzag(*facts->modified)));
+  }
+  const std::size_t size = 1 + name.size() + (keepsFacts_ ? 1 : 0) + lengthBytes + timeBytes;
   if (kNamePageSize - namePageUsed_ < size) {
     if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
     namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
@@ -59,8 +108,12 @@ void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
   place[0] = static_cast<char>(name.size());
   std::memcpy(place + 1, name.data(), name.size());
   if (keepsFacts_) {
-    place[1 + name.size()] = facts != nullptr ? 1 : 0;
-    if (facts != nullptr) std::memcpy(place + 2 + name.size(), facts, sizeof(WalkFacts));
+    char* after = place + 1 + name.size();
+    after[0] = static_cast<char>(lengthBytes | (timeBytes << 4));
+    if (facts != nullptr) {
+      PutNumber(after + 1, static_cast<std::uint64_t>(facts->length), lengthBytes);
+      if (facts->modified) PutNumber(after + 1 + lengthBytes, Zigzag(*facts->modified), timeBytes);
+    }
   }
   namePageUsed_ += size;
   ++current_->count;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -55,12 +56,14 @@ class PathList {
 // so that whoever works on the folders next need not read them again. A walk
 // that also looked some files up (see WalkFacts) keeps what it learnt with
 // their names.
-// What one look-up of a file during a walk told: its length in bytes and its
-// last modification (whole seconds since 1970-01-01 UTC), the link itself for
-// a link. Only regular files and links get one; a folder never does.
+// What one look-up of a file during a walk told: its length in bytes and,
+// when the walk was asked to keep it, its last modification (whole seconds
+// since 1970-01-01 UTC); the link itself for a link. Only regular files and
+// links get one; a folder never does.
 struct WalkFacts {
   std::int64_t length = 0;
-  std::int64_t modified = 0;
+  std::optional<std::int64_t> modified;
+  bool operator==(const WalkFacts&) const = default;
 };
 
 class FolderList : public PathList {
@@ -109,15 +112,14 @@ class FolderList : public PathList {
         visit(name, static_cast<const WalkFacts*>(nullptr));
         continue;
       }
-      const bool hasFacts = record[1 + length] != 0;
+      const auto widths = static_cast<unsigned char>(record[1 + length]);
       at += 1;
-      if (!hasFacts) {
+      if (widths == 0) {
         visit(name, static_cast<const WalkFacts*>(nullptr));
         continue;
       }
       WalkFacts facts;
-      std::memcpy(&facts, record + 2 + length, sizeof facts);
-      at += sizeof facts;
+      at += ReadFacts(widths, record + 2 + length, facts);
       visit(name, &facts);
     }
   }
@@ -125,8 +127,12 @@ class FolderList : public PathList {
  private:
   // Names are packed into pages as a length byte and the name's bytes (a
   // file name has 1 to 255 bytes); a zero length byte ends a page early.
-  // In a list that keeps facts, a byte follows each name (1 when WalkFacts
-  // follow it, 0 when not), then the facts themselves, unaligned.
+  // In a list that keeps facts, a byte follows each name: 0 when no facts
+  // follow, else how many bytes the length takes (low four bits, at least 1)
+  // and how many the time takes (high four bits, 0 when there is none); then
+  // the two numbers, least significant byte first, the time zigzag-coded so
+  // that times before 1970 stay short too. Most files take 6 bytes, not 16.
+  static std::size_t ReadFacts(unsigned char widths, const char* from, WalkFacts& facts);
   struct FileRun {
     std::uint32_t page = 0;
     std::uint32_t offset = 0;

@@ -100,6 +100,8 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   // Testing just that spares a scan of the whole path for every folder.
   const bool startHidden = ContainsNoCase(folders[1], "\\.");
   OpenParents parents;
+  // A file's time matters only to an age limit.
+  const bool keepTimes = context.filters.minimumAgeDays.has_value();
   std::string full;
   platform::FolderEntry entry;
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
@@ -124,7 +126,10 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
         // left for whoever uses it to find out.
         const bool known = lookedUp != nullptr && (lookUpAll || lookedUp->Keeps(entry.name)) &&
                            !reader.StatEntry(entry.name, found) && !(found.attributes & platform::kFolder);
-        if (known) facts = WalkFacts{found.length, found.modified};
+        if (known) {
+          facts.length = found.length;
+          if (keepTimes) facts.modified = found.modified;
+        }
         folders.AddFile(entry.name, known ? &facts : nullptr);
         continue;
       }

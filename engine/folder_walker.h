@@ -43,8 +43,9 @@ class NoNames final : public KeptNames {
 // FolderList::ForEachFile), so the rule table need not read them again:
 // every name, or, with `kept`, those it keeps.
 // With `lookedUp`, each kept file that it keeps too is also looked up while
-// its folder is open, and the list carries what that told (WalkFacts), so a
-// test run need not find the folder again just to learn a file's length.
+// its folder is open, and the list carries what that told (WalkFacts: the
+// length, and the time when the run has an age limit), so a test run need
+// not find the folder again just to learn a file's length.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
                        const KeptNames* kept = nullptr, const KeptNames* lookedUp = nullptr);
 

@@ -127,7 +127,7 @@ TEST(FolderListCapacity, GrowthKeepsEveryEarlierEntryAndItsView) {
 TEST(FolderListFiles, EveryRecordedNameComesBackInOrderAcrossPageEnds) {
   struct Recorded {
     std::string name;
-    std::optional<std::pair<std::int64_t, std::int64_t>> facts;
+    std::optional<WalkFacts> facts;
     bool operator==(const Recorded&) const = default;
   };
   for (const bool keepFacts : {false, true}) {
@@ -146,12 +146,14 @@ TEST(FolderListFiles, EveryRecordedNameComesBackInOrderAcrossPageEnds) {
         std::string name(length, static_cast<char>('a' + (folder + i) % 26));
         name += std::to_string(i);
         name.resize(std::min<std::size_t>(name.size(), 255));
-        // Lengths beyond 4 GiB and times before 1970 must come back whole.
-        const WalkFacts facts{(std::int64_t{folder} << 33) + i, -folder * 1000 - i};
+        // Lengths from 0 to beyond 4 GiB, times before 1970 and far after,
+        // and no time at all must come back whole.
+        WalkFacts facts{(std::int64_t{folder} << (i * 7 % 50)) - 1 + (i % 2), std::nullopt};
+        if (i % 4 != 0) facts.modified = (i % 2 == 0 ? -1 : 1) * (std::int64_t{folder} << (i * 5 % 40)) - i;
         const bool withFacts = (folder + i) % 3 != 0;
         list.AddFile(name, withFacts ? &facts : nullptr);
         Recorded recorded{name, std::nullopt};
-        if (withFacts && keepFacts) recorded.facts = std::make_pair(facts.length, facts.modified);
+        if (withFacts && keepFacts) recorded.facts = facts;
         expected.back().push_back(recorded);
       }
     }
@@ -160,7 +162,7 @@ TEST(FolderListFiles, EveryRecordedNameComesBackInOrderAcrossPageEnds) {
       std::vector<Recorded> seen;
       list.ForEachFile(folder, [&](std::string_view name, const WalkFacts* facts) {
         seen.push_back({std::string(name), std::nullopt});
-        if (facts != nullptr) seen.back().facts = std::make_pair(facts->length, facts->modified);
+        if (facts != nullptr) seen.back().facts = *facts;
       });
       ASSERT_TRUE(seen == expected[static_cast<std::size_t>(folder - 1)]) << folder;
     }
