@@ -1,6 +1,7 @@
 #include "engine/cleaning_run.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "engine/category_rules.h"
 #include "engine/drive_checks.h"
@@ -69,9 +70,17 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     SpareOwnFolders(context);
     // The walk keeps only the file names the rule table can use.
     static const RuleTableNames kTableNames;
+    // A test run also has the walk look up the files the categories on now
+    // would delete, while each folder is open: the rules then need not find
+    // those folders again to learn the files' lengths. (A category switched
+    // on later still works: its files are looked up when it gets to them.)
+    std::optional<RuleTableNames> lookedUp;
+    if (context.IsOn(RunOption::TestRun)) {
+      lookedUp = RuleTableNames::DeletedWith([&](CategoryId category) { return context.IsOn(category); });
+    }
     const FolderList folders = [&] {
       WalkWarmer warmer(context, drive, kTableNames);  // its threads end with the walk
-      return ListFolders(context, drive, "\\", &kTableNames, &warmer);
+      return ListFolders(context, drive, "\\", &kTableNames, lookedUp ? &*lookedUp : nullptr, &warmer);
     }();
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");

@@ -101,12 +101,18 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 
 }  // namespace
 
-DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
+DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const WalkFacts* walkFacts) {
   // The keep list needs no file-system call, so it comes first.
   if (context.filters.keep.Keeps(path)) return DeleteResult::Spared;
-  // One query answers "does it exist", "how long is it" and "how old is it".
+  // One query answers "does it exist", "how long is it" and "how old is it";
+  // a test run takes the walk's answer where it has one.
   platform::EntryFacts facts;
-  if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
+  const bool fromWalk = walkFacts != nullptr && (walkFacts->modified || !context.filters.minimumAgeDays) &&
+                        context.IsOn(RunOption::TestRun);
+  if (fromWalk) {
+    facts.length = walkFacts->length;
+    facts.modified = walkFacts->modified.value_or(0);
+  } else if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
     return DeleteResult::NotFound;
   }
   if (context.filters.minimumAgeDays &&
@@ -125,7 +131,8 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path) {
 
   // A file in use stays untouched: counted and unlogged like any failed
   // deletion.
-  if (!context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
+  // Nothing is ever deleted on the walk's word.
+  if (!fromWalk && !context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
     // On POSIX a file's folder decides whether it can go, never its own
     // attributes, so the removal comes first and a file that goes costs no
     // second look. One that stays is made normal (which may fail too: a file
@@ -168,7 +175,7 @@ void DeleteFilesAt(RunContext& context, FolderSnapshot& folder, std::span<const 
   for (std::size_t index : matches) {
     YieldToMessages(context);
     path.assign(folder.Folder()).append(folder.Name(index));
-    if (IsGone(DeleteOneFile(context, path))) folder.MarkGone(index);
+    if (IsGone(DeleteOneFile(context, path, folder.Facts(index)))) folder.MarkGone(index);
   }
 }
 

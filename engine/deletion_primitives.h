@@ -45,7 +45,11 @@ inline bool IsGone(DeleteResult result) {
 // file on the keep list, or one newer than the age limit, is not chosen at
 // all: not counted, not logged, not changed (DeleteResult::Spared). Whatever
 // is counted goes to context.countingInto as well as to the totals.
-DeleteResult DeleteOneFile(RunContext& context, std::string_view path);
+// In a test run, `walkFacts` (what the drive's walk learnt of the file, when
+// it looked it up) stand in for looking the file up again: a test run
+// reports the drive as the walk found it, names and lengths alike. A
+// destructive run always looks at the file as it is when it deletes it.
+DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const WalkFacts* walkFacts = nullptr);
 
 // The folder actions of the rule table. Each works on one folder read once
 // into a FolderSnapshot and keeps that snapshot current: a file it deleted

@@ -1,5 +1,6 @@
 #include "engine/folder_list.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tidewell {
@@ -9,12 +10,12 @@ std::string_view PathList::Store(std::string_view path) {
   if (path.size() > kPageSize / 4) {
     // A long path (deep trees reach many kilobytes) gets storage of its own,
     // so it does not waste the rest of a shared page.
-    ownPages_.push_back(std::make_unique<char[]>(path.size()));
+    ownPages_.push_back(std::make_unique_for_overwrite<char[]>(path.size()));
     std::memcpy(ownPages_.back().get(), path.data(), path.size());
     return {ownPages_.back().get(), path.size()};
   }
   if (kPageSize - pageUsed_ < path.size()) {
-    pages_.push_back(std::make_unique<char[]>(kPageSize));
+    pages_.push_back(std::make_unique_for_overwrite<char[]>(kPageSize));
     pageUsed_ = 0;
   }
   char* place = pages_.back().get() + pageUsed_;
@@ -34,7 +35,7 @@ void FolderList::BeginFiles(std::int32_t index) {
   run = FileRun{};
   run.recorded = true;
   if (namePageUsed_ >= kNamePageSize) {
-    namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
+    namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
     namePageUsed_ = 0;
   }
   run.page = static_cast<std::uint32_t>(namePages_.size() - 1);
@@ -42,11 +43,61 @@ void FolderList::BeginFiles(std::int32_t index) {
   current_ = &run;
 }
 
-void FolderList::AddFile(std::string_view name) {
+namespace {
+
+// The bytes `value` needs, least significant first, leading zero bytes left out.
+unsigned BytesOf(std::uint64_t value) {
+  unsigned bytes = 0;
+  while (value != 0) {
+    ++bytes;
+    value >>= 8;
+  }
+  return bytes;
+}
+
+std::uint64_t Zigzag(std::int64_t value) {
+  return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
+}
+
+std::int64_t Unzigzag(std::uint64_t value) {
+  return static_cast<std::int64_t>(value >> 1) ^ -static_cast<std::int64_t>(value & 1);
+}
+
+void PutNumber(char* to, std::uint64_t value, unsigned bytes) {
+  for (unsigned i = 0; i < bytes; ++i) to[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t GetNumber(const char* from, unsigned bytes) {
+  std::uint64_t value = 0;
+  for (unsigned i = 0; i < bytes; ++i) value |= std::uint64_t{static_cast<unsigned char>(from[i])} << (8 * i);
+  return value;
+}
+
+}  // namespace
+
+std::size_t FolderList::ReadFacts(unsigned char widths, const char* from, WalkFacts& facts) {
+  const unsigned lengthBytes = widths & 0x0F;
+  const unsigned timeBytes = widths >> 4;
+  facts.length = static_cast<std::int64_t>(GetNumber(from, lengthBytes));
+  if (timeBytes != 0) facts.modified = Unzigzag(GetNumber(from + lengthBytes, timeBytes));
+  return lengthBytes + timeBytes;
+}
+
+void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
   if (current_ == nullptr || name.empty() || name.size() > 255) return;
-  if (kNamePageSize - namePageUsed_ < name.size() + 1) {
+  if (!keepsFacts_) facts = nullptr;
+  // A length is never negative; one that is (nothing gives one) is not kept.
+  if (facts != nullptr && facts->length < 0) facts = nullptr;
+  unsigned lengthBytes = 0;
+  unsigned timeBytes = 0;
+  if (facts != nullptr) {
+    lengthBytes = std::max(1u, BytesOf(static_cast<std::uint64_t>(facts->length)));
+    if (facts->modified) timeBytes = std::max(1u, BytesOf(Zigzag(*facts->modified)));
+  }
+  const std::size_t size = 1 + name.size() + (keepsFacts_ ? 1 : 0) + lengthBytes + timeBytes;
+  if (kNamePageSize - namePageUsed_ < size) {
     if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
-    namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
+    namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
     namePageUsed_ = 0;
     if (current_->count == 0) {
       current_->page = static_cast<std::uint32_t>(namePages_.size() - 1);
@@ -56,7 +107,15 @@ void FolderList::AddFile(std::string_view name) {
   char* place = namePages_.back().get() + namePageUsed_;
   place[0] = static_cast<char>(name.size());
   std::memcpy(place + 1, name.data(), name.size());
-  namePageUsed_ += name.size() + 1;
+  if (keepsFacts_) {
+    char* after = place + 1 + name.size();
+    after[0] = static_cast<char>(lengthBytes | (timeBytes << 4));
+    if (facts != nullptr) {
+      PutNumber(after + 1, static_cast<std::uint64_t>(facts->length), lengthBytes);
+      if (facts->modified) PutNumber(after + 1 + lengthBytes, Zigzag(*facts->modified), timeBytes);
+    }
+  }
+  namePageUsed_ += size;
   ++current_->count;
 }
 

@@ -12,8 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -51,16 +53,35 @@ class PathList {
 };
 
 // The folders of a walk, and the names of the files the walk found in each,
-// so that whoever works on the folders next need not read them again.
+// so that whoever works on the folders next need not read them again. A walk
+// that also looked some files up (see WalkFacts) keeps what it learnt with
+// their names.
+// What one look-up of a file during a walk told: its length in bytes and,
+// when the walk was asked to keep it, its last modification (whole seconds
+// since 1970-01-01 UTC); the link itself for a link. Only regular files and
+// links get one; a folder never does.
+struct WalkFacts {
+  std::int64_t length = 0;
+  std::optional<std::int64_t> modified;
+  bool operator==(const WalkFacts&) const = default;
+};
+
 class FolderList : public PathList {
  public:
   static constexpr std::int32_t kInitialCapacity = 100000;
   FolderList() : PathList(kInitialCapacity) {}
 
+  // Called before the first file is added, this lets files carry WalkFacts.
+  // A list that never carries them spends no byte on them.
+  void KeepFacts() { keepsFacts_ = true; }
+  bool KeepsFacts() const { return keepsFacts_; }
+
   // The walk reads the folders in list order: BeginFiles(index) when it
-  // starts on folder `index`, then AddFile for each file found there.
+  // starts on folder `index`, then AddFile for each file found there, with
+  // what the walk learnt of it when it looked it up (ignored unless
+  // KeepFacts() was called).
   void BeginFiles(std::int32_t index);
-  void AddFile(std::string_view name);
+  void AddFile(std::string_view name, const WalkFacts* facts = nullptr);
 
   // Whether the walk recorded the files of folder `index` (false for a
   // folder it could not read, and for lists built without a walk).
@@ -69,8 +90,9 @@ class FolderList : public PathList {
            runs_[static_cast<std::size_t>(index - 1)].recorded;
   }
 
-  // Calls `visit(name)` for each recorded file of folder `index`, in the
-  // order the walk found them. The views stay valid for the list's life.
+  // Calls `visit(name, facts)` for each recorded file of folder `index`, in
+  // the order the walk found them; `facts` is null when the walk did not look
+  // the file up. The views stay valid for the list's life.
   template <typename Visit>
   void ForEachFile(std::int32_t index, Visit&& visit) const {
     if (!HasFiles(index)) return;
@@ -82,15 +104,35 @@ class FolderList : public PathList {
         ++page;
         at = 0;
       }
-      const auto length = static_cast<unsigned char>(namePages_[page][at]);
-      visit(std::string_view(namePages_[page].get() + at + 1, length));
+      const char* record = namePages_[page].get() + at;
+      const auto length = static_cast<unsigned char>(record[0]);
+      const std::string_view name(record + 1, length);
       at += 1 + length;
+      if (!keepsFacts_) {
+        visit(name, static_cast<const WalkFacts*>(nullptr));
+        continue;
+      }
+      const auto widths = static_cast<unsigned char>(record[1 + length]);
+      at += 1;
+      if (widths == 0) {
+        visit(name, static_cast<const WalkFacts*>(nullptr));
+        continue;
+      }
+      WalkFacts facts;
+      at += ReadFacts(widths, record + 2 + length, facts);
+      visit(name, &facts);
     }
   }
 
  private:
   // Names are packed into pages as a length byte and the name's bytes (a
   // file name has 1 to 255 bytes); a zero length byte ends a page early.
+  // In a list that keeps facts, a byte follows each name: 0 when no facts
+  // follow, else how many bytes the length takes (low four bits, at least 1)
+  // and how many the time takes (high four bits, 0 when there is none); then
+  // the two numbers, least significant byte first, the time zigzag-coded so
+  // that times before 1970 stay short too. Most files take 6 bytes, not 16.
+  static std::size_t ReadFacts(unsigned char widths, const char* from, WalkFacts& facts);
   struct FileRun {
     std::uint32_t page = 0;
     std::uint32_t offset = 0;
@@ -102,6 +144,7 @@ class FolderList : public PathList {
   std::vector<std::unique_ptr<char[]>> namePages_;
   std::size_t namePageUsed_ = kNamePageSize;
   FileRun* current_ = nullptr;  // the run AddFile appends to
+  bool keepsFacts_ = false;
 };
 
 class FileList : public PathList {

@@ -15,7 +15,9 @@ FolderSnapshot::FolderSnapshot(RunContext& context, const FolderList& folders, s
     Read();
     return;
   }
-  folders.ForEachFile(index, [&](std::string_view name) { files_.push_back({name}); });
+  folders.ForEachFile(index, [&](std::string_view name, const WalkFacts* facts) {
+    files_.push_back({name, true, facts != nullptr, facts != nullptr ? *facts : WalkFacts{}});
+  });
 }
 
 void FolderSnapshot::Read() {
@@ -26,7 +28,7 @@ void FolderSnapshot::Read() {
     if (entry.isFolder) continue;
     names_.push_back(std::make_unique<char[]>(entry.name.size()));
     std::memcpy(names_.back().get(), entry.name.data(), entry.name.size());
-    files_.push_back({std::string_view(names_.back().get(), entry.name.size())});
+    files_.push_back({std::string_view(names_.back().get(), entry.name.size()), true, false, {}});
   }
 }
 

@@ -50,6 +50,11 @@ class FolderSnapshot {
   std::size_t Count() const { return files_.size(); }
   std::string_view Name(std::size_t index) const { return files_[index].name; }
   bool Present(std::size_t index) const { return files_[index].present; }
+  // What the walk learnt when it looked the file up (see WalkFacts), or null
+  // when it did not, or when the snapshot read the folder itself.
+  const WalkFacts* Facts(std::size_t index) const {
+    return files_[index].hasFacts ? &files_[index].facts : nullptr;
+  }
 
   // Marks a file as no longer there (deleted, or found missing).
   void MarkGone(std::size_t index) { files_[index].present = false; }
@@ -69,6 +74,8 @@ class FolderSnapshot {
   struct File {
     std::string_view name;  // into names_, or into the walk's list
     bool present = true;
+    bool hasFacts = false;
+    WalkFacts facts;
   };
   RunContext& context_;
   std::string folder_;

@@ -1,5 +1,6 @@
 #include "engine/folder_walker.h"
 
+#include <deque>
 #include <string>
 
 #include "engine/drive_checks.h"
@@ -43,34 +44,101 @@ bool ContainsNoCase(std::string_view text, std::string_view fragment) {
   return FindNoCase(text, fragment);
 }
 
+namespace {
+
+// The folders a walk has listed whose subfolders it has still to open,
+// oldest first, each held open so that a subfolder is found from it by name
+// rather than by its whole path again. A folder's subfolders come in one
+// stretch of the list, and the stretches come in the order of their parents,
+// so the oldest parent is the one the walk needs next. Only so many are held
+// at once; the subfolders of a parent that did not fit are opened by path.
+class OpenParents {
+ public:
+  OpenParents() : most_(platform::FolderHandlesToSpare()) {}
+
+  // The held parent of folder `index`, or null; forgets parents whose
+  // stretch lies before it.
+  const platform::FolderHandle* ParentOf(std::int32_t index) {
+    while (!held_.empty() && held_.front().lastChild < index) held_.pop_front();
+    if (held_.empty() || held_.front().firstChild > index) return nullptr;
+    return &held_.front().folder;
+  }
+
+  // Holds the folder `reader` listed, whose subfolders are folders `first`
+  // to `last` of the list, when it has any and there is room.
+  void Hold(std::int32_t first, std::int32_t last, platform::FolderReader& reader) {
+    if (first > last || held_.size() >= most_) return;
+    held_.push_back({first, last, reader.ReleaseFolder()});
+  }
+
+ private:
+  struct Parent {
+    std::int32_t firstChild;
+    std::int32_t lastChild;
+    platform::FolderHandle folder;
+  };
+  std::size_t most_;
+  std::deque<Parent> held_;
+};
+
+// The last name of a folder path that ends with "\\".
+std::string_view LastName(std::string_view folder) {
+  folder.remove_suffix(1);
+  return folder.substr(folder.rfind('\\') + 1);
+}
+
+}  // namespace
+
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept, WalkObserver* observer) {
+                       const KeptNames* kept, const KeptNames* lookedUp, WalkObserver* observer) {
   FolderList folders;
+  if (lookedUp != nullptr) folders.KeepFacts();
   folders.Add(StartFolder(context, drive, start));
   // A subfolder's path is its parent's, which holds no "\." (else the
   // parent would not be listed), plus its own name: "\." occurs in it
   // exactly when the start folder holds it or the name starts with a dot.
   // Testing just that spares a scan of the whole path for every folder.
   const bool startHidden = ContainsNoCase(folders[1], "\\.");
+  OpenParents parents;
+  // A file's time matters only to an age limit.
+  const bool keepTimes = context.filters.minimumAgeDays.has_value();
   std::string full;
   platform::FolderEntry entry;
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
     if (observer != nullptr) observer->Reaching(folders, cursor);
     const std::string_view current = folders[cursor];
     platform::FolderReader reader;
-    if (context.files.OpenFolder(current, reader)) continue;
+    const platform::FolderHandle* parent = parents.ParentOf(cursor);
+    const std::error_code error = parent != nullptr
+                                      ? context.files.OpenSubfolder(*parent, LastName(current), current, reader)
+                                      : context.files.OpenFolder(current, reader);
+    if (error) continue;
     folders.BeginFiles(cursor);
+    const std::int32_t firstChild = folders.Count() + 1;
     const bool keepAll = kept == nullptr || kept->KeepsAllIn(current);
+    const bool lookUpAll = lookedUp != nullptr && lookedUp->KeepsAllIn(current);
     while (reader.Next(entry)) {
       YieldToMessages(context);
       if (!entry.isFolder) {
-        if (keepAll || kept->Keeps(entry.name)) folders.AddFile(entry.name);
+        if (!keepAll && !kept->Keeps(entry.name)) continue;
+        WalkFacts facts;
+        platform::EntryFacts found;
+        // A name that turned into a folder since the listing, or is gone, is
+        // left for whoever uses it to find out.
+        const bool known = lookedUp != nullptr && (lookUpAll || lookedUp->Keeps(entry.name)) &&
+                           !reader.StatEntry(entry.name, found) && !(found.attributes & platform::kFolder);
+        if (known) {
+          facts.length = found.length;
+          if (keepTimes) facts.modified = found.modified;
+        }
+        folders.AddFile(entry.name, known ? &facts : nullptr);
         continue;
       }
       if (startHidden || entry.name.front() == '.') continue;
       full.assign(current).append(entry.name).push_back('\\');
       folders.Add(full);
     }
+    parents.Hold(firstChild, folders.Count(), reader);
   }
   return folders;
 }

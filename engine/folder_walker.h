@@ -50,10 +50,15 @@ class WalkObserver {
 // listed, nor anything below it. Hidden folders are walked like any other.
 // The names of the files found in each folder are kept in the list (see
 // FolderList::ForEachFile), so the rule table need not read them again:
-// every name, or, with `kept`, those it keeps. `observer`, if any, is told
-// before each folder is opened.
+// every name, or, with `kept`, those it keeps.
+// With `lookedUp`, each kept file that it keeps too is also looked up while
+// its folder is open, and the list carries what that told (WalkFacts: the
+// length, and the time when the run has an age limit), so a test run need
+// not find the folder again just to learn a file's length. `observer`, if
+// any, is told before each folder is opened.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept = nullptr, WalkObserver* observer = nullptr);
+                       const KeptNames* kept = nullptr, const KeptNames* lookedUp = nullptr,
+                       WalkObserver* observer = nullptr);
 
 enum class ListScope { OneFolder, WholeSubtree };
 

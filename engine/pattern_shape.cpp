@@ -24,4 +24,9 @@ PatternShape ShapeOfPattern(std::string_view pattern) {
   return {PatternKind::Wildcard, {}, pattern};
 }
 
+int LiteralFirstUpper(std::string_view pattern) {
+  if (pattern.empty() || pattern.front() == '*' || pattern.front() == '?') return -1;
+  return static_cast<unsigned char>(ToUpperAscii(pattern.front()));
+}
+
 }  // namespace tidewell

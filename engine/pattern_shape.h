@@ -30,6 +30,12 @@ struct PatternShape {
 
 PatternShape ShapeOfPattern(std::string_view pattern);
 
+// A name that a pattern starting with a literal character matches begins
+// with that character, case ignored (names are never empty): that character,
+// upper-cased, for such a pattern; -1 for one starting with "*" or "?" (or an
+// empty one), which any name may match.
+int LiteralFirstUpper(std::string_view pattern);
+
 // Hashes the upper-cased keys; lookups take a view of an upper-cased copy of
 // a name, made on the stack or in a reused buffer, not a new string.
 struct PatternKeyHash {

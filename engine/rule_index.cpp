@@ -95,12 +95,10 @@ void RuleIndex::AddDeleteRow(RowNumber row, std::string_view pattern) {
   }
   const auto at = static_cast<std::uint32_t>(general_.size());
   general_.push_back({row, platform::WildcardPattern(shape.pattern)});
-  // A name matched by a pattern whose first character is literal begins with
-  // that character (names are never empty).
-  if (shape.pattern.front() == '*' || shape.pattern.front() == '?') {
+  if (const int first = LiteralFirstUpper(shape.pattern); first < 0) {
     generalAnyFirst_.push_back(at);
   } else {
-    generalByFirst_[FirstUpper(shape.pattern)].push_back(at);
+    generalByFirst_[static_cast<std::size_t>(first)].push_back(at);
   }
 }
 

@@ -9,21 +9,22 @@
 namespace tidewell {
 namespace {
 
+// Every row of the table with its section's category (none for a base row).
 template <typename Visit>
 void ForEachRow(Visit&& visit) {
   for (const RuleSection& section : CategorySections()) {
-    for (const CategoryRule& row : section.rows) visit(row);
+    for (const CategoryRule& row : section.rows) visit(row, &section.category);
     if (section.numberedInstallerFolders) {
-      for (const CategoryRule& row : NumberedInstallerFolders()) visit(row);
+      for (const CategoryRule& row : NumberedInstallerFolders()) visit(row, &section.category);
     }
   }
-  for (const CategoryRule& row : BaseRows()) visit(row);
+  for (const CategoryRule& row : BaseRows()) visit(row, static_cast<const CategoryId*>(nullptr));
 }
 
 }  // namespace
 
 RuleTableNames::RuleTableNames() {
-  ForEachRow([this](const CategoryRule& row) {
+  ForEachRow([this](const CategoryRule& row, const CategoryId*) {
     if (row.inert) return;
     switch (row.action) {
       case RuleAction::DeleteMatching:
@@ -41,6 +42,16 @@ RuleTableNames::RuleTableNames() {
   });
 }
 
+RuleTableNames RuleTableNames::DeletedWith(const std::function<bool(CategoryId)>& isOn) {
+  RuleTableNames names(Empty{});
+  ForEachRow([&](const CategoryRule& row, const CategoryId* category) {
+    if (row.inert || (category != nullptr && !isOn(*category))) return;
+    if (row.action == RuleAction::DeleteMatching) names.AddPattern(row.target);
+    if (row.action == RuleAction::EmptyNamed) names.emptiedFolders_.push_back(row.target);
+  });
+  return names;
+}
+
 void RuleTableNames::AddPattern(std::string_view pattern) {
   PatternShape shape = ShapeOfPattern(pattern);
   switch (shape.kind) {
@@ -51,7 +62,11 @@ void RuleTableNames::AddPattern(std::string_view pattern) {
       exactNames_.insert(std::move(shape.key));
       return;
     case PatternKind::Wildcard:
-      others_.emplace_back(shape.pattern);
+      if (const int first = LiteralFirstUpper(shape.pattern); first < 0) {
+        othersAnyFirst_.emplace_back(shape.pattern);
+      } else {
+        othersByFirst_[static_cast<std::size_t>(first)].emplace_back(shape.pattern);
+      }
       return;
   }
 }
@@ -72,7 +87,12 @@ bool RuleTableNames::Keeps(std::string_view name) const {
   const std::size_t dot = upperName.rfind('.');
   if (dot != std::string_view::npos && endings_.contains(upperName.substr(dot + 1))) return true;
   if (exactNames_.contains(upperName)) return true;
-  for (const platform::WildcardPattern& pattern : others_) {
+  if (!name.empty()) {
+    for (const platform::WildcardPattern& pattern : othersByFirst_[static_cast<unsigned char>(upper[0])]) {
+      if (pattern.Matches(name)) return true;
+    }
+  }
+  for (const platform::WildcardPattern& pattern : othersAnyFirst_) {
     if (pattern.Matches(name)) return true;
   }
   return false;

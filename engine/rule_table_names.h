@@ -21,6 +21,8 @@
 // category's path guard is not looked at.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -28,6 +30,7 @@
 
 #include "engine/folder_walker.h"
 #include "engine/pattern_shape.h"
+#include "engine/rule_table.h"
 #include "platform/wildcard.h"
 
 namespace tidewell {
@@ -36,20 +39,32 @@ class RuleTableNames final : public KeptNames {
   using TextSet = std::unordered_set<std::string, PatternKeyHash, std::equal_to<>>;
 
  public:
+  // The names every row of the table can use.
   RuleTableNames();
+
+  // Only the names a run with these categories on can delete: those a delete
+  // row of the base rows or of an "on" category matches, and every name of a
+  // folder that such a section's emptying row names. Markers and purges are
+  // left out (a purge lists its folder afresh). Path guards are not looked at,
+  // so a name may be kept that its folder's guard would spare.
+  static RuleTableNames DeletedWith(const std::function<bool(CategoryId)>& isOn);
 
   bool KeepsAllIn(std::string_view folder) const override;
   bool Keeps(std::string_view name) const override;
 
  private:
+  struct Empty {};
+  explicit RuleTableNames(Empty) {}
   void AddPattern(std::string_view pattern);
 
   // The keys of the "*.EXT" patterns (see pattern_shape.h).
   TextSet endings_;
   // The keys of the plain-name patterns.
   TextSet exactNames_;
-  // Every other pattern, asked one by one.
-  std::vector<platform::WildcardPattern> others_;
+  // Every other pattern, asked one by one: those starting with a literal
+  // character only of names that start with it (see LiteralFirstUpper).
+  std::array<std::vector<platform::WildcardPattern>, 256> othersByFirst_;
+  std::vector<platform::WildcardPattern> othersAnyFirst_;
   // The names of the emptying rows.
   std::vector<std::string_view> emptiedFolders_;
 };

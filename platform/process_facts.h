@@ -13,6 +13,13 @@ namespace tidewell::platform {
 // cannot be read.
 std::string ProgramFolder();
 
+// Lets the program hold as many files open as the system allows it (the
+// soft open-file limit raised to the hard one, at most 65,792): a walk
+// holds listed folders open to find their subfolders from them, and the
+// more it may hold, the fewer it finds by their whole path. Leaves the
+// limit as it is when it cannot be raised.
+void RaiseOpenFileLimit();
+
 // The program's arguments after its name, as UTF-8 (on POSIX exactly as
 // given; a Windows build converts the wide command line).
 std::vector<std::string> ProgramArguments(int argc, char** argv);

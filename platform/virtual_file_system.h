@@ -46,6 +46,7 @@
 // An object is not thread-safe; the engine uses one per run on one thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -86,6 +87,41 @@ struct FolderEntry {
   bool system = false;
 };
 
+// What one stat of an entry tells (the entry itself, links not followed).
+struct EntryFacts {
+  Attributes attributes = kNormal;
+  std::int64_t length = 0;  // bytes; a folder's or a link's own size
+  bool isLink = false;
+  std::uint64_t device = 0;  // which file it is, for telling whether
+  std::uint64_t inode = 0;   // some process holds it open
+  std::int64_t modified = 0;  // last modification, whole seconds since 1970-01-01 UTC
+};
+
+// A folder held open after its listing, so that its subfolders can be found
+// from it by name (VirtualFileSystem::OpenSubfolder) instead of by their
+// whole path. Movable, not copyable; closed when destroyed.
+class FolderHandle {
+ public:
+  FolderHandle() = default;
+  FolderHandle(FolderHandle&& other) noexcept;
+  FolderHandle& operator=(FolderHandle&& other) noexcept;
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+  ~FolderHandle();
+
+  bool IsOpen() const { return native_ != kNone; }
+
+ private:
+  friend class FolderReader;
+  friend class VirtualFileSystem;
+  static constexpr std::intptr_t kNone = -1;
+  std::intptr_t native_ = kNone;  // the platform's descriptor or handle
+};
+
+// How many folders a walk may hold open at once (FolderHandle) besides what
+// the program needs for itself: a share of what the process may open.
+std::size_t FolderHandlesToSpare();
+
 // Reads the entries of one open folder, one at a time, in the order the file
 // system returns them, leaving out every name that is not IsDriveEntryName
 // ("." and "..", names holding "\").
@@ -105,6 +141,15 @@ class FolderReader {
   bool Next(FolderEntry& entry);
   bool IsOpen() const { return state_ != nullptr; }
 
+  // Looks up the entry of this folder with exactly this name, a link not
+  // followed: what VirtualFileSystem::Stat with AttributeQuery::FolderOnly
+  // tells, at one call, without finding the folder by its path again.
+  std::error_code StatEntry(const std::string& name, EntryFacts& facts) const;
+
+  // Ends the listing and hands over the open folder (an empty handle when
+  // nothing is open).
+  FolderHandle ReleaseFolder();
+
  private:
   friend class VirtualFileSystem;
   struct State;  // the open folder and its listing block, per platform
@@ -112,15 +157,6 @@ class FolderReader {
   std::unique_ptr<State> state_;
 };
 
-// What one stat of an entry tells (the entry itself, links not followed).
-struct EntryFacts {
-  Attributes attributes = kNormal;
-  std::int64_t length = 0;  // bytes; a folder's or a link's own size
-  bool isLink = false;
-  std::uint64_t device = 0;  // which file it is, for telling whether
-  std::uint64_t inode = 0;   // some process holds it open
-  std::int64_t modified = 0;  // last modification, whole seconds since 1970-01-01 UTC
-};
 
 class VirtualFileSystem {
  public:
@@ -134,6 +170,15 @@ class VirtualFileSystem {
   // Opens a folder for listing. Fails when it is missing, not a folder, a
   // link, on another file system, or unreadable.
   std::error_code OpenFolder(std::string_view folder, FolderReader& reader);
+  // OpenFolder for `folder` (a full path ending with "\\"), the subfolder
+  // called `name` of the folder `parent` holds, found from `parent` in one
+  // step where that settles it: the same refusals (a link, another file
+  // system, anything outside the parent), at the cost of one name instead of
+  // a whole path. Whatever that step does not settle (a spared folder may lie
+  // on the drive, a name that is gone or differs in case, a refusal, no such
+  // call on this system) is left to OpenFolder(folder), whose answer counts.
+  std::error_code OpenSubfolder(const FolderHandle& parent, std::string_view name, std::string_view folder,
+                                FolderReader& reader);
 
   // How much of an entry's attributes a Stat reads: all of them, or only
   // whether it is a folder (read-only, hidden, system and archive are then

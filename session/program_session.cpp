@@ -67,6 +67,7 @@ void ProgramSession::TellProblem(const std::string& problem) const {
 }
 
 StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
+  platform::RaiseOpenFileLimit();
   for (const std::string& problem : driveProblems_) TellProblem(problem);
 
   StartupOutcome outcome = StartupOutcome::Ready;

@@ -20,7 +20,24 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+// False once openat2 turned out to be missing (an old kernel) or refused (a
+// sandbox); every later opening then goes one component at a time.
+bool haveOpenat2 = true;
+
 }  // namespace
+
+std::error_code OpenBeneath(int base, const char* relative, int& opened) {
+  if (!haveOpenat2) return std::make_error_code(std::errc::function_not_supported);
+  open_how how{};
+  how.flags = kFolderFlags;
+  how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+  opened = static_cast<int>(syscall(SYS_openat2, base, relative, &how, sizeof how));
+  if (opened >= 0) return {};
+  if (errno == EXDEV) return std::make_error_code(std::errc::cross_device_link);
+  if (errno != ENOSYS && errno != EPERM) return LastError();
+  haveOpenat2 = false;
+  return std::make_error_code(std::errc::function_not_supported);
+}
 
 std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path,
                                  ParsedPath& parsed) {
@@ -83,27 +100,6 @@ FolderHandleCache::~FolderHandleCache() {
 }
 
 namespace {
-
-// False once openat2 turned out to be missing (an old kernel) or refused (a
-// sandbox); every later opening then goes one component at a time.
-bool haveOpenat2 = true;
-
-// Opens `relative` (one component, or several joined by "/") below the
-// folder open as `base` with one openat2 that refuses a link anywhere on the
-// way, a folder on another mount and anything outside `base`. Fails with
-// errc::function_not_supported where openat2 is not available.
-std::error_code OpenBeneath(int base, const char* relative, int& opened) {
-  if (!haveOpenat2) return std::make_error_code(std::errc::function_not_supported);
-  open_how how{};
-  how.flags = kFolderFlags;
-  how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-  opened = static_cast<int>(syscall(SYS_openat2, base, relative, &how, sizeof how));
-  if (opened >= 0) return {};
-  if (errno == EXDEV) return std::make_error_code(std::errc::cross_device_link);
-  if (errno != ENOSYS && errno != EPERM) return LastError();
-  haveOpenat2 = false;
-  return std::make_error_code(std::errc::function_not_supported);
-}
 
 // Opens the subfolder `name` of the folder open as `base` (on the drive's own
 // mount), refusing a link and a folder on another mount. Where the kernel

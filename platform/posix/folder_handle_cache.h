@@ -74,6 +74,13 @@ std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path
 
 // Opens a listing of the folder open as `folderFd` on a fresh open file
 // description, so its reading position is its own. The caller closes it.
+// Opens `relative` (one component, or several joined by "/") below the
+// folder open as `base`, as a folder for listing, with one openat2 that
+// refuses a link anywhere on the way, a folder on another mount and anything
+// outside `base`. Fails with errc::function_not_supported where openat2 is
+// not available (an old kernel, a sandbox that refuses it).
+std::error_code OpenBeneath(int base, const char* relative, int& opened);
+
 std::error_code OpenListing(int folderFd, DIR*& stream);
 
 // Finds the name in the folder open as `folderFd` that equals `name` without

@@ -2,10 +2,12 @@
 // data folder as the records' fallback home.
 #include "platform/process_facts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +32,17 @@ std::string HomeFolder() {
 }
 
 }  // namespace
+
+void RaiseOpenFileLimit() {
+  constexpr rlim_t kMost = 65536 + 256;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  const rlim_t wanted = limit.rlim_max == RLIM_INFINITY ? kMost : std::min(limit.rlim_max, kMost);
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+    limit.rlim_cur = wanted;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
 
 std::string ProgramFolder() {
   char buffer[PATH_MAX];

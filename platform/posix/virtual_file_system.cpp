@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <utility>
 #include <sys/syscall.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -225,6 +226,53 @@ bool FolderReader::Next(FolderEntry& entry) {
   }
 }
 
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept : native_(std::exchange(other.native_, kNone)) {}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+  if (this != &other) {
+    if (native_ != kNone) close(static_cast<int>(native_));
+    native_ = std::exchange(other.native_, kNone);
+  }
+  return *this;
+}
+
+FolderHandle::~FolderHandle() {
+  if (native_ != kNone) close(static_cast<int>(native_));
+}
+
+std::size_t FolderHandlesToSpare() {
+  // Half of what is left of the soft limit once the program's own files
+  // (records, store, sounds, the handle chain, a purge's walk) have room.
+  constexpr rlim_t kOwnUse = 256;
+  constexpr std::size_t kMost = 65536;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMost;
+  if (limit.rlim_cur <= 2 * kOwnUse) return 0;
+  return std::min<std::size_t>(kMost, static_cast<std::size_t>((limit.rlim_cur - kOwnUse) / 2));
+}
+
+FolderHandle FolderReader::ReleaseFolder() {
+  FolderHandle handle;
+  if (state_) {
+    handle.native_ = state_->fd.Release();
+    state_.reset();
+  }
+  return handle;
+}
+
+std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
+  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  struct stat st {};
+  if (fstatat(state_->fd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
+  facts.attributes = S_ISDIR(st.st_mode) ? kFolder : kNormal;
+  facts.length = static_cast<std::int64_t>(st.st_size);
+  facts.isLink = S_ISLNK(st.st_mode);
+  facts.device = static_cast<std::uint64_t>(st.st_dev);
+  facts.inode = static_cast<std::uint64_t>(st.st_ino);
+  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+  return {};
+}
+
 VirtualFileSystem::VirtualFileSystem(DriveTable drives)
     : drives_(std::move(drives)), cache_(std::make_unique<FolderHandleCache>(drives_)) {}
 
@@ -256,6 +304,19 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) return error;
   reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(listFd));
   return {};
+}
+
+std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std::string_view name,
+                                                 std::string_view folder, FolderReader& reader) {
+  if (parent.IsOpen() && folder.size() >= 2 && folder[1] == ':' && IsDriveEntryName(name) &&
+      !cache_->SparedMayLieOn(folder[0])) {
+    int opened = -1;
+    if (!OpenBeneath(static_cast<int>(parent.native_), std::string(name).c_str(), opened)) {
+      reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(opened));
+      return {};
+    }
+  }
+  return OpenFolder(folder, reader);
 }
 
 std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts, AttributeQuery query) {

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -143,6 +144,50 @@ TEST_F(ChangingDriveTest, FilesThatVanishAppearOrChangeBetweenThePhasesAreHandle
   EXPECT_TRUE(logged.contains("c:\\WINDOWS\\TEMP\\sub\\appeared.doc"));
   EXPECT_FALSE(C().Exists("WINDOWS/TEMP/old.tmp"));
   // The bytes counted are the files' sizes when they were deleted.
+}
+
+// A test run reports the drive as its walk found it: a file that grows
+// after the walk counts at the length the walk saw. What the walk did not
+// look up is looked at when its row comes: a category switched on after the
+// walk, a run switched from test to destructive, which also deletes and
+// counts files as they are then.
+TEST_F(ChangingDriveTest, ATestRunCountsWhatTheWalkSawAndLooksAgainAtWhatItDidNot) {
+  C().Build({{"DATA\\grown.tmp", 10}, {"DATA\\old.bak", 20}, {"DATA\\keep.doc", 30}});
+  const auto grow = [&](std::string_view relative) {
+    std::ofstream(C().Host(relative), std::ios::app) << std::string(5000, 'y');
+  };
+  const auto runWithChange = [&](const std::function<void()>& change) {
+    bool changed = false;
+    world.feedback.onStatusText = [&](std::string_view text) {
+      if (text != "Cleaning HD:" || changed) return;
+      changed = true;
+      change();
+    };
+    world.context.totals = {};
+    ASSERT_EQ(RunCleaning(world.context), RunResult::Finished);
+    ASSERT_TRUE(changed);
+  };
+
+  world.SetOption(RunOption::TestRun, 1);
+  world.SetCategory(CategoryId::Backups, 0);
+  runWithChange([&] {
+    grow("DATA/grown.tmp");
+    grow("DATA/old.bak");
+    world.SetCategory(CategoryId::Backups, 1);
+  });
+  EXPECT_EQ(LoggedDeletions(world), (std::set<std::string>{"c:\\DATA\\grown.tmp", "c:\\DATA\\old.bak"}));
+  EXPECT_EQ(world.context.totals.totalFiles, 2.0f);
+  EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(10 + 5020));
+  EXPECT_EQ(FilesOn(C()).size(), 3u) << "a test run deletes nothing";
+
+  runWithChange([&] {
+    grow("DATA/grown.tmp");
+    world.SetOption(RunOption::TestRun, 0);
+  });
+  EXPECT_FALSE(C().Exists("DATA/grown.tmp"));
+  EXPECT_FALSE(C().Exists("DATA/old.bak"));
+  EXPECT_TRUE(C().Exists("DATA/keep.doc"));
+  EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(10010 + 5020));
 }
 
 // Folders the run may not list or enter keep what they hold and their

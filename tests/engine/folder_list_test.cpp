@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -121,30 +122,50 @@ TEST(FolderListCapacity, GrowthKeepsEveryEarlierEntryAndItsView) {
 
 // The walk's file names are packed into pages; names of every length, runs
 // that cross page ends and folders without files or without a reading must
-// all come back exactly as recorded.
+// all come back exactly as recorded, and in a list that keeps facts, each
+// file's facts (or their absence) with its name.
 TEST(FolderListFiles, EveryRecordedNameComesBackInOrderAcrossPageEnds) {
-  FolderList list;
-  std::vector<std::vector<std::string>> expected;
-  for (int folder = 1; folder <= 3000; ++folder) {
-    list.Add("c:\\F" + std::to_string(folder) + "\\");
-    expected.emplace_back();
-    if (folder % 7 == 0) continue;  // never read: no files recorded
-    list.BeginFiles(folder);
-    const int files = folder % 11;  // some read folders hold no files
-    for (int i = 0; i < files; ++i) {
-      const std::size_t length = 1 + static_cast<std::size_t>((folder * 31 + i * 17) % 255);
-      std::string name(length, static_cast<char>('a' + (folder + i) % 26));
-      name += std::to_string(i);
-      name.resize(std::min<std::size_t>(name.size(), 255));
-      list.AddFile(name);
-      expected.back().push_back(name);
+  struct Recorded {
+    std::string name;
+    std::optional<WalkFacts> facts;
+    bool operator==(const Recorded&) const = default;
+  };
+  for (const bool keepFacts : {false, true}) {
+    SCOPED_TRACE(keepFacts ? "with facts" : "names only");
+    FolderList list;
+    if (keepFacts) list.KeepFacts();
+    std::vector<std::vector<Recorded>> expected;
+    for (int folder = 1; folder <= 3000; ++folder) {
+      list.Add("c:\\F" + std::to_string(folder) + "\\");
+      expected.emplace_back();
+      if (folder % 7 == 0) continue;  // never read: no files recorded
+      list.BeginFiles(folder);
+      const int files = folder % 11;  // some read folders hold no files
+      for (int i = 0; i < files; ++i) {
+        const std::size_t length = 1 + static_cast<std::size_t>((folder * 31 + i * 17) % 255);
+        std::string name(length, static_cast<char>('a' + (folder + i) % 26));
+        name += std::to_string(i);
+        name.resize(std::min<std::size_t>(name.size(), 255));
+        // Lengths from 0 to beyond 4 GiB, times before 1970 and far after,
+        // and no time at all must come back whole.
+        WalkFacts facts{(std::int64_t{folder} << (i * 7 % 50)) - 1 + (i % 2), std::nullopt};
+        if (i % 4 != 0) facts.modified = (i % 2 == 0 ? -1 : 1) * (std::int64_t{folder} << (i * 5 % 40)) - i;
+        const bool withFacts = (folder + i) % 3 != 0;
+        list.AddFile(name, withFacts ? &facts : nullptr);
+        Recorded recorded{name, std::nullopt};
+        if (withFacts && keepFacts) recorded.facts = facts;
+        expected.back().push_back(recorded);
+      }
     }
-  }
-  for (int folder = 1; folder <= 3000; ++folder) {
-    EXPECT_EQ(list.HasFiles(folder), folder % 7 != 0) << folder;
-    std::vector<std::string> seen;
-    list.ForEachFile(folder, [&](std::string_view name) { seen.emplace_back(name); });
-    ASSERT_EQ(seen, expected[static_cast<std::size_t>(folder - 1)]) << folder;
+    for (int folder = 1; folder <= 3000; ++folder) {
+      EXPECT_EQ(list.HasFiles(folder), folder % 7 != 0) << folder;
+      std::vector<Recorded> seen;
+      list.ForEachFile(folder, [&](std::string_view name, const WalkFacts* facts) {
+        seen.push_back({std::string(name), std::nullopt});
+        if (facts != nullptr) seen.back().facts = *facts;
+      });
+      ASSERT_TRUE(seen == expected[static_cast<std::size_t>(folder - 1)]) << folder;
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #include "engine/folder_walker.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,61 @@ TEST(FolderWalkerListFolders, WalksBreadthFirstLevelByLevel) {
     ASSERT_NE(parent, position.end()) << entries[i] << " before its parent";
     EXPECT_GE(parent->second, lastParent) << entries[i] << " out of level order";
     lastParent = parent->second;
+  }
+}
+
+// The walk holds listed folders open to find their subfolders by name, as
+// many as the process's open-file limit leaves room for; past that it finds
+// them by path. Either way every folder and file is listed, in level order,
+// and no folder stays open after the walk.
+TEST(FolderWalkerListFolders, AWalkWiderThanTheFoldersItMayHoldOpenListsEverything) {
+  TestWorld world;
+  std::set<std::string> expected{"c:\\"};
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "F" + std::to_string(i);
+    world.Drive('C').File(name + "\\SUB\\DEEP\\" + name + ".tmp", 1);
+    for (const std::string& folder : {name + "\\", name + "\\SUB\\", name + "\\SUB\\DEEP\\"}) {
+      expected.insert("c:\\" + folder);
+    }
+  }
+  rlimit before{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+  for (const rlim_t soft : {rlim_t{600}, before.rlim_cur}) {
+    SCOPED_TRACE(soft);
+    rlimit lowered = before;
+    lowered.rlim_cur = std::min(soft, before.rlim_cur);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    const std::size_t held = platform::FolderHandlesToSpare();
+    const auto openNow = [] {
+      return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    platform::EntryFacts root;
+    ASSERT_FALSE(world.files.Stat("c:\\", root));  // the drive's root stays open from here on
+    world.files.ForgetOpenFolders();
+    const auto openBefore = openNow();
+    const FolderList folders = ListFolders(world.context, "c:", "\\");
+    world.files.ForgetOpenFolders();
+    EXPECT_EQ(openNow(), openBefore) << "a folder stayed open after the walk";
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
+    if (soft == 600) EXPECT_LT(held, 300u) << "the walk could hold every parent open";
+    const std::vector<std::string> entries = Entries(folders);
+    EXPECT_EQ(std::set<std::string>(entries.begin(), entries.end()), expected);
+    ASSERT_EQ(entries.size(), expected.size());
+    // Level by level: every folder of a level before any of the next.
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      EXPECT_LE(std::count(entries[i - 1].begin(), entries[i - 1].end(), '\\'),
+                std::count(entries[i].begin(), entries[i].end(), '\\'))
+          << entries[i];
+    }
+    int files = 0;
+    for (std::int32_t i = 1; i <= folders.Count(); ++i) {
+      folders.ForEachFile(i, [&](std::string_view name, const WalkFacts*) {
+        ++files;
+        const std::string_view stem = name.substr(0, name.size() - 4);  // "F7" of "F7.tmp"
+        EXPECT_EQ(folders[i], "c:\\" + std::string(stem) + "\\SUB\\DEEP\\");
+      });
+    }
+    EXPECT_EQ(files, 300);
   }
 }
 

@@ -1,6 +1,8 @@
 #include "engine/rule_table_names.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,16 +20,19 @@ namespace {
 
 // Whether some row's pattern or marker matches the name, asked row by row
 // with the plain matcher: what the walk's filter must never answer "no" to.
-bool SomeRowMatches(std::string_view name) {
+// With `deletedWith`, only the delete rows of the base rows and of the
+// categories it calls on count, and markers do not.
+bool SomeRowMatches(std::string_view name, const std::function<bool(CategoryId)>* deletedWith = nullptr) {
   auto matches = [&](const CategoryRule& row) {
     if (row.inert) return false;
     if (row.action == RuleAction::DeleteMatching &&
         platform::MatchesWildcard(name, row.target.empty() ? "*.*" : row.target)) {
       return true;
     }
-    return !row.marker.empty() && platform::MatchesWildcard(name, row.marker);
+    return deletedWith == nullptr && !row.marker.empty() && platform::MatchesWildcard(name, row.marker);
   };
   for (const RuleSection& section : CategorySections()) {
+    if (deletedWith != nullptr && !(*deletedWith)(section.category)) continue;
     for (const CategoryRule& row : section.rows) {
       if (matches(row)) return true;
     }
@@ -43,23 +48,47 @@ bool SomeRowMatches(std::string_view name) {
   return false;
 }
 
+// Names near every kind of pattern the table holds: endings, exact names,
+// "?" and "*" inside, bare-dot and ".*" endings, case, several dots.
+const std::vector<std::string> kTrickyNames{
+    "a.tmp", "A.TMP", "a.tmp.txt", "a.txt.TMP", ".tmp", "tmp", "a.tm", "a.tmpx",
+    "x.~ab", "x.~a", "x.~abc", "x.---", "x.--", "setup.ex_", "setup.exe", "x._",
+    "Q", "q", "Q.", "QQ", "q.x", "ShellIconCache", "shelliconcache", "ShellIconCache.bak",
+    "file0001.chk", "FILE.CHK", "fil.chk", "VB1234~1", "vb123~12", "VB1234~1.TMP",
+    "Copy of letter.doc", "copy of", "Copy (2) of x", "movie.mpeg", "movie.MPE1", "movie.mp",
+    "EULA.TXT", "eula-de.txt", "EULA.TX", "Winmail.dat", "winmail1.dat", "Thumbs.db",
+    "thumbs.db.old", "fat.db", "index.dat", "Cookie:me@site.txt", "ST5UNST.000", "st5unst",
+    "Setup.log", "letter.doc", "report.pdf", "photo.jpeg", "readme", "README.TXT",
+    "Active Setup Log.BAK", "Active Setup Log", "x.bak~", "x.", "..", "a..tmp", "old.bak", "x.old",
+    "copy of x.txt", "setup.ini", "readme.1st", "w95undo.dat", "st5unst.001", "eula7.txt", "x.mpe", "a.~1"};
+
 TEST(RuleTableNames, KeepsExactlyTheNamesSomeRowMatches) {
-  // Names near every kind of pattern the table holds: endings, exact names,
-  // "?" and "*" inside, bare-dot and ".*" endings, case, several dots.
-  const std::vector<std::string> names{
-      "a.tmp", "A.TMP", "a.tmp.txt", "a.txt.TMP", ".tmp", "tmp", "a.tm", "a.tmpx",
-      "x.~ab", "x.~a", "x.~abc", "x.---", "x.--", "setup.ex_", "setup.exe", "x._",
-      "Q", "q", "Q.", "QQ", "q.x", "ShellIconCache", "shelliconcache", "ShellIconCache.bak",
-      "file0001.chk", "FILE.CHK", "fil.chk", "VB1234~1", "vb123~12", "VB1234~1.TMP",
-      "Copy of letter.doc", "copy of", "Copy (2) of x", "movie.mpeg", "movie.MPE1", "movie.mp",
-      "EULA.TXT", "eula-de.txt", "EULA.TX", "Winmail.dat", "winmail1.dat", "Thumbs.db",
-      "thumbs.db.old", "fat.db", "index.dat", "Cookie:me@site.txt", "ST5UNST.000", "st5unst",
-      "Setup.log", "letter.doc", "report.pdf", "photo.jpeg", "readme", "README.TXT",
-      "Active Setup Log.BAK", "Active Setup Log", "x.bak~", "x.", "..", "a..tmp"};
   const RuleTableNames table;
-  for (const std::string& name : names) {
+  for (const std::string& name : kTrickyNames) {
     EXPECT_EQ(table.Keeps(name), SomeRowMatches(name)) << name;
   }
+}
+
+// The names a test run's walk looks up: exactly those a delete row of the
+// categories on (and the base rows) matches, whatever the selection.
+TEST(RuleTableNames, DeletedWithKeepsExactlyWhatTheRowsOfTheCategoriesOnDelete) {
+  const std::vector<std::pair<std::string, std::function<bool(CategoryId)>>> selections{
+      {"none", [](CategoryId) { return false; }},
+      {"all", [](CategoryId) { return true; }},
+      {"backups only", [](CategoryId id) { return id == CategoryId::Backups; }},
+      {"all but backups", [](CategoryId id) { return id != CategoryId::Backups; }},
+      {"every other", [](CategoryId id) { return static_cast<int>(id) % 2 == 0; }}};
+  for (const auto& [label, isOn] : selections) {
+    const RuleTableNames deleted = RuleTableNames::DeletedWith(isOn);
+    for (const std::string& name : kTrickyNames) {
+      EXPECT_EQ(deleted.Keeps(name), SomeRowMatches(name, &isOn)) << label << ": " << name;
+    }
+  }
+  // Emptying rows count only with their category on.
+  const auto recentOn = RuleTableNames::DeletedWith([](CategoryId id) { return id == CategoryId::Recent; });
+  const auto recentOff = RuleTableNames::DeletedWith([](CategoryId id) { return id != CategoryId::Recent; });
+  EXPECT_TRUE(recentOn.KeepsAllIn("c:\\WINDOWS\\Recent\\"));
+  EXPECT_FALSE(recentOff.KeepsAllIn("c:\\WINDOWS\\Recent\\"));
 }
 
 TEST(RuleTableNames, KeepsEveryNameOfAFolderAnEmptyingRowNames) {

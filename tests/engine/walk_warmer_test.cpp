@@ -30,7 +30,9 @@ std::vector<std::string> WalkLines(const FolderList& folders) {
   std::vector<std::string> lines;
   for (std::int32_t i = 1; i <= folders.Count(); ++i) {
     lines.emplace_back(folders[i]);
-    folders.ForEachFile(i, [&](std::string_view name) { lines.push_back("  " + std::string(name)); });
+    folders.ForEachFile(i, [&](std::string_view name, const WalkFacts*) {
+      lines.push_back("  " + std::string(name));
+    });
   }
   return lines;
 }
@@ -45,7 +47,7 @@ TEST(WalkWarmerTest, AWarmedWalkListsTheSameFoldersAndNamesAndItsThreadsReadTheD
 
   world.context.warming = WalkWarming::Always;
   WalkWarmer warmer(world.context, "c:", names);
-  const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, &warmer);
+  const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
 
   EXPECT_TRUE(warmer.Started());
   EXPECT_GT(warmer.FoldersListed(), 0) << "the threads read no folder ahead of the walk";
@@ -59,7 +61,7 @@ TEST(WalkWarmerTest, NeverStartsWhenTurnedOff) {
   const RuleTableNames names;
   world.context.warming = WalkWarming::Never;
   WalkWarmer warmer(world.context, "c:", names);
-  ListFolders(world.context, "c:", "\\", &names, &warmer);
+  ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
   EXPECT_FALSE(warmer.Started());
   EXPECT_EQ(warmer.FoldersListed(), 0);
 }

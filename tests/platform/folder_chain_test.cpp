@@ -262,6 +262,76 @@ TEST_P(FolderChainWaysTest, DescriptorsStayBoundedAndAreAllGivenBack) {
   EXPECT_EQ(OpenDescriptors(), before);
 }
 
+// A walk holds a listed folder open and finds its subfolders from it by
+// name. That step refuses what the path's own opening refuses (a link put in
+// the subfolder's place after the parent was listed, another file system),
+// and anything it cannot settle gets the path's own answer.
+TEST_P(FolderChainWaysTest, ASubfolderFoundFromItsHeldParentIsTheOneItsPathNames) {
+  TempDrive outside(world_.Outside());
+  outside.Build({{"victim\\secret.tmp", 9}});
+  C().Build({{"A\\SUB\\one.tmp", 1}, {"A\\Mixed\\two.tmp", 2}, {"A\\SWAP\\three.tmp", 3}, {"A\\RAM\\"}});
+  const auto heldParent = [&] {
+    FolderReader reader;
+    EXPECT_FALSE(Files().OpenFolder("c:\\A\\", reader));
+    FolderEntry entry;
+    while (reader.Next(entry)) {
+    }
+    return reader.ReleaseFolder();
+  };
+  const auto listingBelow = [&](const FolderHandle& parent, std::string_view name, std::string_view path,
+                                std::error_code& error) {
+    std::set<std::string> names;
+    FolderReader reader;
+    error = Files().OpenSubfolder(parent, name, path, reader);
+    FolderEntry entry;
+    while (!error && reader.Next(entry)) names.insert(entry.name);
+    return names;
+  };
+  const FolderHandle parent = heldParent();
+  ASSERT_TRUE(parent.IsOpen());
+  std::error_code error;
+  EXPECT_EQ(listingBelow(parent, "SUB", "c:\\A\\SUB\\", error), std::set<std::string>{"one.tmp"});
+  EXPECT_FALSE(error);
+  // A name in another case is left to the path, which finds it.
+  EXPECT_EQ(listingBelow(parent, "MIXED", "c:\\A\\MIXED\\", error), std::set<std::string>{"two.tmp"});
+  EXPECT_FALSE(error);
+  // Gone since the parent was listed: the path's own answer.
+  EXPECT_TRUE(listingBelow(parent, "GONE", "c:\\A\\GONE\\", error).empty());
+  EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+
+  ASSERT_EQ(std::rename(C().Host("A/SWAP").c_str(), C().Host("A/SWAP-moved").c_str()), 0);
+  C().Link("A\\SWAP", outside.Host("victim"));
+  EXPECT_TRUE(listingBelow(parent, "SWAP", "c:\\A\\SWAP\\", error).empty()) << "the link was followed";
+  EXPECT_EQ(error, std::errc::not_a_directory);
+  EXPECT_EQ(ReadOutside("victim/secret.tmp"), std::string(9, 'x'));
+
+  if (mount("tidewell-test", C().Host("A/RAM").c_str(), "tmpfs", 0, "size=1m") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
+  }
+  struct Unmount {
+    std::string where;
+    ~Unmount() { EXPECT_EQ(umount2(where.c_str(), MNT_DETACH), 0) << where << ": " << std::strerror(errno); }
+  } unmount{C().Host("A/RAM")};
+  C().File("A/RAM/ram.tmp", 5);
+  EXPECT_TRUE(listingBelow(heldParent(), "RAM", "c:\\A\\RAM\\", error).empty()) << "the mount was entered";
+  EXPECT_EQ(error, std::errc::cross_device_link);
+  Files().ForgetOpenFolders();
+}
+
+// The program's own folder, below the drive, met as the subfolder of a held
+// parent: never entered.
+TEST_F(FolderChainTest, ASparedFolderIsNotEnteredFromItsHeldParent) {
+  C().Build({{"PROGRAMS\\TIDEWELL\\old.tmp", 3}, {"PROGRAMS\\OTHER\\junk.tmp", 4}});
+  Files().SpareFolders({C().Host("PROGRAMS/TIDEWELL")});
+  FolderReader reader;
+  ASSERT_FALSE(Files().OpenFolder("c:\\PROGRAMS\\", reader));
+  const FolderHandle parent = reader.ReleaseFolder();
+  FolderReader below;
+  EXPECT_EQ(Files().OpenSubfolder(parent, "TIDEWELL", "c:\\PROGRAMS\\TIDEWELL\\", below),
+            std::errc::permission_denied);
+  EXPECT_FALSE(Files().OpenSubfolder(parent, "OTHER", "c:\\PROGRAMS\\OTHER\\", below));
+}
+
 // Opening in one go would pass a spared folder unchecked; the drive that
 // holds one is opened component by component and each compared.
 TEST_F(FolderChainTest, ASparedFolderDeepOnTheWayIsNeverEntered) {
