@@ -79,7 +79,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
       lookedUp = RuleTableNames::DeletedWith([&](CategoryId category) { return context.IsOn(category); });
     }
     const FolderList folders = [&] {
-      WalkWarmer warmer(context, drive, kTableNames);  // its threads end with the walk
+      WalkWarmer warmer(context, drive, kTableNames, lookedUp ? &*lookedUp : nullptr);  // its threads end with the walk
       return ListFolders(context, drive, "\\", &kTableNames, lookedUp ? &*lookedUp : nullptr, &warmer);
     }();
     StepProgress(context, ProgressStep::Advance);

@@ -23,11 +23,14 @@ constexpr int kStartScore = 16;
 
 }  // namespace
 
-WalkWarmer::WalkWarmer(RunContext& context, std::string_view drive, const KeptNames& kept)
+WalkWarmer::WalkWarmer(RunContext& context, std::string_view drive, const KeptNames& kept,
+                       const KeptNames* lookedUp)
     : kept_(kept),
+      lookedUp_(lookedUp),
       mode_(context.warming),
       warmer_(context.files, ToUpperAscii(DriveSpec(drive, context.files.Drives()).front()),
-              [&kept](std::string_view name) { return kept.Keeps(name); }, kThreads) {}
+              [names = lookedUp != nullptr ? lookedUp : &kept](std::string_view name) { return names->Keeps(name); },
+              kThreads) {}
 
 bool WalkWarmer::ShouldStart() {
   switch (mode_) {
@@ -62,9 +65,17 @@ void WalkWarmer::Reaching(const FolderList& folders, std::int32_t cursor) {
   }
   // The folders found but not reached, in the walk's order, as far as the
   // queue takes them now (those the walk passed meanwhile are not offered
-  // any more); and the folder just listed, for its files, unless the queue
-  // for those is full.
+  // any more): with the files the walk will look up, or else, once listed,
+  // for the kept names' stats, unless the queue for those is full.
   offered_ = std::max(offered_, cursor);
+  if (lookedUp_ != nullptr) {
+    while (offered_ < folders.Count()) {
+      const std::string_view next = folders[offered_ + 1];
+      if (!warmer_.Offer(next, platform::MetadataWarmer::Files::Statted, lookedUp_->KeepsAllIn(next))) break;
+      ++offered_;
+    }
+    return;
+  }
   while (offered_ < folders.Count() && warmer_.Offer(folders[offered_ + 1])) ++offered_;
   if (cursor > 1) warmer_.OfferStats(folders[cursor - 1], kept_.KeepsAllIn(folders[cursor - 1]));
 }

@@ -29,9 +29,14 @@ class WalkWarmer final : public WalkObserver {
   // and three still left the walk waiting, six and eight gained nothing.
   static constexpr unsigned kThreads = 4;
 
-  // For the walk of `drive` keeping `kept`'s names; context.warming says when
-  // to start. `kept` must be safe to ask from several threads at once.
-  WalkWarmer(RunContext& context, std::string_view drive, const KeptNames& kept);
+  // For the walk of `drive` keeping `kept`'s names and, if any, looking up
+  // `lookedUp`'s (ListFolders); context.warming says when to start. Both
+  // must be safe to ask from several threads at once. A walk that looks
+  // files up stats them itself: their folders are offered with their files
+  // statted at once; otherwise the kept names of each folder the walk has
+  // listed are statted later, for the rule stage.
+  WalkWarmer(RunContext& context, std::string_view drive, const KeptNames& kept,
+             const KeptNames* lookedUp = nullptr);
 
   void Reaching(const FolderList& folders, std::int32_t cursor) override;
 
@@ -44,6 +49,7 @@ class WalkWarmer final : public WalkObserver {
   bool ShouldStart();
 
   const KeptNames& kept_;
+  const KeptNames* lookedUp_;
   WalkWarming mode_;
   platform::MetadataWarmer warmer_;
   bool refused_ = false;     // Start() failed: the drive is walked without

@@ -58,12 +58,14 @@ class MetadataWarmer {
   bool Running() const;
 
   // Queues `folder` (a virtual folder path of the drive, as the walker lists
-  // it) to be listed, in the order offered, before any folder offered for
-  // its files. False, and nothing queued, when the queue is full, a thread
-  // holds the queues this moment (the walker never waits), or the warmer
-  // does not run; a folder no thread could read (another drive's, the root)
-  // is taken and dropped.
-  bool Offer(std::string_view folder);
+  // it) to be listed, in the order offered, before any folder offered with
+  // OfferStats; with Files::Statted its files are statted right after (as
+  // OfferStats says), for a walk that will stat them itself. False, and
+  // nothing queued, when the queue is full, a thread holds the queues this
+  // moment (the walker never waits), or the warmer does not run; a folder no
+  // thread could read (another drive's, the root) is taken and dropped.
+  enum class Files { Left, Statted };
+  bool Offer(std::string_view folder, Files files = Files::Left, bool allNames = false);
   // The same for a folder whose files are to be statted: every file with
   // `allNames`, else those the filter keeps.
   bool OfferStats(std::string_view folder, bool allNames);

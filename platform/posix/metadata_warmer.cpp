@@ -57,6 +57,7 @@ struct MetadataWarmer::Shared {
   struct Slot {
     std::string relative;  // "A/B/C" below the drive's root
     bool allNames = false;
+    bool statFiles = false;
   };
   // A bounded first-in first-out queue of slots; guarded by the mutex.
   struct Queue {
@@ -69,7 +70,7 @@ struct MetadataWarmer::Shared {
   Shared(VirtualFileSystem& files, char letter, NameFilter keeps, unsigned threadCount)
       : files(files), letter(letter), keeps(std::move(keeps)), threadCount(threadCount) {}
 
-  bool Offer(Queue& queue, std::string_view folder, bool allNames);
+  bool Offer(Queue& queue, std::string_view folder, bool statFiles, bool allNames);
   void Work();
   void Read(const Slot& item, Job job, char* block);
   bool Idle() const { return ahead.queued == 0 && behind.queued == 0; }
@@ -94,7 +95,7 @@ struct MetadataWarmer::Shared {
   std::vector<std::thread> threads;
 };
 
-bool MetadataWarmer::Shared::Offer(Queue& queue, std::string_view folder, bool allNames) {
+bool MetadataWarmer::Shared::Offer(Queue& queue, std::string_view folder, bool statFiles, bool allNames) {
   if (threads.empty()) return false;
   ParsedPath parsed;
   if (ParseVirtualPath(files.Drives(), folder, parsed) || parsed.letter != letter || parsed.components.empty()) {
@@ -112,6 +113,7 @@ bool MetadataWarmer::Shared::Offer(Queue& queue, std::string_view folder, bool a
     Slot& slot = queue.ring[(queue.head + queue.queued) % queue.ring.size()];
     slot.relative.assign(scratch);
     slot.allNames = allNames;
+    slot.statFiles = statFiles;
     ++queue.queued;
   }
   wake.notify_one();
@@ -133,6 +135,7 @@ void MetadataWarmer::Shared::Work() {
       const Slot& slot = queue.ring[queue.head];
       item.relative.assign(slot.relative);
       item.allNames = slot.allNames;
+      item.statFiles = slot.statFiles;
       queue.head = (queue.head + 1) % queue.ring.size();
       --queue.queued;
     }
@@ -151,7 +154,7 @@ void MetadataWarmer::Shared::Read(const Slot& item, Job job, char* block) {
   struct stat st {};
   while (!stopping.load(std::memory_order_relaxed)) {
     const long got = syscall(SYS_getdents64, folder.Get(), block, kListingBlock);
-    if (got <= 0 || job == Job::List) return;
+    if (got <= 0 || !item.statFiles) return;
     for (long at = 0; at < got;) {
       const auto* entry = reinterpret_cast<const RawEntry*>(block + at);
       at += entry->length;
@@ -190,12 +193,12 @@ bool MetadataWarmer::Start() {
 
 bool MetadataWarmer::Running() const { return !shared_->threads.empty(); }
 
-bool MetadataWarmer::Offer(std::string_view folder) {
-  return shared_->Offer(shared_->ahead, folder, false);
+bool MetadataWarmer::Offer(std::string_view folder, Files files, bool allNames) {
+  return shared_->Offer(shared_->ahead, folder, files == Files::Statted, allNames);
 }
 
 bool MetadataWarmer::OfferStats(std::string_view folder, bool allNames) {
-  return shared_->Offer(shared_->behind, folder, allNames);
+  return shared_->Offer(shared_->behind, folder, true, allNames);
 }
 
 void MetadataWarmer::Stop(Queued queued) {

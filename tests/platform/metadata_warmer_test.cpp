@@ -93,6 +93,15 @@ TEST_F(MetadataWarmerTest, ListsFoldersAheadAndAsksAboutFileNamesOnlyForTheirSta
   EXPECT_EQ(asked_.Names(), (std::set<std::string>{"a.tmp", "b.doc", "c.tmp"}));
 }
 
+TEST_F(MetadataWarmerTest, AFolderListedAheadWithItsFilesHasThemStattedAtOnce) {
+  MetadataWarmer warmer(world_.files, 'C', asked_.Filter(), 2);
+  ASSERT_TRUE(warmer.Start());
+  EXPECT_TRUE(Surely([&] { return warmer.Offer("C:\\DATA\\", MetadataWarmer::Files::Statted, false); }));
+  warmer.Stop(MetadataWarmer::Queued::Finish);
+  EXPECT_EQ(warmer.FoldersListed(), 1);
+  EXPECT_EQ(asked_.Names(), (std::set<std::string>{"a.tmp", "b.doc"}));
+}
+
 TEST_F(MetadataWarmerTest, StatsEveryFileWithoutAskingWhenAllNamesAreWanted) {
   MetadataWarmer warmer(world_.files, 'C', asked_.Filter(), 1);
   ASSERT_TRUE(warmer.Start());
