@@ -66,8 +66,9 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     StepProgress(context, ProgressStep::Reset);
     ui.Repaint();
     SpareOwnFolders(context);
-    // The walk keeps only the file names the rule table can use.
-    static const RuleTableNames kTableNames;
+    // The walk keeps only the file names the rule table can use. Built once
+    // and kept for the life of the process (never torn down at exit).
+    static const RuleTableNames& kTableNames = *new RuleTableNames;
     const FolderList folders = ListFolders(context, drive, "\\", &kTableNames);
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");

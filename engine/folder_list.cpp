@@ -4,17 +4,19 @@
 
 namespace tidewell {
 
+// Pages are filled before they are read, so they are allocated without
+// being zeroed first (64 KiB a page, a fixed cost of every walk).
 std::string_view PathList::Store(std::string_view path) {
   if (path.empty()) return {};
   if (path.size() > kPageSize / 4) {
     // A long path (deep trees reach many kilobytes) gets storage of its own,
     // so it does not waste the rest of a shared page.
-    ownPages_.push_back(std::make_unique<char[]>(path.size()));
+    ownPages_.push_back(std::make_unique_for_overwrite<char[]>(path.size()));
     std::memcpy(ownPages_.back().get(), path.data(), path.size());
     return {ownPages_.back().get(), path.size()};
   }
   if (kPageSize - pageUsed_ < path.size()) {
-    pages_.push_back(std::make_unique<char[]>(kPageSize));
+    pages_.push_back(std::make_unique_for_overwrite<char[]>(kPageSize));
     pageUsed_ = 0;
   }
   char* place = pages_.back().get() + pageUsed_;
@@ -34,7 +36,7 @@ void FolderList::BeginFiles(std::int32_t index) {
   run = FileRun{};
   run.recorded = true;
   if (namePageUsed_ >= kNamePageSize) {
-    namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
+    namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
     namePageUsed_ = 0;
   }
   run.page = static_cast<std::uint32_t>(namePages_.size() - 1);
@@ -46,7 +48,7 @@ void FolderList::AddFile(std::string_view name) {
   if (current_ == nullptr || name.empty() || name.size() > 255) return;
   if (kNamePageSize - namePageUsed_ < name.size() + 1) {
     if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
-    namePages_.push_back(std::make_unique<char[]>(kNamePageSize));
+    namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
     namePageUsed_ = 0;
     if (current_->count == 0) {
       current_->page = static_cast<std::uint32_t>(namePages_.size() - 1);

@@ -23,6 +23,10 @@ void ForEachRow(Visit&& visit) {
 }  // namespace
 
 RuleTableNames::RuleTableNames() {
+  std::size_t rowCount = 0;
+  ForEachRow([&rowCount](const CategoryRule&) { ++rowCount; });
+  endings_.reserve(rowCount);
+  exactNames_.reserve(rowCount);
   ForEachRow([this](const CategoryRule& row) {
     if (row.inert) return;
     switch (row.action) {
