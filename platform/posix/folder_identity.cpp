@@ -38,10 +38,10 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The identity of a host path, links followed (the system folders are named
 // by their usual paths; /bin may be a link to /usr/bin, and then that is the
-// folder refused). nullopt when it does not exist.
-// One statx of the path gives what opening it and asking the descriptor
-// would: the same walk, the same folder, the same mount; a drive check asks
-// this of every system folder, so the open and close are saved.
+// folder refused). nullopt when it does not exist. One statx of the path
+// gives what opening it and asking the descriptor would (the same walk, the
+// same folder, the same mount) without the open and close: a drive check
+// asks this of every system folder.
 std::optional<FolderIdentity> IdentityOfPath(const std::string& path) {
   struct statx facts {};
   if (syscall(SYS_statx, AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &facts) != 0) {
