@@ -68,8 +68,9 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     StepProgress(context, ProgressStep::Reset);
     ui.Repaint();
     SpareOwnFolders(context);
-    // The walk keeps only the file names the rule table can use.
-    static const RuleTableNames kTableNames;
+    // The walk keeps only the file names the rule table can use. Built once
+    // and kept for the life of the process (never torn down at exit).
+    static const RuleTableNames& kTableNames = *new RuleTableNames;
     // A test run also has the walk look up the files the categories on now
     // would delete, while each folder is open: the rules then need not find
     // those folders again to learn the files' lengths. (A category switched

@@ -26,7 +26,7 @@ void FolderSnapshot::Read() {
   platform::FolderEntry entry;
   while (reader.Next(entry)) {
     if (entry.isFolder) continue;
-    names_.push_back(std::make_unique<char[]>(entry.name.size()));
+    names_.push_back(std::make_unique_for_overwrite<char[]>(entry.name.size()));
     std::memcpy(names_.back().get(), entry.name.data(), entry.name.size());
     files_.push_back({std::string_view(names_.back().get(), entry.name.size()), true, false, {}});
   }

@@ -48,6 +48,15 @@ std::span<const std::size_t> FolderCandidates::FilesOf(RowNumber row) const {
 
 RuleIndex::RuleIndex(std::span<const RuleSection> sections, std::span<const CategoryRule> numberedFolders,
                      std::span<const CategoryRule> baseRows) {
+  // Sized once for every row: growing the lists and rehashing the maps row
+  // by row was most of the cost of building the index at each start.
+  std::size_t rowCount = numberedFolders.size() + baseRows.size();
+  for (const RuleSection& section : sections) rowCount += section.rows.size();
+  rows_.reserve(rowCount);
+  deleteRowsBefore_.reserve(rowCount + 1);
+  byExtension_.reserve(rowCount);
+  byName_.reserve(rowCount);
+  namedByLastComponent_.reserve(rowCount);
   deleteRowsBefore_.push_back(0);
   for (const RuleSection& section : sections) {
     RowRange range{static_cast<RowNumber>(rows_.size()), 0};
@@ -64,7 +73,10 @@ RuleIndex::RuleIndex(std::span<const RuleSection> sections, std::span<const Cate
 }
 
 const RuleIndex& RuleIndex::OfTheTable() {
-  static const RuleIndex index(CategorySections(), NumberedInstallerFolders(), tidewell::BaseRows());
+  // Kept for the life of the process and never torn down: freeing its
+  // many small pieces one by one at exit cost a run as much as a third of
+  // building them.
+  static const RuleIndex& index = *new RuleIndex(CategorySections(), NumberedInstallerFolders(), tidewell::BaseRows());
   return index;
 }
 

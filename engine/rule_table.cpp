@@ -163,6 +163,7 @@ constexpr std::array<std::string_view, 34> kProtectedThreeLetterEndings{
 struct NumberedFolders {
   NumberedFolders() {
     names.reserve(297);
+    rows.reserve(297);
     for (int n = 1; n <= 99; ++n) {
       const std::string t = std::to_string(n);
       names.push_back("FULSES" + t);

@@ -24,6 +24,10 @@ void ForEachRow(Visit&& visit) {
 }  // namespace
 
 RuleTableNames::RuleTableNames() {
+  std::size_t rowCount = 0;
+  ForEachRow([&rowCount](const CategoryRule&, const CategoryId*) { ++rowCount; });
+  endings_.reserve(rowCount);
+  exactNames_.reserve(rowCount);
   ForEachRow([this](const CategoryRule& row, const CategoryId*) {
     if (row.inert) return;
     switch (row.action) {

@@ -200,6 +200,13 @@ void IniDocument::Set(std::string_view section, std::string_view name, std::stri
   InsertLine(lines_.size(), valueLine);
 }
 
+bool IniDocument::Holds(std::string_view section, std::string_view name, std::string_view value) const {
+  if (!CanStore(section, name, value)) return false;
+  const std::optional<std::size_t> index = FindValue(section, name);
+  // Set() keeps the line up to valueStart and puts `value` after it.
+  return index && std::string_view(lines_[*index].body).substr(lines_[*index].valueStart) == value;
+}
+
 std::string IniDocument::Text() const {
   std::string text = byteOrderMark_;
   for (const Line& line : lines_) {

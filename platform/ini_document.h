@@ -68,6 +68,13 @@ class IniDocument {
   // CanStore() refuses the triple.
   void Set(std::string_view section, std::string_view name, std::string_view value);
 
+  // True when Set() with this triple would give back the very text: the
+  // section holds the name and its line has exactly `value` after the blanks
+  // that follow "=" (no blanks after it that Set() would drop). A store can
+  // then skip the write without changing its result. False for a triple
+  // that CanStore() refuses.
+  bool Holds(std::string_view section, std::string_view name, std::string_view value) const;
+
   // The whole text, byte for byte as parsed apart from what Set() changed.
   std::string Text() const;
 

@@ -4,7 +4,6 @@
 // folders are the host's (preferences_file_host.h).
 #include "platform/preferences_store.h"
 
-#include <optional>
 #include <utility>
 
 #include "platform/preferences_file_host.h"
@@ -30,20 +29,33 @@ std::error_code ReadExisting(const std::string& path, std::string& text) {
   return error;
 }
 
-std::optional<IniDocument> ReadDocument(const std::string& path) {
-  std::string text;
-  if (ReadTextFile(path, text, PreferencesFile::kSizeLimit)) return std::nullopt;
-  return IniDocument::Parse(text);
-}
-
 }  // namespace
 
 PreferencesFile::PreferencesFile(std::string hostPath) : path_(std::move(hostPath)) {}
 
+const IniDocument& PreferencesFile::Parsed(std::string&& text) const {
+  // A run reads the store dozens of times and it rarely changes in between:
+  // comparing the bytes costs far less than parsing them again. Only equal
+  // bytes reuse the document, so what a read gives is always what the file
+  // held when it was read.
+  if (!parsedDocument_ || text != parsedText_) {
+    parsedDocument_.reset();  // a failed parse leaves nothing stale behind
+    parsedText_ = std::move(text);
+    parsedDocument_ = IniDocument::Parse(parsedText_);
+  }
+  return *parsedDocument_;
+}
+
+const IniDocument* PreferencesFile::ReadDocument() const {
+  std::string text;
+  if (ReadTextFile(path_, text, kSizeLimit)) return nullptr;
+  return &Parsed(std::move(text));
+}
+
 std::string PreferencesFile::Read(std::string_view section, std::string_view name,
                                   std::string_view fallback) {
-  const std::optional<IniDocument> document = ReadDocument(path_);
-  if (!document) return std::string(fallback);
+  const IniDocument* document = ReadDocument();
+  if (document == nullptr) return std::string(fallback);
   return document->Get(section, name).value_or(std::string(fallback));
 }
 
@@ -56,7 +68,7 @@ std::error_code PreferencesFile::ReadSectionChecked(std::string_view section,
   // A folder above the file that is a file: there is no store, so none is lost.
   if (error == std::errc::not_a_directory) return {};
   if (error) return error;
-  values = IniDocument::Parse(text).Section(section);
+  values = Parsed(std::move(text)).Section(section);
   return {};
 }
 
@@ -78,14 +90,14 @@ std::string DescribeReadProblem(const std::error_code& error) {
 }
 
 std::vector<std::pair<std::string, std::string>> PreferencesFile::ReadSection(std::string_view section) {
-  const std::optional<IniDocument> document = ReadDocument(path_);
-  if (!document) return {};
+  const IniDocument* document = ReadDocument();
+  if (document == nullptr) return {};
   return document->Section(section);
 }
 
 std::vector<std::string> PreferencesFile::ReadEvery(std::string_view section, std::string_view name) {
-  const std::optional<IniDocument> document = ReadDocument(path_);
-  if (!document) return {};
+  const IniDocument* document = ReadDocument();
+  if (document == nullptr) return {};
   return document->GetEvery(section, name);
 }
 
@@ -95,6 +107,14 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
     return std::make_error_code(std::errc::invalid_argument);
   }
   if (path_.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  // Most writes of a run store the value the file already holds. A reading
+  // that shows it stored is a moment at which this write is done and changes
+  // nothing, so it needs neither the lock nor a second reading under it.
+  // Any other outcome (a missing or unreadable file, another value) goes the
+  // locked way below, which decides afresh.
+  if (const IniDocument* current = ReadDocument(); current != nullptr && current->Holds(section, name, value)) {
+    return {};
+  }
   if (std::error_code error = CreateFoldersFor(path_)) return error;
 
   return WithExclusiveLock(path_ + ".lock", [&]() -> std::error_code {

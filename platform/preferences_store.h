@@ -45,8 +45,20 @@
 //     missing folders above it (mode 0700).
 //   - When the file is a symbolic link, the file it points to is replaced
 //     and the link stays.
+//   - Every read opens and reads the file afresh, so it sees what the file
+//     holds at that moment, whatever another process did in between. Only
+//     the parsing is saved: a store keeps the text it last parsed with its
+//     document and parses again only when the bytes read differ.
+//   - A write of the value the file already holds takes no lock: a reading
+//     of the file that shows the value stored is where such a write takes
+//     effect, and it leaves the file exactly as it is. Only a write that
+//     changes the file re-reads it under the lock.
+//   - One PreferencesFile is for one thread at a time (the parsed text it
+//     keeps is not locked); other objects and other processes may use the
+//     same file at the same time.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -115,7 +127,15 @@ class PreferencesFile : public PreferencesStore {
   std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override;
 
  private:
+  // The document of `text`, parsed only when the bytes differ from the
+  // text parsed last; valid until the next call.
+  const IniDocument& Parsed(std::string&& text) const;
+  // The file's document as it is now; null when it is missing or cannot be read.
+  const IniDocument* ReadDocument() const;
+
   std::string path_;
+  mutable std::string parsedText_;
+  mutable std::optional<IniDocument> parsedDocument_;
 };
 
 // ReadProblem()'s error in a few plain lower-case words for the user:

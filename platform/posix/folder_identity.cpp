@@ -25,16 +25,29 @@ namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
 
+FolderIdentity IdentityOf(const struct statx& facts) {
+  FolderIdentity identity;
+  identity.device = (static_cast<std::uint64_t>(facts.stx_dev_major) << 32) | facts.stx_dev_minor;
+  identity.inode = facts.stx_ino;
+  identity.hasMountId = (facts.stx_mask & STATX_MNT_ID) != 0;
+  identity.mountId = identity.hasMountId ? facts.stx_mnt_id : 0;
+  return identity;
+}
+
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The identity of a host path, links followed (the system folders are named
 // by their usual paths; /bin may be a link to /usr/bin, and then that is the
-// folder refused). nullopt when it does not exist.
+// folder refused). nullopt when it does not exist. One statx of the path
+// gives what opening it and asking the descriptor would (the same walk, the
+// same folder, the same mount) without the open and close: a drive check
+// asks this of every system folder.
 std::optional<FolderIdentity> IdentityOfPath(const std::string& path) {
-  ScopedFd fd(open(path.c_str(), O_PATH | O_CLOEXEC));
-  FolderIdentity identity;
-  if (fd.Get() < 0 || IdentifyFolder(fd.Get(), identity)) return std::nullopt;
-  return identity;
+  struct statx facts {};
+  if (syscall(SYS_statx, AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_MNT_ID, &facts) != 0) {
+    return std::nullopt;
+  }
+  return IdentityOf(facts);
 }
 
 // File systems that the kernel makes up from its own state: never a drive.
@@ -77,10 +90,7 @@ std::error_code IdentifyEntry(int folderFd, const char* name, FolderIdentity& id
   if (syscall(SYS_statx, folderFd, name, flags, STATX_BASIC_STATS | STATX_MNT_ID, &facts) != 0) {
     return LastError();
   }
-  identity.device = (static_cast<std::uint64_t>(facts.stx_dev_major) << 32) | facts.stx_dev_minor;
-  identity.inode = facts.stx_ino;
-  identity.hasMountId = (facts.stx_mask & STATX_MNT_ID) != 0;
-  identity.mountId = identity.hasMountId ? facts.stx_mnt_id : 0;
+  identity = IdentityOf(facts);
   return {};
 }
 

@@ -174,7 +174,9 @@ TEST(FolderWalkerListFolders, AWalkWiderThanTheFoldersItMayHoldOpenListsEverythi
     world.files.ForgetOpenFolders();
     EXPECT_EQ(openNow(), openBefore) << "a folder stayed open after the walk";
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
-    if (soft == 600) EXPECT_LT(held, 300u) << "the walk could hold every parent open";
+    if (soft == 600) {
+      EXPECT_LT(held, 300u) << "the walk could hold every parent open";
+    }
     const std::vector<std::string> entries = Entries(folders);
     EXPECT_EQ(std::set<std::string>(entries.begin(), entries.end()), expected);
     ASSERT_EQ(entries.size(), expected.size());

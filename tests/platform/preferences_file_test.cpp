@@ -1,17 +1,22 @@
 #include "platform/preferences_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/text_file.h"
 #include "tests/support/temp_drive.h"
@@ -71,6 +76,34 @@ TEST(IniDocumentTest, SetChangesOnlyWhatItMust) {
   IniDocument fresh = IniDocument::Parse("");
   fresh.Set("S", "n", "v");
   EXPECT_EQ(fresh.Text(), "[S]\nn=v\n");
+}
+
+// Holds() is what lets a store skip a write, so it must say yes exactly
+// when Set() would give the text back byte for byte: not for a value with
+// blanks after it that Set() would drop, nor for a second "name", nor for a
+// name in another section.
+TEST(IniDocumentTest, HoldsExactlyWhenSetWouldGiveTheTextBack) {
+  const std::vector<std::string> texts = {
+      "", kMessy, "[A]\nx=1\n", "[A]\nx = 1 \n", "[A]\r\nx=\r\n", "[A]\nx=  \n", "[a]\nX=1\nx=2\n",
+      "[A]\nx=1", "[A]\nx=1\r", "[B]\nx=1\n[A]\ny=2\n[A]\nx=3\n", "x=1\n[A]\n"};
+  const std::vector<std::array<std::string, 3>> triples = {
+      {"A", "x", "1"}, {"a", "X", "1"}, {" A ", " x ", "1"}, {"A", "x", "2"}, {"A", "x", "3"},
+      {"A", "x", ""},  {"A", "x", " 1"}, {"A", "x", "1 "}, {"A", "y", "2"}, {"B", "x", "1"},
+      {"Preferences", "Name", "Value"}, {"Preferences", "name", "second"}, {"Info", "Last", "torn"},
+      {"A]", "x", "1"}, {"A", "x", "1\r"}};
+  int held = 0;
+  for (const std::string& text : texts) {
+    for (const auto& [section, name, value] : triples) {
+      IniDocument document = IniDocument::Parse(text);
+      const bool holds = document.Holds(section, name, value);
+      document.Set(section, name, value);
+      const bool unchanged = IniDocument::CanStore(section, name, value) && document.Text() == text;
+      EXPECT_EQ(holds, unchanged) << "text " << ::testing::PrintToString(text) << " set " << section << "|"
+                                  << name << "|" << ::testing::PrintToString(value);
+      held += holds ? 1 : 0;
+    }
+  }
+  EXPECT_GE(held, 8) << "too few triples that the texts hold to tell anything";
 }
 
 class PreferencesFileTest : public ::testing::Test {
@@ -260,6 +293,117 @@ TEST_F(PreferencesFileTest, TwoProcessesWritingAtOnceLoseNothing) {
     EXPECT_EQ(store_.Read("Drives", "parent" + std::to_string(i), "lost"), std::to_string(i));
   }
   EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
+}
+
+// A store keeps the text it parsed last. Whatever another process does to
+// the file between two reads, even a change that keeps its size, its inode
+// and its timestamps, the next read (and the next write) must see it.
+TEST_F(PreferencesFileTest, EveryReadSeesTheFileAsItIsNowEvenWhenSizeInodeAndTimesMatch) {
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "1"));
+  struct stat first {};
+  ASSERT_EQ(stat(path_.c_str(), &first), 0);
+  // Rewrites the bytes in place (same inode) and puts the times back.
+  auto rewriteInPlace = [&](const std::string& text) {
+    ASSERT_EQ(text.size(), static_cast<std::size_t>(first.st_size));
+    {
+      std::fstream out(path_, std::ios::binary | std::ios::in | std::ios::out);
+      out << text;
+    }
+    const struct timespec times[2] = {first.st_atim, first.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path_.c_str(), times, 0), 0);
+    struct stat now {};
+    ASSERT_EQ(stat(path_.c_str(), &now), 0);
+    ASSERT_EQ(now.st_ino, first.st_ino);
+    ASSERT_EQ(now.st_size, first.st_size);
+    ASSERT_EQ(now.st_mtim.tv_sec, first.st_mtim.tv_sec);
+    ASSERT_EQ(now.st_mtim.tv_nsec, first.st_mtim.tv_nsec);
+  };
+  ASSERT_EQ(Slurp(path_), "[Preferences]\nTemp=1\n");
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "1");
+
+  rewriteInPlace("[Preferences]\nTemp=2\n");
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "2");
+  EXPECT_EQ(store_.ReadSection("Preferences"), (Values{{"Temp", "2"}}));
+  EXPECT_EQ(store_.ReadEvery("Preferences", "Temp"), std::vector<std::string>{"2"});
+
+  rewriteInPlace("[Preferences]\nTemq=1\n");
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "dflt");
+  Values values;
+  EXPECT_FALSE(store_.ReadSectionChecked("Preferences", values));
+  EXPECT_EQ(values, (Values{{"Temq", "1"}}));
+
+  // A write of the value read before the change is a change now.
+  rewriteInPlace("[Preferences]\nTemp=2\n");
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "2");
+  rewriteInPlace("[Preferences]\nTemp=1\n");
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "2"));
+  EXPECT_EQ(Slurp(path_), "[Preferences]\nTemp=2\n");
+
+  // Another store object on the same file, with its own parsed text.
+  PreferencesFile other(path_);
+  EXPECT_EQ(other.Read("Preferences", "Temp", "dflt"), "2");
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "3"));
+  EXPECT_EQ(other.Read("Preferences", "Temp", "dflt"), "3");
+  fs::remove(path_);
+  EXPECT_EQ(other.Read("Preferences", "Temp", "dflt"), "dflt");
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "dflt");
+}
+
+// Waits for a child to end; kills it when it has not within `limit` (a
+// write that blocks for ever). Its exit status, or -1 when killed.
+int ExitStatusWithin(pid_t child, std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Storing the value the file holds is done at a reading and changes nothing,
+// so it goes through while another process holds the writers' lock; a write
+// that changes the file still waits for the lock, and then keeps the value
+// the other process stored meanwhile.
+TEST_F(PreferencesFileTest, StoringTheHeldValueTakesNoLockAndAChangeStillWaitsForIt) {
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "1"));
+  struct stat before {};
+  ASSERT_EQ(stat(path_.c_str(), &before), 0);
+  const int lock = open((path_ + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+
+  const pid_t same = fork();
+  ASSERT_GE(same, 0);
+  // Each child drops its copy of the held descriptor, which would otherwise
+  // keep the lock for it.
+  if (same == 0) {
+    close(lock);
+    _exit(store_.Write("Preferences", "Temp", "1") ? 1 : 0);
+  }
+  EXPECT_EQ(ExitStatusWithin(same, std::chrono::seconds(60)), 0) << "the write waited for the lock";
+  struct stat after {};
+  ASSERT_EQ(stat(path_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+
+  const pid_t change = fork();
+  ASSERT_GE(change, 0);
+  if (change == 0) {
+    close(lock);
+    _exit(store_.Write("Preferences", "Temp", "2") ? 1 : 0);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  int status = 0;
+  EXPECT_EQ(waitpid(change, &status, WNOHANG), 0) << "a changing write did not wait for the lock";
+  // What the lock holder stores meanwhile survives the waiting write.
+  ASSERT_FALSE(ReplaceTextFile(path_, Slurp(path_) + "Other=x\n"));
+  ASSERT_EQ(close(lock), 0);
+  EXPECT_EQ(ExitStatusWithin(change, std::chrono::seconds(60)), 0);
+  EXPECT_EQ(Slurp(path_), "[Preferences]\nTemp=2\nOther=x\n");
 }
 
 TEST(PreferencesFileDefaultPathTest, UsesAnAbsoluteXdgConfigHomeElseHome) {
