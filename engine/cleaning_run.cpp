@@ -9,6 +9,7 @@
 #include "platform/program_files.h"
 #include "engine/folder_walker.h"
 #include "engine/rule_table_names.h"
+#include "engine/walk_warmer.h"
 #include "engine/log_section.h"
 #include "engine/records_error.h"
 #include "engine/run_report.h"
@@ -78,7 +79,10 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     if (context.IsOn(RunOption::TestRun)) {
       lookedUp = RuleTableNames::DeletedWith([&](CategoryId category) { return context.IsOn(category); });
     }
-    const FolderList folders = ListFolders(context, drive, "\\", &kTableNames, lookedUp ? &*lookedUp : nullptr);
+    const FolderList folders = [&] {
+      WalkWarmer warmer(context, drive, kTableNames, lookedUp ? &*lookedUp : nullptr);  // its threads end with the walk
+      return ListFolders(context, drive, "\\", &kTableNames, lookedUp ? &*lookedUp : nullptr, &warmer);
+    }();
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");
     if (context.Logging()) {

@@ -90,7 +90,7 @@ std::string_view LastName(std::string_view folder) {
 }  // namespace
 
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept, const KeptNames* lookedUp) {
+                       const KeptNames* kept, const KeptNames* lookedUp, WalkObserver* observer) {
   FolderList folders;
   if (lookedUp != nullptr) folders.KeepFacts();
   folders.Add(StartFolder(context, drive, start));
@@ -105,6 +105,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   std::string full;
   platform::FolderEntry entry;
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
+    if (observer != nullptr) observer->Reaching(folders, cursor);
     const std::string_view current = folders[cursor];
     platform::FolderReader reader;
     const platform::FolderHandle* parent = parents.ParentOf(cursor);

@@ -35,6 +35,15 @@ class NoNames final : public KeptNames {
   bool Keeps(std::string_view) const override { return false; }
 };
 
+// Told of a walk's progress, on the walk's thread.
+class WalkObserver {
+ public:
+  virtual ~WalkObserver() = default;
+  // The walk is about to open folder `cursor` of `folders`; every folder
+  // before it has been listed.
+  virtual void Reaching(const FolderList& folders, std::int32_t cursor) = 0;
+};
+
 // Breadth first, the list being its own queue: the start folder, then its
 // subfolders in the file system's order, then theirs, level by level. A
 // folder whose full path contains "\." (a name starting with a dot) is never
@@ -45,9 +54,11 @@ class NoNames final : public KeptNames {
 // With `lookedUp`, each kept file that it keeps too is also looked up while
 // its folder is open, and the list carries what that told (WalkFacts: the
 // length, and the time when the run has an age limit), so a test run need
-// not find the folder again just to learn a file's length.
+// not find the folder again just to learn a file's length. `observer`, if
+// any, is told before each folder is opened.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept = nullptr, const KeptNames* lookedUp = nullptr);
+                       const KeptNames* kept = nullptr, const KeptNames* lookedUp = nullptr,
+                       WalkObserver* observer = nullptr);
 
 enum class ListScope { OneFolder, WholeSubtree };
 

@@ -80,6 +80,11 @@ struct DriveSummary {
 
 // What a run is given and never changes: the services it borrows (their
 // owners must outlive the run) and the program's facts, set once at start-up.
+// When a drive's walk reads its folders ahead on other threads: once the
+// walk's own reads turn out slow (a cold cache), always, or never. What a
+// run does is the same in every case.
+enum class WalkWarming { WhenSlow, Always, Never };
+
 struct RunServices {
   platform::VirtualFileSystem& files;
   const CleaningOptions& options;
@@ -104,6 +109,8 @@ struct RunServices {
   std::string windowsDir{};
   // The age limit and the keep list (settings/run_filters.h); none by default.
   RunFilters filters{};
+  // Whether a drive's walk is warmed ahead (engine/walk_warmer.h).
+  WalkWarming warming = WalkWarming::WhenSlow;
 };
 
 // What a run changes as it goes.

@@ -226,6 +226,8 @@ class VirtualFileSystem {
   void OnDriveRefused(std::function<void(const std::string&)> listener);
 
  private:
+  friend class MetadataWarmer;  // the verified root and the spared folders (metadata_warmer.h)
+
   DriveTable drives_;
   std::unique_ptr<FolderHandleCache> cache_;
 };
