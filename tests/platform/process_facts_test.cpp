@@ -54,7 +54,9 @@ TEST(OpenFileLimit, IsRaisedTowardsTheHardLimitAndNeverLowered) {
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &raised), 0);
   EXPECT_EQ(raised.rlim_cur, std::max(expected, lowered.rlim_cur));
   EXPECT_EQ(raised.rlim_max, before.rlim_max);
-  if (raised.rlim_cur > lowered.rlim_cur) EXPECT_GT(FolderHandlesToSpare(), heldLow);
+  if (raised.rlim_cur > lowered.rlim_cur) {
+    EXPECT_GT(FolderHandlesToSpare(), heldLow);
+  }
   // Already above the ceiling (where the hard limit allows): left alone.
   if (before.rlim_max == RLIM_INFINITY || before.rlim_max > ceiling) {
     rlimit high = before;
