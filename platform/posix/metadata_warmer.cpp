@@ -22,6 +22,7 @@
 
 #include "platform/posix/folder_handle_cache.h"
 #include "platform/posix/folder_identity.h"
+#include "platform/posix/raw_directory_entry.h"
 #include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
@@ -37,16 +38,6 @@ int OpenBelowRoot(int rootFd, const char* relative) {
   return static_cast<int>(syscall(SYS_openat2, rootFd, relative, &how, sizeof how));
 }
 
-// The kernel's directory entry as getdents64 returns it.
-struct RawEntry {
-  std::uint64_t inode;
-  std::int64_t offset;
-  unsigned short length;
-  unsigned char type;
-  char name[1];
-};
-
-constexpr std::size_t kListingBlock = 32 * 1024;
 
 }  // namespace
 
@@ -122,7 +113,7 @@ bool MetadataWarmer::Shared::Offer(Queue& queue, std::string_view folder, bool s
 
 void MetadataWarmer::Shared::Work() {
   // Heap memory is aligned well enough for getdents64's records.
-  const std::unique_ptr<char[]> block = std::make_unique_for_overwrite<char[]>(kListingBlock);
+  const std::unique_ptr<char[]> block = std::make_unique_for_overwrite<char[]>(kDirectoryBlock);
   Slot item;
   for (;;) {
     Job job = Job::List;
@@ -153,10 +144,10 @@ void MetadataWarmer::Shared::Read(const Slot& item, Job job, char* block) {
   (job == Job::List ? listed : statted).fetch_add(1, std::memory_order_relaxed);
   struct stat st {};
   while (!stopping.load(std::memory_order_relaxed)) {
-    const long got = syscall(SYS_getdents64, folder.Get(), block, kListingBlock);
+    const long got = syscall(SYS_getdents64, folder.Get(), block, kDirectoryBlock);
     if (got <= 0 || !item.statFiles) return;
     for (long at = 0; at < got;) {
-      const auto* entry = reinterpret_cast<const RawEntry*>(block + at);
+      const auto* entry = reinterpret_cast<const RawDirectoryEntry*>(block + at);
       at += entry->length;
       if (entry->type == DT_DIR) continue;
       const std::string_view name(entry->name);

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/posix/folder_handle_cache.h"
+#include "platform/posix/raw_directory_entry.h"
 #include "platform/posix/scoped_fd.h"
 #include "platform/posix/windows_attributes.h"
 #include "platform/text_case.h"
@@ -36,6 +37,16 @@ Attributes AttributesOf(const struct stat& st, std::string_view name, const Kept
   if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) attributes |= kReadOnly;
   if (IsHiddenName(name)) attributes |= kHidden;
   return attributes | kept.bits;
+}
+
+// What a stat of an entry tells, with the attributes worked out for it.
+void FillFacts(const struct stat& st, Attributes attributes, EntryFacts& facts) {
+  facts.attributes = attributes;
+  facts.length = static_cast<std::int64_t>(st.st_size);
+  facts.isLink = S_ISLNK(st.st_mode);
+  facts.device = static_cast<std::uint64_t>(st.st_dev);
+  facts.inode = static_cast<std::uint64_t>(st.st_ino);
+  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
 }
 
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
@@ -163,18 +174,6 @@ KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, cons
 
 }  // namespace
 
-namespace {
-constexpr std::size_t kDirectoryBlock = 32 * 1024;
-
-// The kernel's directory entry as getdents64 returns it.
-struct RawEntry {
-  std::uint64_t inode;
-  std::int64_t offset;
-  unsigned short length;
-  unsigned char type;
-  char name[1];
-};
-}  // namespace
 
 // An open folder and the raw entries of its last read. Made once per opened
 // folder, its block left uninitialised: getdents64 fills what is read.
@@ -187,7 +186,7 @@ struct FolderReader::State {
   bool ended = false;
   // The raw entries of the last read; each starts on an 8-byte boundary
   // within the block, so the block must too.
-  alignas(RawEntry) char block[kDirectoryBlock];
+  alignas(RawDirectoryEntry) char block[kDirectoryBlock];
 };
 
 FolderReader::FolderReader() = default;
@@ -209,7 +208,7 @@ bool FolderReader::Next(FolderEntry& entry) {
       state.filled = static_cast<std::size_t>(got);
       state.next = 0;
     }
-    const auto* found = reinterpret_cast<const RawEntry*>(state.block + state.next);
+    const auto* found = reinterpret_cast<const RawDirectoryEntry*>(state.block + state.next);
     state.next += found->length;
     const std::string_view name(found->name);
     if (!IsDriveEntryName(name)) continue;
@@ -264,12 +263,7 @@ std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& fac
   if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
   struct stat st {};
   if (fstatat(state_->fd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
-  facts.attributes = S_ISDIR(st.st_mode) ? kFolder : kNormal;
-  facts.length = static_cast<std::int64_t>(st.st_size);
-  facts.isLink = S_ISLNK(st.st_mode);
-  facts.device = static_cast<std::uint64_t>(st.st_dev);
-  facts.inode = static_cast<std::uint64_t>(st.st_ino);
-  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+  FillFacts(st, S_ISDIR(st.st_mode) ? kFolder : kNormal, facts);
   return {};
 }
 
@@ -340,13 +334,10 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
       kept = KeptAttributesByName(*cache_, parentFd, name, st);
     }
   }
-  facts.attributes = query == AttributeQuery::FolderOnly ? (S_ISDIR(st.st_mode) ? kFolder : kNormal)
-                                                        : AttributesOf(st, name, kept);
-  facts.length = static_cast<std::int64_t>(st.st_size);
-  facts.isLink = S_ISLNK(st.st_mode);
-  facts.device = static_cast<std::uint64_t>(st.st_dev);
-  facts.inode = static_cast<std::uint64_t>(st.st_ino);
-  facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+  FillFacts(st,
+            query == AttributeQuery::FolderOnly ? (S_ISDIR(st.st_mode) ? kFolder : kNormal)
+                                                : AttributesOf(st, name, kept),
+            facts);
   return {};
 }
 

@@ -36,6 +36,13 @@ int OpenDescriptors() {
   return count;
 }
 
+// Takes a test's mount away again however the test ends, before its drive
+// is removed.
+struct Unmount {
+  std::string where;
+  ~Unmount() { EXPECT_EQ(umount2(where.c_str(), MNT_DETACH), 0) << where << ": " << std::strerror(errno); }
+};
+
 class FolderChainTest : public ::testing::Test {
  protected:
   TempDrive& C() { return world_.Drive('C'); }
@@ -180,11 +187,7 @@ TEST_P(FolderChainWaysTest, AMountedFileSystemOnTheWayIsNeverEntered) {
   if (mount("tidewell-test", C().Host("CACHE/RAM").c_str(), "tmpfs", 0, "size=1m") != 0) {
     GTEST_SKIP() << "cannot mount a tmpfs here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
   }
-  // Taken away again however the test ends, before the drive is removed.
-  struct Unmount {
-    std::string where;
-    ~Unmount() { EXPECT_EQ(umount2(where.c_str(), MNT_DETACH), 0) << where << ": " << std::strerror(errno); }
-  } unmount{C().Host("CACHE/RAM")};
+  const Unmount unmount{C().Host("CACHE/RAM")};
   C().File("CACHE/RAM/SUB/DEEP/ram.tmp", 5);
   for (const bool forget : {true, false}) {
     SCOPED_TRACE(forget ? "nothing open" : "CACHE open");
@@ -308,10 +311,7 @@ TEST_P(FolderChainWaysTest, ASubfolderFoundFromItsHeldParentIsTheOneItsPathNames
   if (mount("tidewell-test", C().Host("A/RAM").c_str(), "tmpfs", 0, "size=1m") != 0) {
     GTEST_SKIP() << "cannot mount a tmpfs here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
   }
-  struct Unmount {
-    std::string where;
-    ~Unmount() { EXPECT_EQ(umount2(where.c_str(), MNT_DETACH), 0) << where << ": " << std::strerror(errno); }
-  } unmount{C().Host("A/RAM")};
+  const Unmount unmount{C().Host("A/RAM")};
   C().File("A/RAM/ram.tmp", 5);
   EXPECT_TRUE(listingBelow(heldParent(), "RAM", "c:\\A\\RAM\\", error).empty()) << "the mount was entered";
   EXPECT_EQ(error, std::errc::cross_device_link);
@@ -354,10 +354,7 @@ TEST_F(FolderChainTest, ASparedFolderKnownThroughAnotherMountIsNeverEntered) {
   if (mount(C().Host("PROGRAMS/TIDEWELL").c_str(), world_.Outside("view").c_str(), nullptr, MS_BIND, nullptr) != 0) {
     GTEST_SKIP() << "cannot bind-mount a folder here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
   }
-  struct Unmount {
-    std::string where;
-    ~Unmount() { EXPECT_EQ(umount2(where.c_str(), MNT_DETACH), 0) << where << ": " << std::strerror(errno); }
-  } unmount{world_.Outside("view")};
+  const Unmount unmount{world_.Outside("view")};
   Files().SpareFolders({world_.Outside("view")});
   FolderReader reader;
   EXPECT_EQ(Files().OpenFolder("c:\\PROGRAMS\\TIDEWELL\\LOGS\\", reader), std::errc::permission_denied);

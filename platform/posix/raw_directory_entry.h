@@ -1,0 +1,22 @@
+// The kernel's directory entry as getdents64 returns it, and the size of the
+// block a folder's entries are read into, for the readers that list folders
+// with getdents64 directly (the walk's FolderReader and the warmer's threads).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tidewell::platform {
+
+struct RawDirectoryEntry {
+  std::uint64_t inode;
+  std::int64_t offset;
+  unsigned short length;
+  unsigned char type;
+  char name[1];
+};
+
+// Bytes read per getdents64 call: a few hundred entries of ordinary names.
+constexpr std::size_t kDirectoryBlock = 32 * 1024;
+
+}  // namespace tidewell::platform
