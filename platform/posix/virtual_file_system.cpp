@@ -259,12 +259,25 @@ FolderHandle FolderReader::ReleaseFolder() {
   return handle;
 }
 
-std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
-  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+namespace {
+
+std::error_code StatEntryOf(int folderFd, const char* name, EntryFacts& facts) {
   struct stat st {};
-  if (fstatat(state_->fd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
+  if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
   FillFacts(st, S_ISDIR(st.st_mode) ? kFolder : kNormal, facts);
   return {};
+}
+
+}  // namespace
+
+std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
+  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  return StatEntryOf(state_->fd.Get(), name.c_str(), facts);
+}
+
+std::error_code FolderHandle::StatEntry(const char* name, EntryFacts& facts) const {
+  if (native_ == kNone) return std::make_error_code(std::errc::bad_file_descriptor);
+  return StatEntryOf(static_cast<int>(native_), name, facts);
 }
 
 VirtualFileSystem::VirtualFileSystem(DriveTable drives)
