@@ -1,0 +1,32 @@
+# The suites a Windows build runs (under Wine on a Linux host): those that
+# need only the standard library and the portable libraries. The suites
+# built on the POSIX test support (temporary drives, child processes,
+# permission bits) join them as that support is ported.
+#
+# One ctest entry per executable, not per test: a test program under Wine
+# starts in about two seconds, and discovering each test would start every
+# program once more per test.
+function(tidewell_windows_suite name)
+  add_executable(${name} ${ARGN})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=C;TZ=UTC")
+endfunction()
+
+tidewell_windows_suite(platform_portable_tests
+  platform/text_case_test.cpp
+  platform/wildcard_test.cpp
+  platform/locale_format_test.cpp
+)
+target_link_libraries(platform_portable_tests PRIVATE tidewell_platform)
+
+tidewell_windows_suite(records_portable_tests records/byte_count_test.cpp)
+target_link_libraries(records_portable_tests PRIVATE tidewell_records)
+
+tidewell_windows_suite(settings_portable_tests
+  settings/category_catalogue_test.cpp
+  settings/category_warnings_test.cpp
+  settings/deepwash_layout_test.cpp
+)
+target_link_libraries(settings_portable_tests PRIVATE tidewell_catalogue)
