@@ -30,3 +30,8 @@ tidewell_windows_suite(settings_portable_tests
   settings/deepwash_layout_test.cpp
 )
 target_link_libraries(settings_portable_tests PRIVATE tidewell_catalogue)
+
+# The Windows file system layer itself, on real folders in the user's
+# temporary folder.
+tidewell_windows_suite(windows_platform_tests platform/windows_file_system_test.cpp)
+target_link_libraries(windows_platform_tests PRIVATE tidewell_platform)
