@@ -110,7 +110,7 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
   // FILE_FLAG_OPEN_REPARSE_POINT: a link in the file's place is opened
   // itself and then refused, never followed.
   ScopedHandle file(CreateFileW(Widen(hostPath).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                kShareAll, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.Valid()) return LastError();
   if (const std::error_code error = CheckRegular(file.Get())) return error;
@@ -120,18 +120,18 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
 
 std::error_code AppendFile::Append(std::string_view text) {
   if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
-  LARGE_INTEGER before{};
-  LARGE_INTEGER zero{};
   // The length before the write, to take back a write that fails part-way.
-  GetFileSizeEx(state_->handle.Get(), &before);
+  LARGE_INTEGER before{};
+  const bool measured = GetFileSizeEx(state_->handle.Get(), &before) != 0;
   const std::error_code error = WriteAll(state_->handle.Get(), text);
-  if (error) {
-    // Cutting the file back needs write access, which an append-only handle
-    // lacks; a second handle on the same file does it.
+  if (error && measured) {
+    // Cutting the file back needs write access, which the append-only
+    // handle lacks; a second handle on the same file has it.
+    const ScopedHandle writer(ReOpenFile(state_->handle.Get(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                         FILE_SHARE_DELETE, 0));
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile = before;
-    (void)zero;
-    SetFileInformationByHandle(state_->handle.Get(), FileEndOfFileInfo, &end, sizeof end);
+    if (writer.Valid()) SetFileInformationByHandle(writer.Get(), FileEndOfFileInfo, &end, sizeof end);
   }
   return error;
 }

@@ -8,9 +8,12 @@
 // a spared folder is refused (errc::permission_denied). The last component
 // is then opened on itself, never followed, and acted on by handle
 // (GetFileInformationByHandle, SetFileInformationByHandle with FileBasicInfo
-// and FileDispositionInfo). Listings use FindFirstFileExW on the checked
-// folder. Nothing is cached yet, so every operation costs one opening per
-// component; opening relative to the parent's handle is the next step.
+// and FileDispositionInfo). Nothing is cached yet, so every operation costs one opening per
+// component; opening relative to the parent's handle is the next step. Until
+// then, every handle that is listed, changed or deleted is checked to stand
+// at the path that was checked (its final path), so a folder swapped for a
+// junction on the way makes the operation fail instead of reaching
+// elsewhere. Listings are read from the folder's handle itself.
 #include "platform/virtual_file_system.h"
 
 #include <windows.h>
@@ -121,6 +124,24 @@ std::wstring PathOfHandle(HANDLE handle) {
   return buffer;
 }
 
+// The handle an operation is about to act on must stand where the checked
+// path says: were a folder on the way swapped for a junction between the
+// check and the opening, the handle's final path would lie elsewhere.
+// Compared without regard to case, as Windows names are.
+std::error_code CheckOpenedAt(HANDLE handle, const std::wstring& expected) {
+  const std::wstring actual = PathOfHandle(handle);
+  if (actual.empty()) return LastError();
+  std::wstring_view want = expected;
+  while (want.size() > 7 && want.back() == L'\\') want.remove_suffix(1);
+  std::wstring_view have = actual;
+  while (have.size() > 7 && have.back() == L'\\') have.remove_suffix(1);
+  if (CompareStringOrdinal(want.data(), static_cast<int>(want.size()), have.data(), static_cast<int>(have.size()),
+                           TRUE) != CSTR_EQUAL) {
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  }
+  return {};
+}
+
 std::error_code StatEntryOf(HANDLE folder, std::string_view name, EntryFacts& facts) {
   if (!IsDriveEntryName(name)) return std::make_error_code(std::errc::invalid_argument);
   const std::wstring path = PathOfHandle(folder);
@@ -218,14 +239,14 @@ class FolderHandleCache {
   std::function<void(const std::string&)> listener_;
 };
 
+// The listing is read from the folder's own handle
+// (GetFileInformationByHandleEx, FileIdBothDirectoryInfo), in blocks.
 struct FolderReader::State {
   ScopedHandle folder;  // the listed folder itself, for StatEntry and ReleaseFolder
-  HANDLE search = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAW found{};
-  bool pending = false;  // `found` holds an entry not yet returned
-  ~State() {
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  }
+  alignas(8) unsigned char block[64 * 1024];
+  std::size_t offset = 0;  // of the next record in `block`
+  bool filled = false;     // `block` holds records from offset on
+  bool ended = false;
 };
 
 FolderReader::FolderReader() = default;
@@ -234,18 +255,31 @@ FolderReader& FolderReader::operator=(FolderReader&& other) noexcept = default;
 FolderReader::~FolderReader() = default;
 
 bool FolderReader::Next(FolderEntry& entry) {
-  if (!state_ || state_->search == INVALID_HANDLE_VALUE) return false;
+  if (!state_ || state_->ended) return false;
   for (;;) {
-    if (!state_->pending && !FindNextFileW(state_->search, &state_->found)) return false;
-    state_->pending = false;
-    const WIN32_FIND_DATAW& found = state_->found;
-    std::string name = win32::Narrow(found.cFileName);
+    if (!state_->filled) {
+      if (!GetFileInformationByHandleEx(state_->folder.Get(), FileIdBothDirectoryInfo, state_->block,
+                                        sizeof state_->block)) {
+        state_->ended = true;  // ERROR_NO_MORE_FILES, or a read error
+        return false;
+      }
+      state_->filled = true;
+      state_->offset = 0;
+    }
+    const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(state_->block + state_->offset);
+    if (record->NextEntryOffset == 0) {
+      state_->filled = false;
+    } else {
+      state_->offset += record->NextEntryOffset;
+    }
+    std::string name = win32::Narrow(std::wstring_view(record->FileName, record->FileNameLength / sizeof(wchar_t)));
     if (!IsDriveEntryName(name)) continue;
+    const DWORD attributes = record->FileAttributes;
     entry.name = std::move(name);
-    const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !reparse;
-    entry.hidden = (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-    entry.system = (found.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+    const bool reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !reparse;
+    entry.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    entry.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
     return true;
   }
 }
@@ -319,14 +353,13 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   auto state = std::make_unique<FolderReader::State>();
   state->folder = OpenItself(path, FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY);
   if (!state->folder.Valid()) return LastError();
-  state->search = FindFirstFileExW(Joined(path, "*").c_str(), FindExInfoBasic, &state->found, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (state->search == INVALID_HANDLE_VALUE) {
-    // An empty folder still lists "." on NTFS; on a FAT root there is none.
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) return LastError();
-  } else {
-    state->pending = true;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(state->folder.Get(), &info)) return LastError();
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
   }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::make_error_code(std::errc::not_a_directory);
+  if (const std::error_code error = CheckOpenedAt(state->folder.Get(), path)) return error;
   reader.state_ = std::move(state);
   return {};
 }
@@ -359,6 +392,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   if (!parsed.components.empty()) entry = Joined(entry, parsed.components.back());
   const ScopedHandle handle = OpenItself(entry, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
   if (!handle.Valid()) return LastError();
+  if (const std::error_code error = CheckOpenedAt(handle.Get(), entry)) return error;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.Get(), &info)) return LastError();
   // A link has no attributes of its own here: nothing changes, not its target.
@@ -400,6 +434,7 @@ std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
   entry = Joined(entry, parsed.components.back());
   const ScopedHandle handle = OpenItself(entry, DELETE | FILE_READ_ATTRIBUTES);
   if (!handle.Valid()) return LastError();
+  if (const std::error_code error = CheckOpenedAt(handle.Get(), entry)) return error;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.Get(), &info)) return LastError();
   const bool reparse = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -420,6 +455,7 @@ std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
   if (const std::error_code error = cache_->Folder(parsed, parsed.components.size(), path)) return error;
   const ScopedHandle handle = OpenItself(path, DELETE | FILE_READ_ATTRIBUTES);
   if (!handle.Valid()) return LastError();
+  if (const std::error_code error = CheckOpenedAt(handle.Get(), path)) return error;
   return DeleteByHandle(handle.Get());
 }
 
