@@ -46,6 +46,7 @@ struct Options {
     unsigned seed = 1;
     int maxDepth = 7;
     int junkPercent = 20;
+    bool sparse = false;  // files get their lengths as holes (--sparse)
   } drive;
   int repetitions = 5;
   int destructiveRepetitions = 3;
@@ -72,7 +73,7 @@ bool ParseNumber(const char* text, Number& value) {
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "tidewell-bench: %s\n", problem);
   std::fprintf(stderr,
-               "usage: tidewell-bench [--folders N] [--files M] [--seed S] [--depth D] [--junk-percent P]\n"
+               "usage: tidewell-bench [--folders N] [--files M] [--seed S] [--depth D] [--junk-percent P] [--sparse]\n"
                "                      [--reps R] [--destructive-reps R] [--work DIR] [--cli PATH] [--cold] [--keep]\n");
   return 2;
 }
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     if (a == "--keep") options.keep = true;
     else if (a == "--cold") options.cold = true;
+    else if (a == "--sparse") options.drive.sparse = true;
     else if (!hasValue) return Usage(("unknown option or missing value: " + a).c_str());
     else if (a == "--folders") ok = ParseNumber(argv[++i], options.drive.folders);
     else if (a == "--files") ok = ParseNumber(argv[++i], options.drive.files);
@@ -175,11 +177,14 @@ int main(int argc, char** argv) {
   // The drive is written by the generator in a process of its own, so this
   // process stays small: a child's peak resident set counts the largest
   // this process has been when the child was started.
-  const Sample generated = Run({options.generator, "--folders", std::to_string(options.drive.folders), "--files",
-                                std::to_string(options.drive.files), "--seed", std::to_string(options.drive.seed),
-                                "--depth", std::to_string(options.drive.maxDepth), "--junk-percent",
-                                std::to_string(options.drive.junkPercent), tree},
-                               {});
+  std::vector<std::string> generate = {options.generator, "--folders", std::to_string(options.drive.folders),
+                                       "--files", std::to_string(options.drive.files), "--seed",
+                                       std::to_string(options.drive.seed), "--depth",
+                                       std::to_string(options.drive.maxDepth), "--junk-percent",
+                                       std::to_string(options.drive.junkPercent)};
+  if (options.drive.sparse) generate.push_back("--sparse");
+  generate.push_back(tree);
+  const Sample generated = Run(generate, {});
   if (generated.status != 0) {
     std::fprintf(stderr, "tidewell-bench: the generator failed (status %d) writing %s\n", generated.status,
                  tree.c_str());

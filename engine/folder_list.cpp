@@ -97,16 +97,7 @@ void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
     if (facts->modified) timeBytes = std::max(1u, BytesOf(Zigzag(*facts->modified)));
   }
   const std::size_t size = 1 + name.size() + (keepsFacts_ ? 1 : 0) + lengthBytes + timeBytes;
-  if (kNamePageSize - namePageUsed_ < size) {
-    if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
-    namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
-    namePageUsed_ = 0;
-    if (current_->count == 0) {
-      current_->page = static_cast<std::uint32_t>(namePages_.size() - 1);
-      current_->offset = 0;
-    }
-  }
-  char* place = namePages_.back().get() + namePageUsed_;
+  char* place = PlaceRecord(size);
   place[0] = static_cast<char>(name.size());
   std::memcpy(place + 1, name.data(), name.size());
   if (keepsFacts_) {
@@ -119,6 +110,51 @@ void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
   }
   namePageUsed_ += size;
   ++current_->count;
+}
+
+// Room for a record of `size` bytes in the current page, or else at the
+// start of a new one; the caller fills it and counts it.
+char* FolderList::PlaceRecord(std::size_t size) {
+  if (kNamePageSize - namePageUsed_ < size) {
+    if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
+    namePages_.push_back(std::make_unique_for_overwrite<char[]>(kNamePageSize));
+    namePageUsed_ = 0;
+    if (current_->count == 0) {
+      current_->page = static_cast<std::uint32_t>(namePages_.size() - 1);
+      current_->offset = 0;
+    }
+  }
+  return namePages_.back().get() + namePageUsed_;
+}
+
+FolderList::FactsPlace FolderList::AddFileToLearn(std::string_view name, bool withTime) {
+  if (!keepsFacts_) {
+    AddFile(name);
+    return {};
+  }
+  if (current_ == nullptr || name.empty() || name.size() > 255) return {};
+  const std::size_t room = kLearntBytes + (withTime ? kLearntBytes : 0);
+  const std::size_t size = 1 + name.size() + 1 + room;
+  char* place = PlaceRecord(size);
+  place[0] = static_cast<char>(name.size());
+  std::memcpy(place + 1, name.data(), name.size());
+  place[1 + name.size()] = static_cast<char>(kUnlearnt | (withTime ? kUnlearnt << 4 : 0));
+  namePageUsed_ += size;
+  ++current_->count;
+  return FactsPlace(place);
+}
+
+void FolderList::LearnFacts(FactsPlace place, const WalkFacts* facts) {
+  if (place.Empty() || facts == nullptr || facts->length < 0) return;
+  char* widths = place.record_ + 1 + static_cast<unsigned char>(place.record_[0]);
+  const bool withTime = (static_cast<unsigned char>(*widths) >> 4) == kUnlearnt;
+  constexpr std::uint64_t kRoomLimit = std::uint64_t{1} << (8 * kLearntBytes);
+  const auto length = static_cast<std::uint64_t>(facts->length);
+  if (length >= kRoomLimit) return;
+  if (withTime && (!facts->modified || Zigzag(*facts->modified) >= kRoomLimit)) return;
+  PutNumber(widths + 1, length, kLearntBytes);
+  if (withTime) PutNumber(widths + 1 + kLearntBytes, Zigzag(*facts->modified), kLearntBytes);
+  *widths = static_cast<char>(kLearntBytes | (withTime ? kLearntBytes << 4 : 0));
 }
 
 }  // namespace tidewell

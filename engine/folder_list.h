@@ -83,6 +83,31 @@ class FolderList : public PathList {
   void BeginFiles(std::int32_t index);
   void AddFile(std::string_view name, const WalkFacts* facts = nullptr);
 
+  // A file whose WalkFacts are learnt after it is added, on another thread
+  // perhaps: AddFileToLearn keeps its name with room for its facts (the
+  // time too when `withTime`) and hands back where they go; until
+  // LearnFacts fills them, or when it cannot (nothing known, or numbers too
+  // large for the room: a length of a terabyte or more), the file is listed
+  // without facts. Whoever reads the list (ForEachFile) must do so after the
+  // last LearnFacts, and each place must be filled by one thread at most.
+  // In a list that does not keep facts this is AddFile and the place is empty.
+  class FactsPlace {
+   public:
+    FactsPlace() = default;
+    bool Empty() const { return record_ == nullptr; }
+    // The file's name.
+    std::string_view Name() const {
+      return {record_ + 1, static_cast<unsigned char>(record_[0])};
+    }
+
+   private:
+    friend class FolderList;
+    explicit FactsPlace(char* record) : record_(record) {}
+    char* record_ = nullptr;  // the name's record in its page
+  };
+  FactsPlace AddFileToLearn(std::string_view name, bool withTime);
+  static void LearnFacts(FactsPlace place, const WalkFacts* facts);
+
   // Whether the walk recorded the files of folder `index` (false for a
   // folder it could not read, and for lists built without a walk).
   bool HasFiles(std::int32_t index) const {
@@ -114,7 +139,8 @@ class FolderList : public PathList {
       }
       const auto widths = static_cast<unsigned char>(record[1 + length]);
       at += 1;
-      if (widths == 0) {
+      if (widths == 0 || (widths & 0x0F) == kUnlearnt) {
+        at += UnlearntRoom(widths);
         visit(name, static_cast<const WalkFacts*>(nullptr));
         continue;
       }
@@ -132,7 +158,18 @@ class FolderList : public PathList {
   // and how many the time takes (high four bits, 0 when there is none); then
   // the two numbers, least significant byte first, the time zigzag-coded so
   // that times before 1970 stay short too. Most files take 6 bytes, not 16.
+  // A file added to learn its facts later has room for kLearntBytes of each
+  // number it may get; until they are learnt its widths byte holds
+  // kUnlearnt in the low four bits, and in the high four bits too when
+  // there is room for a time.
   static std::size_t ReadFacts(unsigned char widths, const char* from, WalkFacts& facts);
+  static constexpr unsigned kUnlearnt = 0x0F;
+  static constexpr unsigned kLearntBytes = 5;
+  static std::size_t UnlearntRoom(unsigned char widths) {
+    if ((widths & 0x0F) != kUnlearnt) return 0;
+    return kLearntBytes + ((widths >> 4) == kUnlearnt ? kLearntBytes : 0);
+  }
+  char* PlaceRecord(std::size_t size);
   struct FileRun {
     std::uint32_t page = 0;
     std::uint32_t offset = 0;

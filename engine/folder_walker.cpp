@@ -1,9 +1,12 @@
 #include "engine/folder_walker.h"
 
 #include <deque>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/drive_checks.h"
+#include "engine/walk_finisher.h"
 #include "platform/text_case.h"
 #include "platform/wildcard.h"
 
@@ -54,30 +57,38 @@ namespace {
 // at once; the subfolders of a parent that did not fit are opened by path.
 class OpenParents {
  public:
-  OpenParents() : most_(platform::FolderHandlesToSpare()) {}
+  // Holds at most `most` folders; lets go of each through `finisher`.
+  OpenParents(std::size_t most, WalkFinisher& finisher) : most_(most), finisher_(finisher) {}
 
-  // The held parent of folder `index`, or null; forgets parents whose
+  // The held parent of folder `index`, or null; lets go of parents whose
   // stretch lies before it.
   const platform::FolderHandle* ParentOf(std::int32_t index) {
-    while (!held_.empty() && held_.front().lastChild < index) held_.pop_front();
+    while (!held_.empty() && held_.front().lastChild < index) {
+      finisher_.Release(std::move(held_.front().folder));
+      held_.pop_front();
+    }
     if (held_.empty() || held_.front().firstChild > index) return nullptr;
-    return &held_.front().folder;
+    return held_.front().folder.get();
   }
 
-  // Holds the folder `reader` listed, whose subfolders are folders `first`
-  // to `last` of the list, when it has any and there is room.
-  void Hold(std::int32_t first, std::int32_t last, platform::FolderReader& reader) {
-    if (first > last || held_.size() >= most_) return;
-    held_.push_back({first, last, reader.ReleaseFolder()});
+  // Holds `folder`, whose subfolders are folders `first` to `last` of the
+  // list, when it has any and there is room; else lets go of it.
+  void Hold(std::int32_t first, std::int32_t last, WalkFinisher::SharedFolder folder) {
+    if (first > last || held_.size() >= most_) {
+      finisher_.Release(std::move(folder));
+      return;
+    }
+    held_.push_back({first, last, std::move(folder)});
   }
 
  private:
   struct Parent {
     std::int32_t firstChild;
     std::int32_t lastChild;
-    platform::FolderHandle folder;
+    WalkFinisher::SharedFolder folder;
   };
   std::size_t most_;
+  WalkFinisher& finisher_;
   std::deque<Parent> held_;
 };
 
@@ -99,13 +110,17 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   // exactly when the start folder holds it or the name starts with a dot.
   // Testing just that spares a scan of the whole path for every folder.
   const bool startHidden = ContainsNoCase(folders[1], "\\.");
-  OpenParents parents;
   // A file's time matters only to an age limit.
   const bool keepTimes = context.filters.minimumAgeDays.has_value();
+  // Declared before the parents it receives, so that it outlives them.
+  WalkFinisher finisher(context.finishing, keepTimes, platform::FolderHandlesToSpare());
+  OpenParents parents(finisher.LeftForWalk(), finisher);
+  std::vector<FolderList::FactsPlace> toLearn;
   std::string full;
   platform::FolderEntry entry;
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
     if (observer != nullptr) observer->Reaching(folders, cursor);
+    finisher.Reaching(cursor);
     const std::string_view current = folders[cursor];
     platform::FolderReader reader;
     const platform::FolderHandle* parent = parents.ParentOf(cursor);
@@ -117,16 +132,25 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     const std::int32_t firstChild = folders.Count() + 1;
     const bool keepAll = kept == nullptr || kept->KeepsAllIn(current);
     const bool lookUpAll = lookedUp != nullptr && lookedUp->KeepsAllIn(current);
+    // With the finisher's thread running, the files are looked up there
+    // once the listing is done; else here, while the folder is open.
+    const bool learnLater = finisher.Running();
+    toLearn.clear();
     while (reader.Next(entry)) {
       YieldToMessages(context);
       if (!entry.isFolder) {
         if (!keepAll && !kept->Keeps(entry.name)) continue;
+        const bool lookUp = lookedUp != nullptr && (lookUpAll || lookedUp->Keeps(entry.name));
+        if (lookUp && learnLater) {
+          const FolderList::FactsPlace place = folders.AddFileToLearn(entry.name, keepTimes);
+          if (!place.Empty()) toLearn.push_back(place);
+          continue;
+        }
         WalkFacts facts;
         platform::EntryFacts found;
         // A name that turned into a folder since the listing, or is gone, is
         // left for whoever uses it to find out.
-        const bool known = lookedUp != nullptr && (lookUpAll || lookedUp->Keeps(entry.name)) &&
-                           !reader.StatEntry(entry.name, found) && !(found.attributes & platform::kFolder);
+        const bool known = lookUp && !reader.StatEntry(entry.name, found) && !(found.attributes & platform::kFolder);
         if (known) {
           facts.length = found.length;
           if (keepTimes) facts.modified = found.modified;
@@ -138,7 +162,9 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
       full.assign(current).append(entry.name).push_back('\\');
       folders.Add(full);
     }
-    parents.Hold(firstChild, folders.Count(), reader);
+    auto folder = std::make_shared<platform::FolderHandle>(reader.ReleaseFolder());
+    if (!toLearn.empty()) finisher.LookUp(folder, toLearn);
+    parents.Hold(firstChild, folders.Count(), std::move(folder));
   }
   return folders;
 }

@@ -84,6 +84,11 @@ struct DriveSummary {
 // walk's own reads turn out slow (a cold cache), always, or never. What a
 // run does is the same in every case.
 enum class WalkWarming { WhenSlow, Always, Never };
+// When a drive's walk leaves the look-ups of files and the closing of
+// folders to a second thread: once the walk is long enough (on a machine
+// with more than one processor), always, or never. What a run does is the
+// same in every case.
+enum class WalkFinishing { WhenLarge, Always, Never };
 
 struct RunServices {
   platform::VirtualFileSystem& files;
@@ -111,6 +116,9 @@ struct RunServices {
   RunFilters filters{};
   // Whether a drive's walk is warmed ahead (engine/walk_warmer.h).
   WalkWarming warming = WalkWarming::WhenSlow;
+  // Whether a drive's walk finishes its folders on a second thread
+  // (engine/walk_finisher.h).
+  WalkFinishing finishing = WalkFinishing::WhenLarge;
 };
 
 // What a run changes as it goes.

@@ -111,6 +111,11 @@ class FolderHandle {
 
   bool IsOpen() const { return native_ != kNone; }
 
+  // FolderReader::StatEntry for the folder this holds: the entry with
+  // exactly this name, a link not followed. Safe to call from any thread
+  // while the handle lives.
+  std::error_code StatEntry(const char* name, EntryFacts& facts) const;
+
  private:
   friend class FolderReader;
   friend class VirtualFileSystem;

@@ -785,12 +785,14 @@ std::error_code SetTime(int dirFd, const char* name, std::int64_t time) {
   return ::utimensat(dirFd, name, times, AT_SYMLINK_NOFOLLOW) == 0 ? std::error_code{} : LastError();
 }
 
-std::error_code WriteFile(int dirFd, const PlannedFile& file, const ContentBlocks& blocks) {
+std::error_code WriteFile(int dirFd, const PlannedFile& file, const ContentBlocks& blocks, bool sparse) {
   const int fd = ::openat(dirFd, file.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return LastError();
   std::error_code error;
   if (!file.text.empty()) {
     error = WriteAll(fd, file.text.data(), file.text.size());
+  } else if (sparse) {
+    if (::ftruncate(fd, static_cast<off_t>(file.size)) != 0) error = LastError();
   } else {
     const std::string& block = file.textLike ? blocks.text : blocks.binary;
     for (std::size_t left = file.size; !error && left > 0;) {
@@ -809,7 +811,7 @@ std::string Joined(const std::string& root, const std::string& relative) {
   return relative.empty() ? root : root + "/" + relative;
 }
 
-std::error_code WritePlan(const std::string& root, Plan& plan, std::string& failedPath) {
+std::error_code WritePlan(const std::string& root, Plan& plan, bool sparse, std::string& failedPath) {
   std::vector<PlannedFolder>& folders = plan.Folders();
   for (std::size_t i = 1; i < folders.size(); ++i) {
     const std::string path = Joined(root, folders[i].hostPath);
@@ -838,7 +840,7 @@ std::error_code WritePlan(const std::string& root, Plan& plan, std::string& fail
     }
     for (std::uint32_t k = start[i]; k < start[i + 1]; ++k) {
       const PlannedFile& file = plan.Files()[order[k]];
-      if (std::error_code error = WriteFile(dirFd, file, blocks)) {
+      if (std::error_code error = WriteFile(dirFd, file, blocks, sparse)) {
         failedPath = path + "/" + file.name;
         ::close(dirFd);
         return error;
@@ -910,7 +912,7 @@ std::error_code WriteDemoDrive(const std::string& hostRoot, const DemoDriveReque
     out.failedPath = hostRoot;
     return error;
   }
-  if (std::error_code error = WritePlan(hostRoot, plan, out.failedPath)) return error;
+  if (std::error_code error = WritePlan(hostRoot, plan, request.sparse, out.failedPath)) return error;
   out.folders = plan.FolderCount();
   out.files = plan.FileCount();
   out.bytes = plan.Bytes();

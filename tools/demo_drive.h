@@ -34,6 +34,11 @@ struct DemoDriveRequest {
   unsigned seed = 1;
   int maxDepth = 7;      // filler folders nest at most this deep below their anchor (1 to 64)
   int junkPercent = 20;  // share of filler files that are junk of some category (0 to 100)
+  // Files without exact content get their lengths as holes rather than
+  // written bytes: the same names, lengths and times, but next to no space
+  // or memory used, so that a drive of millions of files fits on a tmpfs.
+  // Their content then reads as zero bytes.
+  bool sparse = false;
 };
 
 // What was (or, for DemoFixedLayoutCounts, would be) written.

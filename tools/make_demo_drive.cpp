@@ -23,7 +23,7 @@ constexpr std::string_view kProgram = "tidewell-make-demo-drive";
 
 void PrintHelp(std::ostream& out) {
   const DemoDriveReport fixed = tidewell::DemoFixedLayoutCounts();
-  out << "usage: " << kProgram << " [--folders N] [--files M] [--seed S] [--depth D] [--junk-percent P] FOLDER\n"
+  out << "usage: " << kProgram << " [--folders N] [--files M] [--seed S] [--depth D] [--junk-percent P] [--sparse] FOLDER\n"
       << "\n"
       << "Writes a demo drive into FOLDER (created when missing; an existing folder must be\n"
       << "empty). Without options it writes the fixed demo layout: " << fixed.folders << " folders, "
@@ -35,6 +35,8 @@ void PrintHelp(std::ostream& out) {
       << "  --depth D    filler folders nest at most D levels deep (1 to 64, default 7)\n"
       << "  --junk-percent P\n"
       << "               share of filler files that are junk (0 to 100, default 20)\n"
+      << "  --sparse     give files their lengths as holes, not written bytes: same names,\n"
+      << "               lengths and times, next to no space (for drives of millions of files)\n"
       << "  --help       show this text\n"
       << "\n"
       << "The same options always give the same drive: names, sizes and times.\n";
@@ -93,6 +95,10 @@ int main(int argc, char** argv) {
         return Usage(std::string(argument) + (depth ? " wants 1 to 64" : " wants 0 to 100") + ", not \"" +
                      std::string(value) + "\"");
       }
+      continue;
+    }
+    if (argument == "--sparse") {
+      request.sparse = true;
       continue;
     }
     if (argument.starts_with("-")) return Usage("unknown option " + std::string(argument));

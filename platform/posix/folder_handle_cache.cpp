@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <linux/openat2.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -219,8 +221,29 @@ std::error_code FolderHandleCache::OpenRoot(const DriveMapping& mapping, RootHan
   root.fd = opened;
   root.identity = mount;
   root.folder = folder;
+  root.shortReadEnds = ListingReadFillsToEnd(opened);
   MarkSpared(root);
   return {};
+}
+
+bool ListingReadFillsToEnd(int fd) {
+  struct statfs facts {};
+  if (fstatfs(fd, &facts) != 0) return false;
+  switch (static_cast<unsigned long>(facts.f_type)) {
+    case TMPFS_MAGIC:
+    case EXT4_SUPER_MAGIC:  // also ext2 and ext3
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool FolderHandleCache::ShortListingReadEnds(char letter) {
+  int fd = -1;
+  if (Root(letter, fd)) return false;
+  return roots_[static_cast<std::size_t>(ToUpperAscii(letter) - 'A')].shortReadEnds;
 }
 
 std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentity** identity) {

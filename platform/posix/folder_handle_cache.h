@@ -83,6 +83,17 @@ std::error_code OpenBeneath(int base, const char* relative, int& opened);
 
 std::error_code OpenListing(int folderFd, DIR*& stream);
 
+// True when the file system the folder open as `fd` lies on fills each
+// listing read until its buffer cannot take the next entry or the folder
+// has no more: then a read that left kLargestListingEntry bytes or more of
+// its buffer unused (raw_directory_entry.h) has reached the end, and the read that would only say so
+// can be spared. Known of the local file systems whose listings the kernel
+// fills entry by entry until one does not fit (tmpfs, ext2/3/4, XFS, btrfs);
+// false for every other one (network and FUSE file systems, for example,
+// may answer a read with part of what is left), which then read until a read
+// finds nothing.
+bool ListingReadFillsToEnd(int fd);
+
 // Finds the name in the folder open as `folderFd` that equals `name` without
 // regard to case (the first one listed; names that are not IsDriveEntryName
 // are never candidates). Fails with errc::no_such_file_or_directory.
@@ -133,6 +144,10 @@ class FolderHandleCache {
   // True when a spared folder may lie on the drive (see above),
   // so that what is opened or removed there must be compared with them.
   bool SparedMayLieOn(char letter);
+  // True when a listing read that leaves room for the largest entry has
+  // reached the end of the folder, for every folder of the drive (they all
+  // lie on its root's mount): see ListingReadFillsToEnd.
+  bool ShortListingReadEnds(char letter);
 
   // What is known of a volume: where it keeps Windows attributes, and
   // whether it has user extended attributes at all (unknown until asked).
@@ -162,6 +177,7 @@ class FolderHandleCache {
     bool refused = false;
     bool spared = false;       // the root is a spared folder
     bool checkSpared = false;  // a spared folder may lie below this root
+    bool shortReadEnds = false;  // ListingReadFillsToEnd on the root's file system
   };
 
   // Opens components [next, depth) of `path` below `base` with as few

@@ -19,4 +19,9 @@ struct RawDirectoryEntry {
 // Bytes read per getdents64 call: a few hundred entries of ordinary names.
 constexpr std::size_t kDirectoryBlock = 32 * 1024;
 
+// The most bytes one entry takes: its fixed part, a 255-byte name and the
+// closing NUL, rounded up to 8.
+constexpr std::size_t kLargestListingEntry = (offsetof(RawDirectoryEntry, name) + 255 + 1 + 7) / 8 * 8;
+static_assert(kLargestListingEntry == 280);
+
 }  // namespace tidewell::platform

@@ -178,12 +178,16 @@ KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, cons
 // An open folder and the raw entries of its last read. Made once per opened
 // folder, its block left uninitialised: getdents64 fills what is read.
 struct FolderReader::State {
-  explicit State(int folderFd) : fd(folderFd) {}
+  State(int folderFd, bool shortReadEnds) : fd(folderFd), shortReadEnds(shortReadEnds) {}
 
   ScopedFd fd;
   std::size_t filled = 0;
   std::size_t next = 0;
   bool ended = false;
+  // A read that leaves room for the largest entry has reached the end
+  // (ListingReadFillsToEnd): the one more read that would find nothing is
+  // spared.
+  bool shortReadEnds = false;
   // The raw entries of the last read; each starts on an 8-byte boundary
   // within the block, so the block must too.
   alignas(RawDirectoryEntry) char block[kDirectoryBlock];
@@ -207,6 +211,7 @@ bool FolderReader::Next(FolderEntry& entry) {
       }
       state.filled = static_cast<std::size_t>(got);
       state.next = 0;
+      if (state.shortReadEnds && kDirectoryBlock - state.filled >= kLargestListingEntry) state.ended = true;
     }
     const auto* found = reinterpret_cast<const RawDirectoryEntry*>(state.block + state.next);
     state.next += found->length;
@@ -259,12 +264,25 @@ FolderHandle FolderReader::ReleaseFolder() {
   return handle;
 }
 
-std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
-  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+namespace {
+
+std::error_code StatEntryOf(int folderFd, const char* name, EntryFacts& facts) {
   struct stat st {};
-  if (fstatat(state_->fd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
+  if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return LastError();
   FillFacts(st, S_ISDIR(st.st_mode) ? kFolder : kNormal, facts);
   return {};
+}
+
+}  // namespace
+
+std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
+  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  return StatEntryOf(state_->fd.Get(), name.c_str(), facts);
+}
+
+std::error_code FolderHandle::StatEntry(const char* name, EntryFacts& facts) const {
+  if (native_ == kNone) return std::make_error_code(std::errc::bad_file_descriptor);
+  return StatEntryOf(static_cast<int>(native_), name, facts);
 }
 
 VirtualFileSystem::VirtualFileSystem(DriveTable drives)
@@ -296,7 +314,8 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
   int listFd = -1;
   if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) return error;
-  reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(listFd));
+  reader.state_ = std::unique_ptr<FolderReader::State>(
+      new FolderReader::State(listFd, cache_->ShortListingReadEnds(parsed.letter)));
   return {};
 }
 
@@ -306,7 +325,8 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
       !cache_->SparedMayLieOn(folder[0])) {
     int opened = -1;
     if (!OpenBeneath(static_cast<int>(parent.native_), std::string(name).c_str(), opened)) {
-      reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(opened));
+      reader.state_ = std::unique_ptr<FolderReader::State>(
+          new FolderReader::State(opened, cache_->ShortListingReadEnds(folder[0])));
       return {};
     }
   }

@@ -169,5 +169,75 @@ TEST(FolderListFiles, EveryRecordedNameComesBackInOrderAcrossPageEnds) {
   }
 }
 
+// Facts learnt after their names were added (on another thread during a
+// walk) come back with their names once learnt, wherever the names lie
+// among those added with their facts at once; a place never filled, or
+// given numbers too large for its room, lists its file without facts, so
+// that whoever needs them looks the file up; the names stay intact.
+TEST(FolderListFiles, FactsLearntLaterComeBackWithTheirNames) {
+  struct Recorded {
+    std::string name;
+    std::optional<WalkFacts> facts;
+    bool operator==(const Recorded&) const = default;
+  };
+  constexpr std::int64_t kTerabyte = std::int64_t{1} << 40;
+  for (const bool withTime : {false, true}) {
+    SCOPED_TRACE(withTime ? "with times" : "lengths only");
+    FolderList list;
+    list.KeepFacts();
+    std::vector<std::vector<Recorded>> expected;
+    struct ToLearn {
+      FolderList::FactsPlace place;
+      std::string name;
+      WalkFacts facts;
+    };
+    std::vector<ToLearn> toLearn;
+    for (int folder = 1; folder <= 2000; ++folder) {
+      list.Add("c:\\F" + std::to_string(folder) + "\\");
+      expected.emplace_back();
+      list.BeginFiles(folder);
+      for (int i = 0; i < folder % 9; ++i) {
+        std::string name(1 + static_cast<std::size_t>((folder * 13 + i * 7) % 250), 'n');
+        name += std::to_string(i);
+        WalkFacts facts{(std::int64_t{folder} << (i * 5 % 28)) + i, std::nullopt};  // below 2^40
+        if (withTime) facts.modified = (i % 2 == 0 ? -1 : 1) * (std::int64_t{folder} << (i * 3 % 30));
+        Recorded recorded{name, std::nullopt};
+        switch ((folder + i) % 5) {
+          case 0:  // facts at once, between the places to fill
+            list.AddFile(name, &facts);
+            recorded.facts = facts;
+            break;
+          case 1:  // a place never filled
+            EXPECT_FALSE(list.AddFileToLearn(name, withTime).Empty());
+            break;
+          case 2: {  // a length a place has no room for
+            WalkFacts huge = facts;
+            huge.length = kTerabyte + i;
+            toLearn.push_back({list.AddFileToLearn(name, withTime), name, huge});
+            break;
+          }
+          default:
+            toLearn.push_back({list.AddFileToLearn(name, withTime), name, facts});
+            recorded.facts = facts;
+            break;
+        }
+        expected.back().push_back(recorded);
+      }
+    }
+    for (const ToLearn& learn : toLearn) {
+      ASSERT_EQ(learn.place.Name(), learn.name);
+      FolderList::LearnFacts(learn.place, &learn.facts);
+    }
+    for (int folder = 1; folder <= 2000; ++folder) {
+      std::vector<Recorded> seen;
+      list.ForEachFile(folder, [&](std::string_view name, const WalkFacts* facts) {
+        seen.push_back({std::string(name), std::nullopt});
+        if (facts != nullptr) seen.back().facts = *facts;
+      });
+      ASSERT_TRUE(seen == expected[static_cast<std::size_t>(folder - 1)]) << folder;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tidewell

@@ -4,15 +4,14 @@
 // and with every one on.
 #include "engine/walk_warmer.h"
 
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "engine/cleaning_run.h"
 #include "engine/rule_table_names.h"
+#include "tests/engine/demo_runs.h"
 #include "tests/support/temp_drive.h"
 #include "tools/demo_drive.h"
 
@@ -66,64 +65,23 @@ TEST(WalkWarmerTest, NeverStartsWhenTurnedOff) {
   EXPECT_EQ(warmer.FoldersListed(), 0);
 }
 
-enum class Mode { Test, Destructive };
-enum class Selection { Default, All };
+using testing::DemoRunMode;
+using testing::DemoSelection;
 
-struct RunOutcome {
-  RunResult result = RunResult::Finished;
-  std::vector<std::string> logItems;  // in the order written
-  float files = 0;
-  float bytes = 0;
-  std::vector<std::int64_t> buckets;  // files and bytes of every category's bucket
-  std::map<std::string, std::string> left;  // the drive afterwards
-};
-
-RunOutcome RunDemoDrive(WalkWarming warming, Mode mode, Selection selection) {
-  TestWorld world;
-  EXPECT_FALSE(WriteDemoDrive(world.Drive('C').Root(), kDrive));
-  world.context.windowsDir = platform::FindWindowsDir(world.files);
-  if (mode == Mode::Test) {
-    world.SetOption(RunOption::TestRun, 1);
-  } else {
-    world.SetDestructiveLoggedRuns();
-  }
-  if (selection == Selection::All) world.categories.Apply(Preset::SelectAll);
-  world.context.warming = warming;
-
-  RunOutcome outcome;
-  outcome.result = RunCleaning(world.context);
-  outcome.logItems = world.LogItems();
-  outcome.files = world.context.totals.totalFiles;
-  outcome.bytes = world.context.totals.totalBytes;
-  for (std::size_t i = 0; i < TotalsBucket::kCount; ++i) {
-    const BucketFigures& figures = world.context.totals.byCategory.Of(TotalsBucket::At(i));
-    outcome.buckets.push_back(figures.files);
-    outcome.buckets.push_back(figures.bytes);
-  }
-  outcome.left = testing::DriveContents(world.Drive('C'));
-  return outcome;
-}
-
-class WarmedRunTest : public ::testing::TestWithParam<std::tuple<Mode, Selection>> {};
+class WarmedRunTest : public ::testing::TestWithParam<std::tuple<DemoRunMode, DemoSelection>> {};
 
 TEST_P(WarmedRunTest, LogTotalsAndWhatIsLeftAreTheSameWithAndWithoutWarming) {
   const auto [mode, selection] = GetParam();
-  const RunOutcome cold = RunDemoDrive(WalkWarming::Always, mode, selection);
-  const RunOutcome plain = RunDemoDrive(WalkWarming::Never, mode, selection);
-
-  EXPECT_EQ(cold.result, RunResult::Finished);
-  EXPECT_EQ(cold.result, plain.result);
-  EXPECT_GT(plain.logItems.size(), 50u);
-  EXPECT_EQ(cold.logItems, plain.logItems);
-  EXPECT_EQ(cold.files, plain.files);
-  EXPECT_EQ(cold.bytes, plain.bytes);
-  EXPECT_EQ(cold.buckets, plain.buckets);
-  EXPECT_EQ(cold.left, plain.left);
+  const auto warming = [](WalkWarming warming) {
+    return [warming](TestWorld& world) { world.context.warming = warming; };
+  };
+  testing::ExpectSameOutcome(testing::RunOnDemoDrive(kDrive, mode, selection, warming(WalkWarming::Always)),
+                             testing::RunOnDemoDrive(kDrive, mode, selection, warming(WalkWarming::Never)));
 }
 
 INSTANTIATE_TEST_SUITE_P(TestAndDestructive, WarmedRunTest,
-                         ::testing::Combine(::testing::Values(Mode::Test, Mode::Destructive),
-                                            ::testing::Values(Selection::Default, Selection::All)));
+                         ::testing::Combine(::testing::Values(DemoRunMode::Test, DemoRunMode::Destructive),
+                                            ::testing::Values(DemoSelection::Default, DemoSelection::All)));
 
 }  // namespace
 }  // namespace tidewell

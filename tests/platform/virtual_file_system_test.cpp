@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/folder_handle_cache.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell::platform {
@@ -357,6 +360,45 @@ TEST_F(VirtualFileSystemTest, AMovedReaderGoesOnWhereItStoppedAndTheSourceIsClos
   third = std::move(second);
   while (third.Next(entry)) EXPECT_TRUE(names.insert(entry.name).second) << "listed twice: " << entry.name;
   EXPECT_EQ(names.size(), 3000u) << "every entry once, across the blocks of the listing";
+}
+
+// Where the drive's file system fills each listing read until the next
+// entry does not fit, a read that leaves room for the longest name is the
+// last one made; every entry must still be listed, whatever room the last
+// read leaves: none, just too little for a longest name, just enough. On
+// other file systems reads go on until one finds nothing.
+TEST_F(VirtualFileSystemTest, AListingEndsWhereTheFolderDoesWhateverRoomItsReadsLeave) {
+  // Entries of 12-byte names take 32 bytes each: about 1020 fill a block.
+  for (int count = 1004; count <= 1024; ++count) {
+    const std::string folder = "F" + std::to_string(count) + "\\";
+    std::set<std::string> expected;
+    for (int i = 0; i < count; ++i) {
+      std::string name = std::to_string(100000000000LL + i);  // 12 digits
+      C().File(folder + name);
+      expected.insert(name);
+    }
+    if (count % 3 == 0) {
+      const std::string longest(255, 'L');
+      C().File(folder + longest);
+      expected.insert(longest);
+    }
+    EXPECT_EQ(Listing("c:\\" + folder), expected) << count << " entries";
+  }
+}
+
+TEST(ListingReadFillsToEnd, IsTrueOnlyForFileSystemsKnownToFillEachRead) {
+  const int proc = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(proc, 0);
+  EXPECT_FALSE(ListingReadFillsToEnd(proc));
+  close(proc);
+  struct statfs shm {};
+  if (statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC) {
+    GTEST_SKIP() << "no tmpfs at /dev/shm";
+  }
+  const int tmpfs = open("/dev/shm", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(tmpfs, 0);
+  EXPECT_TRUE(ListingReadFillsToEnd(tmpfs));
+  close(tmpfs);
 }
 
 // <root>/<name>/<name>/... `depth` levels down, built and removed one

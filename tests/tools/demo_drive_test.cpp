@@ -178,6 +178,32 @@ TEST(DemoDriveScale, SameSeedGivesTheSameTreeAndAnotherSeedAnother) {
   EXPECT_NE(one, ReadTree(base.Path() + "/other"));
 }
 
+// A sparse drive is the same drive (names, lengths, times) with next to no
+// space taken by the files' contents.
+TEST(DemoDriveScale, ASparseDriveHasTheSameEntriesWithoutTheirContents) {
+  const DemoDriveReport fixed = DemoFixedLayoutCounts();
+  TempFolder base;
+  DemoDriveRequest request{fixed.folders + 30, fixed.files + 600, 5};
+  DemoDriveReport full;
+  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/full", request, &full));
+  request.sparse = true;
+  DemoDriveReport sparse;
+  ASSERT_FALSE(WriteDemoDrive(base.Path() + "/sparse", request, &sparse));
+  EXPECT_EQ(ReadTree(base.Path() + "/sparse"), ReadTree(base.Path() + "/full"));
+  EXPECT_EQ(sparse.bytes, full.bytes);
+
+  const auto blocks = [](const std::string& root) {
+    long long used = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+      struct stat st {};
+      if (lstat(entry.path().c_str(), &st) == 0 && S_ISREG(st.st_mode)) used += st.st_blocks;
+    }
+    return used;
+  };
+  EXPECT_LT(blocks(base.Path() + "/sparse") * 4, blocks(base.Path() + "/full"))
+      << "the sparse drive's files take space for their contents";
+}
+
 TEST(DemoDriveRefusals, NonEmptyFolderFileInTheWayAndTooFewCountsWriteNothing) {
   TempFolder base;
   const std::string busy = base.Path() + "/busy";
