@@ -67,6 +67,10 @@
 //     ends its view is dropped: the next read opens the file afresh and
 //     sees any change made meanwhile. Batches may nest; the outermost one
 //     decides. ReadProblem() and ReadSectionChecked() always read afresh.
+//     The rule for callers: a batch holds one load of values that are used
+//     together (the start-up options, the Deepwash boxes, the run's
+//     filters, a drive's figures), and nothing that waits for the user or
+//     for a long task, since its view is as old as its first read.
 //   - One PreferencesFile is for one thread at a time (the parsed text it
 //     keeps is not locked); other objects and other processes may use the
 //     same file at the same time.
