@@ -21,6 +21,7 @@
 #include "engine/rule_index.h"
 #include "engine/rule_table.h"
 #include "platform/clock.h"
+#include "platform/wildcard.h"
 
 namespace tidewell {
 namespace {
@@ -32,7 +33,11 @@ std::vector<std::string> SpareFragments(RunContext& context, std::string_view dr
   std::vector<std::string> fragments{"Vaultkeep"};
   const char letter = DriveSpec(drive, context.files.Drives()).front();
   for (const std::string* hostFolder : {&context.programFolder, &context.recordsFolder}) {
-    if (hostFolder->empty()) continue;
+    // The records folder is usually the program's own: its links are
+    // resolved once, and it spares by one fragment.
+    if (hostFolder->empty() || (hostFolder != &context.programFolder && *hostFolder == context.programFolder)) {
+      continue;
+    }
     std::optional<std::string> folder = context.files.Drives().HostToVirtualOn(letter, *hostFolder);
     if (!folder) continue;
     if (folder->size() > 3) folder->pop_back();
@@ -219,16 +224,27 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
 
 void SweepSystemBackups(RunContext& context, std::string_view drive) {
   context.countingInto = TotalsBucket::Sweep();  // per-category totals
+  // The groups of one folder follow each other and their base names differ,
+  // so no group's files match another's: each folder is listed once, for
+  // its first group, and each group takes the files its pattern matches,
+  // in the same order as a listing of its own would give them.
+  std::optional<std::string> listedFolder;
+  std::optional<FileList> listed;
   for (const SystemFileGroup& group : SystemFileGroups()) {
     YieldToMessages(context);
     // Without a known Windows folder its groups would land on the root.
     if (group.folder != SystemFileGroup::Folder::DriveRoot && context.windowsDir.empty()) continue;
+    std::string folder = GroupFolder(context, group.folder);
+    if (folder != listedFolder) {
+      listed.reset();  // one listing held at a time
+      listed.emplace(ListFiles(context, drive, folder, "*.*", ListScope::OneFolder));
+      listedFolder = std::move(folder);
+    }
     const std::string pattern = std::string(group.baseName) + ".*";
-    const FileList files = ListFiles(context, drive, GroupFolder(context, group.folder), pattern,
-                                     ListScope::OneFolder);
-    for (std::int32_t i = 1; i <= files.Count(); ++i) {
-      const std::string_view path = files[i];
-      if (!HasProtectedExtension(path.substr(path.rfind('\\') + 1))) DeleteOneFile(context, path);
+    for (std::int32_t i = 1; i <= listed->Count(); ++i) {
+      const std::string_view path = (*listed)[i];
+      const std::string_view name = path.substr(path.rfind('\\') + 1);
+      if (platform::MatchesWildcard(name, pattern) && !HasProtectedExtension(name)) DeleteOneFile(context, path);
     }
   }
 }

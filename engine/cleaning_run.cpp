@@ -48,9 +48,15 @@ void AbandonDrive(RunContext& context, std::string_view drive, const RecordsFail
 
 // The program's folder and the records folder are spared by identity too,
 // wherever the walk meets them and by whatever path. Asked again once the log
-// is open, as the records folder may have been made only then.
+// is open, as the records folder may have been made only then (and either
+// may have been moved meanwhile). The records folder is usually the
+// program's own: one folder is described once.
 void SpareOwnFolders(RunContext& context) {
-  context.files.SpareFolders({context.programFolder, context.recordsFolder});
+  if (context.recordsFolder == context.programFolder) {
+    context.files.SpareFolders({context.programFolder});
+  } else {
+    context.files.SpareFolders({context.programFolder, context.recordsFolder});
+  }
 }
 
 }  // namespace

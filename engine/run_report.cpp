@@ -1,7 +1,10 @@
 #include "engine/run_report.h"
 
+#include <optional>
+
 #include "engine/drive_checks.h"
 #include "engine/records_error.h"
+#include "platform/preferences_store.h"
 #include "platform/text_file.h"
 #include "records/run_report.h"
 #include "settings/check_value.h"
@@ -39,9 +42,14 @@ void WriteRunReport(RunContext& context, std::string_view drive) {
     context.totals.Reset();
     StoreInfo(context, "BytesFree", context.locale->WholeNumber(report.freeBytesBefore));
   } else {
-    AppendToReport(context, ReportFinishLine() + when);
-    AppendToReport(context, ReportFigureLines(drive, context.totals.totalFiles, context.totals.totalBytes,
-                                              report.freeBytesBefore, *context.locale));
+    // The finish and the figures in one append: the same bytes, and a crash
+    // leaves both or neither.
+    AppendToReport(context, ReportFinishLine() + when +
+                                ReportFigureLines(drive, context.totals.totalFiles, context.totals.totalBytes,
+                                                  report.freeBytesBefore, *context.locale));
+    // The drive's two figures as one batch: one reading of the store for both.
+    std::optional<platform::StoreBatch> batch;
+    if (context.store != nullptr) batch.emplace(*context.store);
     StoreInfo(context, "BytesSaved", context.locale->WholeNumber(context.totals.totalBytes));
     StoreInfo(context, "FilesDeleted", context.locale->WholeNumber(context.totals.totalFiles));
   }

@@ -202,6 +202,12 @@ DriveTable DriveTable::Parse(std::string_view text, std::vector<std::string>* pr
 DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
                                    const std::vector<DriveMapping>& discovered,
                                    std::vector<std::string>* problems) {
+  return FromSources(stored, [&] { return discovered; }, problems);
+}
+
+DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
+                                   const std::function<std::vector<DriveMapping>()>& discover,
+                                   std::vector<std::string>* problems) {
   // Each problem names the source it came from, so the user knows where to fix it.
   auto reportFrom = [&](std::string_view source, std::string problem) {
     if (problems != nullptr) problems->push_back(std::string(source) + ": " + problem);
@@ -222,7 +228,7 @@ DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std:
     if (problem) reportFrom("[Drives] in the settings file", std::move(*problem));
   }
   if (!table.Empty()) return table;
-  for (const DriveMapping& mapping : discovered) {
+  for (const DriveMapping& mapping : discover()) {
     auto problem = table.Add(mapping.letter, mapping.hostRoot, mapping.label);
     if (problem) reportFrom("found drive", std::move(*problem));
   }
@@ -285,7 +291,10 @@ std::optional<std::string> DriveTable::HostToVirtualOn(char letter, std::string_
   const DriveMapping* mapping = Find(letter);
   if (mapping == nullptr || hostPath.empty()) return std::nullopt;
   const std::string path = RealPathOr(Normalised(hostPath));
-  const std::string root = RealPathOr(mapping->hostRoot);
+  // The root was resolved when the mapping was added, and a root that leads
+  // through a link now is never opened (its drive is not cleaned at all):
+  // resolving it again could only give the same path.
+  const std::string& root = mapping->hostRoot;
   if (!LiesAtOrBelow(path, root)) return std::nullopt;
   return Translated(mapping->letter, path, root);
 }

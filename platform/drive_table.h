@@ -41,6 +41,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -91,6 +92,11 @@ class DriveTable {
   static DriveTable FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
                                 const std::vector<DriveMapping>& discovered,
                                 std::vector<std::string>* problems);
+  // The same, with discovery asked only when neither of the first two
+  // sources gives a drive (it reads the host's mounts and Wine prefix).
+  static DriveTable FromSources(const std::vector<std::pair<std::string, std::string>>& stored,
+                                const std::function<std::vector<DriveMapping>()>& discover,
+                                std::vector<std::string>* problems);
 
   // Adds a mapping; returns a problem text when it is refused (see above).
   std::optional<std::string> Add(char letter, std::string_view hostRoot,
@@ -109,9 +115,10 @@ class DriveTable {
   std::optional<std::string> HostToVirtual(std::string_view hostPath) const;
 
   // The virtual folder of a host path on one given drive (either case), also
-  // when another drive's root lies nearer; both paths are compared with their
-  // links resolved. nullopt when the path does not lie at or below that
-  // drive's root, or a component holds a "\".
+  // when another drive's root lies nearer; the path is compared with its
+  // links resolved, with the root's real path resolved when it was added.
+  // nullopt when the path does not lie at or below that drive's root, or a
+  // component holds a "\".
   std::optional<std::string> HostToVirtualOn(char letter, std::string_view hostPath) const;
 
  private:

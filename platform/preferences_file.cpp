@@ -4,6 +4,7 @@
 // folders are the host's (preferences_file_host.h).
 #include "platform/preferences_store.h"
 
+#include <optional>
 #include <utility>
 
 #include "platform/preferences_file_host.h"
@@ -47,9 +48,24 @@ const IniDocument& PreferencesFile::Parsed(std::string&& text) const {
 }
 
 const IniDocument* PreferencesFile::ReadDocument() const {
+  if (batchDepth_ > 0 && batchRead_) return batchReadable_ ? &*parsedDocument_ : nullptr;
   std::string text;
-  if (ReadTextFile(path_, text, kSizeLimit)) return nullptr;
-  return &Parsed(std::move(text));
+  const bool readable = !ReadTextFile(path_, text, kSizeLimit);
+  const IniDocument* document = readable ? &Parsed(std::move(text)) : nullptr;
+  if (batchDepth_ > 0) {
+    // This reading is the batch's view until it ends (or writes).
+    batchRead_ = true;
+    batchReadable_ = readable;
+  }
+  return document;
+}
+
+void PreferencesFile::BeginBatch() {
+  if (batchDepth_++ == 0) batchRead_ = false;
+}
+
+void PreferencesFile::EndBatch() {
+  if (batchDepth_ > 0 && --batchDepth_ == 0) batchRead_ = false;
 }
 
 std::string PreferencesFile::Read(std::string_view section, std::string_view name,
@@ -68,7 +84,9 @@ std::error_code PreferencesFile::ReadSectionChecked(std::string_view section,
   // A folder above the file that is a file: there is no store, so none is lost.
   if (error == std::errc::not_a_directory) return {};
   if (error) return error;
-  values = Parsed(std::move(text)).Section(section);
+  // A batch's view is the parsed document: this reading must not replace it.
+  values = batchDepth_ > 0 && batchRead_ ? IniDocument::Parse(text).Section(section)
+                                         : Parsed(std::move(text)).Section(section);
   return {};
 }
 
@@ -111,13 +129,16 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
   // that shows it stored is a moment at which this write is done and changes
   // nothing, so it needs neither the lock nor a second reading under it.
   // Any other outcome (a missing or unreadable file, another value) goes the
-  // locked way below, which decides afresh.
+  // locked way below, which decides afresh. Inside a batch the reading is
+  // the batch's view, the moment at which the batch's reads are done too.
   if (const IniDocument* current = ReadDocument(); current != nullptr && current->Holds(section, name, value)) {
     return {};
   }
   if (std::error_code error = CreateFoldersFor(path_)) return error;
 
-  return WithExclusiveLock(path_ + ".lock", [&]() -> std::error_code {
+  // The text the file holds once this write is done, for a batch's view.
+  std::optional<std::string> left;
+  const std::error_code result = WithExclusiveLock(path_ + ".lock", [&]() -> std::error_code {
     const std::string target = ReplacementTarget(path_);
     std::string text;
     if (std::error_code error = ReadExisting(target, text)) return error;
@@ -125,15 +146,30 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
     document.Set(section, name, value);
     // A file grown past the limit would no longer be read: every value in it
     // would fall back to its default at the next start.
-    const std::string replacement = document.Text();
+    std::string replacement = document.Text();
     // A run stores most of its values unchanged; rewriting and syncing the
     // same text would be most of a small drive's fixed cost.
-    if (replacement == text) return std::error_code();
+    if (replacement == text) {
+      left = std::move(text);
+      return std::error_code();
+    }
     if (replacement.size() > kSizeLimit) return std::make_error_code(std::errc::file_too_large);
     RemoveStaleTemporaries(target);
     if (std::error_code error = ReplaceTextFile(target, replacement)) return error;
+    left = std::move(replacement);
     return SyncFolderOf(target);
   });
+  // Inside a batch the view moves on to the file as this write left it (read
+  // under the lock, so a moment of the file's own), and the batch reads what
+  // it wrote. A write that failed before replacing the file changed nothing:
+  // the view stays.
+  if (batchDepth_ > 0 && left) {
+    batchRead_ = false;  // no view while it is parsed (a parse that throws leaves none)
+    Parsed(std::move(*left));
+    batchRead_ = true;
+    batchReadable_ = true;
+  }
+  return result;
 }
 
 }  // namespace tidewell::platform

@@ -45,14 +45,32 @@
 //     missing folders above it (mode 0700).
 //   - When the file is a symbolic link, the file it points to is replaced
 //     and the link stays.
-//   - Every read opens and reads the file afresh, so it sees what the file
-//     holds at that moment, whatever another process did in between. Only
-//     the parsing is saved: a store keeps the text it last parsed with its
-//     document and parses again only when the bytes read differ.
+//   - Outside a batch (below) every read opens and reads the file afresh,
+//     so it sees what the file holds at that moment, whatever another
+//     process did in between. Only the parsing is saved: a store keeps the
+//     text it last parsed with its document and parses again only when the
+//     bytes read differ.
 //   - A write of the value the file already holds takes no lock: a reading
 //     of the file that shows the value stored is where such a write takes
 //     effect, and it leaves the file exactly as it is. Only a write that
 //     changes the file re-reads it under the lock.
+//   - A batch (StoreBatch below) is a run of reads and writes that belong
+//     together, such as loading every box of a window. Inside it the file
+//     is read once, at the batch's first read or write, and the batch's
+//     reads are answered from that one reading: one consistent view of the
+//     file as it was at that moment, whatever another process does
+//     meanwhile. A write inside the batch of the value that view holds is
+//     done at that moment too and changes nothing, as above; any other
+//     write goes the locked way (re-read under the lock, replaced
+//     atomically), and from then on the batch's view is the text that write
+//     left in the file, so the batch reads what it wrote. When the batch
+//     ends its view is dropped: the next read opens the file afresh and
+//     sees any change made meanwhile. Batches may nest; the outermost one
+//     decides. ReadProblem() and ReadSectionChecked() always read afresh.
+//     The rule for callers: a batch holds one load of values that are used
+//     together (the start-up options, the Deepwash boxes, the run's
+//     filters, a drive's figures), and nothing that waits for the user or
+//     for a long task, since its view is as old as its first read.
 //   - One PreferencesFile is for one thread at a time (the parsed text it
 //     keeps is not locked); other objects and other processes may use the
 //     same file at the same time.
@@ -89,6 +107,24 @@ class PreferencesStore {
     if (value == kMissing) return {};
     return {std::move(value)};
   }
+
+  // A batch begins and ends: use StoreBatch, which pairs them. A store that
+  // reads nothing from elsewhere has nothing to do.
+  virtual void BeginBatch() {}
+  virtual void EndBatch() {}
+};
+
+// For the life of this object the store's reads and writes form one batch
+// (see above): a store that re-reads a file for every value reads it once.
+class StoreBatch {
+ public:
+  explicit StoreBatch(PreferencesStore& store) : store_(store) { store_.BeginBatch(); }
+  ~StoreBatch() { store_.EndBatch(); }
+  StoreBatch(const StoreBatch&) = delete;
+  StoreBatch& operator=(const StoreBatch&) = delete;
+
+ private:
+  PreferencesStore& store_;
 };
 
 // The store as an INI file at a host path.
@@ -125,17 +161,25 @@ class PreferencesFile : public PreferencesStore {
                         std::string_view value) override;
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override;
   std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override;
+  void BeginBatch() override;
+  void EndBatch() override;
 
  private:
   // The document of `text`, parsed only when the bytes differ from the
   // text parsed last; valid until the next call.
   const IniDocument& Parsed(std::string&& text) const;
-  // The file's document as it is now; null when it is missing or cannot be read.
+  // The file's document as it is now (inside a batch: the batch's view);
+  // null when it is missing or cannot be read.
   const IniDocument* ReadDocument() const;
 
   std::string path_;
   mutable std::string parsedText_;
   mutable std::optional<IniDocument> parsedDocument_;
+  // Open batches; while one is open and `batchRead_`, the batch's view is
+  // the parsed document (or, without `batchReadable_`, no file to read).
+  int batchDepth_ = 0;
+  mutable bool batchRead_ = false;
+  mutable bool batchReadable_ = false;
 };
 
 // ReadProblem()'s error in a few plain lower-case words for the user:

@@ -21,7 +21,7 @@ platform::DriveTable LoadDrives(const platform::PreferencesFile& storeFile, std:
                                 std::vector<std::string>& problems) {
   std::vector<std::pair<std::string, std::string>> storedDrives;
   storeProblem = storeFile.ReadSectionChecked("Drives", storedDrives);
-  return storeProblem ? platform::DriveTable::FromSources({}, {}, &problems)
+  return storeProblem ? platform::DriveTable::FromSources({}, std::vector<platform::DriveMapping>{}, &problems)
                       : platform::LoadDriveTable(storedDrives, &problems);
 }
 

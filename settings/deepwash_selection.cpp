@@ -14,6 +14,9 @@ DeepwashSelection::DeepwashSelection(platform::PreferencesStore& store, Deepwash
 }
 
 void DeepwashSelection::Create() {
+  // Every box from one reading of the store, each write-back of a value just
+  // read done at that same reading.
+  platform::StoreBatch batch(store_);
   suppressEvents_ = true;
   for (const CategoryId id : CreationLoadOrder()) {
     const Category& entry = Entry(id);

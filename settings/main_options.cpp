@@ -59,6 +59,9 @@ int MainWindowOptions::CheckValue(RunOption option) const {
 }
 
 void MainWindowOptions::Load() {
+  // The six boxes from one reading of the store, each write-back of a value
+  // just read done at that same reading.
+  platform::StoreBatch batch(store_);
   suppressEvents_ = true;
   for (const MainOption& box : kMainOptions) {
     SetValue(box.option, LoadCheckValue(store_, box.valueName, box.defaultValue));

@@ -73,6 +73,8 @@ bool RunFilters::OldEnough(std::int64_t modified, std::int64_t now) const {
 
 RunFilters LoadRunFilters(platform::PreferencesStore& store, std::vector<std::string>& problems) {
   RunFilters filters;
+  // The age limit and the keep list from one reading, so they agree.
+  platform::StoreBatch batch(store);
   // A sentinel no parse accepts tells a missing value from an empty one.
   constexpr std::string_view kMissing = "\n";
   const std::string days = store.Read("Preferences", "MinimumAgeDays", kMissing);

@@ -34,6 +34,8 @@ class WarnOnceStore : public platform::PreferencesStore {
   std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override {
     return inner_.ReadEvery(section, name);
   }
+  void BeginBatch() override { inner_.BeginBatch(); }
+  void EndBatch() override { inner_.EndBatch(); }
 
   bool Warned() const { return warned_; }
 

@@ -277,7 +277,8 @@ std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources) {
 
 DriveTable LoadDriveTable(const std::vector<std::pair<std::string, std::string>>& stored,
                           std::vector<std::string>* problems) {
-  return DriveTable::FromSources(stored, DiscoverDrives(HostDiscoverySources()), problems);
+  // Discovery reads the host's mounts and Wine prefix: only when needed.
+  return DriveTable::FromSources(stored, [] { return DiscoverDrives(HostDiscoverySources()); }, problems);
 }
 
 }  // namespace tidewell::platform

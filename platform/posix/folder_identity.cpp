@@ -150,8 +150,18 @@ SystemFolders HostSystemFolders() {
 std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folders) {
   FolderIdentity self;
   if (IdentifyFolder(fd, self)) return "a folder whose identity cannot be read";
+  // Each system folder's identity is taken once per check: a refused tree
+  // is usually a refused folder too, and the host root is asked again below.
+  std::vector<std::pair<std::string_view, std::optional<FolderIdentity>>> known;
+  auto identityOf = [&](const std::string& path) {
+    for (const auto& [name, identity] : known) {
+      if (name == path) return identity;
+    }
+    known.emplace_back(path, IdentityOfPath(path));
+    return known.back().second;
+  };
   for (const std::string& path : folders.refused) {
-    const std::optional<FolderIdentity> system = IdentityOfPath(path);
+    const std::optional<FolderIdentity> system = identityOf(path);
     if (system && system->SameFolder(self)) {
       return path == folders.refused.front() ? "the host's root folder \"" + path + "\""
                                              : "the system folder \"" + path + "\"";
@@ -162,19 +172,21 @@ std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folde
   std::vector<std::pair<std::string, FolderIdentity>> trees;
   std::vector<FolderIdentity> allowed;
   for (const std::string& path : folders.refusedTrees) {
-    if (auto identity = IdentityOfPath(path)) trees.emplace_back(path, *identity);
+    if (auto identity = identityOf(path)) trees.emplace_back(path, *identity);
   }
   for (const std::string& path : folders.allowedInTrees) {
-    if (auto identity = IdentityOfPath(path)) allowed.push_back(*identity);
+    if (auto identity = identityOf(path)) allowed.push_back(*identity);
   }
   // Climb through ".." to the top: meeting an allowed folder first settles
   // it; meeting a refused tree refuses. A bind mount's ".." is its mount
   // point's parent, so an alias elsewhere is caught by the device test below.
-  ScopedFd current(openat(fd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  // Each folder on the way is identified once: the one checked is `self`,
+  // and each parent's identity is the next step's.
+  ScopedFd parentHeld;  // the folder being looked at, once above `fd`
+  int current = fd;
+  FolderIdentity here = self;
   bool insideAllowed = false;
-  for (int depth = 0; current.Get() >= 0 && depth < 4096; ++depth) {
-    FolderIdentity here;
-    if (IdentifyFolder(current.Get(), here)) break;
+  for (int depth = 0; depth < 4096; ++depth) {
     if (std::any_of(allowed.begin(), allowed.end(), [&](const FolderIdentity& a) { return a.SameFolder(here); })) {
       insideAllowed = true;
       break;
@@ -182,18 +194,20 @@ std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folde
     for (const auto& [path, tree] : trees) {
       if (tree.SameFolder(here)) return "inside the system folder \"" + path + "\"";
     }
-    const int parent = openat(current.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int parent = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
     FolderIdentity above;
     if (parent < 0 || IdentifyFolder(parent, above) || above.SameFolder(here)) {
       if (parent >= 0) close(parent);
       break;  // the top
     }
-    current.Reset(parent);
+    parentHeld.Reset(parent);
+    current = parent;
+    here = above;
   }
   if (!insideAllowed && !folders.refused.empty()) {
     // A refused tree that is a file system of its own (devtmpfs on /dev):
     // anything on that device lies inside it, wherever it is mounted.
-    const std::optional<FolderIdentity> hostRoot = IdentityOfPath(folders.refused.front());
+    const std::optional<FolderIdentity> hostRoot = identityOf(folders.refused.front());
     for (const auto& [path, tree] : trees) {
       if (hostRoot && tree.device != hostRoot->device && tree.device == self.device) {
         return "inside the system folder \"" + path + "\"";

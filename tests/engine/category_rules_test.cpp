@@ -318,6 +318,41 @@ TEST(SweepSystemBackups, KeepsProtectedEndingsAndDeletesStaleCopies) {
   }
 }
 
+// Whatever order the folder lists them in, the groups go in table order
+// (Autoexec, Boot, Config, MsDos in the root, then the Windows folder's),
+// each group's files in listing order; a name that two patterns could take
+// is only ever its own group's, and a test run finds what a destructive one
+// removes, in the same order.
+TEST(SweepSystemBackups, GoesGroupByGroupInTableOrderWhateverTheListingOrder) {
+  std::vector<std::vector<std::string>> logs;
+  for (const Mode run : {Mode::Test, Mode::Destructive}) {
+    RulesWorld world;
+    world.C().Build({{"MSDOS.OLD"}, {"CONFIG.BAK"}, {"WINDOWS\\SYSTEM.OLD"}, {"BOOT.OLD"}, {"WINDOWS\\WIN.OLD"},
+                     {"AUTOEXEC.OLD"}, {"CONFIG"}, {"WINDOWS\\CONTROL.OLD"}, {"AUTOEXEC.BAT"}, {"WINDOWS.OLD"}});
+    world.categories.Apply(Preset::SelectNone);
+    world.Clean(run);
+    std::vector<std::string> swept;
+    for (const std::string& item : world.LogItems()) {
+      if (item.starts_with("Delete file: ")) swept.push_back(item.substr(item.rfind('\\') + 1));
+    }
+    if (run == Mode::Destructive) {
+      EXPECT_EQ(swept, logs.front());
+      break;
+    }
+    // Within a group, listing order: CONFIG.BAK and CONFIG as the folder gives them.
+    std::vector<std::string> expected = {"AUTOEXEC.OLD", "BOOT.OLD"};
+    platform::FolderReader reader;
+    ASSERT_FALSE(world.context.files.OpenFolder("c:\\", reader));
+    platform::FolderEntry entry;
+    while (reader.Next(entry)) {
+      if (entry.name == "CONFIG.BAK" || entry.name == "CONFIG") expected.push_back(entry.name);
+    }
+    expected.insert(expected.end(), {"MSDOS.OLD", "CONTROL.OLD", "WIN.OLD", "SYSTEM.OLD"});
+    EXPECT_EQ(swept, expected);
+    logs.push_back(swept);
+  }
+}
+
 TEST(SweepSystemBackups, OnAnotherDriveLooksAtTheWindowsFolderPathThere) {
   RulesWorld world("CDE");
   world.Drive('D').Build({{"WINDOWS\\WIN.BAK"}, {"WINDOWS\\WIN.INI"}, {"CONFIG.BAK"}});

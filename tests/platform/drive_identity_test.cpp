@@ -114,7 +114,13 @@ TEST_F(DriveIdentityTest, AMappingReachingASystemFolderThroughALinkIsRefused) {
   EXPECT_NE(MapE(base_ + "/to-root").find("which is the host's root folder"), std::string::npos);
   EXPECT_NE(MapE(base_ + "/to-usr").find("which is the system folder \"" + Host("/usr") + "\""), std::string::npos);
   EXPECT_NE(MapE(Host("/dev/pts")).find("inside the system folder \"" + Host("/dev") + "\""), std::string::npos);
+  // Several folders up: each one on the way is compared, the first met decides.
+  fs::create_directories(Host("/dev/pts/a/b"));
+  EXPECT_NE(MapE(Host("/dev/pts/a/b")).find("inside the system folder \"" + Host("/dev") + "\""), std::string::npos);
   EXPECT_TRUE(table_.Empty());
+  fs::create_directories(Host("/dev/shm/work/x/y"));
+  EXPECT_EQ(MapE(Host("/dev/shm/work/x/y")), "") << "below the shared-memory folder, however deep";
+  table_ = DriveTable();
   EXPECT_EQ(MapE(Host("/dev/shm/work")), "") << "the shared-memory folder may hold a drive";
   ASSERT_NE(table_.Find('E'), nullptr);
   EXPECT_TRUE(table_.Find('E')->identity.has_value());

@@ -183,6 +183,29 @@ TEST_F(DriveTableTest, DiscoveredDrivesKeepTheirLabels) {
   EXPECT_EQ(table.Find('D')->label, "DISC");
 }
 
+// Discovery reads the host's mounts and Wine prefix: it is asked only when
+// neither the environment nor the store names a drive.
+TEST_F(DriveTableTest, DiscoveryIsAskedOnlyWhenNoEarlierSourceGivesADrive) {
+  int asked = 0;
+  auto discover = [&] {
+    ++asked;
+    return std::vector<DriveMapping>{{'D', Folder("/a/sub"), "DISC"}};
+  };
+  {
+    const DrivesVariable variable(("E=" + Folder("/a")).c_str());
+    EXPECT_EQ(DriveTable::FromSources({{"C", Folder("/b")}}, discover, nullptr).Drives().size(), 1u);
+  }
+  const DrivesVariable variable(nullptr);
+  EXPECT_NE(DriveTable::FromSources({{"C", Folder("/b")}}, discover, nullptr).Find('C'), nullptr);
+  EXPECT_EQ(asked, 0);
+  // A stored list whose every entry is refused gives no drive: discovery counts.
+  std::vector<std::string> problems;
+  const DriveTable table = DriveTable::FromSources({{"C", "relative"}}, discover, &problems);
+  EXPECT_EQ(asked, 1);
+  ASSERT_NE(table.Find('D'), nullptr);
+  EXPECT_EQ(problems.size(), 1u);
+}
+
 TEST(DefaultDriveLabel, IsTheFolderNameUpperCased) {
   EXPECT_EQ(DefaultDriveLabel("/home/u/.wine/drive_c"), "DRIVE_C");
   EXPECT_EQ(DefaultDriveLabel("/srv/win98/"), "WIN98");

@@ -406,6 +406,118 @@ TEST_F(PreferencesFileTest, StoringTheHeldValueTakesNoLockAndAChangeStillWaitsFo
   EXPECT_EQ(Slurp(path_), "[Preferences]\nTemp=2\nOther=x\n");
 }
 
+// A batch answers its reads from one reading of the file: what another
+// process does meanwhile (here: a rewrite, then a folder in the file's
+// place, which no reading could read) is seen only once the batch ends.
+TEST_F(PreferencesFileTest, ABatchReadsTheFileOnceAndAReadAfterItSeesTheFileAsItIsNow) {
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "1"));
+  ASSERT_FALSE(store_.Write("Keep", "Path", "C:\\A\\"));
+  PreferencesFile other(path_);  // another process's store
+  {
+    StoreBatch batch(store_);
+    EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "1");
+    ASSERT_FALSE(other.Write("Preferences", "Temp", "2"));
+    ASSERT_FALSE(other.Write("Keep", "Path", "C:\\B\\"));
+    EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "1");
+    EXPECT_EQ(store_.ReadEvery("Keep", "Path"), std::vector<std::string>{"C:\\A\\"});
+    EXPECT_EQ(store_.ReadSection("Preferences"), (Values{{"Temp", "1"}}));
+    // Asking whether the file reads always reads it now, and leaves the
+    // batch's view as it was.
+    Values values;
+    EXPECT_FALSE(store_.ReadSectionChecked("Preferences", values));
+    EXPECT_EQ(values, (Values{{"Temp", "2"}}));
+    EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "1");
+    const std::string moved = temp_.Path() + "/moved.ini";
+    fs::rename(path_, moved);
+    fs::create_directories(path_);
+    EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "1");
+    fs::remove(path_);
+    fs::rename(moved, path_);
+  }
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "2");
+  EXPECT_EQ(store_.ReadEvery("Keep", "Path"), std::vector<std::string>{"C:\\B\\"});
+
+  // A batch's reading is taken at its first read, not when a batch before
+  // it ended.
+  { StoreBatch batch(store_); }
+  ASSERT_FALSE(other.Write("Preferences", "Temp", "3"));
+  StoreBatch batch(store_);
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "3");
+}
+
+// Writes inside a batch: a change goes the locked way at once (the file
+// has it before the batch ends) and the batch reads it back, together with
+// what the file held under the lock; storing what the batch read changes
+// nothing and takes no lock.
+TEST_F(PreferencesFileTest, ABatchWritesAtOnceAndReadsWhatItWrote) {
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "1"));
+  PreferencesFile other(path_);
+  StoreBatch batch(store_);
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "1");
+  ASSERT_FALSE(other.Write("Preferences", "Other", "x"));
+  EXPECT_EQ(store_.Read("Preferences", "Other", "dflt"), "dflt");
+
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "2"));
+  EXPECT_EQ(Slurp(path_), "[Preferences]\nTemp=2\nOther=x\n") << "the write waited for the batch";
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "2");
+  EXPECT_EQ(store_.Read("Preferences", "Other", "dflt"), "x");
+
+  struct stat before {};
+  ASSERT_EQ(stat(path_.c_str(), &before), 0);
+  const int lock = open((path_ + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const pid_t child = fork();  // with the batch's view
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(lock);
+    _exit(store_.Write("Preferences", "TEMP", "2") || store_.Write("Preferences", "Other", "x") ? 1 : 0);
+  }
+  EXPECT_EQ(ExitStatusWithin(child, std::chrono::seconds(60)), 0) << "a write of the value held waited for the lock";
+  ASSERT_EQ(close(lock), 0);
+  struct stat after {};
+  ASSERT_EQ(stat(path_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "a write of the value held replaced the file";
+
+  // A value the batch's view holds but the file no longer does is taken as
+  // stored at the view's moment; a different value still reaches the file.
+  ASSERT_FALSE(other.Write("Preferences", "Temp", "9"));
+  EXPECT_FALSE(store_.Write("Preferences", "Temp", "2"));
+  ASSERT_FALSE(store_.Write("Preferences", "Temp", "4"));
+  EXPECT_EQ(other.Read("Preferences", "Temp", "dflt"), "4");
+  EXPECT_EQ(store_.Read("Preferences", "Temp", "dflt"), "4");
+}
+
+// A batch over a missing file reads fallbacks; its first write creates the
+// file and the batch reads from it from then on. An inner batch ends
+// nothing: the outermost decides.
+TEST_F(PreferencesFileTest, ABatchOverAMissingFileReadsWhatItCreatesAndNestedBatchesEndWithTheOutermost) {
+  PreferencesFile other(path_);
+  {
+    StoreBatch outer(store_);
+    EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
+    ASSERT_FALSE(store_.Write("Preferences", "A", "1"));
+    {
+      StoreBatch inner(store_);
+      EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "1");
+      ASSERT_FALSE(other.Write("Preferences", "B", "2"));
+      EXPECT_EQ(store_.Read("Preferences", "B", "dflt"), "dflt");
+    }
+    EXPECT_EQ(store_.Read("Preferences", "B", "dflt"), "dflt") << "the inner batch dropped the view";
+  }
+  EXPECT_EQ(store_.Read("Preferences", "B", "dflt"), "2");
+  EXPECT_EQ(Slurp(path_), "[Preferences]\nA=1\nB=2\n");
+
+  // A batch whose reading found a folder in the file's place reads
+  // fallbacks and refuses writes, as outside one, leaving the folder.
+  fs::remove(path_);
+  fs::create_directories(path_);
+  StoreBatch batch(store_);
+  EXPECT_EQ(store_.Read("Preferences", "A", "dflt"), "dflt");
+  EXPECT_EQ(store_.Write("Preferences", "A", "1"), std::errc::is_a_directory);
+  EXPECT_TRUE(fs::is_directory(path_));
+}
+
 TEST(PreferencesFileDefaultPathTest, UsesAnAbsoluteXdgConfigHomeElseHome) {
   const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
   const char* oldHome = std::getenv("HOME");

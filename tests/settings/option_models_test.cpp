@@ -9,6 +9,7 @@
 #include "settings/check_value.h"
 #include "settings/deepwash_selection.h"
 #include "settings/main_options.h"
+#include "settings/warn_once_store.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_drive.h"
 
@@ -206,6 +207,62 @@ TEST_F(OptionModelsTest, PresetsWriteOnlyWhatChangesInTheirOrder) {
   EXPECT_EQ(store.writes.size(), 11u);  // only the boxes Safest checks were off
   EXPECT_EQ(view.status, "WARNINGS: None.");
   EXPECT_EQ(view.messages.size(), 2u);
+}
+
+// The store file as this process reads it, and another process that
+// stores `pending` right after this process's next read.
+class ChangedMidLoadFile : public platform::PreferencesFile {
+ public:
+  using PreferencesFile::PreferencesFile;
+  std::string Read(std::string_view section, std::string_view name, std::string_view fallback) override {
+    std::string value = PreferencesFile::Read(section, name, fallback);
+    platform::PreferencesFile other(Path());
+    for (const auto& [changed, text] : pending) EXPECT_FALSE(other.Write("Preferences", changed, text));
+    pending.clear();
+    return value;
+  }
+  std::vector<std::pair<std::string, std::string>> pending;
+};
+
+// Each load takes every box from one reading of the store (through the
+// wrapper that warns of failed saves), so a change another process makes
+// meanwhile is never half taken; the next read sees it whole.
+TEST(OptionModelsLoadTest, EachLoadTakesEveryBoxFromOneReadingOfTheStore) {
+  testing::TempFolder folder;
+  ChangedMidLoadFile file(folder.Path() + "/Tidewell.ini");
+  RecordingView view;
+  WarnOnceStore store(file, view, file.Path());
+  bool suppressEvents = false;
+  {
+    DeepwashSelection deepwash(store, view, suppressEvents);
+    MainWindowOptions main(store, view, suppressEvents, deepwash);
+    main.Load();
+    deepwash.Create();
+  }
+  std::vector<std::pair<std::string, std::string>> flipped;
+  for (const auto& [name, value] : file.ReadSection("Preferences")) flipped.emplace_back(name, value == "0" ? "1" : "0");
+  ASSERT_GE(flipped.size(), 8u);
+
+  DeepwashSelection deepwash(store, view, suppressEvents);
+  MainWindowOptions main(store, view, suppressEvents, deepwash);
+  file.pending = {{"Reporting", "0"}};  // read last of the six
+  main.Load();
+  EXPECT_EQ(main.CheckValue(RunOption::KeepReport), 1) << "the options mixed two files";
+  EXPECT_EQ(file.Read("Preferences", "Reporting", ""), "0") << "the change was lost";
+
+  file.pending = flipped;
+  deepwash.Create();
+  int categories = 0;
+  for (const auto& [name, value] : flipped) {
+    for (const Category& entry : CatalogueEntries()) {
+      if (entry.settingsName != name) continue;
+      ++categories;
+      EXPECT_NE(deepwash.CheckValue(entry.id), std::stoi(value)) << name << ": the boxes mixed two files";
+      EXPECT_EQ(file.Read("Preferences", name, ""), value) << name << ": the change was lost";
+    }
+  }
+  EXPECT_GE(categories, 8);
+  EXPECT_FALSE(store.Warned());
 }
 
 }  // namespace
