@@ -38,3 +38,26 @@ target_link_libraries(engine_portable_tests PRIVATE tidewell_engine)
 # temporary folder.
 tidewell_windows_suite(windows_platform_tests platform/windows_file_system_test.cpp)
 target_link_libraries(windows_platform_tests PRIVATE tidewell_platform)
+
+# Suites on fixture drives (tests/support/temp_drive), with the Windows
+# host part of the fixtures.
+add_library(tidewell_windows_test_support STATIC
+  support/temp_drive.cpp
+  support/temp_drive_win32.cpp
+  support/recording_feedback.cpp
+  support/table_by_hand.cpp
+)
+target_link_libraries(tidewell_windows_test_support PUBLIC tidewell_engine GTest::gtest)
+target_include_directories(tidewell_windows_test_support PUBLIC ${PROJECT_SOURCE_DIR})
+
+tidewell_windows_suite(engine_fixture_tests
+  engine/run_context_test.cpp
+  engine/rule_index_test.cpp
+)
+target_link_libraries(engine_fixture_tests PRIVATE tidewell_windows_test_support)
+
+tidewell_windows_suite(settings_fixture_tests
+  settings/run_filters_test.cpp
+  settings/option_models_test.cpp
+)
+target_link_libraries(settings_fixture_tests PRIVATE tidewell_windows_test_support tidewell_catalogue)

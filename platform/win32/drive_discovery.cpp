@@ -42,7 +42,8 @@ std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources) {
 
 DriveTable LoadDriveTable(const std::vector<std::pair<std::string, std::string>>& stored,
                           std::vector<std::string>* problems) {
-  return DriveTable::FromSources(stored, DiscoverDrives(HostDiscoverySources()), problems);
+  // Asking every volume for its label is left until no earlier source gives a drive.
+  return DriveTable::FromSources(stored, [] { return DiscoverDrives(HostDiscoverySources()); }, problems);
 }
 
 }  // namespace tidewell::platform
