@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -146,16 +147,12 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
           if (!place.Empty()) toLearn.push_back(place);
           continue;
         }
-        WalkFacts facts;
-        platform::EntryFacts found;
-        // A name that turned into a folder since the listing, or is gone, is
-        // left for whoever uses it to find out.
-        const bool known = lookUp && !reader.StatEntry(entry.name, found) && !(found.attributes & platform::kFolder);
-        if (known) {
-          facts.length = found.length;
-          if (keepTimes) facts.modified = found.modified;
+        std::optional<WalkFacts> facts;
+        if (lookUp) {
+          platform::EntryFacts found;
+          facts = WalkFactsOf(reader.StatEntry(entry.name, found), found, keepTimes);
         }
-        folders.AddFile(entry.name, known ? &facts : nullptr);
+        folders.AddFile(entry.name, facts ? &*facts : nullptr);
         continue;
       }
       if (startHidden || entry.name.front() == '.') continue;

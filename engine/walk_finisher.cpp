@@ -6,6 +6,14 @@
 
 namespace tidewell {
 
+std::optional<WalkFacts> WalkFactsOf(std::error_code lookUp, const platform::EntryFacts& found, bool withTimes) {
+  if (lookUp || (found.attributes & platform::kFolder)) return std::nullopt;
+  WalkFacts facts;
+  facts.length = found.length;
+  if (withTimes) facts.modified = found.modified;
+  return facts;
+}
+
 WalkFinisher::WalkFinisher(WalkFinishing mode, bool withTimes, std::size_t openBudget)
     : mode_(mode),
       withTimes_(withTimes),
@@ -66,13 +74,8 @@ void WalkFinisher::Do(Job& job) const {
     const FolderList::FactsPlace place = job.places[i];
     name.assign(place.Name());
     platform::EntryFacts found;
-    // As the walk itself: a name that turned into a folder since the
-    // listing, or is gone, is left for whoever uses it to find out.
-    if (job.folder->StatEntry(name.c_str(), found) || (found.attributes & platform::kFolder)) continue;
-    WalkFacts facts;
-    facts.length = found.length;
-    if (withTimes_) facts.modified = found.modified;
-    FolderList::LearnFacts(place, &facts);
+    const std::optional<WalkFacts> facts = WalkFactsOf(job.folder->StatEntry(name.c_str(), found), found, withTimes_);
+    if (facts) FolderList::LearnFacts(place, &*facts);
   }
   job.folder.reset();
 }

@@ -23,7 +23,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <system_error>
 #include <thread>
 
 #include "engine/folder_list.h"
@@ -31,6 +33,12 @@
 #include "platform/virtual_file_system.h"
 
 namespace tidewell {
+
+// What one look-up of a listed file tells the walk: the facts of a file or a
+// link (the time only `withTimes`), or none when the look-up failed or found
+// a folder (a name that changed since the listing is left for whoever uses
+// it to find out).
+std::optional<WalkFacts> WalkFactsOf(std::error_code lookUp, const platform::EntryFacts& found, bool withTimes);
 
 class WalkFinisher {
  public:
