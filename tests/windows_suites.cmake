@@ -52,10 +52,8 @@ target_include_directories(tidewell_windows_test_support PUBLIC ${PROJECT_SOURCE
 
 tidewell_windows_suite(engine_fixture_tests
   engine/run_context_test.cpp
+  engine/rule_index_test.cpp
 )
-# engine/rule_index_test.cpp builds, but its IndexedRuleStage cases ran past
-# 90 seconds under Wine after the latest main merge (each operation resolves
-# its path from the root); it joins when the file system caches folders.
 target_link_libraries(engine_fixture_tests PRIVATE tidewell_windows_test_support)
 
 tidewell_windows_suite(settings_fixture_tests
