@@ -44,7 +44,11 @@ if [ -n "$(find "$work/drive" ! -type d ! -type f -print -quit)" ]; then
 fi
 for copy in linux-delete windows-delete; do cp -a "$work/drive" "$work/$copy"; done
 
-mkdir -p "$work/linux"
+# The Windows folder is looked for on C: (the system drive), and files the
+# rules name through it are logged with its name. Under Wine, C: is the
+# prefix's own drive, whose Windows folder is "windows"; the Linux runs get a
+# C: drive laid out the same.
+mkdir -p "$work/linux" "$work/system/windows"
 cp "$linux_build/cli/tidewell-cli" "$work/linux/"
 rm -rf "$windows_program"
 mkdir -p "$windows_program"
@@ -56,7 +60,7 @@ run_linux() {
   local drive=$1
   shift
   rm -rf "$work/config"
-  TIDEWELL_DRIVES="D=$drive" XDG_CONFIG_HOME="$work/config" LC_ALL=C TZ=UTC \
+  TIDEWELL_DRIVES="C=$work/system;D=$drive" XDG_CONFIG_HOME="$work/config" LC_ALL=C TZ=UTC \
     "$work/linux/tidewell-cli" --drive D: --quiet "$@"
 }
 run_windows() {
