@@ -15,16 +15,9 @@ cd "$(dirname "$0")/.."
 source_dir=$PWD
 build=${1:-build-win}
 case $build in /*) ;; *) build=$source_dir/$build ;; esac
-jobs=${TIDEWELL_JOBS:-2}
+jobs=${TIDEWELL_JOBS:-$(nproc)}
 
-need=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
-command -v wine >/dev/null || command -v wine-stable >/dev/null || need+=(wine wine64)
-[ -d /usr/src/googletest ] || need+=(googletest)
-if [ ${#need[@]} -gt 0 ]; then
-  echo "Installing: ${need[*]}"
-  if [ "$(id -u)" -eq 0 ]; then apt-get install -y "${need[@]}"; else sudo apt-get install -y "${need[@]}"; fi
-fi
+scripts/install-deps.sh --windows
 wine=$(command -v wine || command -v wine-stable)
 toolchain=$source_dir/cmake/toolchain-mingw-w64.cmake
 

@@ -78,9 +78,13 @@ std::optional<std::string> ForbiddenDriveRoot(const FolderIdentity& identity) {
       return "the system folder \"" + Narrow(system) + "\"";
     }
   }
-  // The Windows folder and every folder above it, up to its volume's root.
+  // The Windows folder and every folder above it, short of its volume's
+  // root. The root itself ("C:\") is the system drive, the drive a Windows
+  // user cleans first: its Windows folder is the one the rules look into.
+  // Only on POSIX, where the host's root is no Windows drive, is the root
+  // refused.
   std::wstring folder = windows;
-  while (!folder.empty()) {
+  while (folder.size() > 3) {
     if (auto found = IdentityOfPath(folder); found && found->SameFolder(identity)) {
       return folder == windows ? "the Windows folder \"" + Narrow(windows) + "\""
                                : "the folder \"" + Narrow(folder) + "\", which holds the Windows folder";

@@ -213,16 +213,21 @@ TEST(WindowsDriveTable, BothSeparatorsNameTheSameFolder) {
   EXPECT_EQ(table.HostToVirtual(slashed + "/WINDOWS/TEMP"), "C:\\WINDOWS\\TEMP\\");
 }
 
-TEST(WindowsDriveTable, TheWindowsFolderAndWhatHoldsItAreNoDrives) {
+TEST(WindowsDriveTable, TheWindowsAndSystemFoldersAreNoDrivesButTheirVolumeIs) {
   wchar_t windows[MAX_PATH + 1];
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH + 1), 0u);
+  wchar_t system[MAX_PATH + 1];
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH + 1), 0u);
   const fs::path folder(windows);
   std::vector<std::string> problems;
-  const DriveTable table =
-      DriveTable::Parse("C=" + folder.string() + ";D=" + folder.root_path().string(), &problems);
-  EXPECT_EQ(table.Find('C'), nullptr);
-  EXPECT_EQ(table.Find('D'), nullptr);
-  EXPECT_EQ(problems.size(), 2u);
+  const DriveTable table = DriveTable::Parse(
+      "C=" + folder.root_path().string() + ";E=" + folder.string() + ";F=" + fs::path(system).string(), &problems);
+  ASSERT_NE(table.Find('C'), nullptr) << (problems.empty() ? "" : problems[0]);
+  EXPECT_EQ(table.Find('E'), nullptr);
+  EXPECT_EQ(table.Find('F'), nullptr);
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_NE(problems[0].find("Windows folder"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[1].find("system folder"), std::string::npos) << problems[1];
 }
 
 }  // namespace
