@@ -75,7 +75,8 @@ target_link_libraries(settings_fixture_tests PRIVATE tidewell_windows_test_suppo
 function(tidewell_windows_slow_cases name filter)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=-${filter}")
   add_test(NAME ${name}_slow COMMAND ${name})
-  set_tests_properties(${name}_slow PROPERTIES ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=${filter}" TIMEOUT 3600)
+  set_tests_properties(${name}_slow PROPERTIES ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=${filter}" TIMEOUT 3600
+                       LABELS wine-slow)
 endfunction()
 tidewell_windows_suite(engine_primitives_tests
   engine/deletion_primitives_test.cpp
@@ -106,12 +107,13 @@ target_link_libraries(engine_demo_tests PRIVATE tidewell_windows_test_support ti
 # Under Wine each of these whole runs over a 3,000-file demo drive takes
 # minutes while the file system resolves every path from the drive's root:
 # past ctest's default limit of 1,500 seconds for the suite.
-set_tests_properties(engine_demo_tests PROPERTIES TIMEOUT 5400)
+# Labelled wine-slow, as the other such entries: `ctest -LE wine-slow` leaves them out.
+set_tests_properties(engine_demo_tests PROPERTIES TIMEOUT 5400 LABELS wine-slow)
 
 # A folder of 100,000 entries: a program of its own for its run time.
 tidewell_windows_suite(engine_deep_tree_tests engine/deep_tree_test.cpp)
 target_link_libraries(engine_deep_tree_tests PRIVATE tidewell_windows_test_support)
-set_tests_properties(engine_deep_tree_tests PROPERTIES TIMEOUT 3600)
+set_tests_properties(engine_deep_tree_tests PROPERTIES TIMEOUT 3600 LABELS wine-slow)
 
 tidewell_windows_suite(records_fixture_tests records/deletion_log_test.cpp)
 target_link_libraries(records_fixture_tests PRIVATE tidewell_windows_test_support)

@@ -1,6 +1,7 @@
 #include "engine/folder_walker.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
