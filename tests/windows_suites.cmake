@@ -94,7 +94,7 @@ tidewell_windows_suite(engine_run_tests
 )
 target_link_libraries(engine_run_tests PRIVATE tidewell_windows_test_support tidewell_demo_drive)
 tidewell_windows_slow_cases(engine_run_tests
-  "RuleTableNames.AWalkKeepingOnlyTheTableNamesCleansExactlyAsOneKeepingAll:FolderStage.ProgressStepsOnAboutOneFolderInSixteen")
+  "RuleTableNames.AWalkKeepingOnlyTheTableNamesCleansExactlyAsOneKeepingAll:FolderStage.ProgressStepsOnAboutOneFolderInSixteen:RunsAndPresets/SingleRead.*")
 
 # Whole runs on demo drives (tools/demo_drive).
 tidewell_windows_suite(engine_demo_tests
