@@ -7,13 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/cleaning_run.h"
 #include "tests/support/temp_drive.h"
+#include "tests/support/under_wine.h"
 
 namespace tidewell {
 namespace {
@@ -88,6 +91,17 @@ TEST_F(OddNamesTest, JunkWithOddButLegalNamesIsRemovedAndLoggedByteForByte) {
 // in UTF-16), leading spaces, punctuation that is legal in a name, a long
 // name. They are judged and logged byte for byte, on both hosts.
 TEST_F(OddNamesTest, NamesEveryHostCanHoldAreRemovedAndLoggedByteForByte) {
+  if (testing::UnderWine()) {
+    // Wine names host files in the character set of the host's locale: in
+    // the C locale, as ctest runs the suites, no name beyond ASCII can be made.
+    const std::string probe = "caf\xc3\xa9.probe";
+    try {
+      C().File(probe);
+    } catch (const std::runtime_error&) {
+      GTEST_SKIP() << "Wine cannot make names beyond ASCII in this locale (LC_ALL=C); run with a UTF-8 locale";
+    }
+    std::filesystem::remove(testing::HostPathOf(C().Host(probe)));
+  }
   const std::string longName = std::string(200, 'n') + ".tmp";
   const std::vector<std::string> junk = {"INTL\\caf\xc3\xa9.tmp",
                                          "INTL\\\xe6\x97\xa5\xe6\x9c\xac.TMP",
