@@ -52,10 +52,8 @@ target_include_directories(tidewell_windows_test_support PUBLIC ${PROJECT_SOURCE
 
 tidewell_windows_suite(engine_fixture_tests
   engine/run_context_test.cpp
+  engine/rule_index_test.cpp
 )
-# engine/rule_index_test.cpp builds, but its IndexedRuleStage cases ran past
-# 90 seconds under Wine after the latest main merge (each operation resolves
-# its path from the root); it joins when the file system caches folders.
 target_link_libraries(engine_fixture_tests PRIVATE tidewell_windows_test_support)
 
 tidewell_windows_suite(settings_fixture_tests
@@ -63,6 +61,36 @@ tidewell_windows_suite(settings_fixture_tests
   settings/option_models_test.cpp
 )
 target_link_libraries(settings_fixture_tests PRIVATE tidewell_windows_test_support tidewell_catalogue)
+
+# Child processes (CreateProcessW), background children and the console
+# sandbox, with the suites built on them: the console's contract run against
+# tidewell-cli.exe, and the program session. Each case that starts the
+# console costs a process start under Wine.
+add_library(tidewell_windows_process_support STATIC
+  support/child_process.cpp
+  support/child_process_win32.cpp
+  support/background_child_win32.cpp
+  support/console_sandbox.cpp
+  support/console_sandbox_win32.cpp
+)
+target_link_libraries(tidewell_windows_process_support PUBLIC tidewell_windows_test_support)
+
+tidewell_windows_suite(cli_tests
+  support/child_process_test.cpp
+  cli/console_test.cpp
+  cli/bad_input_test.cpp
+  cli/filters_console_test.cpp
+)
+target_link_libraries(cli_tests PRIVATE tidewell_windows_process_support)
+# Under Wine the build folder is on no drive, so the console goes beside the
+# test program and is named relative to it.
+target_compile_definitions(cli_tests PRIVATE TIDEWELL_CLI_PATH="$<TARGET_FILE_NAME:tidewell-cli>")
+add_dependencies(cli_tests tidewell-cli)
+add_custom_command(TARGET cli_tests POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:tidewell-cli> $<TARGET_FILE_DIR:cli_tests>)
+
+tidewell_windows_suite(session_tests session/program_session_test.cpp)
+target_link_libraries(session_tests PRIVATE tidewell_windows_test_support tidewell_session)
 
 # The engine's behaviour suites, records and the host parts of the platform
 # layer, on fixture drives in the user's temporary folder. Cases that need

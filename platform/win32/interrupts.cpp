@@ -1,5 +1,11 @@
 // Stop requests on Windows: Ctrl+C, Ctrl+Break and the console's close set
 // a flag; the second request ends the process at once, as on POSIX.
+//
+// The handler runs on a thread of its own. For Ctrl+C and Ctrl+Break,
+// returning TRUE lets the process go on to its way out. For the console's
+// close, Windows ends the process as soon as the handler returns (and in any
+// case a few seconds later), so the handler waits there instead: the main
+// thread finishes the log and exits, which ends this thread with it.
 #include "platform/interrupts.h"
 
 #include <windows.h>
@@ -15,8 +21,11 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
       if (interrupted.exchange(true)) ExitProcess(STATUS_CONTROL_C_EXIT);
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+      interrupted.store(true);
+      Sleep(INFINITE);
       return TRUE;
     default:
       return FALSE;  // logoff and shutdown: the system's default

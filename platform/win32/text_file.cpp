@@ -46,6 +46,20 @@ std::error_code CheckRegular(HANDLE file) {
   return {};
 }
 
+// Why a file could not be opened. Windows refuses to open a folder as a file
+// with ERROR_ACCESS_DENIED; the user is told a folder stands in the file's
+// place, as on POSIX, not that permission was denied.
+std::error_code OpenError(const std::string& hostPath) {
+  const DWORD error = GetLastError();
+  if (error == ERROR_ACCESS_DENIED) {
+    const DWORD attributes = GetFileAttributesW(Widen(hostPath).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return make_error_code(TextFileError::NotARegularFile);
+    }
+  }
+  return win32::FromWindowsError(error);
+}
+
 std::error_code WriteAll(HANDLE file, std::string_view text) {
   while (!text.empty()) {
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1u << 30));
@@ -60,7 +74,7 @@ ScopedHandle OpenForReading(const std::string& hostPath, std::error_code& error)
   ScopedHandle file(CreateFileW(Widen(hostPath).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) {
-    error = LastError();
+    error = OpenError(hostPath);
     return file;
   }
   if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
@@ -112,7 +126,7 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
   ScopedHandle file(CreateFileW(Widen(hostPath).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                 kShareAll, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.Valid()) return LastError();
+  if (!file.Valid()) return OpenError(hostPath);
   if (const std::error_code error = CheckRegular(file.Get())) return error;
   state_ = std::make_unique<State>(file.Release());
   return {};

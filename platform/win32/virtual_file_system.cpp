@@ -1,19 +1,14 @@
-// Virtual file system on Windows.
-//
-// First step of the Windows layer: an operation resolves its virtual path
-// from the drive's verified root one component at a time, opening each
-// folder on the way on itself (FILE_FLAG_OPEN_REPARSE_POINT) and checking
-// it: a reparse point (symbolic link, junction, mount point) is never
-// entered, a folder on another volume is refused (errc::cross_device_link),
-// a spared folder is refused (errc::permission_denied). The last component
-// is then opened on itself, never followed, and acted on by handle
-// (GetFileInformationByHandle, SetFileInformationByHandle with FileBasicInfo
-// and FileDispositionInfo). Nothing is cached yet, so every operation costs one opening per
-// component; opening relative to the parent's handle is the next step. Until
-// then, every handle that is listed, changed or deleted is checked to stand
-// at the path that was checked (its final path), so a folder swapped for a
-// junction on the way makes the operation fail instead of reaching
-// elsewhere. Listings are read from the folder's handle itself.
+// Virtual file system on Windows: every operation resolves its parent
+// folder through the folder handle cache (folder_handle_cache.h: folders
+// opened relative to their parent's handle, each checked once when opened:
+// no reparse point entered, no other volume, no spared folder) and then
+// opens the last component relative to that parent's handle, on itself,
+// never following a reparse point (nt_files.h). What is changed is changed
+// by that handle: attributes (SetFileInformationByHandle, FileBasicInfo),
+// deletion of files and empty folders (FileDispositionInfo). Listings are
+// read from the folder's own handle (GetFileInformationByHandleEx,
+// FileIdBothDirectoryInfo) with the attributes Windows keeps; a subfolder
+// of a listed folder is opened from the listed folder's handle.
 #include "platform/virtual_file_system.h"
 
 #include <windows.h>
@@ -21,59 +16,22 @@
 #include <utility>
 
 #include "platform/text_case.h"
+#include "platform/win32/folder_handle_cache.h"
 #include "platform/win32/folder_identity.h"
+#include "platform/win32/nt_files.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::platform {
 
+using win32::EntryKind;
 using win32::LastError;
+using win32::OpenRelative;
 using win32::ScopedHandle;
 
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kOnItself = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
-
-struct ParsedPath {
-  char letter = 0;
-  std::vector<std::string_view> components;
-};
-
-// Splits "c:\A\B\name" (see virtual_file_system.h for what is refused).
-std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path, ParsedPath& parsed) {
-  parsed.components.clear();
-  if (path.size() < 2 || path[1] != ':') return std::make_error_code(std::errc::invalid_argument);
-  parsed.letter = ToUpperAscii(path[0]);
-  if (parsed.letter < 'A' || parsed.letter > 'Z') return std::make_error_code(std::errc::invalid_argument);
-  std::string_view rest = path.substr(2);
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\\'), rest.size());
-    const std::string_view name = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-    if (name.empty()) continue;
-    if (!IsDriveEntryName(name)) return std::make_error_code(std::errc::invalid_argument);
-    parsed.components.push_back(name);
-  }
-  if (drives.Find(parsed.letter) == nullptr) return std::make_error_code(std::errc::no_such_device);
-  return {};
-}
-
-// "\\?\C:\a\b" from the drive table's "C:/a/b": no length limit, no
-// reinterpretation of trailing dots or blanks in names.
-std::wstring ExtendedPath(const std::string& hostRoot) {
-  std::wstring path = L"\\\\?\\" + win32::Widen(hostRoot);
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  while (!path.empty() && path.back() == L'\\' && path.size() > 7) path.pop_back();
-  return path;
-}
-
-std::wstring Joined(const std::wstring& folder, std::string_view name) {
-  std::wstring path = folder;
-  if (path.back() != L'\\') path.push_back(L'\\');
-  return path + win32::Widen(name);
-}
+constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 
 Attributes AttributesOf(DWORD native) {
   const bool reparse = (native & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -100,144 +58,40 @@ void FillFacts(const BY_HANDLE_FILE_INFORMATION& info, EntryFacts& facts) {
   facts.modified = UnixSeconds(info.ftLastWriteTime);
 }
 
-ScopedHandle OpenItself(const std::wstring& path, DWORD access) {
-  return ScopedHandle(CreateFileW(path.c_str(), access | SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING, kOnItself,
-                                  nullptr));
-}
-
-std::error_code StatByPath(const std::wstring& path, EntryFacts& facts) {
-  const ScopedHandle entry = OpenItself(path, FILE_READ_ATTRIBUTES);
-  if (!entry.Valid()) return LastError();
+// The facts of `name` in the folder open as `folder` (an empty name: the
+// folder itself), the entry opened on itself.
+std::error_code StatRelative(HANDLE folder, std::string_view name, EntryFacts& facts) {
+  ScopedHandle entry;
+  if (std::error_code error = OpenRelative(folder, name, FILE_READ_ATTRIBUTES, EntryKind::Any, entry)) return error;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(entry.Get(), &info)) return LastError();
   FillFacts(info, facts);
   return {};
 }
 
-// The folder path an open handle stands for now, in the "\\?\" form.
-std::wstring PathOfHandle(HANDLE handle) {
-  std::wstring buffer(32768, L'\0');
-  const DWORD length =
-      GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), VOLUME_NAME_DOS);
-  if (length == 0 || length >= buffer.size()) return {};
-  buffer.resize(length);
-  return buffer;
-}
-
-// The handle an operation is about to act on must stand where the checked
-// path says: were a folder on the way swapped for a junction between the
-// check and the opening, the handle's final path would lie elsewhere.
-// Compared without regard to case, as Windows names are.
-std::error_code CheckOpenedAt(HANDLE handle, const std::wstring& expected) {
-  const std::wstring actual = PathOfHandle(handle);
-  if (actual.empty()) return LastError();
-  std::wstring_view want = expected;
-  while (want.size() > 7 && want.back() == L'\\') want.remove_suffix(1);
-  std::wstring_view have = actual;
-  while (have.size() > 7 && have.back() == L'\\') have.remove_suffix(1);
-  if (CompareStringOrdinal(want.data(), static_cast<int>(want.size()), have.data(), static_cast<int>(have.size()),
-                           TRUE) != CSTR_EQUAL) {
-    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-  }
-  return {};
-}
-
 std::error_code StatEntryOf(HANDLE folder, std::string_view name, EntryFacts& facts) {
   if (!IsDriveEntryName(name)) return std::make_error_code(std::errc::invalid_argument);
-  const std::wstring path = PathOfHandle(folder);
-  if (path.empty()) return LastError();
-  return StatByPath(Joined(path, name), facts);
+  return StatRelative(folder, name, facts);
+}
+
+// Resolves a path to its parent folder's handle (borrowed from the cache)
+// and its last component; the root has no last component and is its own
+// parent. For a change, nothing on a drive whose root is spared.
+enum class Purpose { Read, Change };
+
+std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, std::string_view path,
+                           ParsedPath& parsed, HANDLE& parent, std::string_view& leaf,
+                           Purpose purpose = Purpose::Read) {
+  if (std::error_code error = ParseVirtualPath(drives, path, parsed)) return error;
+  if (purpose == Purpose::Change && cache.RootSpared(parsed.letter)) {
+    return std::make_error_code(std::errc::permission_denied);
+  }
+  leaf = parsed.components.empty() ? std::string_view() : parsed.components.back();
+  const std::size_t depth = parsed.components.empty() ? 0 : parsed.components.size() - 1;
+  return cache.Open(parsed, depth, parent);
 }
 
 }  // namespace
-
-// The verified roots and the spared folders of one VirtualFileSystem.
-class FolderHandleCache {
- public:
-  explicit FolderHandleCache(const DriveTable& drives) : drives_(drives) {}
-
-  // The drive's root, opened by its real path through no reparse point and
-  // checked against the identity recorded when the table was loaded.
-  std::error_code Root(char letter, std::wstring& path, FolderIdentity& identity) {
-    const DriveMapping* mapping = drives_.Find(letter);
-    if (mapping == nullptr) return std::make_error_code(std::errc::no_such_device);
-    const int index = letter - 'A';
-    if (refused_[index]) return std::make_error_code(std::errc::no_such_device);
-    ScopedHandle root;
-    if (const std::error_code error = win32::OpenRealFolder(mapping->hostRoot, root)) {
-      if (error == std::errc::no_such_file_or_directory) return std::make_error_code(std::errc::no_such_device);
-      return error;
-    }
-    if (const std::error_code error = win32::IdentifyFolder(root.Get(), identity)) return error;
-    std::optional<std::string> why;
-    if (mapping->identity) {
-      if (!mapping->identity->SameFolder(identity)) {
-        why = "is no longer the folder that was checked when the drive was set up";
-      }
-    } else if (std::optional<std::string> forbidden = win32::ForbiddenDriveRoot(identity)) {
-      why = "is " + *forbidden;
-    }
-    if (why) {
-      refused_[index] = true;
-      if (listener_) {
-        listener_("Drive " + std::string(1, letter) + ": is left alone: its folder \"" + mapping->hostRoot +
-                  "\" " + *why + ".");
-      }
-      return std::make_error_code(std::errc::no_such_device);
-    }
-    path = ExtendedPath(mapping->hostRoot);
-    return {};
-  }
-
-  bool Spared(const FolderIdentity& identity) const {
-    for (const FolderIdentity& spared : spared_) {
-      if (spared.SameFolder(identity)) return true;
-    }
-    return false;
-  }
-
-  // Walks from the root to the folder `depth` components down, checking
-  // each folder on the way; `path` is then that folder's full path.
-  std::error_code Folder(const ParsedPath& parsed, std::size_t depth, std::wstring& path) {
-    FolderIdentity root;
-    if (const std::error_code error = Root(parsed.letter, path, root)) return error;
-    if (Spared(root)) return std::make_error_code(std::errc::permission_denied);
-    for (std::size_t i = 0; i < depth; ++i) {
-      path = Joined(path, parsed.components[i]);
-      const ScopedHandle folder = OpenItself(path, FILE_READ_ATTRIBUTES);
-      if (!folder.Valid()) return LastError();
-      BY_HANDLE_FILE_INFORMATION info{};
-      if (!GetFileInformationByHandle(folder.Get(), &info)) return LastError();
-      if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-      }
-      if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        return std::make_error_code(std::errc::not_a_directory);
-      }
-      if (info.dwVolumeSerialNumber != root.device) return std::make_error_code(std::errc::cross_device_link);
-      FolderIdentity identity;
-      identity.device = info.dwVolumeSerialNumber;
-      identity.inode = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-      if (Spared(identity)) return std::make_error_code(std::errc::permission_denied);
-    }
-    return {};
-  }
-
-  bool RootSpared(char letter) {
-    std::wstring path;
-    FolderIdentity identity;
-    return !Root(letter, path, identity) && Spared(identity);
-  }
-
-  void Spare(std::vector<FolderIdentity> folders) { spared_ = std::move(folders); }
-  void OnRefused(std::function<void(const std::string&)> listener) { listener_ = std::move(listener); }
-
- private:
-  const DriveTable& drives_;
-  bool refused_[26] = {};
-  std::vector<FolderIdentity> spared_;
-  std::function<void(const std::string&)> listener_;
-};
 
 // The listing is read from the folder's own handle
 // (GetFileInformationByHandleEx, FileIdBothDirectoryInfo), in blocks.
@@ -326,73 +180,72 @@ VirtualFileSystem::VirtualFileSystem(DriveTable drives)
 
 VirtualFileSystem::~VirtualFileSystem() = default;
 
-// Nothing is held between operations yet.
-void VirtualFileSystem::ForgetOpenFolders() {}
+void VirtualFileSystem::ForgetOpenFolders() { cache_->Clear(); }
 
 void VirtualFileSystem::SpareFolders(const std::vector<std::string>& hostFolders) {
   std::vector<FolderIdentity> identities;
   for (const std::string& folder : hostFolders) {
+    if (folder.empty()) continue;
     const ScopedHandle handle(CreateFileW(win32::Widen(folder).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     FolderIdentity identity;
     if (handle.Valid() && !win32::IdentifyFolder(handle.Get(), identity)) identities.push_back(identity);
   }
-  cache_->Spare(std::move(identities));
+  cache_->SetSparedFolders(std::move(identities));
 }
 
 void VirtualFileSystem::OnDriveRefused(std::function<void(const std::string&)> listener) {
-  cache_->OnRefused(std::move(listener));
+  cache_->OnRootRefused(std::move(listener));
 }
 
 std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
   reader.state_.reset();
   ParsedPath parsed;
   if (const std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
-  std::wstring path;
-  if (const std::error_code error = cache_->Folder(parsed, parsed.components.size(), path)) return error;
   auto state = std::make_unique<FolderReader::State>();
-  state->folder = OpenItself(path, FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY);
-  if (!state->folder.Valid()) return LastError();
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(state->folder.Get(), &info)) return LastError();
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-  }
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::make_error_code(std::errc::not_a_directory);
-  if (const std::error_code error = CheckOpenedAt(state->folder.Get(), path)) return error;
+  if (const std::error_code error = cache_->Take(parsed, parsed.components.size(), state->folder)) return error;
   reader.state_ = std::move(state);
   return {};
 }
 
-// No relative opening yet: the whole path is checked again, as OpenFolder does.
-std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle&, std::string_view, std::string_view folder,
-                                                 FolderReader& reader) {
+// The subfolder is opened from the parent's handle with the checks every
+// folder gets; whatever that does not settle is answered by OpenFolder.
+std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std::string_view name,
+                                                 std::string_view folder, FolderReader& reader) {
+  reader.state_.reset();
+  if (parent.IsOpen() && folder.size() >= 2 && folder[1] == ':' && IsDriveEntryName(name)) {
+    auto state = std::make_unique<FolderReader::State>();
+    if (!cache_->OpenChecked(ToUpperAscii(folder[0]), reinterpret_cast<HANDLE>(parent.native_), name, kListAccess,
+                             state->folder)) {
+      reader.state_ = std::move(state);
+      return {};
+    }
+  }
   return OpenFolder(folder, reader);
 }
 
 std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts, AttributeQuery query) {
   ParsedPath parsed;
-  if (const std::error_code error = ParseVirtualPath(drives_, path, parsed)) return error;
-  std::wstring entry;
-  const std::size_t depth = parsed.components.empty() ? 0 : parsed.components.size() - 1;
-  if (const std::error_code error = cache_->Folder(parsed, depth, entry)) return error;
-  if (!parsed.components.empty()) entry = Joined(entry, parsed.components.back());
-  if (const std::error_code error = StatByPath(entry, facts)) return error;
+  HANDLE parent = INVALID_HANDLE_VALUE;
+  std::string_view leaf;
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf)) return error;
+  if (const std::error_code error = StatRelative(parent, leaf, facts)) return error;
   if (query == AttributeQuery::FolderOnly) facts.attributes &= kFolder;
   return {};
 }
 
 std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
   ParsedPath parsed;
-  if (const std::error_code error = ParseVirtualPath(drives_, path, parsed)) return error;
-  if (cache_->RootSpared(parsed.letter)) return std::make_error_code(std::errc::permission_denied);
-  std::wstring entry;
-  const std::size_t depth = parsed.components.empty() ? 0 : parsed.components.size() - 1;
-  if (const std::error_code error = cache_->Folder(parsed, depth, entry)) return error;
-  if (!parsed.components.empty()) entry = Joined(entry, parsed.components.back());
-  const ScopedHandle handle = OpenItself(entry, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
-  if (!handle.Valid()) return LastError();
-  if (const std::error_code error = CheckOpenedAt(handle.Get(), entry)) return error;
+  HANDLE parent = INVALID_HANDLE_VALUE;
+  std::string_view leaf;
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf, Purpose::Change)) {
+    return error;
+  }
+  ScopedHandle handle;
+  if (const std::error_code error =
+          OpenRelative(parent, leaf, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EntryKind::Any, handle)) {
+    return error;
+  }
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.Get(), &info)) return LastError();
   // A link has no attributes of its own here: nothing changes, not its target.
@@ -405,7 +258,10 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   if (attributes & kSystem) wanted |= FILE_ATTRIBUTE_SYSTEM;
   if (attributes & kArchive) wanted |= FILE_ATTRIBUTE_ARCHIVE;
   if (wanted == info.dwFileAttributes) return {};
-  if (info.nNumberOfLinks > 1) return std::make_error_code(std::errc::too_many_links);
+  // A file with other links shares its attributes with them, wherever they are.
+  if (info.nNumberOfLinks > 1 && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return std::make_error_code(std::errc::too_many_links);
+  }
   FILE_BASIC_INFO basic{};  // zero times: left as they are
   basic.FileAttributes = wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted;
   if (!SetFileInformationByHandle(handle.Get(), FileBasicInfo, &basic, sizeof basic)) return LastError();
@@ -426,15 +282,16 @@ std::error_code DeleteByHandle(HANDLE handle) {
 
 std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
   ParsedPath parsed;
-  if (const std::error_code error = ParseVirtualPath(drives_, path, parsed)) return error;
-  if (parsed.components.empty()) return std::make_error_code(std::errc::is_a_directory);
-  if (cache_->RootSpared(parsed.letter)) return std::make_error_code(std::errc::permission_denied);
-  std::wstring entry;
-  if (const std::error_code error = cache_->Folder(parsed, parsed.components.size() - 1, entry)) return error;
-  entry = Joined(entry, parsed.components.back());
-  const ScopedHandle handle = OpenItself(entry, DELETE | FILE_READ_ATTRIBUTES);
-  if (!handle.Valid()) return LastError();
-  if (const std::error_code error = CheckOpenedAt(handle.Get(), entry)) return error;
+  HANDLE parent = INVALID_HANDLE_VALUE;
+  std::string_view leaf;
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf, Purpose::Change)) {
+    return error;
+  }
+  if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
+  ScopedHandle handle;
+  if (const std::error_code error = OpenRelative(parent, leaf, DELETE | FILE_READ_ATTRIBUTES, EntryKind::Any, handle)) {
+    return error;
+  }
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.Get(), &info)) return LastError();
   const bool reparse = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -446,45 +303,34 @@ std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
 
 std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
   ParsedPath parsed;
-  if (const std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
-  if (parsed.components.empty()) return std::make_error_code(std::errc::permission_denied);
-  if (cache_->RootSpared(parsed.letter)) return std::make_error_code(std::errc::permission_denied);
-  std::wstring path;
-  // The whole path is checked, the folder itself included: a spared folder
-  // or a reparse point is never removed as a folder.
-  if (const std::error_code error = cache_->Folder(parsed, parsed.components.size(), path)) return error;
-  const ScopedHandle handle = OpenItself(path, DELETE | FILE_READ_ATTRIBUTES);
-  if (!handle.Valid()) return LastError();
-  if (const std::error_code error = CheckOpenedAt(handle.Get(), path)) return error;
+  HANDLE parent = INVALID_HANDLE_VALUE;
+  std::string_view leaf;
+  if (const std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parent, leaf, Purpose::Change)) {
+    return error;
+  }
+  if (leaf.empty()) return std::make_error_code(std::errc::permission_denied);
+  // Opened with the checks every folder gets: a reparse point or a spared
+  // folder is never removed as a folder. The chain ends at the parent, so
+  // the removed folder is never left cached.
+  ScopedHandle handle;
+  if (const std::error_code error = cache_->OpenChecked(parsed.letter, parent, leaf, DELETE, handle)) return error;
   return DeleteByHandle(handle.Get());
 }
 
 std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
   ParsedPath parsed;
-  if (const std::error_code error = ParseVirtualPath(drives_, path, parsed)) return error;
-  if (parsed.components.empty()) return std::make_error_code(std::errc::file_exists);
-  if (cache_->RootSpared(parsed.letter)) return std::make_error_code(std::errc::permission_denied);
-  std::wstring entry;
-  if (const std::error_code error = cache_->Folder(parsed, parsed.components.size() - 1, entry)) return error;
-  entry = Joined(entry, parsed.components.back());
-  // CREATE_NEW never opens what is there; a folder of that name (which
-  // Windows reports as access denied) is an existing entry too.
-  ScopedHandle file(CreateFileW(entry.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (file.Valid()) return {};
-  const DWORD error = GetLastError();
-  if (error == ERROR_ACCESS_DENIED && GetFileAttributesW(entry.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    return std::make_error_code(std::errc::file_exists);
+  HANDLE parent = INVALID_HANDLE_VALUE;
+  std::string_view leaf;
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf, Purpose::Change)) {
+    return error;
   }
-  return win32::FromWindowsError(error);
+  if (leaf.empty()) return std::make_error_code(std::errc::file_exists);
+  return win32::CreateNewFileRelative(parent, leaf);
 }
 
 std::error_code VirtualFileSystem::FreeBytes(char driveLetter, std::uint64_t& bytes) {
-  ParsedPath parsed;
-  const std::string root = std::string(1, driveLetter) + ":\\";
-  if (const std::error_code error = ParseVirtualPath(drives_, root, parsed)) return error;
   std::wstring path;
-  if (const std::error_code error = cache_->Folder(parsed, 0, path)) return error;
+  if (const std::error_code error = cache_->RootPath(ToUpperAscii(driveLetter), path)) return error;
   ULARGE_INTEGER available{}, total{}, free{};
   if (!GetDiskFreeSpaceExW((path + L"\\").c_str(), &available, &total, &free)) return LastError();
   bytes = free.QuadPart;

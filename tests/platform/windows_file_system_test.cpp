@@ -1,15 +1,19 @@
 // The Windows file system layer on real folders: attributes as Windows keeps
-// them, deletion by handle, the refusals of virtual_file_system.h, and drive
+// them, deletion by handle, the refusals of virtual_file_system.h, folders
+// opened along a chain of handles (each relative to its parent's), and drive
 // mappings written with drive letters. Runs on Windows and under Wine; the
 // reparse-point cases need real Windows (Wine reports a created link as made
-// without making one) and are not here.
+// without making one) and skip under Wine.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,8 +38,8 @@ class TempFolder {
   }
   ~TempFolder() {
     std::error_code ignored;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(path_, ignored)) {
-      SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (fs::recursive_directory_iterator entry(path_, ignored), end; entry != end; entry.increment(ignored)) {
+      SetFileAttributesW(entry->path().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     fs::remove_all(path_, ignored);
   }
@@ -45,6 +49,8 @@ class TempFolder {
   static inline int counter_ = 0;
   fs::path path_;
 };
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 void WriteFile(const fs::path& path, std::size_t size) {
   fs::create_directories(path.parent_path());
@@ -196,6 +202,236 @@ TEST_F(WindowsDrive, HostPathAndFreeBytesComeFromTheMappedFolder) {
   std::uint64_t free = 0;
   ASSERT_FALSE(files_.FreeBytes('C', free));
   EXPECT_GT(free, 0u);
+}
+
+std::set<std::string> Names(VirtualFileSystem& files, const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& [name, entry] : Listing(files, folder)) names.insert(name);
+  return names;
+}
+
+TEST_F(WindowsDrive, EachRefusalKeepsItsCode) {
+  WriteFile(Host("DATA\\file.txt"), 1);
+  WriteFile(Host("in-use.tmp"), 5);
+  FolderReader reader;
+  EntryFacts facts;
+  EXPECT_EQ(files_.OpenFolder("C:\\DATA\\file.txt\\", reader), std::errc::not_a_directory);
+  EXPECT_EQ(files_.OpenFolder("C:\\GONE\\", reader), std::errc::no_such_file_or_directory);
+  EXPECT_EQ(files_.Stat("C:\\GONE\\x.txt", facts), std::errc::no_such_file_or_directory);
+  EXPECT_EQ(files_.RemoveFile("C:\\DATA\\gone.txt"), std::errc::no_such_file_or_directory);
+  EXPECT_EQ(files_.RemoveFolder("C:\\DATA\\file.txt\\"), std::errc::not_a_directory);
+  EXPECT_TRUE(fs::exists(Host("DATA\\file.txt")));
+  const HANDLE held = CreateFileW(Host("in-use.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files_.RemoveFile("C:\\in-use.tmp"), std::errc::device_or_resource_busy);
+  CloseHandle(held);
+}
+
+// A subfolder is found from the handle it is given, not from the path: a
+// handle of one folder with the path of another lists the handle's folder.
+// A name the handle's folder lacks is left to the path.
+TEST_F(WindowsDrive, SubfolderIsOpenedFromItsParentsHandle) {
+  WriteFile(Host("TEMP\\Sub\\a.tmp"), 2);
+  WriteFile(Host("TEMP\\file.txt"), 1);
+  WriteFile(Host("OTHER\\Sub\\decoy.tmp"), 1);
+  WriteFile(Host("OTHER\\Only\\only.tmp"), 1);
+  FolderReader reader;
+  ASSERT_FALSE(files_.OpenFolder("C:\\TEMP\\", reader));
+  const FolderHandle temp = reader.ReleaseFolder();
+  files_.ForgetOpenFolders();
+
+  FolderReader sub;
+  ASSERT_FALSE(files_.OpenSubfolder(temp, "sub", "C:\\OTHER\\Sub\\", sub));
+  FolderEntry entry;
+  ASSERT_TRUE(sub.Next(entry));
+  EXPECT_EQ(entry.name, "a.tmp");
+  EXPECT_FALSE(sub.Next(entry));
+  FolderReader only;
+  ASSERT_FALSE(files_.OpenSubfolder(temp, "Only", "C:\\OTHER\\Only\\", only));
+  ASSERT_TRUE(only.Next(entry));
+  EXPECT_EQ(entry.name, "only.tmp");
+  FolderReader file;
+  EXPECT_EQ(files_.OpenSubfolder(temp, "file.txt", "C:\\TEMP\\file.txt\\", file), std::errc::not_a_directory);
+
+  EntryFacts facts;
+  ASSERT_FALSE(temp.StatEntry("file.txt", facts));
+  EXPECT_EQ(facts.length, 1);
+  EXPECT_EQ(temp.StatEntry("decoy.tmp", facts), std::errc::no_such_file_or_directory);
+}
+
+// The chain keeps the folders it checked: after a rename the next operation
+// goes to the folder that was resolved, never to what took its path, until
+// the open folders are forgotten. (Wine keeps, for an entry opened below a
+// folder, the path that folder had: below a renamed folder it fails, or
+// deletes nothing, where Windows deletes the resolved folder's file; the
+// file that took the path is left alone on both.)
+TEST_F(WindowsDrive, FoldersRenamedBetweenOperationsAreSeenAfreshOnlyOnceForgotten) {
+  WriteFile(Host("A\\B\\old.tmp"), 1);
+  WriteFile(Host("A\\B\\older.tmp"), 1);
+  EntryFacts facts;
+  ASSERT_FALSE(files_.Stat("C:\\A\\B\\old.tmp", facts));
+  fs::rename(Host("A"), Host("A-before"));
+  WriteFile(Host("A\\B\\new.tmp"), 2);
+  WriteFile(Host("A\\B\\old.tmp"), 3);
+
+  const std::error_code removed = files_.RemoveFile("C:\\A\\B\\old.tmp");
+  EXPECT_EQ(fs::file_size(Host("A\\B\\old.tmp")), 3u);
+  if (!UnderWine()) {
+    EXPECT_FALSE(removed) << removed.message();
+    EXPECT_FALSE(fs::exists(Host("A-before\\B\\old.tmp")));
+  }
+  EXPECT_NE(files_.Stat("C:\\A\\B\\new.tmp", facts), std::error_code());
+
+  files_.ForgetOpenFolders();
+  ASSERT_FALSE(files_.Stat("C:\\A\\B\\new.tmp", facts));
+  EXPECT_EQ(facts.length, 2);
+  EXPECT_EQ(files_.RemoveFile("C:\\A\\B\\older.tmp"), std::errc::no_such_file_or_directory);
+  EXPECT_TRUE(fs::exists(Host("A-before\\B\\older.tmp")));
+  EXPECT_EQ(Names(files_, "C:\\a\\b\\"), (std::set<std::string>{"new.tmp", "old.tmp"}));
+}
+
+TEST_F(WindowsDrive, FolderRemovedAndMadeAgainIsSeenFresh) {
+  WriteFile(Host("A\\B\\f.tmp"), 1);
+  EntryFacts facts;
+  ASSERT_FALSE(files_.Stat("C:\\a\\b\\f.tmp", facts));
+  ASSERT_FALSE(files_.RemoveFile("C:\\a\\b\\f.tmp"));
+  ASSERT_FALSE(files_.RemoveFolder("C:\\A\\B\\"));
+  EXPECT_FALSE(fs::exists(Host("A\\B")));
+  WriteFile(Host("A\\B\\g.tmp"), 3);
+  ASSERT_FALSE(files_.Stat("C:\\a\\b\\g.tmp", facts));
+  EXPECT_EQ(facts.length, 3);
+  EXPECT_EQ(Names(files_, "C:\\a\\b\\"), std::set<std::string>{"g.tmp"});
+}
+
+// Deeper than the chain keeps open and far beyond MAX_PATH: each folder is
+// opened by one name from its parent, reopened from an open ancestor once
+// the shallow ones are closed. The tree is removed through the file system
+// itself, deepest first.
+TEST_F(WindowsDrive, FolderFarBeyondThePathLimitIsReachable) {
+  constexpr int kDepth = 160;
+  const std::string name = "LEVEL-xxxx";
+  std::wstring host = L"\\\\?\\" + root_.Path().wstring();
+  std::string folder = "C:\\";
+  for (int i = 0; i < kDepth; ++i) {
+    host += L"\\" + fs::path(name).wstring();
+    ASSERT_TRUE(CreateDirectoryW(host.c_str(), nullptr)) << "level " << i;
+    folder += name + "\\";
+  }
+  ASSERT_GT(host.size(), 6u * MAX_PATH);
+
+  EXPECT_FALSE(files_.CreateEmptyFile(folder + "bottom.tmp"));
+  EXPECT_EQ(Names(files_, folder), std::set<std::string>{"bottom.tmp"});
+  EntryFacts facts;
+  EXPECT_FALSE(files_.Stat(folder + "BOTTOM.TMP", facts));
+  files_.ForgetOpenFolders();
+  EXPECT_FALSE(files_.Stat(folder + "bottom.tmp", facts));
+  EXPECT_FALSE(files_.RemoveFile(folder + "bottom.tmp"));
+  for (int i = 0; i < kDepth; ++i) {
+    ASSERT_FALSE(files_.RemoveFolder(folder)) << "level " << kDepth - i;
+    folder.resize(folder.size() - name.size() - 1);
+  }
+  EXPECT_TRUE(Names(files_, "C:\\").empty());
+}
+
+// Makes `link` (an empty folder) a junction to `target`, as mklink /J does.
+bool MakeJunction(const fs::path& link, const fs::path& target) {
+  const std::wstring substitute = L"\\??\\" + fs::absolute(target).wstring();
+  const std::wstring print = fs::absolute(target).wstring();
+  const std::size_t names = (substitute.size() + 1 + print.size() + 1) * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(8 + 8 + names, 0);
+  auto put16 = [&](std::size_t at, std::size_t value) {
+    buffer[at] = static_cast<unsigned char>(value & 0xFF);
+    buffer[at + 1] = static_cast<unsigned char>(value >> 8);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  std::memcpy(buffer.data(), &tag, sizeof tag);
+  put16(4, 8 + names);                                       // ReparseDataLength
+  put16(8, 0);                                               // SubstituteNameOffset
+  put16(10, substitute.size() * sizeof(wchar_t));            // SubstituteNameLength
+  put16(12, (substitute.size() + 1) * sizeof(wchar_t));      // PrintNameOffset
+  put16(14, print.size() * sizeof(wchar_t));                 // PrintNameLength
+  std::memcpy(buffer.data() + 16, substitute.c_str(), substitute.size() * sizeof(wchar_t));
+  std::memcpy(buffer.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), print.c_str(),
+              print.size() * sizeof(wchar_t));
+  fs::create_directories(link);
+  const HANDLE folder = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  const BOOL made = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                    nullptr, 0, &returned, nullptr);
+  CloseHandle(folder);
+  return made && (GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A junction inside the drive to a folder outside it, on real Windows.
+class WindowsJunction : public WindowsDrive {
+ protected:
+  void SetUp() override {
+    if (UnderWine()) {
+      GTEST_SKIP() << "Wine makes no reparse points (a created link is reported made and is not): "
+                      "junction safety is tested on Windows";
+    }
+    WriteFile(outside_.Path() / "victim.txt", 4);
+    if (!MakeJunction(Host("TEMP\\JUNCTION"), outside_.Path())) {
+      GTEST_SKIP() << "cannot make a junction in the temporary folder (error " << GetLastError() << ")";
+    }
+  }
+  // A junction is removed as itself (never what it leads to) before the
+  // temporary folders go.
+  void TearDown() override {
+    RemoveDirectoryW(Host("TEMP\\JUNCTION").c_str());
+    RemoveDirectoryW(Host("CACHE").c_str());
+  }
+  void ExpectOutsideIntact() {
+    EXPECT_TRUE(fs::exists(outside_.Path() / "victim.txt"));
+    EXPECT_EQ(GetFileAttributesW((outside_.Path() / "victim.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  }
+  TempFolder outside_;
+};
+
+TEST_F(WindowsJunction, IsListedAsAFileAndNeverEntered) {
+  const auto entries = Listing(files_, "C:\\TEMP\\");
+  ASSERT_EQ(entries.count("JUNCTION"), 1u);
+  EXPECT_FALSE(entries.at("JUNCTION").isFolder);
+  FolderReader reader;
+  EXPECT_EQ(files_.OpenFolder("C:\\TEMP\\JUNCTION\\", reader), std::errc::too_many_symbolic_link_levels);
+  FolderReader temp;
+  ASSERT_FALSE(files_.OpenFolder("C:\\TEMP\\", temp));
+  const FolderHandle parent = temp.ReleaseFolder();
+  EXPECT_EQ(files_.OpenSubfolder(parent, "JUNCTION", "C:\\TEMP\\JUNCTION\\", reader),
+            std::errc::too_many_symbolic_link_levels);
+  EntryFacts facts;
+  ASSERT_FALSE(files_.Stat("C:\\TEMP\\JUNCTION", facts));
+  EXPECT_TRUE(facts.isLink);
+  EXPECT_FALSE(facts.attributes & kFolder);
+  EXPECT_EQ(files_.Stat("C:\\TEMP\\JUNCTION\\victim.txt", facts), std::errc::too_many_symbolic_link_levels);
+  EXPECT_EQ(files_.RemoveFile("C:\\TEMP\\JUNCTION\\victim.txt"), std::errc::too_many_symbolic_link_levels);
+  EXPECT_FALSE(files_.SetAttributes("C:\\TEMP\\JUNCTION", kHidden));
+  EXPECT_EQ(files_.RemoveFolder("C:\\TEMP\\JUNCTION\\"), std::errc::too_many_symbolic_link_levels);
+  ExpectOutsideIntact();
+  EXPECT_FALSE(files_.RemoveFile("C:\\TEMP\\JUNCTION"));
+  EXPECT_FALSE(fs::exists(Host("TEMP\\JUNCTION")));
+  ExpectOutsideIntact();
+}
+
+// A folder the file system has resolved is swapped for a junction to the
+// outside: forgotten or kept, nothing outside is reached.
+TEST_F(WindowsJunction, FolderSwappedForAJunctionLeadsNowhereOutside) {
+  WriteFile(Host("CACHE\\victim.txt"), 1);
+  EntryFacts facts;
+  ASSERT_FALSE(files_.Stat("C:\\CACHE\\victim.txt", facts));
+  fs::rename(Host("CACHE"), Host("CACHE.was"));
+  ASSERT_TRUE(MakeJunction(Host("CACHE"), outside_.Path()));
+
+  EXPECT_FALSE(files_.RemoveFile("C:\\CACHE\\victim.txt"));  // the resolved folder's own file
+  EXPECT_FALSE(fs::exists(Host("CACHE.was\\victim.txt")));
+  ExpectOutsideIntact();
+  files_.ForgetOpenFolders();
+  EXPECT_EQ(files_.RemoveFile("C:\\CACHE\\victim.txt"), std::errc::too_many_symbolic_link_levels);
+  EXPECT_EQ(files_.SetAttributes("C:\\CACHE\\victim.txt", kHidden), std::errc::too_many_symbolic_link_levels);
+  ExpectOutsideIntact();
 }
 
 TEST(WindowsDriveTable, BothSeparatorsNameTheSameFolder) {
