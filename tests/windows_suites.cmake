@@ -156,3 +156,7 @@ tidewell_windows_suite(platform_host_tests
   platform/host_paths_test.cpp
 )
 target_link_libraries(platform_host_tests PRIVATE tidewell_windows_test_support)
+
+# Whole cleaning runs, with files that other processes use.
+tidewell_windows_suite(engine_cleaning_run_tests engine/cleaning_run_test.cpp)
+target_link_libraries(engine_cleaning_run_tests PRIVATE tidewell_windows_process_support)
