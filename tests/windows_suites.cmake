@@ -132,9 +132,9 @@ tidewell_windows_suite(engine_demo_tests
   engine/demo_runs.cpp
 )
 target_link_libraries(engine_demo_tests PRIVATE tidewell_windows_test_support tidewell_demo_drive)
-# Under Wine each of these whole runs over a 3,000-file demo drive takes
-# minutes while the file system resolves every path from the drive's root:
-# past ctest's default limit of 1,500 seconds for the suite.
+# Whole runs over 3,000-file demo drives: about six minutes under Wine on a
+# loaded two-core machine, and far longer when folders are opened by path;
+# the limit leaves room above ctest's default of 1,500 seconds.
 # Labelled wine-slow, as the other such entries: `ctest -LE wine-slow` leaves them out.
 set_tests_properties(engine_demo_tests PROPERTIES TIMEOUT 5400 LABELS wine-slow)
 
