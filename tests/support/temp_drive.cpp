@@ -25,20 +25,20 @@ std::string Slashed(std::string_view relative) {
 
 }  // namespace
 
-TempDrive::TempDrive(std::string hostRoot) : root_(std::move(hostRoot)) { fs::create_directories(root_); }
+TempDrive::TempDrive(std::string hostRoot) : root_(std::move(hostRoot)) { fs::create_directories(HostPathOf(root_)); }
 
 std::string TempDrive::Host(std::string_view relative) const {
   const std::string rest = Slashed(relative);
   return rest.empty() ? root_ : root_ + "/" + rest;
 }
 
-void TempDrive::Folder(std::string_view relative) { fs::create_directories(Host(relative)); }
+void TempDrive::Folder(std::string_view relative) { fs::create_directories(HostPathOf(Host(relative))); }
 
 void TempDrive::File(std::string_view relative, std::int64_t size) {
-  const fs::path path = Host(relative);
+  const fs::path path = HostPathOf(Host(relative));
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("cannot create " + path.string());
+  if (!out) throw std::runtime_error("cannot create " + Utf8Of(path));
   out << std::string(static_cast<std::size_t>(size), 'x');
 }
 

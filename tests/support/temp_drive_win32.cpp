@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace tidewell::testing {
 namespace {
 
-DWORD AttributesOf(const std::string& path) { return GetFileAttributesW(fs::path(path).c_str()); }
+DWORD AttributesOf(const std::string& path) { return GetFileAttributesW(HostPathOf(path).c_str()); }
 
 void MakeRemovable(const fs::path& path) {
   std::error_code ignored;
@@ -38,8 +38,8 @@ TempFolder::TempFolder() {
   if (GetTempPathW(MAX_PATH + 1, base) == 0) throw std::runtime_error("no temporary folder");
   const fs::path path = fs::path(base) / ("tidewell-test-" + std::to_string(GetCurrentProcessId()) + "-" +
                                           std::to_string(GetTickCount64()) + "-" + std::to_string(made++));
-  if (!fs::create_directory(path)) throw std::runtime_error("cannot create " + path.string());
-  path_ = path.string();
+  if (!fs::create_directory(path)) throw std::runtime_error("cannot create " + Utf8Of(path));
+  path_ = Utf8Of(path);
 }
 
 std::string TempFolder::ResolvedPath() const { return platform::RealPathOr(path_); }
@@ -55,7 +55,7 @@ void TempDrive::SetReadOnly(std::string_view relative, bool readOnly) {
   const DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) throw std::runtime_error("no such fixture entry " + path);
   const DWORD wanted = readOnly ? (attributes | FILE_ATTRIBUTE_READONLY) : (attributes & ~FILE_ATTRIBUTE_READONLY);
-  SetFileAttributesW(fs::path(path).c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted);
+  SetFileAttributesW(HostPathOf(path).c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted);
 }
 
 void TempDrive::Link(std::string_view relative, const std::string&) {
@@ -78,10 +78,10 @@ unsigned ModeOf(const std::string& hostPath) {
 
 std::map<std::string, std::string> DriveContents(const TempDrive& drive) {
   std::map<std::string, std::string> entries;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(drive.Root())) {
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(HostPathOf(drive.Root()))) {
     const DWORD attributes = GetFileAttributesW(entry.path().c_str());
     const bool file = entry.is_regular_file();
-    entries[fs::relative(entry.path(), drive.Root()).string()] =
+    entries[Utf8Of(fs::relative(entry.path(), HostPathOf(drive.Root())))] =
         std::to_string(attributes & ~FILE_ATTRIBUTE_ARCHIVE) + "/" + std::to_string(file ? entry.file_size() : 0);
   }
   return entries;
