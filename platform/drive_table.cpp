@@ -22,15 +22,38 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// Removes repeated and trailing "/" (keeps a lone "/").
+// The length of a normalised path's root: "/" on POSIX; on Windows, where
+// host paths are kept with "/" as the separator, "C:/" (a path that starts
+// with "/" has no drive and is taken as it stands).
+std::size_t RootLength(std::string_view path) {
+#ifdef _WIN32
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '/') return 3;
+#endif
+  return path.empty() ? 0 : 1;
+}
+
+bool IsAbsoluteHostPath(std::string_view path) {
+#ifdef _WIN32
+  if (path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\')) return true;
+#endif
+  return !path.empty() && path.front() == '/';
+}
+
+bool IsHostRoot(std::string_view path) { return !path.empty() && path.size() == RootLength(path); }
+
+// Removes repeated and trailing "/" (keeps the root's own). On Windows "\"
+// is written as "/" first, so that both spellings of a folder compare equal.
 std::string Normalised(std::string_view path) {
   std::string out;
   out.reserve(path.size());
   for (char c : path) {
+#ifdef _WIN32
+    if (c == '\\') c = '/';
+#endif
     if (c == '/' && !out.empty() && out.back() == '/') continue;
     out.push_back(c);
   }
-  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  while (out.size() > std::max<std::size_t>(RootLength(out), 1) && out.back() == '/') out.pop_back();
   return out;
 }
 
@@ -38,23 +61,29 @@ std::string Normalised(std::string_view path) {
 // holds "..": where ".." lands depends on links that may not exist yet
 // ("/media/usb/.." is "/" once "/media/usb" is a link to "/media").
 std::optional<std::string> WithoutDotComponents(std::string_view path) {
+  const std::size_t rootLength = RootLength(path);
+  const std::string root(path.substr(0, rootLength));
+  path.remove_prefix(rootLength);
   std::string out;
   while (!path.empty()) {
-    path.remove_prefix(1);  // the "/" before the component
+    if (path.front() == '/') path.remove_prefix(1);  // the "/" before the component
     const std::size_t end = std::min(path.find('/'), path.size());
     const std::string_view name = path.substr(0, end);
     if (name == "..") return std::nullopt;
-    if (name != "." && !name.empty()) out.append("/").append(name);
+    if (name != "." && !name.empty()) {
+      if (!out.empty()) out.push_back('/');
+      out.append(name);
+    }
     path.remove_prefix(end);
   }
-  return out.empty() ? "/" : out;
+  return root + out;
 }
 
 }  // namespace
 
 std::string DefaultDriveLabel(std::string_view hostRoot) {
   std::string normal = Normalised(hostRoot);
-  if (normal == "/" || normal.empty()) return "ROOT";
+  if (normal.empty() || IsHostRoot(normal)) return "ROOT";
   std::string label = UpperCased(std::string_view(normal).substr(normal.rfind('/') + 1));
   // A label is shown on one line in the drive list and in messages.
   for (char& c : label) {
@@ -77,7 +106,7 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
   if (hostRoot.find('\0') != std::string_view::npos) {
     return "drive " + name + " names a folder that holds a NUL byte; it is left out";
   }
-  if (hostRoot.front() != '/') {
+  if (!IsAbsoluteHostPath(hostRoot)) {
     return "drive " + name + " must name an absolute folder, starting with \"/\", not \"" +
            std::string(hostRoot) + "\"; it is left out";
   }
@@ -217,7 +246,7 @@ const DriveMapping* DriveTable::Find(char letter) const {
 namespace {
 
 bool LiesAtOrBelow(const std::string& path, const std::string& root) {
-  if (root == "/") return !path.empty() && path.front() == '/';
+  if (IsHostRoot(root)) return path.compare(0, root.size(), root) == 0;
   return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
                           path[root.size()] == '/');
 }
@@ -226,7 +255,7 @@ bool LiesAtOrBelow(const std::string& path, const std::string& root) {
 // drive `letter`; nullopt when a component holds "" or is "..".
 std::optional<std::string> Translated(char letter, const std::string& path, const std::string& root) {
   std::string result = std::string(1, letter) + ":\\";
-  std::string_view rest = std::string_view(path).substr(root == "/" ? 0 : root.size());
+  std::string_view rest = std::string_view(path).substr(root.size());
   while (!rest.empty()) {
     if (rest.front() == '/') {
       rest.remove_prefix(1);

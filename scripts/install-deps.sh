@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tidewell builds and tests with, when missing.
 # As root it installs them with apt-get; otherwise it names them and stops.
+# With --windows it also installs what the Windows build and its tests under
+# Wine need (scripts/test-windows.sh): the mingw-w64 cross compiler, Wine and
+# GoogleTest's sources.
 set -euo pipefail
 
 # Qt 6 Widgets builds the desktop program; Qt 6 Multimedia gives it sound
@@ -17,6 +20,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-dev qt6-multimedia-dev
           fonts-liberation dosfstools ntfs-3g exfatprogs
           dpkg-dev desktop-file-utils appstream groff-base systemd)
+if [ "${1:-}" = --windows ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

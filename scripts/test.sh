@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds Tidewell and runs every test: installs missing Debian packages,
-# configures with CMake, builds, and runs the suites with ctest.
+# configures with CMake, builds, and runs the suites with ctest; then builds
+# the Windows console and its suites with mingw-w64, runs them under Wine
+# (scripts/test-windows.sh), and checks the Windows console against the
+# Linux one on the same demo drive (scripts/compare-windows-log.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,3 +11,5 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWELL_BUILD_TESTS=ON >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+scripts/test-windows.sh build-win
+scripts/compare-windows-log.sh build build-win

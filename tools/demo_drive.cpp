@@ -10,9 +10,17 @@
 //     folder handle, folder times last (writing files changes them).
 #include "tools/demo_drive.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <winioctl.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -765,6 +773,91 @@ struct ContentBlocks {
   std::string binary;
 };
 
+#ifdef _WIN32
+// Windows hosts: the same writing through wide paths and file handles; a
+// file's and a folder's times are set through a handle opened for them.
+
+std::error_code LastError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+FILETIME FileTimeOf(std::int64_t unixSeconds) {
+  // 100-nanosecond steps since 1601-01-01.
+  const std::uint64_t ticks = static_cast<std::uint64_t>(unixSeconds + 11644473600ll) * 10000000ull;
+  return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+std::error_code WriteAll(HANDLE file, const char* data, std::size_t size) {
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, data, chunk, &written, nullptr)) return LastError();
+    data += written;
+    size -= written;
+  }
+  return {};
+}
+
+std::error_code SetFolderTime(const std::string& path, std::int64_t time) {
+  const HANDLE folder = CreateFileW(Wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return LastError();
+  const FILETIME when = FileTimeOf(time);
+  std::error_code error;
+  if (!SetFileTime(folder, nullptr, &when, &when)) error = LastError();
+  CloseHandle(folder);
+  return error;
+}
+
+std::error_code WriteFile(const std::string& folderPath, const PlannedFile& file, const ContentBlocks& blocks,
+                          bool sparse) {
+  const HANDLE handle = CreateFileW(Wide(folderPath + "/" + file.name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  std::error_code error;
+  if (!file.text.empty()) {
+    error = WriteAll(handle, file.text.data(), file.text.size());
+  } else if (sparse) {
+    // Best effort: a file system without sparse files stores the zeros.
+    DWORD ignored = 0;
+    DeviceIoControl(handle, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER length;
+    length.QuadPart = static_cast<LONGLONG>(file.size);
+    if (!SetFilePointerEx(handle, length, nullptr, FILE_BEGIN) || !SetEndOfFile(handle)) error = LastError();
+  } else {
+    const std::string& block = file.textLike ? blocks.text : blocks.binary;
+    for (std::size_t left = file.size; !error && left > 0;) {
+      const std::size_t chunk = std::min(left, block.size());
+      error = WriteAll(handle, block.data(), chunk);
+      left -= chunk;
+    }
+  }
+  const FILETIME when = FileTimeOf(file.time);
+  if (!error && !SetFileTime(handle, nullptr, &when, &when)) error = LastError();
+  if (!CloseHandle(handle) && !error) error = LastError();
+  return error;
+}
+
+std::error_code MakeFolder(const std::string& path) {
+  return CreateDirectoryW(Wide(path).c_str(), nullptr) ? std::error_code{} : LastError();
+}
+
+// A folder is named by its path here; nothing stays open between files.
+using OpenedFolder = std::string;
+std::error_code OpenFolder(const std::string& path, OpenedFolder& folder) {
+  folder = path;
+  return {};
+}
+void CloseFolder(const OpenedFolder&) {}
+
+#else
 std::error_code LastError() { return {errno, std::system_category()}; }
 
 std::error_code WriteAll(int fd, const char* data, std::size_t size) {
@@ -780,9 +873,9 @@ std::error_code WriteAll(int fd, const char* data, std::size_t size) {
   return {};
 }
 
-std::error_code SetTime(int dirFd, const char* name, std::int64_t time) {
+std::error_code SetFolderTime(const std::string& path, std::int64_t time) {
   const timespec times[2] = {{static_cast<time_t>(time), 0}, {static_cast<time_t>(time), 0}};
-  return ::utimensat(dirFd, name, times, AT_SYMLINK_NOFOLLOW) == 0 ? std::error_code{} : LastError();
+  return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? std::error_code{} : LastError();
 }
 
 std::error_code WriteFile(int dirFd, const PlannedFile& file, const ContentBlocks& blocks, bool sparse) {
@@ -807,6 +900,19 @@ std::error_code WriteFile(int dirFd, const PlannedFile& file, const ContentBlock
   return error;
 }
 
+std::error_code MakeFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0755) == 0 ? std::error_code{} : LastError();
+}
+
+// A folder's files are made through one open handle of it.
+using OpenedFolder = int;
+std::error_code OpenFolder(const std::string& path, OpenedFolder& folder) {
+  folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  return folder < 0 ? LastError() : std::error_code{};
+}
+void CloseFolder(OpenedFolder folder) { ::close(folder); }
+#endif
+
 std::string Joined(const std::string& root, const std::string& relative) {
   return relative.empty() ? root : root + "/" + relative;
 }
@@ -815,9 +921,9 @@ std::error_code WritePlan(const std::string& root, Plan& plan, bool sparse, std:
   std::vector<PlannedFolder>& folders = plan.Folders();
   for (std::size_t i = 1; i < folders.size(); ++i) {
     const std::string path = Joined(root, folders[i].hostPath);
-    if (::mkdir(path.c_str(), 0755) != 0) {
+    if (std::error_code error = MakeFolder(path)) {
       failedPath = path;
-      return LastError();
+      return error;
     }
   }
 
@@ -833,26 +939,26 @@ std::error_code WritePlan(const std::string& root, Plan& plan, bool sparse, std:
   for (std::size_t i = 0; i < folders.size(); ++i) {
     if (start[i] == start[i + 1]) continue;
     const std::string path = Joined(root, folders[i].hostPath);
-    const int dirFd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
+    OpenedFolder folder{};
+    if (std::error_code error = OpenFolder(path, folder)) {
       failedPath = path;
-      return LastError();
+      return error;
     }
     for (std::uint32_t k = start[i]; k < start[i + 1]; ++k) {
       const PlannedFile& file = plan.Files()[order[k]];
-      if (std::error_code error = WriteFile(dirFd, file, blocks, sparse)) {
+      if (std::error_code error = WriteFile(folder, file, blocks, sparse)) {
         failedPath = path + "/" + file.name;
-        ::close(dirFd);
+        CloseFolder(folder);
         return error;
       }
     }
-    ::close(dirFd);
+    CloseFolder(folder);
   }
 
   // Last, because creating entries changed every folder's time.
   for (const PlannedFolder& folder : folders) {
     const std::string path = Joined(root, folder.hostPath);
-    if (std::error_code error = SetTime(AT_FDCWD, path.c_str(), folder.time)) {
+    if (std::error_code error = SetFolderTime(path, folder.time)) {
       failedPath = path;
       return error;
     }

@@ -1,9 +1,7 @@
 // tidewell-cli with the run's filters and the per-category figures: the
 // stored age limit and keep list, the options that replace and extend them,
 // and the --by-category table and JSON "categories" beside the totals.
-#include <fcntl.h>
-#include <sys/stat.h>
-
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -31,8 +29,10 @@ class FiltersConsoleTest : public ::testing::Test, protected testing::ConsoleSan
     const fs::path path = Root() + "/" + relative;
     fs::create_directories(path.parent_path());
     std::ofstream(path) << std::string(size, 'x');
-    const timespec times[2] = {{modified, 0}, {modified, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    std::error_code error;
+    fs::last_write_time(path, fs::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(modified)),
+                        error);
+    ASSERT_FALSE(error) << error.message();
   }
   bool Exists(const std::string& relative) const { return fs::exists(Root() + "/" + relative); }
   void WriteStore(const std::string& text) {

@@ -4,8 +4,6 @@
 // the disk.
 #include "engine/category_totals.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <map>
 #include <string>
@@ -26,13 +24,13 @@ namespace fs = std::filesystem;
 enum class Mode { Test, Destructive };
 enum class Selection { Default, All };
 
-// Every file below `root`, relative path -> size.
+// Every plain file below `root` (a demo drive holds no links), relative
+// path -> size.
 std::map<std::string, std::int64_t> FileSizes(const std::string& root) {
   std::map<std::string, std::int64_t> sizes;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    struct stat st {};
-    if (lstat(entry.path().c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-      sizes[fs::relative(entry.path(), root).string()] = st.st_size;
+    if (entry.symlink_status().type() == fs::file_type::regular) {
+      sizes[fs::relative(entry.path(), root).string()] = static_cast<std::int64_t>(entry.file_size());
     }
   }
   return sizes;

@@ -3,8 +3,10 @@
 // whatever happens in between, the log names exactly the files the run
 // removed, nothing outside the drive changes, and the run finishes.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -37,9 +39,13 @@ std::map<std::string, std::int64_t> FilesOn(const TempDrive& drive) {
     for (char& c : path) {
       if (c == '/') c = '\\';
     }
-    struct stat st {};
+#ifdef _WIN32
+    files[path] = entry.is_regular_file() ? static_cast<std::int64_t>(entry.file_size()) : 0;
+#else
+    struct stat st {};  // a link's own size, as the run counts it
     lstat(entry.path().c_str(), &st);
     files[path] = st.st_size;
+#endif
   }
   return files;
 }
@@ -121,7 +127,9 @@ TEST_F(ChangingDriveTest, FilesThatVanishAppearOrChangeBetweenThePhasesAreHandle
     fs::remove(C().Host("DATA/nowfolder.tmp"));
     C().File("DATA/nowfolder.tmp/inside.doc", 7);
     fs::remove(C().Host("DATA/nowlink.tmp"));
+#ifndef _WIN32  // fixture links are not made on Windows: there the file only vanishes
     C().Link("DATA/nowlink.tmp", outside.Host("lone.txt"));
+#endif
     C().SetReadOnly("DATA/nowreadonly.tmp");
     C().File("DATA/appeared.tmp", 10);
     C().File("WINDOWS/TEMP/appeared.tmp", 10);
@@ -193,6 +201,9 @@ TEST_F(ChangingDriveTest, ATestRunCountsWhatTheWalkSawAndLooksAgainAtWhatItDidNo
 // Folders the run may not list or enter keep what they hold and their
 // modes; the rest of the drive is cleaned as usual.
 TEST_F(ChangingDriveTest, FoldersThatCannotBeReadAreLeftAsTheyAre) {
+#ifdef _WIN32
+  GTEST_SKIP() << "folders that cannot be read are made with permission bits";
+#else
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root from reading folders";
   C().Build({{"DATA\\open.tmp", 1},
              {"DATA\\sealed\\x.tmp", 1},
@@ -214,6 +225,7 @@ TEST_F(ChangingDriveTest, FoldersThatCannotBeReadAreLeftAsTheyAre) {
                            "WINDOWS/TEMP/sealed/b.tmp"}) {
     EXPECT_TRUE(C().Exists(kept)) << kept;
   }
+#endif
 }
 
 }  // namespace

@@ -131,6 +131,9 @@ TEST_F(CleaningRunTest, AFileHeldOpenByAProcessIsCountedButNeitherDeletedNorLogg
 // a program works in. A destructive run leaves all three, counts the files
 // like any file whose deletion failed and logs none of them.
 TEST_F(CleaningRunTest, FilesAndFoldersThatRunningProgramsUseStayAfterADestructiveRun) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs a copy of /bin/sleep from the drive and /bin/sleep in a folder of it; a Windows program to run there is not ported";
+#else
   world.SetDestructiveLoggedRuns();
   testing::TempDrive& c = world.Drive('C');
   c.Build({{"DATA\\mapped.tmp", 30}, {"DATA\\idle.tmp", 12}, {"TEMP\\~DF1.TMP", 4}, {"TEMP\\busy\\"},
@@ -162,6 +165,7 @@ TEST_F(CleaningRunTest, FilesAndFoldersThatRunningProgramsUseStayAfterADestructi
   // Stored as "#,##0", as every figure.
   EXPECT_EQ(Info("BytesSaved"), platform::LocaleFormat::Classic().WholeNumber(30.0 + 12 + 4 + runnerBytes));
   EXPECT_EQ(Info("FilesDeleted"), "4");
+#endif
 }
 
 // Windows 2000 lives in C:\WINNT: the run finds it there, sweeps the stale

@@ -5,14 +5,18 @@
 //
 // The deep trees are made, inspected and removed one descriptor step at a
 // time: no single host path string could reach their bottom.
+#include <gtest/gtest.h>
+#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -29,6 +33,7 @@ using testing::TestWorld;
 
 constexpr int kDepth = 3000;
 
+#ifndef _WIN32
 int OpenSubfolder(int fd, const std::string& name) {
   return openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
@@ -125,6 +130,10 @@ std::string ChainFolder(std::string_view top, int levels) {
   for (int i = 0; i < levels; ++i) folder += "d\\";
   return folder;
 }
+#else
+// On Windows the temporary folder's own clean-up removes the trees.
+void EmptyFolderByHandles(const std::string&) {}
+#endif
 
 class ExtremeTreeTest : public ::testing::Test {
  protected:
@@ -139,6 +148,9 @@ class ExtremeTreeTest : public ::testing::Test {
 };
 
 TEST_F(ExtremeTreeTest, ARunThreeThousandFoldersDeepRemovesTheJunkAndKeepsTheKeeper) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the chain is made and inspected through descriptor-relative POSIX calls (openat, mkdirat); on Windows that takes handle-relative opens, not ported";
+#else
   constexpr int kMiddle = kDepth / 2;
   ASSERT_TRUE(MakeChain(C().Root(), kDepth, [](int level, int fd) {
     if (level == kMiddle) return WriteFileAt(fd, "keep.doc", 5) && WriteFileAt(fd, "mid.tmp", 3);
@@ -155,11 +167,15 @@ TEST_F(ExtremeTreeTest, ARunThreeThousandFoldersDeepRemovesTheJunkAndKeepsTheKee
                                              "Delete file: " + ChainFolder("c:\\", kDepth) + "junk.tmp"};
   EXPECT_EQ(world.LogItems(), expected);
   EXPECT_EQ(world.feedback.StatusText(), "Done: 7 bytes, 2 files cleaned");
+#endif
 }
 
 // The temporary folder is purged: every file below it goes, every folder
 // below it is removed deepest first, and the folder itself stays.
 TEST_F(ExtremeTreeTest, PurgingATemporaryFolderRemovesAChainThreeThousandDeepBelowIt) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the chain is made and inspected through descriptor-relative POSIX calls (openat, mkdirat); on Windows that takes handle-relative opens, not ported";
+#else
   C().Build({{"TEMP\\marker.tmp", 1}});
   ASSERT_TRUE(MakeChain(C().Host("TEMP"), kDepth,
                         [](int level, int fd) { return level % 500 != 0 || WriteFileAt(fd, "f.doc", 2); }));
@@ -179,6 +195,7 @@ TEST_F(ExtremeTreeTest, PurgingATemporaryFolderRemovesAChainThreeThousandDeepBel
   EXPECT_EQ(items[7], "Remove folder: " + ChainFolder("c:\\TEMP\\", kDepth)) << "deepest first";
   EXPECT_EQ(items.back(), "Remove folder: c:\\TEMP\\d\\");
   EXPECT_EQ(world.feedback.StatusText(), "Done: 13 bytes, 7 files cleaned");
+#endif
 }
 
 // 100,000 entries in one folder, every tenth of them junk. Each junk file is
@@ -188,11 +205,31 @@ TEST_F(ExtremeTreeTest, PurgingATemporaryFolderRemovesAChainThreeThousandDeepBel
 TEST_F(ExtremeTreeTest, AFolderOfOneHundredThousandEntriesLosesExactlyItsJunk) {
   constexpr int kEntries = 100000;
   C().Folder("BIG");
-  const int folderFd = open(C().Host("BIG").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_GE(folderFd, 0);
   std::set<std::string> expected;
   bool made = true;
   char name[32];
+#ifdef _WIN32
+  // Every entry a file of its own: hard links are not fixtures on Windows.
+  const std::string folder = C().Host("BIG");
+  for (int i = 0; i < kEntries && made; ++i) {
+    const bool junk = i % 10 == 0;
+    std::snprintf(name, sizeof name, junk ? "f%06d.tmp" : "f%06d.dat", i);
+    std::ofstream file(folder + "/" + name, std::ios::binary);
+    if (junk) {
+      file << "xxx";
+      expected.insert(std::string("Delete file: c:\\BIG\\") + name);
+    }
+    made = static_cast<bool>(file);
+  }
+  ASSERT_TRUE(made);
+
+  EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
+
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename().string());
+#else
+  const int folderFd = open(C().Host("BIG").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folderFd, 0);
   char shared[32];
   for (int i = 0; i < kEntries && made; ++i) {
     const bool junk = i % 10 == 0;
@@ -213,6 +250,7 @@ TEST_F(ExtremeTreeTest, AFolderOfOneHundredThousandEntriesLosesExactlyItsJunk) {
 
   const std::vector<std::string> left = NamesIn(folderFd);
   close(folderFd);
+#endif
   EXPECT_EQ(left.size(), static_cast<std::size_t>(kEntries - kEntries / 10));
   EXPECT_TRUE(std::none_of(left.begin(), left.end(), [](const std::string& n) { return n.ends_with(".tmp"); }));
   const std::vector<std::string> items = world.LogItems();

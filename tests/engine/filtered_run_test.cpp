@@ -1,11 +1,10 @@
 // The age limit and the keep list in real runs of the rule table: what a
 // file or folder they spare keeps on disk, in the totals and in the log, in
 // test and destructive runs alike.
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,9 +27,11 @@ class FilteredWorld : public testing::TestWorld {
   testing::TempDrive& C() { return Drive('C'); }
 
   // Sets a file's modification time (seconds since 1970 UTC).
-  void Date(std::string_view relative, std::int64_t seconds) {
-    const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, C().Host(relative).c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << relative;
+  void Date(std::string_view relative, std::int64_t unixSeconds) {
+    const std::chrono::sys_seconds when{std::chrono::seconds(unixSeconds)};
+    std::error_code error;
+    std::filesystem::last_write_time(C().Host(relative), std::chrono::file_clock::from_sys(when), error);
+    ASSERT_FALSE(error) << relative << ": " << error.message();
   }
   void DaysOld(std::string_view relative, int days) { Date(relative, std::time(nullptr) - days * 86400LL); }
 

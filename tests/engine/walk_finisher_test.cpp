@@ -10,6 +10,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "engine/folder_walker.h"
 #include "engine/rule_table_names.h"
@@ -26,8 +29,15 @@ using testing::TestWorld;
 
 constexpr DemoDriveRequest kDrive{.folders = 400, .files = 3000, .seed = 11};
 
+// The process's open descriptors (handles on Windows).
 std::ptrdiff_t OpenDescriptors() {
+#ifdef _WIN32
+  DWORD handles = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handles);
+  return static_cast<std::ptrdiff_t>(handles);
+#else
   return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+#endif
 }
 
 // Every folder of a walk with its kept names and what the walk learnt of

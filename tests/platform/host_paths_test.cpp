@@ -1,8 +1,10 @@
 // Host paths of the program's own files: joining, and what counts as there.
 #include "platform/host_paths.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
 TEST(JoinHostPath, PutsOneSeparatorBetweenFolderAndName) {
   EXPECT_EQ(JoinHostPath("/srv/tidewell", "Tidewell.log"), "/srv/tidewell/Tidewell.log");
   EXPECT_EQ(JoinHostPath("/srv/tidewell/", "Tidewell.log"), "/srv/tidewell/Tidewell.log");
@@ -31,6 +34,23 @@ TEST(JoinHostPath, KeepsTheNameWholeAndAnEmptyFolderAddsNothing) {
   EXPECT_EQ(JoinHostPath("/srv", " spaced name "), "/srv/ spaced name ");
   EXPECT_EQ(JoinHostPath("/srv", ""), "/srv/");
 }
+#else
+// On Windows "\\" separates and "/" in a name becomes one; a drive's root
+// keeps its separator.
+TEST(JoinHostPath, PutsOneBackslashBetweenFolderAndName) {
+  EXPECT_EQ(JoinHostPath("C:\\Tidewell", "Tidewell.log"), "C:\\Tidewell\\Tidewell.log");
+  EXPECT_EQ(JoinHostPath("C:\\Tidewell\\\\", "Tidewell.log"), "C:\\Tidewell\\Tidewell.log");
+  EXPECT_EQ(JoinHostPath("C:/Tidewell/", "Tidewell.log"), "C:/Tidewell\\Tidewell.log");
+  EXPECT_EQ(JoinHostPath("C:\\", "Tidewell.log"), "C:\\Tidewell.log");
+  EXPECT_EQ(JoinHostPath("relative", "Tidewell.log"), "relative\\Tidewell.log");
+}
+
+TEST(JoinHostPath, TurnsSlashesInTheNameIntoBackslashesAndAnEmptyFolderAddsNothing) {
+  EXPECT_EQ(JoinHostPath("C:\\Users\\ann", "Tidewell/Tidewell.ini"), "C:\\Users\\ann\\Tidewell\\Tidewell.ini");
+  EXPECT_EQ(JoinHostPath("", "Tidewell.log"), "Tidewell.log");
+  EXPECT_EQ(JoinHostPath("C:\\srv", " spaced name "), "C:\\srv\\ spaced name ");
+}
+#endif
 
 class HostFileExistsTest : public ::testing::Test {
  protected:
@@ -38,6 +58,7 @@ class HostFileExistsTest : public ::testing::Test {
   testing::TempFolder folder_;
 };
 
+#ifndef _WIN32
 TEST_F(HostFileExistsTest, AnyEntryCountsAndALinkIsNotFollowed) {
   std::ofstream(At("file.txt")) << "text";
   fs::create_directory(At("folder"));
@@ -65,6 +86,23 @@ TEST_F(HostFileExistsTest, ARegularFileIsOneThroughALinkButNothingElseIs) {
     EXPECT_FALSE(HostRegularFileExists(At(name))) << name;
   }
 }
+#else
+// Links and FIFOs are POSIX fixtures; on Windows a file and a folder stand
+// for what is there.
+TEST_F(HostFileExistsTest, AFileOrAFolderCountsAndOnlyAFileIsARegularFile) {
+  std::ofstream(At("file.txt")) << "text";
+  fs::create_directory(At("folder"));
+  EXPECT_TRUE(HostFileExists(At("file.txt")));
+  EXPECT_TRUE(HostFileExists(At("folder")));
+  EXPECT_FALSE(HostFileExists(At("missing")));
+  EXPECT_FALSE(HostFileExists(At("file.txt/inside")));
+  EXPECT_FALSE(HostFileExists(""));
+  EXPECT_TRUE(HostRegularFileExists(At("file.txt")));
+  for (const char* name : {"folder", "missing"}) {
+    EXPECT_FALSE(HostRegularFileExists(At(name))) << name;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tidewell::platform

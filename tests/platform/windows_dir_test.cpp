@@ -33,10 +33,14 @@ TEST(FindWindowsDir, IsTheWindowsOrWinntFolderOfDriveCAsSpelledOnDisk) {
 }
 
 TEST(FindWindowsDir, ALinkNamedWinntIsNotTheWindowsFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << "fixture links are not made on Windows: Wine makes none, and real Windows needs a privilege for them";
+#else
   TestWorld world;
   world.Drive('C').Folder("REAL");
   world.Drive('C').Link("WINNT", world.Drive('C').Host("REAL"));
   EXPECT_EQ(FindWindowsDir(world.files), "C:\\WINDOWS");
+#endif
 }
 
 }  // namespace

@@ -1,79 +1,54 @@
+// Child processes: the portable part, the text of a Windows command line
+// and environment block (see child_process.h).
 #include "tests/support/child_process.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <algorithm>
 
-#include <cstdlib>
+#include "platform/text_case.h"
 
 namespace tidewell::testing {
+namespace {
 
-ChildResult RunChild(const std::string& program, const ChildOptions& options) {
-  ChildResult result;
-  int outPipe[2];
-  int errPipe[2];
-  if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return result;
-  if (options.stdoutPipeSize > 0) fcntl(outPipe[1], F_SETPIPE_SZ, options.stdoutPipeSize);
-
-  std::vector<std::string> environment;
-  for (const auto& [name, value] : options.environment) environment.push_back(name + "=" + value);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : options.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int devNull = open("/dev/null", O_RDONLY);
-    dup2(devNull, 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    if (!options.workingFolder.empty() && chdir(options.workingFolder.c_str()) != 0) _exit(126);
-    execve(program.c_str(), argv.data(), envp.data());
-    _exit(127);
+void AppendQuoted(std::string& line, const std::string& word) {
+  if (!word.empty() && word.find_first_of(" \t\n\v\"") == std::string::npos) {
+    line += word;
+    return;
   }
-  close(outPipe[1]);
-  close(errPipe[1]);
-  if (options.onStart) options.onStart(pid);
-  if (options.closeStdout) {
-    close(outPipe[0]);
-    outPipe[0] = -1;
-  }
-
-  bool watching = static_cast<bool>(options.onOutput);
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  int open = outPipe[0] < 0 ? 1 : 2;
-  while (open > 0) {
-    if (poll(fds, 2, -1) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[4096];
-      const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-      if (got <= 0) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-        continue;
-      }
-      (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
-      if (i == 0 && watching && options.onOutput(pid, result.out)) watching = false;
+  line += '"';
+  std::size_t backslashes = 0;
+  for (const char c : word) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
     }
+    // Backslashes are literal unless a quote follows them: then each one
+    // is doubled and the quote escaped.
+    line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    line += c;
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  line.append(backslashes * 2, '\\');  // before the closing quote
+  line += '"';
 }
 
-std::string FindSystemTool(const std::string& name) {
-  for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"}) {
-    const std::string path = folder + name;
-    if (access(path.c_str(), X_OK) == 0) return path;
+}  // namespace
+
+std::string WindowsCommandLine(const std::string& program, const std::vector<std::string>& arguments) {
+  std::string line = "\"" + program + "\"";
+  for (const std::string& argument : arguments) {
+    line += ' ';
+    AppendQuoted(line, argument);
   }
-  return {};
+  return line;
+}
+
+std::vector<std::string> WindowsEnvironmentEntries(const std::map<std::string, std::string>& environment) {
+  std::vector<std::pair<std::string, std::string>> sorted(environment.begin(), environment.end());
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return UpperCased(a.first) < UpperCased(b.first); });
+  std::vector<std::string> entries;
+  for (const auto& [name, value] : sorted) entries.push_back(name + "=" + value);
+  return entries;
 }
 
 }  // namespace tidewell::testing

@@ -11,6 +11,20 @@
 
 namespace tidewell::testing {
 
+// Sets one variable of this process's environment, or removes it given
+// nullptr (setenv and unsetenv; _putenv_s on Windows, where "" removes).
+inline void SetVariable(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value != nullptr ? value : "");
+#else
+  if (value != nullptr) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+#endif
+}
+
 class ScopedVariable {
  public:
   ScopedVariable(const char* name, const char* value) : name_(name) {
@@ -22,13 +36,7 @@ class ScopedVariable {
   ScopedVariable(const ScopedVariable&) = delete;
   ScopedVariable& operator=(const ScopedVariable&) = delete;
 
-  void Set(const char* value) {
-    if (value != nullptr) {
-      setenv(name_.c_str(), value, 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
+  void Set(const char* value) { SetVariable(name_.c_str(), value); }
 
  private:
   std::string name_;

@@ -1,11 +1,8 @@
+// Fixture drives: the portable part. What asks the host itself (temporary
+// folders, read-only marks, links, permission bits) is in temp_drive_posix.cpp
+// and temp_drive_win32.cpp.
 #include "tests/support/temp_drive.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -26,53 +23,22 @@ std::string Slashed(std::string_view relative) {
   return out;
 }
 
-// Makes every folder below `path` writable again so it can be removed; links
-// are not followed.
-void MakeRemovable(const fs::path& path) {
-  std::error_code ignored;
-  if (fs::is_directory(fs::symlink_status(path, ignored))) {
-    chmod(path.c_str(), 0755);
-    for (fs::directory_iterator it(path, ignored), end; !ignored && it != end; it.increment(ignored)) {
-      MakeRemovable(it->path());
-    }
-  }
-}
-
 }  // namespace
 
-TempFolder::TempFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/tidewell-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-std::string TempFolder::ResolvedPath() const {
-  char resolved[PATH_MAX];
-  if (realpath(path_.c_str(), resolved) == nullptr) throw std::runtime_error("realpath failed: " + path_);
-  return resolved;
-}
-
-TempFolder::~TempFolder() {
-  MakeRemovable(path_);
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-TempDrive::TempDrive(std::string hostRoot) : root_(std::move(hostRoot)) { fs::create_directories(root_); }
+TempDrive::TempDrive(std::string hostRoot) : root_(std::move(hostRoot)) { fs::create_directories(HostPathOf(root_)); }
 
 std::string TempDrive::Host(std::string_view relative) const {
   const std::string rest = Slashed(relative);
   return rest.empty() ? root_ : root_ + "/" + rest;
 }
 
-void TempDrive::Folder(std::string_view relative) { fs::create_directories(Host(relative)); }
+void TempDrive::Folder(std::string_view relative) { fs::create_directories(HostPathOf(Host(relative))); }
 
 void TempDrive::File(std::string_view relative, std::int64_t size) {
-  const fs::path path = Host(relative);
+  const fs::path path = HostPathOf(Host(relative));
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("cannot create " + path.string());
+  if (!out) throw std::runtime_error("cannot create " + Utf8Of(path));
   out << std::string(static_cast<std::size_t>(size), 'x');
 }
 
@@ -88,30 +54,6 @@ void TempDrive::Build(std::initializer_list<FixtureEntry> entries) {
       SetReadOnly(entry.path);
     }
   }
-}
-
-void TempDrive::SetReadOnly(std::string_view relative, bool readOnly) {
-  const std::string path = Host(relative);
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) throw std::runtime_error("no such fixture entry " + path);
-  const mode_t mode = readOnly ? (st.st_mode & 07777 & ~mode_t{0222}) : ((st.st_mode & 07777) | S_IWUSR);
-  chmod(path.c_str(), mode);
-}
-
-void TempDrive::Link(std::string_view relative, const std::string& target) {
-  const fs::path path = Host(relative);
-  fs::create_directories(path.parent_path());
-  fs::create_symlink(target, path);
-}
-
-bool TempDrive::Exists(std::string_view relative) const {
-  struct stat st {};
-  return lstat(Host(relative).c_str(), &st) == 0;
-}
-
-bool TempDrive::IsWritableByOwner(std::string_view relative) const {
-  struct stat st {};
-  return lstat(Host(relative).c_str(), &st) == 0 && (st.st_mode & S_IWUSR) != 0;
 }
 
 namespace {
@@ -180,22 +122,6 @@ std::string TestWorld::LogText() const {
   std::string text;
   platform::ReadTextFile(context.LogPath(), text);
   return text;
-}
-
-unsigned ModeOf(const std::string& hostPath) {
-  struct stat st {};
-  return lstat(hostPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0u;
-}
-
-std::map<std::string, std::string> DriveContents(const TempDrive& drive) {
-  std::map<std::string, std::string> entries;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(drive.Root())) {
-    struct stat st {};
-    lstat(entry.path().c_str(), &st);
-    entries[fs::relative(entry.path(), drive.Root()).string()] =
-        std::to_string(st.st_mode) + "/" + std::to_string(S_ISREG(st.st_mode) ? st.st_size : 0);
-  }
-  return entries;
 }
 
 std::vector<std::string> SplitCrLfLines(std::string_view text) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -24,6 +25,17 @@
 #include "tests/support/recording_feedback.h"
 
 namespace tidewell::testing {
+
+// Paths in the tests are UTF-8 text. These turn one into a std::filesystem
+// path and back without the host's narrow encoding, which on Windows is the
+// ANSI code page and would make "caf\xc3\xa9" another name.
+inline std::filesystem::path HostPathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Of(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
 
 struct FixtureEntry {
   std::string path;             // relative, "\"-separated; trailing "\" = folder

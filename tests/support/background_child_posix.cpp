@@ -1,3 +1,5 @@
+// Background children on POSIX: fork, then exec or map in the child; a
+// close-on-exec pipe tells the parent when the child is ready.
 #include "tests/support/background_child.h"
 
 #include <fcntl.h>
@@ -9,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 namespace tidewell::testing {
 namespace {
@@ -20,40 +23,48 @@ void Report(int fd, int error) {
   (void)written;
 }
 
-}  // namespace
+struct Started {
+  int pid = -1;
+  std::string error;
+};
 
-BackgroundChild BackgroundChild::Start(const std::function<void(int reportFd)>& body, const std::string& what) {
-  BackgroundChild child;
+// Forks a child that runs `body` with the write end of a close-on-exec
+// pipe, and waits until the child is ready: the pipe closes with nothing
+// written (an exec went through) or with 0; an errno value written there
+// is the failure of `what`. `body` never returns.
+Started Start(const std::function<void(int reportFd)>& body, const std::string& what) {
+  Started child;
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-    child.error_ = "pipe: " + std::string(std::strerror(errno));
+    child.error = "pipe: " + std::string(std::strerror(errno));
     return child;
   }
-  child.pid_ = fork();
-  if (child.pid_ == 0) {
+  child.pid = fork();
+  if (child.pid == 0) {
     close(pipeFds[0]);
     body(pipeFds[1]);
     _exit(127);
   }
   close(pipeFds[1]);
   int error = 0;
-  const ssize_t got = child.pid_ < 0 ? -1 : read(pipeFds[0], &error, sizeof error);
+  const ssize_t got = child.pid < 0 ? -1 : read(pipeFds[0], &error, sizeof error);
   close(pipeFds[0]);
-  if (child.pid_ < 0) {
-    child.error_ = "fork: " + std::string(std::strerror(errno));
+  if (child.pid < 0) {
+    child.error = "fork: " + std::string(std::strerror(errno));
   } else if (got != 0 && (got != sizeof error || error != 0)) {
-    child.error_ = what + ": " + std::strerror(got == sizeof error ? error : EIO);
-    child.Stop();
+    child.error = what + ": " + std::strerror(got == sizeof error ? error : EIO);
   }
   return child;
 }
+
+}  // namespace
 
 BackgroundChild BackgroundChild::Run(const std::string& program, const std::vector<std::string>& arguments,
                                      const std::string& workingFolder) {
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  return Start(
+  const Started started = Start(
       [&](int reportFd) {
         if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
           Report(reportFd, errno);
@@ -64,10 +75,15 @@ BackgroundChild BackgroundChild::Run(const std::string& program, const std::vect
         _exit(127);
       },
       "running " + program);
+  BackgroundChild child;
+  child.pid_ = started.pid;
+  child.error_ = started.error;
+  if (!child.error_.empty()) child.Stop();
+  return child;
 }
 
 BackgroundChild BackgroundChild::MapFile(const std::string& hostPath) {
-  return Start(
+  const Started started = Start(
       [&](int reportFd) {
         const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
@@ -82,11 +98,17 @@ BackgroundChild BackgroundChild::MapFile(const std::string& hostPath) {
         for (;;) pause();
       },
       "mapping " + hostPath);
+  BackgroundChild child;
+  child.pid_ = started.pid;
+  child.error_ = started.error;
+  if (!child.error_.empty()) child.Stop();
+  return child;
 }
 
 BackgroundChild::BackgroundChild(BackgroundChild&& other) noexcept
-    : pid_(other.pid_), error_(std::move(other.error_)) {
+    : pid_(other.pid_), host_(other.host_), mapped_(other.mapped_), error_(std::move(other.error_)) {
   other.pid_ = -1;
+  other.host_ = nullptr;
 }
 
 BackgroundChild::~BackgroundChild() { Stop(); }
