@@ -41,29 +41,6 @@ std::error_code OpenBeneath(int base, const char* relative, int& opened) {
   return std::make_error_code(std::errc::function_not_supported);
 }
 
-std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path,
-                                 ParsedPath& parsed) {
-  parsed.components.clear();
-  if (path.size() < 2 || path[1] != ':') return std::make_error_code(std::errc::invalid_argument);
-  parsed.letter = ToUpperAscii(path[0]);
-  if (parsed.letter < 'A' || parsed.letter > 'Z') {
-    return std::make_error_code(std::errc::invalid_argument);
-  }
-  std::string_view rest = path.substr(2);
-  // One allocation for the components, however deep the path.
-  parsed.components.reserve(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\\')) + 1);
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\\'), rest.size());
-    const std::string_view name = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-    if (name.empty()) continue;
-    if (!IsDriveEntryName(name)) return std::make_error_code(std::errc::invalid_argument);
-    parsed.components.push_back(name);
-  }
-  if (drives.Find(parsed.letter) == nullptr) return std::make_error_code(std::errc::no_such_device);
-  return {};
-}
-
 std::error_code OpenListing(int folderFd, DIR*& stream) {
   const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listFd < 0) return LastError();

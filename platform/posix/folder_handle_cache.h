@@ -54,23 +54,12 @@
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "platform/virtual_path.h"
 #include "platform/posix/folder_identity.h"
 #include "platform/posix/mount_identity.h"
 #include "platform/posix/windows_attributes.h"
 
 namespace tidewell::platform {
-
-// A virtual path split into its drive letter and its components.
-struct ParsedPath {
-  char letter = 0;  // upper case
-  std::vector<std::string_view> components;  // views into the parsed text
-};
-
-// Splits "c:\A\B\name". Fails with errc::invalid_argument when the text does
-// not start with a letter and ":", or a component is not IsDriveEntryName
-// ("." or "..", or holding "/", "\" or a NUL byte); errc::no_such_device
-// when the letter names no drive.
-std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path, ParsedPath& parsed);
 
 // Opens a listing of the folder open as `folderFd` on a fresh open file
 // description, so its reading position is its own. The caller closes it.

@@ -35,18 +35,10 @@
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "platform/virtual_path.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::platform {
-
-// A virtual path split into its drive letter and its components.
-struct ParsedPath {
-  char letter = 0;  // upper case
-  std::vector<std::string_view> components;  // views into the parsed text
-};
-
-// Splits "c:\A\B\name" (what is refused: virtual_file_system.h).
-std::error_code ParseVirtualPath(const DriveTable& drives, std::string_view path, ParsedPath& parsed);
 
 class FolderHandleCache {
  public:

@@ -352,22 +352,6 @@ std::error_code VirtualFileSystem::HostPath(std::string_view path, std::string& 
   return {};
 }
 
-std::string FindWindowsDir(VirtualFileSystem& files) {
-  // Windows 95 to XP keep it in WINDOWS, NT and 2000 in WINNT; a drive
-  // holding both prefers WINDOWS, whatever order the listing gives.
-  std::string winnt;
-  FolderReader reader;
-  if (!files.OpenFolder("C:\\", reader)) {
-    FolderEntry entry;
-    while (reader.Next(entry)) {
-      if (!entry.isFolder) continue;
-      if (EqualsNoCase(entry.name, "windows")) return "C:\\" + entry.name;
-      if (winnt.empty() && EqualsNoCase(entry.name, "winnt")) winnt = "C:\\" + entry.name;
-    }
-  }
-  return winnt.empty() ? "C:\\WINDOWS" : winnt;
-}
-
 std::string CurrentVirtualFolder(const DriveTable& drives) {
   const DWORD length = GetCurrentDirectoryW(0, nullptr);
   std::wstring current(length, L'\0');
