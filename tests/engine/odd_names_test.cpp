@@ -53,6 +53,23 @@ class OddNamesTest : public ::testing::Test {
     return {items.begin(), items.end()};
   }
 
+  // Makes each junk file (3 bytes) and keeper (5 bytes) on C, cleans, and
+  // checks that exactly the junk went, each logged byte for byte in whole
+  // CR LF lines, and what the status line says.
+  void ExpectJunkGoneAndKeepersLeft(const std::vector<std::string>& junk, const std::vector<std::string>& keepers,
+                                    const std::string& status) {
+    for (const std::string& path : junk) C().File(path, 3);
+    for (const std::string& path : keepers) C().File(path, 5);
+
+    EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
+
+    for (const std::string& path : junk) EXPECT_FALSE(C().Exists(path)) << path;
+    for (const std::string& path : keepers) EXPECT_TRUE(C().Exists(path)) << path;
+    EXPECT_EQ(LoggedItems(), DeleteLines(junk));
+    EXPECT_TRUE(OnlyWholeCrLfLines(world.LogText()));
+    EXPECT_EQ(world.feedback.StatusText(), status);
+  }
+
   TestWorld world;
 };
 
@@ -73,16 +90,7 @@ TEST_F(OddNamesTest, JunkWithOddButLegalNamesIsRemovedAndLoggedByteForByte) {
   const std::vector<std::string> keepers = {"ODD\\a.tmp  ", "ODD\\a.tmp ", "ODD\\X.TMP\\inside.doc",
                                             "ODD\\Keep.doc", "ODD\\KEEP.DOC", "\xc0\xaf dir \\\xff.doc",
                                             "* ?\\q.tmp.doc"};
-  for (const std::string& path : junk) C().File(path, 3);
-  for (const std::string& path : keepers) C().File(path, 5);
-
-  EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
-
-  for (const std::string& path : junk) EXPECT_FALSE(C().Exists(path)) << path;
-  for (const std::string& path : keepers) EXPECT_TRUE(C().Exists(path)) << path;
-  EXPECT_EQ(LoggedItems(), DeleteLines(junk));
-  EXPECT_TRUE(OnlyWholeCrLfLines(world.LogText()));
-  EXPECT_EQ(world.feedback.StatusText(), "Done: 48 bytes, 16 files cleaned");
+  ExpectJunkGoneAndKeepersLeft(junk, keepers, "Done: 48 bytes, 16 files cleaned");
 #endif
 }
 
@@ -112,16 +120,7 @@ TEST_F(OddNamesTest, NamesEveryHostCanHoldAreRemovedAndLoggedByteForByte) {
                                          longName};
   const std::vector<std::string> keepers = {"INTL\\caf\xc3\xa9.doc", "\xc3\x9c" "BER\\keep.doc",
                                             "INTL\\tmp.\xc3\xa9", "INTL\\\xf0\x9f\x8c\x8a.tmp.doc"};
-  for (const std::string& path : junk) C().File(path, 3);
-  for (const std::string& path : keepers) C().File(path, 5);
-
-  EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
-
-  for (const std::string& path : junk) EXPECT_FALSE(C().Exists(path)) << path;
-  for (const std::string& path : keepers) EXPECT_TRUE(C().Exists(path)) << path;
-  EXPECT_EQ(LoggedItems(), DeleteLines(junk));
-  EXPECT_TRUE(OnlyWholeCrLfLines(world.LogText()));
-  EXPECT_EQ(world.feedback.StatusText(), "Done: 21 bytes, 7 files cleaned");
+  ExpectJunkGoneAndKeepersLeft(junk, keepers, "Done: 21 bytes, 7 files cleaned");
 }
 
 // "TEMP" is a temporary folder and is purged; " TEMP " and "TEMP " are other
