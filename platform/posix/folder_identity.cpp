@@ -133,18 +133,12 @@ std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess acc
 }
 
 SystemFolders HostSystemFolders() {
-  SystemFolders folders;
-  folders.refused = {"/", "/usr", "/etc", "/var", "/boot", "/bin", "/sbin", "/proc", "/sys", "/dev", "/run"};
+  std::vector<std::string> rootNames;
   if (DIR* top = opendir("/")) {
-    while (const dirent* entry = readdir(top)) {
-      const std::string_view name(entry->d_name);
-      if (name.starts_with("lib")) folders.refused.push_back("/" + std::string(name));
-    }
+    while (const dirent* entry = readdir(top)) rootNames.emplace_back(entry->d_name);
     closedir(top);
   }
-  folders.refusedTrees = {"/proc", "/sys", "/dev"};
-  folders.allowedInTrees = {"/dev/shm"};
-  return folders;
+  return HostSystemFoldersFrom(rootNames);
 }
 
 std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folders) {

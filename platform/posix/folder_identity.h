@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "platform/system_folders.h"
 
 namespace tidewell::platform {
 
@@ -32,18 +33,8 @@ enum class FolderAccess { List, IdentityOnly };
 // (errc::too_many_symbolic_link_levels) at a link.
 std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess access, int& fd);
 
-// The folders a drive may never be. `refused` are refused themselves (the
-// host root first); everything at or below a `refusedTrees` entry is refused
-// too, except what lies at or below an `allowedInTrees` entry.
-struct SystemFolders {
-  std::vector<std::string> refused;
-  std::vector<std::string> refusedTrees;
-  std::vector<std::string> allowedInTrees;
-};
-
-// The host's: "/", "/usr", "/etc", "/var", "/boot", "/bin", "/sbin", every
-// "/lib*", "/proc", "/sys", "/dev", "/run"; the trees "/proc", "/sys",
-// "/dev"; allowed inside them: "/dev/shm".
+// The host's (platform/system_folders.h), with the "/lib*" folders its root
+// holds now.
 SystemFolders HostSystemFolders();
 
 // Why the folder open as `fd` can never be a drive ("the host's root folder
