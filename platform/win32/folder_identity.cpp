@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/wine_host.h"
+
 namespace tidewell::platform::win32 {
 namespace {
 
@@ -71,6 +73,8 @@ std::error_code IdentifyFolder(HANDLE handle, FolderIdentity& identity) {
 }
 
 std::optional<std::string> ForbiddenDriveRoot(const FolderIdentity& identity) {
+  // Under Wine a drive is a host folder: the host's own folders come first.
+  if (std::optional<std::string> onHost = ForbiddenOnWineHost(identity)) return onHost;
   const std::wstring windows = SystemFolder(GetWindowsDirectoryW);
   const std::wstring system = SystemFolder(GetSystemDirectoryW);
   if (!system.empty()) {
