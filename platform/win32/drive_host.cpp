@@ -80,7 +80,7 @@ DriveRootCheck CheckDriveRoot(const std::string& realPath) {
     check.forbidden = "a folder whose identity cannot be read";
     return check;
   }
-  check.forbidden = win32::ForbiddenDriveRoot(check.identity);
+  check.forbidden = win32::ForbiddenDriveRoot(folder.Get(), check.identity);
   return check;
 }
 

@@ -58,7 +58,7 @@ FolderHandleCache::RootHandle* FolderHandleCache::OpenRoot(char letter, std::err
     if (!mapping->identity->SameFolder(identity)) {
       why = "is no longer the folder that was checked when the drive was set up";
     }
-  } else if (std::optional<std::string> forbidden = win32::ForbiddenDriveRoot(identity)) {
+  } else if (std::optional<std::string> forbidden = win32::ForbiddenDriveRoot(opened.Get(), identity)) {
     why = "is " + *forbidden;
   }
   if (why) {

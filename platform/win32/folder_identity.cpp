@@ -72,9 +72,9 @@ std::error_code IdentifyFolder(HANDLE handle, FolderIdentity& identity) {
   return {};
 }
 
-std::optional<std::string> ForbiddenDriveRoot(const FolderIdentity& identity) {
+std::optional<std::string> ForbiddenDriveRoot(HANDLE handle, const FolderIdentity& identity) {
   // Under Wine a drive is a host folder: the host's own folders come first.
-  if (std::optional<std::string> onHost = ForbiddenOnWineHost(identity)) return onHost;
+  if (std::optional<std::string> onHost = ForbiddenOnWineHost(handle, identity)) return onHost;
   const std::wstring windows = SystemFolder(GetWindowsDirectoryW);
   const std::wstring system = SystemFolder(GetSystemDirectoryW);
   if (!system.empty()) {

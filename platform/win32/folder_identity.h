@@ -23,11 +23,12 @@ std::error_code OpenRealFolder(const std::string& realPath, ScopedHandle& folder
 // The identity of an open file or folder.
 std::error_code IdentifyFolder(HANDLE handle, FolderIdentity& identity);
 
-// What the folder is instead of a possible drive: under Wine, one of the
-// host's folders that wine_host.h refuses (the host's root, a system
-// folder, the prefix or a folder above it); the Windows folder, the system
-// folder, or a folder that holds the Windows folder (the system volume's
-// root among them); nullopt when none of these.
-std::optional<std::string> ForbiddenDriveRoot(const FolderIdentity& identity);
+// What the folder open as `handle`, of `identity`, is instead of a
+// possible drive: under Wine, one of the host's folders that wine_host.h
+// refuses (the host's root, a system folder, the prefix or a folder above
+// it); the Windows folder, the system folder, or a folder that holds the
+// Windows folder (the system volume's root among them); nullopt when none
+// of these.
+std::optional<std::string> ForbiddenDriveRoot(HANDLE handle, const FolderIdentity& identity);
 
 }  // namespace tidewell::platform::win32

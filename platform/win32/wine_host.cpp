@@ -1,7 +1,5 @@
 #include "platform/win32/wine_host.h"
 
-#include <windows.h>
-
 #include <cwchar>
 #include <vector>
 
@@ -12,21 +10,47 @@
 namespace tidewell::platform::win32 {
 namespace {
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Which folder a handle is under Wine. Wine gives the inode as the file
+// index, and as the volume serial number one derived from the drive that
+// holds the folder when the folder is on that drive's own file system; a
+// folder on a file system that no drive's root is on (/proc, /dev/shm) has
+// the serial 0, so that two of them may share an identity. Wine's final
+// path (the folder's real host path, named through the drive that holds it
+// nearest, or as "\\?\unix\...") then tells them apart.
+struct HostFolder {
+  FolderIdentity identity;
+  std::wstring finalPath;
+
+  bool Same(const HostFolder& other) const {
+    return identity.SameFolder(other.identity) && (identity.device != 0 || finalPath == other.finalPath);
+  }
+};
+
 // A host folder that no drive may be, and how the user is told so.
 struct RefusedHostFolder {
-  FolderIdentity identity;
+  HostFolder folder;
   std::string what;
 };
 
-// The identity of a folder named by its Windows path, links followed;
-// nullopt when it cannot be opened.
-std::optional<FolderIdentity> IdentityOfWindowsPath(const std::wstring& path) {
-  const ScopedHandle folder(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+std::wstring FinalPathOf(HANDLE handle) {
+  std::wstring buffer(32768, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (length == 0 || length >= buffer.size()) return {};
+  buffer.resize(length);
+  return buffer;
+}
+
+// The host folder named by a Windows path, links followed; nullopt when it
+// cannot be opened.
+std::optional<HostFolder> HostFolderAt(const std::wstring& path) {
+  const ScopedHandle folder(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   FolderIdentity identity;
   if (!folder.Valid() || IdentifyFolder(folder.Get(), identity)) return std::nullopt;
-  return identity;
+  return HostFolder{identity, FinalPathOf(folder.Get())};
 }
 
 // "/usr/lib" as Wine's Windows path of the host file, "\\?\unix\usr\lib".
@@ -71,19 +95,14 @@ std::optional<std::string> PrefixHostPath() {
 }
 
 // The prefix's folders as Windows paths from its nearest drive's root
-// down ("H:\", "H:\.wine"): Wine names a folder by the drive whose root
-// holds it nearest, with the links of its host path resolved.
+// down ("H:\", "H:\.wine"): Wine names a folder through the drive whose
+// root holds it nearest, with the links of its host path resolved.
 std::vector<std::wstring> PrefixChainOnItsDrive(const std::string& prefix) {
   std::vector<std::wstring> chain;
-  const ScopedHandle folder(CreateFileW(UnixNamespacePath(prefix).c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  const ScopedHandle folder(CreateFileW(UnixNamespacePath(prefix).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!folder.Valid()) return chain;
-  std::wstring buffer(32768, L'\0');
-  const DWORD length = GetFinalPathNameByHandleW(folder.Get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (length == 0 || length >= buffer.size()) return chain;
-  std::wstring path(buffer.data(), length);
+  std::wstring path = FinalPathOf(folder.Get());
   if (path.starts_with(L"\\\\?\\")) path.erase(0, 4);
   if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return chain;  // on no drive: "unix\..."
   chain.push_back(path.substr(0, 3));
@@ -98,21 +117,21 @@ std::vector<std::wstring> PrefixChainOnItsDrive(const std::string& prefix) {
 
 std::vector<RefusedHostFolder> RefusedHostFolders() {
   std::vector<RefusedHostFolder> refused;
-  auto add = [&](const std::optional<FolderIdentity>& identity, std::string what) {
-    if (identity) refused.push_back({*identity, std::move(what)});
+  auto add = [&](const std::optional<HostFolder>& folder, std::string what) {
+    if (folder) refused.push_back({*folder, std::move(what)});
   };
   const SystemFolders system = HostSystemFoldersFrom(NamesInHostRoot());
   for (const std::string& path : system.refused) {
-    add(IdentityOfWindowsPath(UnixNamespacePath(path)),
-        path == system.refused.front() ? "the host's root folder \"" + path + "\""
-                                       : "the system folder \"" + path + "\"");
+    add(HostFolderAt(UnixNamespacePath(path)), path == system.refused.front()
+                                                   ? "the host's root folder \"" + path + "\""
+                                                   : "the system folder \"" + path + "\"");
   }
   const std::optional<std::string> prefix = PrefixHostPath();
   if (!prefix) return refused;
   const std::string holds = ", which holds the Wine prefix \"" + *prefix + "\"";
   // The prefix and each folder above it, as its host path names them.
   for (std::string folder = *prefix; !folder.empty();) {
-    add(IdentityOfWindowsPath(UnixNamespacePath(folder)),
+    add(HostFolderAt(UnixNamespacePath(folder)),
         folder == *prefix ? "the Wine prefix \"" + folder + "\"" : "the folder \"" + folder + "\"" + holds);
     if (folder == "/") break;
     const std::size_t slash = folder.rfind('/');
@@ -121,7 +140,7 @@ std::vector<RefusedHostFolder> RefusedHostFolders() {
   // The same through the drive that holds the prefix nearest, which also
   // finds the folders that a link in the prefix's host path steps over.
   for (const std::wstring& path : PrefixChainOnItsDrive(*prefix)) {
-    add(IdentityOfWindowsPath(path), "the folder \"" + Narrow(path) + "\"" + holds);
+    add(HostFolderAt(path), "the folder \"" + Narrow(path) + "\"" + holds);
   }
   return refused;
 }
@@ -151,11 +170,12 @@ std::optional<std::string> WineHostPath(const std::wstring& windowsPath) {
   return path;
 }
 
-std::optional<std::string> ForbiddenOnWineHost(const FolderIdentity& identity) {
+std::optional<std::string> ForbiddenOnWineHost(HANDLE folder, const FolderIdentity& identity) {
   if (!RunsUnderWine()) return std::nullopt;
   static const std::vector<RefusedHostFolder> refused = RefusedHostFolders();
-  for (const RefusedHostFolder& folder : refused) {
-    if (folder.identity.SameFolder(identity)) return folder.what;
+  const HostFolder asked{identity, FinalPathOf(folder)};
+  for (const RefusedHostFolder& host : refused) {
+    if (host.folder.Same(asked)) return host.what;
   }
   return std::nullopt;
 }

@@ -8,14 +8,17 @@
 //   - the Wine prefix, or a folder that holds it (the user's home when the
 //     prefix is ~/.wine): cleaning it would clean the prefix and every
 //     drive that lies inside it.
-// Folders are compared by identity (Wine gives a folder's inode as its file
-// index), each host folder opened through Wine's "\\?\unix\" namespace,
-// links followed. What is not caught: a folder inside /proc, /sys or /dev
-// but not one of them (Wine gives no way to climb above a drive's root),
-// and an ancestor of the prefix that its path names only through a link
-// and that lies above the drive nearest to the prefix.
+// Folders are compared by identity (Wine gives a folder's inode as its
+// file index; HostFolder in the .cpp says more), each host folder opened
+// through Wine's "\\?\unix\" namespace, links followed. What is not
+// caught: a folder inside /proc, /sys or /dev but not one of them (Wine
+// gives no way to climb above a drive's root), and an ancestor of the
+// prefix that its path names only through a link and that lies above the
+// drive nearest to the prefix.
 // Off Wine, none of this applies: every answer is "nothing refused".
 #pragma once
+
+#include <windows.h>
 
 #include <optional>
 #include <string>
@@ -32,12 +35,12 @@ bool RunsUnderWine();
 // Wine or when the path names no host file.
 std::optional<std::string> WineHostPath(const std::wstring& windowsPath);
 
-// What the folder of `identity` is on Wine's host when that makes it no
+// What the folder open as `folder`, of `identity`, is on Wine's host when that makes it no
 // possible drive ("the host's root folder \"/\"", "the system folder
 // \"/usr\"", "the Wine prefix \"/home/u/.wine\"", "the folder
 // \"/home/u\", which holds the Wine prefix ..."); nullopt when it may be
 // one, and always off Wine. The host's folders are looked up once per
 // process.
-std::optional<std::string> ForbiddenOnWineHost(const FolderIdentity& identity);
+std::optional<std::string> ForbiddenOnWineHost(HANDLE folder, const FolderIdentity& identity);
 
 }  // namespace tidewell::platform::win32
