@@ -168,3 +168,11 @@ target_link_libraries(platform_host_tests PRIVATE tidewell_windows_test_support)
 # Whole cleaning runs, with files that other processes use.
 tidewell_windows_suite(engine_cleaning_run_tests engine/cleaning_run_test.cpp)
 target_link_libraries(engine_cleaning_run_tests PRIVATE tidewell_windows_process_support)
+
+# The console under Wine in a prefix of its own, with the z: mapping to the
+# host's "/" that Wine makes: the host's root and the folders above the
+# prefix are no drives. Run on the Linux host, test runs only, as an
+# unprivileged user.
+add_test(NAME wine_host_drives
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/wine_host_drives_test.sh $<TARGET_FILE:tidewell-cli>)
+set_tests_properties(wine_host_drives PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
