@@ -36,7 +36,10 @@ target_link_libraries(engine_portable_tests PRIVATE tidewell_engine)
 
 # The Windows file system layer itself, on real folders in the user's
 # temporary folder.
-tidewell_windows_suite(windows_platform_tests platform/windows_file_system_test.cpp)
+tidewell_windows_suite(windows_platform_tests
+  platform/windows_file_system_test.cpp
+  platform/wine_host_test.cpp
+)
 target_link_libraries(windows_platform_tests PRIVATE tidewell_platform)
 
 # Suites on fixture drives (tests/support/temp_drive), with the Windows

@@ -85,8 +85,8 @@ std::optional<std::string> ForbiddenDriveRoot(HANDLE handle, const FolderIdentit
   // The Windows folder and every folder above it, short of its volume's
   // root. The root itself ("C:\") is the system drive, the drive a Windows
   // user cleans first: its Windows folder is the one the rules look into.
-  // Only on POSIX, where the host's root is no Windows drive, is the root
-  // refused.
+  // Only where a drive is a folder of a Linux host (the POSIX build, and
+  // this one under Wine, above) is the host's root refused.
   std::wstring folder = windows;
   while (folder.size() > 3) {
     if (auto found = IdentityOfPath(folder); found && found->SameFolder(identity)) {

@@ -84,7 +84,7 @@ std::optional<std::string> PrefixHostPath() {
     const wchar_t root[] = {static_cast<wchar_t>(L'A' + i), L':', L'\\', L'\0'};
     const std::optional<std::string> host = WineHostPath(root);
     if (!host) continue;
-    const std::size_t at = host->find("/dosdevices/");
+    const std::size_t at = host->rfind("/dosdevices/");
     if (at != std::string::npos && at > 0) return host->substr(0, at);
   }
   const wchar_t* given = _wgetenv(L"WINEPREFIX");
