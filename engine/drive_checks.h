@@ -38,12 +38,12 @@ bool NormalFileExists(RunContext& context, std::string_view pattern);
 
 // The write test: creates a new empty "\$$$$$$$$.$$$" in the drive's root
 // and deletes it again. It never opens, empties or deletes an entry it did
-// not create. A file already of that name (one left behind, or a second link
-// to a file elsewhere) is left as it is and says nothing about the drive:
-// the test is made once more under another name, "\$" and seven random hex
-// digits ".$$$". A folder or a link in its place makes the drive count as
-// read-only, as creating a file over it fails. True, "read-only", when no
-// file could be created.
+// not create. Any entry already of that name in any case (a file left
+// behind, a second link to a file elsewhere, a folder, a link, a FIFO) is
+// left as it is and says nothing about the drive: the test is made once more
+// under another name, "\$" and seven random hex digits ".$$$" (a few times,
+// should that name be taken too). True, "read-only", when no file could be
+// created for another reason.
 bool DriveIsReadOnly(RunContext& context, std::string_view drive);
 
 // Free bytes on the drive's volume as a single-precision number (the exact

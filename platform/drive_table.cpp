@@ -4,9 +4,11 @@
 #include "platform/drive_table.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include "platform/drive_host.h"
+#include "platform/mount_time_limit.h"
 #include "platform/text_case.h"
 
 namespace tidewell::platform {
@@ -110,11 +112,27 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
     return "drive " + name + " must name an absolute folder, starting with \"/\", not \"" +
            std::string(hostRoot) + "\"; it is left out";
   }
-  std::string canonical = RealPathOr(Normalised(hostRoot));
-  const HostEntryKind kind = KindOfHostEntry(canonical);
+  // What the host says of the folder, asked on a thread that may be left
+  // behind should its file system never answer.
+  struct HostFacts {
+    std::string canonical;
+    HostEntryKind kind = HostEntryKind::Missing;
+    std::string asFarAsItExists;
+    DriveRootCheck check;
+  };
+  auto facts = std::make_shared<HostFacts>();
+  const bool answered = AnswersWithin(MountTimeLimit(), [facts, given = Normalised(hostRoot)] {
+    facts->canonical = RealPathOr(given);
+    facts->kind = KindOfHostEntry(facts->canonical);
+    if (facts->kind == HostEntryKind::Missing) facts->asFarAsItExists = RealPathAsFarAsItExists(facts->canonical);
+    if (facts->kind == HostEntryKind::Folder) facts->check = CheckDriveRoot(facts->canonical);
+  });
+  if (!answered) return AddUnanswering(upper, hostRoot, label);
+  std::string canonical = std::move(facts->canonical);
+  const HostEntryKind kind = facts->kind;
   const bool exists = kind != HostEntryKind::Missing;
   if (!exists) {
-    std::optional<std::string> plain = WithoutDotComponents(RealPathAsFarAsItExists(canonical));
+    std::optional<std::string> plain = WithoutDotComponents(facts->asFarAsItExists);
     if (!plain) {
       return "drive " + name + " maps to \"" + std::string(hostRoot) +
              "\", which does not exist and climbs with \"..\"; give the folder's own path; it is left out";
@@ -130,7 +148,7 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
   }
   std::optional<FolderIdentity> identity;
   if (exists) {
-    const DriveRootCheck check = CheckDriveRoot(canonical);
+    const DriveRootCheck& check = facts->check;
     if (check.openError) {
       return "drive " + name + " maps to \"" + canonical + "\", which cannot be opened (" +
              check.openError.message() + "); it is left out";
@@ -164,6 +182,24 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
            "\", which is not an existing folder; it will show as a drive without a disk";
   }
   return std::nullopt;
+}
+
+std::optional<std::string> DriveTable::AddUnanswering(char letter, std::string_view hostRoot,
+                                                      std::string_view label) {
+  const std::string name = std::string(1, letter) + ":";
+  const std::string folder = Normalised(hostRoot);
+  const std::string problem = "drive " + name + " maps to \"" + folder +
+                              "\", whose file system gives no answer (a hung mount?); it shows as a drive without a disk";
+  if (const DriveMapping* first = Find(letter)) {
+    return "drive " + name + " is mapped more than once; the first mapping (" + first->hostRoot +
+           ") is used and \"" + std::string(hostRoot) + "\" is left out";
+  }
+  DriveMapping mapping{letter, folder, label.empty() ? DefaultDriveLabel(folder) : std::string(label)};
+  mapping.answers = false;
+  auto place = std::lower_bound(drives_.begin(), drives_.end(), letter,
+                                [](const DriveMapping& m, char l) { return m.letter < l; });
+  drives_.insert(place, std::move(mapping));
+  return problem;
 }
 
 DriveTable DriveTable::Parse(std::string_view text, std::vector<std::string>* problems) {

@@ -29,6 +29,11 @@
 //   - the letter is already mapped (the first mapping counts), or the folder
 //     is, under another letter (compared with links resolved, and by
 //     identity), so that an all-drives run never cleans one folder twice.
+// Every question a mapping's folder is asked here (its real path, what it
+// is, its identity) is asked with the mount time limit: a folder on a file
+// system that does not answer in time (a hung FUSE or network mount) is kept
+// as a drive without a disk, with a problem text that names it, and nothing
+// asks it again; the table is read in at most that time per such mapping.
 // Each mapping is resolved once, here, to its real folder (links resolved:
 // a Wine dosdevices entry is a link), and that folder's identity recorded;
 // nothing re-resolves it later. A folder that does not exist is kept (it
@@ -78,6 +83,10 @@ struct DriveMapping {
   // folder did not exist then. Every opening of the root is checked
   // against it (see virtual_file_system.h).
   std::optional<FolderIdentity> identity;
+  // False when the folder gave no answer within the mount time limit when
+  // the mapping was added (platform/mount_time_limit.h): the drive is a
+  // drive without a disk for the life of the table, never asked again.
+  bool answers = true;
 };
 
 class DriveTable {
@@ -122,6 +131,10 @@ class DriveTable {
   std::optional<std::string> HostToVirtualOn(char letter, std::string_view hostPath) const;
 
  private:
+  // Adds the mapping of a folder that gave no answer in time, as a drive
+  // without a disk; returns the problem text that says so.
+  std::optional<std::string> AddUnanswering(char letter, std::string_view hostRoot, std::string_view label);
+
   std::vector<DriveMapping> drives_;
 };
 

@@ -28,6 +28,17 @@
 //     the middle of a run cannot redirect anything outside the drive. A folder
 //     on another mounted file system (a mount point or bind mount inside the
 //     drive) is never entered: opening it fails with errc::cross_device_link.
+//     Nothing steps onto such a mount at all, not even a stat of its root
+//     (on POSIX, each name is opened with openat2's RESOLVE_NO_XDEV before it
+//     is looked at; Stat of a mount point fails with errc::cross_device_link
+//     too), so a mount whose file system never answers (a hung FUSE or
+//     network mount) holds nothing up: it is left alone, and the listener set
+//     with OnDriveRefused() is told so, once per folder. The walk's own stat
+//     of the names a listing gives as files (FolderReader::StatEntry) is a
+//     plain one: a single file bound onto a name is the one mount it may
+//     still step onto.
+//   - A drive whose folder gave no answer when the table was read
+//     (DriveMapping::answers) is a drive without a disk, never asked again.
 //   - A symbolic link is an ordinary file here: listed as a file, its own
 //     length and attributes reported, deleting it removes the link.
 //   - Names holding "\" cannot be expressed as Windows names

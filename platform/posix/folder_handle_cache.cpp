@@ -6,9 +6,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <linux/openat2.h>
-#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -39,6 +37,38 @@ std::error_code OpenBeneath(int base, const char* relative, int& opened) {
   if (errno != ENOSYS && errno != EPERM) return LastError();
   haveOpenat2 = false;
   return std::make_error_code(std::errc::function_not_supported);
+}
+
+int OpenEntryHere(int parentFd, const char* name) {
+  if (haveOpenat2) {
+    open_how how{};
+    how.flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
+    const int opened = static_cast<int>(syscall(SYS_openat2, parentFd, name, &how, sizeof how));
+    if (opened >= 0 || (errno != ENOSYS && errno != EPERM)) return opened;
+    haveOpenat2 = false;
+  }
+  return openat(parentFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+}
+
+int StatEntryHere(int parentFd, const char* name, struct stat& st) {
+  const int fd = OpenEntryHere(parentFd, name);
+  if (fd < 0) return -1;
+  const int result = fstat(fd, &st);
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return result;
+}
+
+void FolderHandleCache::TellMountLeft(std::string_view folder) {
+  std::string path(folder);
+  if (path.empty() || path.back() != '\\') path.push_back('\\');
+  path.front() = ToUpperAscii(path.front());
+  // Once per folder, however its path is spelled.
+  if (!mountsTold_.insert(UpperCased(path)).second || !onRefused_) return;
+  onRefused_(path + " is left alone: another file system is mounted there, and nothing is read from it or "
+                    "deleted in it");
 }
 
 std::error_code OpenListing(int folderFd, DIR*& stream) {
@@ -198,36 +228,17 @@ std::error_code FolderHandleCache::OpenRoot(const DriveMapping& mapping, RootHan
   root.fd = opened;
   root.identity = mount;
   root.folder = folder;
-  root.shortReadEnds = ListingReadFillsToEnd(opened);
   MarkSpared(root);
   return {};
-}
-
-bool ListingReadFillsToEnd(int fd) {
-  struct statfs facts {};
-  if (fstatfs(fd, &facts) != 0) return false;
-  switch (static_cast<unsigned long>(facts.f_type)) {
-    case TMPFS_MAGIC:
-    case EXT4_SUPER_MAGIC:  // also ext2 and ext3
-    case XFS_SUPER_MAGIC:
-    case BTRFS_SUPER_MAGIC:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool FolderHandleCache::ShortListingReadEnds(char letter) {
-  int fd = -1;
-  if (Root(letter, fd)) return false;
-  return roots_[static_cast<std::size_t>(ToUpperAscii(letter) - 'A')].shortReadEnds;
 }
 
 std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentity** identity) {
   const DriveMapping* mapping = drives_.Find(letter);
   if (mapping == nullptr) return std::make_error_code(std::errc::no_such_device);
   RootHandle& root = roots_[static_cast<std::size_t>(mapping->letter - 'A')];
-  if (root.refused) return std::make_error_code(std::errc::no_such_device);
+  // A folder that gave no answer when the table was read is never asked
+  // again: a drive without a disk.
+  if (root.refused || !mapping->answers) return std::make_error_code(std::errc::no_such_device);
   if (root.fd < 0) {
     if (std::error_code error = OpenRoot(*mapping, root)) return error;
   }

@@ -45,7 +45,10 @@
 
 #include <dirent.h>
 
+#include <sys/stat.h>
+
 #include <array>
+#include <set>
 #include <functional>
 #include <utility>
 #include <string>
@@ -72,16 +75,21 @@ std::error_code OpenBeneath(int base, const char* relative, int& opened);
 
 std::error_code OpenListing(int folderFd, DIR*& stream);
 
-// True when the file system the folder open as `fd` lies on fills each
-// listing read until its buffer cannot take the next entry or the folder
-// has no more: then a read that left kLargestListingEntry bytes or more of
-// its buffer unused (raw_directory_entry.h) has reached the end, and the read that would only say so
-// can be spared. Known of the local file systems whose listings the kernel
-// fills entry by entry until one does not fit (tmpfs, ext2/3/4, XFS, btrfs);
-// false for every other one (network and FUSE file systems, for example,
-// may answer a read with part of what is left), which then read until a read
-// finds nothing.
-bool ListingReadFillsToEnd(int fd);
+// Opens the entry `name` of the folder open as `parentFd` as an O_PATH
+// descriptor, a link never followed, without ever stepping onto another
+// mount: where another file system is mounted on `name` (a folder, or a file
+// bound onto a name) it fails with EXDEV, and that file system is asked
+// nothing. openat2's RESOLVE_NO_XDEV refuses while the name is looked up in
+// the parent, before the mounted file system's root is reached, so a mount
+// whose file system never answers (a hung FUSE or network mount) is refused
+// at once, where a stat or an open of the name would wait for it. Where
+// openat2 is not available, a plain openat, which does step onto a mount.
+// Returns the descriptor, or -1 with errno.
+int OpenEntryHere(int parentFd, const char* name);
+
+// fstatat(parentFd, name, AT_SYMLINK_NOFOLLOW) through OpenEntryHere: never
+// a stat of another mount's root (-1 with errno EXDEV instead).
+int StatEntryHere(int parentFd, const char* name, struct stat& st);
 
 // Finds the name in the folder open as `folderFd` that equals `name` without
 // regard to case (the first one listed; names that are not IsDriveEntryName
@@ -133,10 +141,6 @@ class FolderHandleCache {
   // True when a spared folder may lie on the drive (see above),
   // so that what is opened or removed there must be compared with them.
   bool SparedMayLieOn(char letter);
-  // True when a listing read that leaves room for the largest entry has
-  // reached the end of the folder, for every folder of the drive (they all
-  // lie on its root's mount): see ListingReadFillsToEnd.
-  bool ShortListingReadEnds(char letter);
 
   // What is known of a volume: where it keeps Windows attributes, and
   // whether it has user extended attributes at all (unknown until asked).
@@ -149,8 +153,12 @@ class FolderHandleCache {
   VolumeFacts* Volume(std::uint64_t device);
   VolumeFacts& Learn(std::uint64_t device, VolumeRecord record);
 
-  // Told, once per drive, why its root was refused.
+  // Told, once per drive, why its root was refused, and once per folder
+  // (TellMountLeft) where another file system is mounted inside a drive.
   void OnRootRefused(std::function<void(const std::string&)> listener) { onRefused_ = std::move(listener); }
+  // Tells the listener, once per folder, that `folder` (a virtual path) is
+  // left alone because another file system is mounted there.
+  void TellMountLeft(std::string_view folder);
 
   void Clear();
 
@@ -166,7 +174,6 @@ class FolderHandleCache {
     bool refused = false;
     bool spared = false;       // the root is a spared folder
     bool checkSpared = false;  // a spared folder may lie below this root
-    bool shortReadEnds = false;  // ListingReadFillsToEnd on the root's file system
   };
 
   // Opens components [next, depth) of `path` below `base` with as few
@@ -185,6 +192,7 @@ class FolderHandleCache {
   std::vector<SparedFolder> spared_;
   std::vector<std::pair<std::uint64_t, VolumeFacts>> volumes_;
   std::function<void(const std::string&)> onRefused_;
+  std::set<std::string> mountsTold_;
   char chainLetter_ = 0;
   std::vector<Level> chain_;
   std::size_t openLevels_ = 0;

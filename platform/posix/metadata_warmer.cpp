@@ -144,7 +144,7 @@ void MetadataWarmer::Shared::Read(const Slot& item, Job job, char* block) {
   (job == Job::List ? listed : statted).fetch_add(1, std::memory_order_relaxed);
   struct stat st {};
   while (!stopping.load(std::memory_order_relaxed)) {
-    const long got = syscall(SYS_getdents64, folder.Get(), block, kDirectoryBlock);
+    const long got = ReadListing(folder.Get(), block, kDirectoryBlock);
     if (got <= 0 || !item.statFiles) return;
     for (long at = 0; at < got;) {
       const auto* entry = reinterpret_cast<const RawDirectoryEntry*>(block + at);

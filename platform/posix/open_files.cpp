@@ -88,6 +88,28 @@ bool ParseMapsLine(std::string_view line, Mapping& mapping) {
   return true;
 }
 
+// What a /proc link leads to (followed), as stat would say: its device, inode
+// and type. Asked with AT_STATX_DONT_SYNC: the file system is not asked to
+// bring its attributes up to date, and a FUSE file system (whose getattr
+// takes that flag at its word, and which has no weak revalidation of a path
+// reached by a /proc link) is asked nothing, so a file open on a FUSE mount
+// that no longer answers never holds the scan up. The device and inode
+// never change with a file's attributes.
+struct Found {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool regular = false;
+};
+
+bool Lookup(int folderFd, const char* name, Found& found) {
+  struct statx facts {};
+  if (statx(folderFd, name, AT_STATX_DONT_SYNC, STATX_TYPE | STATX_INO, &facts) != 0) return false;
+  found.device = makedev(facts.stx_dev_major, facts.stx_dev_minor);
+  found.inode = facts.stx_ino;
+  found.regular = S_ISREG(facts.stx_mode);
+  return true;
+}
+
 }  // namespace
 
 // Walks /proc once, adding what each process uses to an OpenFiles.
@@ -103,13 +125,11 @@ class ProcessScanner {
   }
 
  private:
-  void AddStat(const struct stat& st) {
-    files_.Add(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino));
-  }
+  void AddFound(const Found& found) { files_.Add(found.device, found.inode); }
 
   void AddEntry(int folderFd, const char* name) {
-    struct stat st {};
-    if (fstatat(folderFd, name, &st, 0) == 0) AddStat(st);
+    Found found;
+    if (Lookup(folderFd, name, found)) AddFound(found);
   }
 
   void AddDescriptors(int processFd) {
@@ -122,10 +142,10 @@ class ProcessScanner {
     }
     while (const dirent* descriptor = readdir(descriptors)) {
       if (!AllDigits(descriptor->d_name)) continue;
-      struct stat st {};
+      Found found;
       // Regular files only: an open folder is no reason to keep it (the
       // cleaner itself holds the folders it walks open).
-      if (fstatat(fdFolderFd, descriptor->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) AddStat(st);
+      if (Lookup(fdFolderFd, descriptor->d_name, found) && found.regular) AddFound(found);
     }
     closedir(descriptors);
   }
@@ -149,10 +169,10 @@ class ProcessScanner {
       files_.Add(mapping.device, mapping.inode);
       if (mapFilesFd == -2) mapFilesFd = openat(processFd, "map_files", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (mapFilesFd < 0) continue;
-      struct stat st {};
+      Found found;
       const std::string name(mapping.range);
-      if (fstatat(mapFilesFd, name.c_str(), &st, 0) == 0) {
-        AddStat(st);
+      if (Lookup(mapFilesFd, name.c_str(), found)) {
+        AddFound(found);
         restated_.insert(key);
       } else if (errno == EPERM || errno == EACCES) {
         close(mapFilesFd);

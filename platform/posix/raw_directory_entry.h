@@ -3,6 +3,10 @@
 // with getdents64 directly (the walk's FolderReader and the warmer's threads).
 #pragma once
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 
@@ -19,9 +23,16 @@ struct RawDirectoryEntry {
 // Bytes read per getdents64 call: a few hundred entries of ordinary names.
 constexpr std::size_t kDirectoryBlock = 32 * 1024;
 
-// The most bytes one entry takes: its fixed part, a 255-byte name and the
-// closing NUL, rounded up to 8.
-constexpr std::size_t kLargestListingEntry = (offsetof(RawDirectoryEntry, name) + 255 + 1 + 7) / 8 * 8;
-static_assert(kLargestListingEntry == 280);
+// One getdents64 read of the folder open as `fd` into `block`: the bytes
+// read, 0 at the folder's end, -1 on an error. A read interrupted by a signal
+// before it read anything is made again. A read may end early for many
+// reasons (a pending signal above all), so only 0 says the folder has no
+// more.
+inline long ReadListing(int fd, char* block, std::size_t size) {
+  for (;;) {
+    const long got = syscall(SYS_getdents64, fd, block, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
 
 }  // namespace tidewell::platform

@@ -123,7 +123,7 @@ std::error_code OpenEntry(int parentFd, std::string_view leaf, OpenedEntry& entr
   }
   std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& name) {
     entry.name = name;
-    entry.fd = openat(parentFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    entry.fd = OpenEntryHere(parentFd, name.c_str());
     return entry.fd < 0 ? -1 : 0;
   });
   if (error) return error;
@@ -177,17 +177,20 @@ KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, cons
 
 // An open folder and the raw entries of its last read. Made once per opened
 // folder, its block left uninitialised: getdents64 fills what is read.
+//
+// A listing ends only when a read returns nothing. A read that leaves room in
+// the block says nothing about the end: the kernel ends a read early whenever
+// a signal is pending for the reading thread (a stop and continue, a
+// debugger, a timer), after as little as one entry, and a network or FUSE
+// file system may answer with part of what is left. A read interrupted
+// before it read anything is made again.
 struct FolderReader::State {
-  State(int folderFd, bool shortReadEnds) : fd(folderFd), shortReadEnds(shortReadEnds) {}
+  explicit State(int folderFd) : fd(folderFd) {}
 
   ScopedFd fd;
   std::size_t filled = 0;
   std::size_t next = 0;
   bool ended = false;
-  // A read that leaves room for the largest entry has reached the end
-  // (ListingReadFillsToEnd): the one more read that would find nothing is
-  // spared.
-  bool shortReadEnds = false;
   // The raw entries of the last read; each starts on an 8-byte boundary
   // within the block, so the block must too.
   alignas(RawDirectoryEntry) char block[kDirectoryBlock];
@@ -204,14 +207,13 @@ bool FolderReader::Next(FolderEntry& entry) {
   for (;;) {
     if (state.next >= state.filled) {
       if (state.ended) return false;
-      const long got = syscall(SYS_getdents64, state.fd.Get(), state.block, kDirectoryBlock);
+      const long got = ReadListing(state.fd.Get(), state.block, kDirectoryBlock);
       if (got <= 0) {
         state.ended = true;  // the end, or a read error: the listing stops here
         return false;
       }
       state.filled = static_cast<std::size_t>(got);
       state.next = 0;
-      if (state.shortReadEnds && kDirectoryBlock - state.filled >= kLargestListingEntry) state.ended = true;
     }
     const auto* found = reinterpret_cast<const RawDirectoryEntry*>(state.block + state.next);
     state.next += found->length;
@@ -219,8 +221,11 @@ bool FolderReader::Next(FolderEntry& entry) {
     if (!IsDriveEntryName(name)) continue;
     bool isFolder = found->type == DT_DIR;
     if (found->type == DT_UNKNOWN) {
+      // A name where another file system is mounted is a folder to the
+      // walk, which then finds it cannot be entered.
       struct stat st {};
-      isFolder = fstatat(state.fd.Get(), found->name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      const int stated = StatEntryHere(state.fd.Get(), found->name, st);
+      isFolder = stated == 0 ? S_ISDIR(st.st_mode) : errno == EXDEV;
     }
     entry.name.assign(name);
     entry.isFolder = isFolder;
@@ -313,9 +318,12 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   ParsedPath parsed;
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
   int listFd = -1;
-  if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) return error;
+  if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) {
+    if (error == std::errc::cross_device_link) cache_->TellMountLeft(folder);
+    return error;
+  }
   reader.state_ = std::unique_ptr<FolderReader::State>(
-      new FolderReader::State(listFd, cache_->ShortListingReadEnds(parsed.letter)));
+      new FolderReader::State(listFd));
   return {};
 }
 
@@ -324,10 +332,14 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
   if (parent.IsOpen() && folder.size() >= 2 && folder[1] == ':' && IsDriveEntryName(name) &&
       !cache_->SparedMayLieOn(folder[0])) {
     int opened = -1;
-    if (!OpenBeneath(static_cast<int>(parent.native_), std::string(name).c_str(), opened)) {
-      reader.state_ = std::unique_ptr<FolderReader::State>(
-          new FolderReader::State(opened, cache_->ShortListingReadEnds(folder[0])));
+    const std::error_code error = OpenBeneath(static_cast<int>(parent.native_), std::string(name).c_str(), opened);
+    if (!error) {
+      reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(opened));
       return {};
+    }
+    if (error == std::errc::cross_device_link) {
+      cache_->TellMountLeft(folder);
+      return error;
     }
   }
   return OpenFolder(folder, reader);
@@ -347,8 +359,9 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   } else {
     const std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
       name = candidate;
-      return fstatat(parentFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+      return StatEntryHere(parentFd, candidate.c_str(), st);
     });
+    if (error == std::errc::cross_device_link) cache_->TellMountLeft(path);
     if (error) return error;
     if (query == AttributeQuery::All && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
       kept = KeptAttributesByName(*cache_, parentFd, name, st);
@@ -403,7 +416,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
     std::string name;
     std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
       name = candidate;
-      return fstatat(parentFd, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+      return StatEntryHere(parentFd, candidate.c_str(), st);
     });
     if (error) return error;
     // A link has no attributes of its own; its target is never touched.
@@ -475,10 +488,16 @@ std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
   // never left cached. A spared folder is never removed, even when empty.
   const bool compare = cache_->SparedMayLieOn(parsed.letter);
   return WithLeafName(parentFd, leaf, [&](const std::string& name) {
-    FolderIdentity identity;
-    if (compare && !IdentifyEntry(parentFd, name.c_str(), identity) && cache_->IsSpared(identity)) {
-      errno = EACCES;
-      return -1;
+    if (compare) {
+      // Identified through a descriptor that never stands on another mount:
+      // a mount point is refused here, its file system never asked.
+      const ScopedFd entry(OpenEntryHere(parentFd, name.c_str()));
+      if (entry.Get() < 0) return -1;
+      FolderIdentity identity;
+      if (!IdentifyFolder(entry.Get(), identity) && cache_->IsSpared(identity)) {
+        errno = EACCES;
+        return -1;
+      }
     }
     return unlinkat(parentFd, name.c_str(), AT_REMOVEDIR);
   });
@@ -492,8 +511,9 @@ std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
   if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
   const std::string name(leaf);
   // An entry of that name in any case is somebody's: never opened.
+  // (Another file system mounted on the name is somebody's entry too.)
   struct stat existing {};
-  if (fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+  if (StatEntryHere(parentFd, name.c_str(), existing) == 0 || errno == EXDEV) {
     return std::make_error_code(std::errc::file_exists);
   }
   if (errno != ENOENT) return LastError();
@@ -531,7 +551,7 @@ std::error_code VirtualFileSystem::HostPath(std::string_view path, std::string& 
     if (resolving) {
       struct stat st {};
       std::string actual;
-      if (fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT &&
+      if (StatEntryHere(folderFd, name.c_str(), st) != 0 && errno == ENOENT &&
           !FindNameNoCase(folderFd, name, actual)) {
         name = actual;
       }

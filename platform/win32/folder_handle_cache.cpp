@@ -36,7 +36,8 @@ FolderHandleCache::RootHandle* FolderHandleCache::OpenRoot(char letter, std::err
     return nullptr;
   }
   RootHandle& root = roots_[static_cast<std::size_t>(mapping->letter - 'A')];
-  if (root.refused) {
+  // A folder that gave no answer when the table was read is never asked again.
+  if (root.refused || !mapping->answers) {
     error = std::make_error_code(std::errc::no_such_device);
     return nullptr;
   }

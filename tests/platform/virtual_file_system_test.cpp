@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <linux/magic.h>
-#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -384,21 +382,6 @@ TEST_F(VirtualFileSystemTest, AListingEndsWhereTheFolderDoesWhateverRoomItsReads
     }
     EXPECT_EQ(Listing("c:\\" + folder), expected) << count << " entries";
   }
-}
-
-TEST(ListingReadFillsToEnd, IsTrueOnlyForFileSystemsKnownToFillEachRead) {
-  const int proc = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_GE(proc, 0);
-  EXPECT_FALSE(ListingReadFillsToEnd(proc));
-  close(proc);
-  struct statfs shm {};
-  if (statfs("/dev/shm", &shm) != 0 || static_cast<unsigned long>(shm.f_type) != TMPFS_MAGIC) {
-    GTEST_SKIP() << "no tmpfs at /dev/shm";
-  }
-  const int tmpfs = open("/dev/shm", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_GE(tmpfs, 0);
-  EXPECT_TRUE(ListingReadFillsToEnd(tmpfs));
-  close(tmpfs);
 }
 
 // <root>/<name>/<name>/... `depth` levels down, built and removed one
