@@ -48,6 +48,19 @@ std::vector<std::string> Missing(const std::set<std::string>& from, const std::s
   return result;
 }
 
+// The lines of `from` that `in` does not hold as often (both sorted): a line
+// written twice in one log and once in the other is one difference.
+std::vector<std::string> MissingLines(const std::vector<std::string>& from, const std::vector<std::string>& in) {
+  std::vector<std::string> result;
+  std::set_difference(from.begin(), from.end(), in.begin(), in.end(), std::back_inserter(result));
+  return result;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> lines) {
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
 std::set<std::string> Names(const TreeListing& tree) {
   std::set<std::string> names;
   for (const auto& [name, length] : tree) names.insert(names.end(), name);
@@ -129,12 +142,16 @@ std::string ItemPath(const std::string& itemLine) {
 std::vector<std::string> CompareRuns(const RunResult& testRun, const RunResult& destructiveRun,
                                      const TreeListing& beforeRun, const TreeListing& afterRun) {
   std::vector<std::string> differences;
-  const std::set<std::string> testItems(testRun.logItems.begin(), testRun.logItems.end());
-  const std::set<std::string> destructiveItems(destructiveRun.logItems.begin(), destructiveRun.logItems.end());
-  Describe(differences, Missing(testItems, destructiveItems),
-           "item lines in the test run's log but not in the destructive run's");
-  Describe(differences, Missing(destructiveItems, testItems),
-           "item lines in the destructive run's log but not in the test run's");
+  // Compared line for line, each as often as written, but not in order: the
+  // destructive run works on a copy, whose folders may list their entries
+  // in another order.
+  const std::vector<std::string> testLines = Sorted(testRun.logItems);
+  const std::vector<std::string> destructiveLines = Sorted(destructiveRun.logItems);
+  Describe(differences, MissingLines(testLines, destructiveLines),
+           "item lines in the test run's log but not (as often) in the destructive run's");
+  Describe(differences, MissingLines(destructiveLines, testLines),
+           "item lines in the destructive run's log but not (as often) in the test run's");
+  const std::set<std::string> testItems(testLines.begin(), testLines.end());
   CheckTotals(differences, "test run", testRun, beforeRun);
   CheckTotals(differences, "destructive run", destructiveRun, beforeRun);
   const std::set<std::string> before = Names(beforeRun);

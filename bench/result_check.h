@@ -1,12 +1,10 @@
 // The result check: a destructive run must remove exactly what a test run of
-// the same tree says it would remove and log the same items, and each run's
-// totals must be those of the files its log lists. The bench runs both once
-// after its timed repetitions; any difference is a fault (a fast path that
-// changes results, for instance).
-//
-// The totals are not compared between the two runs: a test run counts (and
-// logs) a file that two rules choose twice, as it is still there for the
-// second rule, where a destructive run counts it once.
+// the same tree says it would remove and log the same item lines, each as
+// often (a test run treats what it chose as gone, so it names a file once, as
+// the destructive run deletes it once), and each run's totals must be those
+// of the files its log lists, which makes them the same. The bench runs both
+// once after its timed repetitions; any difference is a fault (a fast path
+// that changes results, for instance).
 #pragma once
 
 #include <cstdint>

@@ -93,11 +93,9 @@ TEST_F(ResultCheckTest, LoggedTotalsCountEachFileLineInSinglePrecision) {
 TEST_F(ResultCheckTest, AgreeingRunsShowNoDifference) {
   const TreeListing before = {{"a", 0}, {"a/b.tmp", 5}, {"a/old", 0}, {"c.txt", 7}};
   const TreeListing after = {{"a", 0}, {"c.txt", 7}};
-  // The test run logged b.tmp twice (two rules chose it) and counts it twice.
-  const RunResult testRun = Result({"Delete file: c:\\a\\b.tmp", "Remove folder: c:\\a\\old\\",
-                                    "Delete file: c:\\a\\b.tmp"}, before);
-  const RunResult destructiveRun = Result({"Delete file: c:\\a\\b.tmp", "Remove folder: c:\\a\\old\\"}, before);
-  EXPECT_EQ(testRun.totals->files, 2);
+  // The same lines in another order (the copy lists its folders its own way).
+  const RunResult testRun = Result({"Delete file: c:\\a\\b.tmp", "Remove folder: c:\\a\\old\\"}, before);
+  const RunResult destructiveRun = Result({"Remove folder: c:\\a\\old\\", "Delete file: c:\\a\\b.tmp"}, before);
   EXPECT_TRUE(CompareRuns(testRun, destructiveRun, before, after).empty());
 }
 
@@ -112,7 +110,12 @@ TEST_F(ResultCheckTest, EachKindOfDifferenceIsReported) {
   };
   // The destructive run removed a file but did not log it.
   expectOne(CompareRuns(run, Result({items[0]}, before), before, cleaned),
-            "in the test run's log but not in the destructive run's");
+            "in the test run's log but not (as often) in the destructive run's");
+  // The test run named a file twice (and counted it twice).
+  std::vector<std::string> twice = items;
+  twice.push_back(items[0]);
+  expectOne(CompareRuns(Result(twice, before), run, before, cleaned),
+            "in the test run's log but not (as often) in the destructive run's");
   // Totals that are not those of the log, a run that did not finish or
   // printed none.
   RunResult miscounted = run;

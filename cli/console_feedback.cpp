@@ -99,6 +99,8 @@ void ConsoleFeedback::EndProgram(int exitStatus) {
   throw ProgramEnd{exitStatus};
 }
 
+bool ConsoleFeedback::StopRequested() const { return platform::InterruptRequested(); }
+
 void ConsoleFeedback::CheckInterrupt() {
   if (!platform::InterruptRequested() || ending_ || program_ == nullptr) return;
   ending_ = true;

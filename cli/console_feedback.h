@@ -53,6 +53,7 @@ class ConsoleFeedback : public RunFeedback {
   MessageAnswer ShowMessage(const Message& message) override;
   [[noreturn]] void EndProgram(int exitStatus) override;
   void ProcessPendingMessages() override { CheckInterrupt(); }
+  bool StopRequested() const override;
 
  private:
   void ClearProgressBar();

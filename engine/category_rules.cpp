@@ -20,31 +20,12 @@
 #include "engine/path_fragments.h"
 #include "engine/rule_index.h"
 #include "engine/rule_table.h"
+#include "engine/spared_folders.h"
 #include "platform/clock.h"
 #include "platform/wildcard.h"
 
 namespace tidewell {
 namespace {
-
-// "Vaultkeep", and the program's folder and records folder as paths on the
-// drive being cleaned ("C:\TOOLS\CLEANER", no trailing "\" unless a root),
-// when they lie on it.
-std::vector<std::string> SpareFragments(RunContext& context, std::string_view drive) {
-  std::vector<std::string> fragments{"Vaultkeep"};
-  const char letter = DriveSpec(drive, context.files.Drives()).front();
-  for (const std::string* hostFolder : {&context.programFolder, &context.recordsFolder}) {
-    // The records folder is usually the program's own: its links are
-    // resolved once, and it spares by one fragment.
-    if (hostFolder->empty() || (hostFolder != &context.programFolder && *hostFolder == context.programFolder)) {
-      continue;
-    }
-    std::optional<std::string> folder = context.files.Drives().HostToVirtualOn(letter, *hostFolder);
-    if (!folder) continue;
-    if (folder->size() > 3) folder->pop_back();
-    fragments.push_back(std::move(*folder));
-  }
-  return fragments;
-}
 
 // The path texts that decide which rows a folder gets: the spare fragments
 // (bits 0 to spareCount - 1) and the fragments of the sections' path guards,
@@ -200,6 +181,7 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
 void ApplyCategoryRules(RunContext& context, std::string_view drive, const FolderList& folders,
                         std::int32_t count) {
   context.ageLimitNow = RunContext::SecondsNow();  // the age limit's "now", once per drive
+  context.chosen.Clear();  // a test run's choices are the drive's own
   std::mt19937_64 random(platform::ClockSeed());
   FolderGuards guards(SpareFragments(context, drive));
   PurgedFolders purged;
@@ -219,6 +201,7 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
     context.countingInto = TotalsBucket::Of(CategoryId::Wallpaper);  // per-category totals
     DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
   }
+  context.chosen.Clear();
   StepProgress(context, ProgressStep::Advance);
 }
 

@@ -16,7 +16,15 @@
 // path contains "Vaultkeep" (the sister backup program's folders), and any
 // whose path contains the program's own folder or its records folder (their
 // virtual path on the drive being cleaned; "C:\TOOLS\CLEANER" also spares
-// "C:\TOOLS\CLEANER2\"). The sweep and the wallpaper step spare nothing.
+// "C:\TOOLS\CLEANER2\"); see spared_folders.h. A purge of a folder above
+// one never enters it either. The sweep and the wallpaper step spare nothing.
+//
+// A test run predicts the destructive run of the same drive: what it chooses
+// is gone for the rest of the drive's run (test_run_choices.h), so a file
+// two rows choose is counted and logged once, by the first, a marker an
+// earlier row chose no longer counts, and a folder a purge removed is not
+// visited again. On a drive where every deletion succeeds, its log's item
+// lines, in order, and its figures are the destructive run's.
 //
 // Category flags and the optimise-performance option are read live, where
 // they are used, for every folder; nothing is captured at the start.

@@ -3,8 +3,9 @@
 //
 // A file is counted into the bucket of the rows that chose it, at the moment
 // DeleteOneFile counts it into the drive's totals, so the buckets always add
-// up to the totals: a file that two rows choose in a test run counts twice in
-// both. The buckets are the catalogue's entries whose rows can choose files
+// up to the totals. A file is counted once, by the first row that chose it:
+// a destructive run deleted it, and a test run treats it as gone from then on
+// (test_run_choices.h). The buckets are the catalogue's entries whose rows can choose files
 // (the category sections, aggressive scrubbing's rows, and the wallpaper step
 // under "Wallpaper", the category that switches it on), plus two of their
 // own: "Base" for the always-on base rows and "Sweep" for the sweep of stale

@@ -1,6 +1,7 @@
 #include "engine/deletion_primitives.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "engine/drive_checks.h"
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
+#include "engine/spared_folders.h"
 #include "platform/text_case.h"
 #include "platform/wildcard.h"
 
@@ -51,14 +53,36 @@ class HeldFolders {
   std::set<std::string> folders_;
 };
 
+// The folders a purge leaves out: those the folder stage spares. Each one it
+// meets holds the folders above it, as a kept folder does. The spare test is
+// made when the purge first meets a subfolder.
+class SparedInPurge final : public SkippedFolders {
+ public:
+  SparedInPurge(RunContext& context, std::string_view drive, HeldFolders& held)
+      : context_(context), drive_(drive), held_(held) {}
+  bool Skips(std::string_view folder) override {
+    if (!spared_) spared_.emplace(context_, drive_);
+    if (!spared_->Spares(folder)) return false;
+    held_.Add(folder);
+    return true;
+  }
+
+ private:
+  RunContext& context_;
+  std::string_view drive_;
+  HeldFolders& held_;
+  std::optional<SparedFolders> spared_;
+};
+
 // The purge of a folder that passed its test: every file in and below it
 // through DeleteOneFile, then every folder below it removed, longest path
 // first. A file of the folder itself that the purge removed, or found gone,
 // is marked gone in the snapshot.
 void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnapshot& snapshot) {
   const std::string_view folder = snapshot.Folder();
-  const FileList files = ListFiles(context, drive, folder, "*.*", ListScope::WholeSubtree);
   HeldFolders held(folder.size());
+  SparedInPurge spared(context, drive, held);
+  const FileList files = ListFiles(context, drive, folder, "*.*", ListScope::WholeSubtree, &spared);
   for (std::int32_t i = 1; i <= files.Count(); ++i) {
     const std::string_view path = files[i];
     const DeleteResult result = DeleteOneFile(context, path);
@@ -74,7 +98,7 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
   // every folder comes before its parent, and the named folder itself, the
   // shortest, comes last and stays.
   const NoNames folderOnly;
-  const FolderList folderList = ListFolders(context, drive, folder, &folderOnly);
+  const FolderList folderList = ListFolders(context, drive, folder, &folderOnly, nullptr, nullptr, &spared);
   std::vector<std::string_view> folders;
   folders.reserve(static_cast<std::size_t>(folderList.Count()));
   for (std::int32_t i = 1; i <= folderList.Count(); ++i) {
@@ -84,12 +108,16 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
   std::stable_sort(folders.begin(), folders.end(),
                    [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
   for (std::size_t i = 0; i + 1 < folders.size(); ++i) {
+    StopIfRequested(context);
     // What the run's filters spared stays, with every folder above it.
     if (held.Holds(folders[i])) continue;
     // The line comes first and stays whatever the removal does: a folder
     // that still holds something is simply not removed.
     if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
-    if (context.IsOn(RunOption::TestRun)) continue;
+    if (context.IsOn(RunOption::TestRun)) {
+      context.chosen.AddRemovedFolder(folders[i]);
+      continue;
+    }
     // A folder that some process works in is in use, and Windows refuses to
     // remove it: it stays, as any folder whose removal failed.
     platform::EntryFacts facts;
@@ -102,6 +130,9 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 }  // namespace
 
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const WalkFacts* walkFacts) {
+  StopIfRequested(context);
+  // What a test run chose before, a destructive run would have deleted.
+  if (context.chosen.FileGone(path)) return DeleteResult::NotFound;
   // The keep list needs no file-system call, so it comes first.
   if (context.filters.keep.Keeps(path)) return DeleteResult::Spared;
   // One query answers "does it exist", "how long is it" and "how old is it";
@@ -147,6 +178,10 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const Wal
   }
   if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);
+  }
+  if (context.IsOn(RunOption::TestRun)) {
+    context.chosen.AddFile(path);  // gone for the rest of the drive's run
+    return DeleteResult::Chosen;
   }
   return deleted ? DeleteResult::Deleted : DeleteResult::Kept;
 }

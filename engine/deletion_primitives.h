@@ -21,15 +21,16 @@ namespace tidewell {
 
 // What DeleteOneFile left behind, for callers that keep a listing current.
 enum class DeleteResult {
-  NotFound,  // there was no such file; nothing was counted
+  NotFound,  // there was no such file (or a test run chose it before); nothing was counted
   Deleted,   // the file is gone
-  Kept,      // counted but still there: a test run, or the deletion failed
+  Chosen,    // a test run counted it: still there, and gone for the rest of the drive's run
+  Kept,      // counted but still there: the deletion failed, or the file is in use
   Spared,    // not chosen (the keep list, the age limit): not counted, still there
 };
 
 // True when the file is no longer there for the folder's listing.
 inline bool IsGone(DeleteResult result) {
-  return result == DeleteResult::NotFound || result == DeleteResult::Deleted;
+  return result == DeleteResult::NotFound || result == DeleteResult::Deleted || result == DeleteResult::Chosen;
 }
 
 // Counts the file (its length into totalBytes when readable, one into
@@ -49,6 +50,12 @@ inline bool IsGone(DeleteResult result) {
 // it looked it up) stand in for looking the file up again: a test run
 // reports the drive as the walk found it, names and lengths alike. A
 // destructive run always looks at the file as it is when it deletes it.
+// A test run predicts the destructive run: a file it counts is recorded in
+// context.chosen (DeleteResult::Chosen), and a file recorded there, or lying
+// in a folder whose removal it logged, is one that a destructive run would
+// have deleted already: NotFound, neither counted nor logged again.
+// The run's stop point (StopIfRequested) comes first: a stop request ends
+// the run before the next file, never half-way through the one in hand.
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const WalkFacts* walkFacts = nullptr);
 
 // The folder actions of the rule table. Each works on one folder read once
@@ -83,8 +90,8 @@ bool FolderNameMatches(std::string_view folder, std::string_view name);
 bool NamedFolderMatches(const FolderSnapshot& folder, std::string_view name, std::string_view marker);
 
 // When the named-folder test passes: deletes the files directly in the
-// folder; its subfolders are left alone. A folder on the keep list is not
-// entered.
+// folder; its subfolders (a spared one among them) are left alone. A folder
+// on the keep list is not entered.
 void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_view name,
                       std::string_view marker);
 
@@ -93,10 +100,17 @@ void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_v
 // longest path first (each after its "Remove folder: " line when logging),
 // and returns true. The folder itself stays, and so, in a destructive run,
 // does a folder that some process works in (context.heldOpen).
+// A folder below it that the folder stage spares (spared_folders.h: a
+// Vaultkeep folder, the program's own) is never entered: nothing at or
+// below it is listed, counted, logged or deleted, and the folders above it
+// are neither removed nor logged.
 // With the run's filters: a folder on the keep list is not purged (false);
 // below it, a kept folder is left whole, and a folder that still holds a
 // spared file or a kept folder is neither removed nor logged, nor is any
 // folder above it.
+// In a test run each folder whose removal is logged is recorded in
+// context.chosen: gone for the rest of the drive's run. A stop request is
+// heard before every file and every folder.
 bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker);
 

@@ -15,17 +15,26 @@ FolderSnapshot::FolderSnapshot(RunContext& context, const FolderList& folders, s
     Read();
     return;
   }
+  // A test run's choices so far are gone; the walk came before any of them.
+  const TestRunChoices::Folder* chosen = context_.chosen.In(folder_);
+  if (chosen != nullptr && chosen->removed) return;
   folders.ForEachFile(index, [&](std::string_view name, const WalkFacts* facts) {
+    if (chosen != nullptr && chosen->names.contains(name)) return;
     files_.push_back({name, true, facts != nullptr, facts != nullptr ? *facts : WalkFacts{}});
   });
 }
 
 void FolderSnapshot::Read() {
+  // A folder whose removal a test run logged is missing; a file it chose is gone.
+  const TestRunChoices::Folder* chosen = context_.chosen.In(folder_);
+  if (chosen != nullptr && chosen->removed) return;
   platform::FolderReader reader;
   if (context_.files.OpenFolder(folder_, reader)) return;
   platform::FolderEntry entry;
   while (reader.Next(entry)) {
+    StopIfRequested(context_);
     if (entry.isFolder) continue;
+    if (chosen != nullptr && chosen->names.contains(entry.name)) continue;
     names_.push_back(std::make_unique_for_overwrite<char[]>(entry.name.size()));
     std::memcpy(names_.back().get(), entry.name.data(), entry.name.size());
     files_.push_back({std::string_view(names_.back().get(), entry.name.size()), true, false, {}});

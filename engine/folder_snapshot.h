@@ -18,6 +18,13 @@
 // A drive's walk keeps only the names the rule table can use (see
 // rule_table_names.h), so such a snapshot holds those; a snapshot that reads
 // its folder holds every file.
+//
+// In a test run, what the run has chosen so far is gone (test_run_choices.h):
+// a snapshot leaves out the files it chose, and a folder whose removal it
+// logged has no files, exactly as the destructive run would find them. A file
+// the test run chooses through the snapshot is marked gone like a deleted one.
+// That is why a test run needs no fresh reading below a purged folder: the
+// walk's names less the chosen ones are what the folder holds.
 #pragma once
 
 #include <cstddef>
@@ -56,7 +63,7 @@ class FolderSnapshot {
     return files_[index].hasFacts ? &files_[index].facts : nullptr;
   }
 
-  // Marks a file as no longer there (deleted, or found missing).
+  // Marks a file as no longer there (deleted, chosen by a test run, or found missing).
   void MarkGone(std::size_t index) { files_[index].present = false; }
 
   // The index of a present file with exactly this name, or npos.

@@ -23,15 +23,19 @@ std::string StartFolder(RunContext& context, std::string_view drive, std::string
 // at a time with a yield before each, the last step finding no more.
 void ListFolderFiles(RunContext& context, std::string_view folder, std::string_view pattern,
                      FileList& files) {
+  // What a test run chose here is gone; a folder it removed is missing.
+  const TestRunChoices::Folder* chosen = context.chosen.In(folder);
   platform::FolderReader reader;
-  const bool readable = !context.files.OpenFolder(folder, reader);
+  const bool readable = (chosen == nullptr || !chosen->removed) && !context.files.OpenFolder(folder, reader);
   std::string path;
   platform::FolderEntry entry;
   for (;;) {
     YieldToMessages(context);
     bool found = false;
     while (readable && reader.Next(entry)) {
-      if (!entry.isFolder && platform::MatchesWildcard(entry.name, pattern)) {
+      StopIfRequested(context);
+      if (!entry.isFolder && platform::MatchesWildcard(entry.name, pattern) &&
+          (chosen == nullptr || !chosen->Gone(entry.name))) {
         found = true;
         break;
       }
@@ -102,7 +106,8 @@ std::string_view LastName(std::string_view folder) {
 }  // namespace
 
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
-                       const KeptNames* kept, const KeptNames* lookedUp, WalkObserver* observer) {
+                       const KeptNames* kept, const KeptNames* lookedUp, WalkObserver* observer,
+                       SkippedFolders* skipped) {
   FolderList folders;
   if (lookedUp != nullptr) folders.KeepFacts();
   folders.Add(StartFolder(context, drive, start));
@@ -119,10 +124,17 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   std::vector<FolderList::FactsPlace> toLearn;
   std::string full;
   platform::FolderEntry entry;
+  // In a test run the folders whose removal it logged are missing: a
+  // subfolder so chosen is left out, and a start folder so chosen not opened.
+  // (A drive's own walk comes before anything is chosen.)
+  const bool leaveOutRemoved = context.chosen.AnyFolderRemoved();
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
     if (observer != nullptr) observer->Reaching(folders, cursor);
     finisher.Reaching(cursor);
     const std::string_view current = folders[cursor];
+    if (cursor == 1 && leaveOutRemoved && context.chosen.FolderRemoved(current)) break;
+    // What a test run chose in this folder is gone (nothing, in a drive's walk).
+    const TestRunChoices::Folder* chosen = context.chosen.In(current);
     platform::FolderReader reader;
     const platform::FolderHandle* parent = parents.ParentOf(cursor);
     const std::error_code error = parent != nullptr
@@ -141,6 +153,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
       YieldToMessages(context);
       if (!entry.isFolder) {
         if (!keepAll && !kept->Keeps(entry.name)) continue;
+        if (chosen != nullptr && chosen->Gone(entry.name)) continue;
         const bool lookUp = lookedUp != nullptr && (lookUpAll || lookedUp->Keeps(entry.name));
         if (lookUp && learnLater) {
           const FolderList::FactsPlace place = folders.AddFileToLearn(entry.name, keepTimes);
@@ -157,6 +170,8 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
       }
       if (startHidden || entry.name.front() == '.') continue;
       full.assign(current).append(entry.name).push_back('\\');
+      if (leaveOutRemoved && context.chosen.FolderRemoved(full)) continue;
+      if (skipped != nullptr && skipped->Skips(full)) continue;
       folders.Add(full);
     }
     auto folder = std::make_shared<platform::FolderHandle>(reader.ReleaseFolder());
@@ -167,11 +182,11 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
 }
 
 FileList ListFiles(RunContext& context, std::string_view drive, std::string_view folder,
-                   std::string_view pattern, ListScope scope) {
+                   std::string_view pattern, ListScope scope, SkippedFolders* skipped) {
   FileList files;
   if (pattern.empty()) pattern = "*.*";
   if (scope == ListScope::WholeSubtree) {
-    const FolderList folders = ListFolders(context, drive, folder);
+    const FolderList folders = ListFolders(context, drive, folder, nullptr, nullptr, nullptr, skipped);
     for (std::int32_t i = 1; i <= folders.Count(); ++i) ListFolderFiles(context, folders[i], pattern, files);
   } else {
     ListFolderFiles(context, StartFolder(context, drive, folder), pattern, files);

@@ -44,6 +44,17 @@ class WalkObserver {
   virtual void Reaching(const FolderList& folders, std::int32_t cursor) = 0;
 };
 
+// Which folders below its start a walk leaves out, with everything below
+// them: such a folder is never opened, and neither it nor anything in it is
+// listed.
+class SkippedFolders {
+ public:
+  virtual ~SkippedFolders() = default;
+  // `folder`: a full path ending with "\", met as a subfolder of a folder
+  // the walk lists.
+  virtual bool Skips(std::string_view folder) = 0;
+};
+
 // Breadth first, the list being its own queue: the start folder, then its
 // subfolders in the file system's order, then theirs, level by level. A
 // folder whose full path contains "\." (a name starting with a dot) is never
@@ -55,18 +66,24 @@ class WalkObserver {
 // its folder is open, and the list carries what that told (WalkFacts: the
 // length, and the time when the run has an age limit), so a test run need
 // not find the folder again just to learn a file's length. `observer`, if
-// any, is told before each folder is opened.
+// any, is told before each folder is opened; `skipped`, if any, is asked
+// about each subfolder before it is listed.
+// In a test run, what the run has chosen so far is gone (test_run_choices.h):
+// a folder whose removal it logged is left out as if missing (a start folder
+// so chosen is listed but not opened), and a file it chose is not kept.
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
                        const KeptNames* kept = nullptr, const KeptNames* lookedUp = nullptr,
-                       WalkObserver* observer = nullptr);
+                       WalkObserver* observer = nullptr, SkippedFolders* skipped = nullptr);
 
 enum class ListScope { OneFolder, WholeSubtree };
 
 // The files (never folders) matching `pattern` ("*.*" when empty), hidden and
 // read-only ones included, as full paths: the folder's own files first, then,
-// with WholeSubtree, those of every folder below in ListFolders order.
+// with WholeSubtree, those of every folder below in ListFolders order,
+// leaving out the folders `skipped` skips. In a test run, what the run has
+// chosen so far is left out (test_run_choices.h).
 FileList ListFiles(RunContext& context, std::string_view drive, std::string_view folder,
-                   std::string_view pattern, ListScope scope);
+                   std::string_view pattern, ListScope scope, SkippedFolders* skipped = nullptr);
 
 // True when fragment occurs anywhere in text, both compared upper-cased; an
 // empty fragment occurs in every text.

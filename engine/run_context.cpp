@@ -15,7 +15,15 @@ std::int64_t RunContext::SecondsNow() {
 }
 
 void YieldToMessages(RunContext& context) {
-  if (!context.IsOn(RunOption::OptimisePerformance)) context.feedback.ProcessPendingMessages();
+  if (!context.IsOn(RunOption::OptimisePerformance)) {
+    context.feedback.ProcessPendingMessages();
+  } else {
+    StopIfRequested(context);
+  }
+}
+
+void StopIfRequested(RunContext& context) {
+  if (context.feedback.StopRequested()) context.feedback.ProcessPendingMessages();
 }
 
 int ClampOrDefault(int value, int low, int high, int fallback) {

@@ -18,6 +18,7 @@
 
 #include "engine/category_totals.h"
 #include "engine/run_feedback.h"
+#include "engine/test_run_choices.h"
 #include "settings/run_options.h"
 #include "platform/host_paths.h"
 #include "platform/locale_format.h"
@@ -137,6 +138,9 @@ struct RunState {
   // once when a drive's cleaning begins (ApplyCategoryRules), so every file
   // of the drive is judged against the same moment. None: the current time.
   std::optional<std::int64_t> ageLimitNow;
+  // What a test run has chosen on the drive so far, treated as gone for the
+  // rest of the drive's run (test_run_choices.h); empty in a destructive run.
+  TestRunChoices chosen;
 };
 
 // One run's services and state together: what every part of the engine is
@@ -159,8 +163,17 @@ struct RunContext : RunServices, RunState {
   std::string ReportPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.txt"); }
 };
 
-// Hands control to the user interface once, unless optimise performance is on.
+// Hands control to the user interface once, unless optimise performance is
+// on; then it is only a stop point (StopIfRequested).
 void YieldToMessages(RunContext& context);
+
+// The run's stop point: when the user has asked the run to stop
+// (RunFeedback::StopRequested), hands control to the front end, which ends
+// the program there. Called once per file wherever files are deleted or
+// listed, and once per folder a purge removes, so a run stops within one
+// file of the request whatever the optimise-performance option says; it
+// reads a flag and nothing else.
+void StopIfRequested(RunContext& context);
 
 enum class ProgressStep {
   Advance,  // one step up or down, and a fresh "Cleaning HD: " status text

@@ -72,6 +72,15 @@ class RunFeedback : public MessageBoxes {
   // Processes every pending window message once, then returns (the run's
   // yield point; the front end may throttle it).
   virtual void ProcessPendingMessages() = 0;
+
+  // True once the user has asked the run to stop (Ctrl+C in the console).
+  // The run asks this for every file it deletes or lists, and for every
+  // folder it removes, whether or not it yields there (StopIfRequested,
+  // run_context.h), so it must cost no more than reading a flag. A front end
+  // that answers true ends the program at its next ProcessPendingMessages
+  // (ExitProgram: the deletion log closed with the lines it holds). One that
+  // cannot be asked to stop keeps this default.
+  virtual bool StopRequested() const { return false; }
 };
 
 }  // namespace tidewell

@@ -53,6 +53,13 @@ class RecordingFeedback : public RunFeedback, public MessageRecorder {
     ++yields;
     if (onYield) onYield();
   }
+  // Asked at every stop point: true once `stopWhen` has said so (a test's
+  // Ctrl+C), and from then on.
+  bool StopRequested() const override {
+    ++stopChecks;
+    if (!stopped && stopWhen) stopped = stopWhen();
+    return stopped;
+  }
 
   std::vector<std::string> statusTexts;
   std::vector<int> progressValues;
@@ -60,6 +67,9 @@ class RecordingFeedback : public RunFeedback, public MessageRecorder {
   int repaints = 0;
   long yields = 0;
   std::function<void()> onYield;
+  std::function<bool()> stopWhen;
+  mutable bool stopped = false;
+  mutable long stopChecks = 0;
   // Runs after each status text is recorded: a test's way to act between
   // the phases of a run ("Cleaning HD:" follows the analysis).
   std::function<void(std::string_view)> onStatusText;
