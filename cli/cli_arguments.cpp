@@ -201,10 +201,16 @@ Filters (off unless asked for; the rule table stays as it is):
                       MinimumAgeDays= under [Preferences]), e.g.
                       --older-than 7
   --keep PATTERN      never touch a file or folder whose Windows path matches
-                      PATTERN (* and ?, case ignored), nor anything in a
-                      folder that matches; repeat it for more patterns, which
-                      add to the Path= lines under [Keep], e.g.
+                      PATTERN, nor anything in a folder that matches; repeat
+                      it for more patterns, which add to the Path= lines
+                      under [Keep], e.g.
                       --keep 'C:\PROJECTS\*' --keep '*\SAVEGAME.TMP'
+                      Each part between two \ matches one name (* and ?,
+                      case ignored, *.* every name); a part that is * alone
+                      matches any number of folders. A pattern that can never
+                      match (C:\\X, C:X, a . or .. part, *.DOC: write
+                      *\*.DOC) is refused. A folder mapped as two drives is
+                      kept when either of its names matches.
 
 Output:
   --list-categories   print every category and option with its state, and exit

@@ -335,4 +335,18 @@ std::optional<std::string> DriveTable::HostToVirtualOn(char letter, std::string_
   return Translated(mapping->letter, path, root);
 }
 
+std::vector<DriveTable::NestedDrive> DriveTable::NestedDrives() const {
+  std::vector<NestedDrive> nested;
+  for (const DriveMapping& outer : drives_) {
+    for (const DriveMapping& inner : drives_) {
+      // Two letters never share a root (Add refuses the second).
+      if (&outer == &inner || !LiesAtOrBelow(inner.hostRoot, outer.hostRoot)) continue;
+      if (std::optional<std::string> folder = Translated(outer.letter, inner.hostRoot, outer.hostRoot)) {
+        nested.push_back({outer.letter, inner.letter, std::move(*folder)});
+      }
+    }
+  }
+  return nested;
+}
+
 }  // namespace tidewell::platform

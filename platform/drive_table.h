@@ -130,6 +130,17 @@ class DriveTable {
   // component holds a "\".
   std::optional<std::string> HostToVirtualOn(char letter, std::string_view hostPath) const;
 
+  // Every drive whose root lies inside another drive's root: the files in
+  // it have a name on each drive. `folderOnOuter` is the inner root's
+  // virtual folder on the outer drive ("C:\DATA\"). Worked out from the
+  // roots as resolved when they were added, with no call to the host.
+  struct NestedDrive {
+    char outer = 0;
+    char inner = 0;
+    std::string folderOnOuter;
+  };
+  std::vector<NestedDrive> NestedDrives() const;
+
  private:
   // Adds the mapping of a folder that gave no answer in time, as a drive
   // without a disk; returns the problem text that says so.

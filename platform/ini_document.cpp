@@ -131,15 +131,23 @@ std::vector<std::pair<std::string, std::string>> IniDocument::Section(std::strin
 }
 
 std::vector<std::string> IniDocument::GetEvery(std::string_view section, std::string_view name) const {
+  std::vector<std::string> values;
+  for (auto& [value, line] : GetEveryWithLines(section, name)) values.push_back(std::move(value));
+  return values;
+}
+
+std::vector<std::pair<std::string, std::size_t>> IniDocument::GetEveryWithLines(std::string_view section,
+                                                                                std::string_view name) const {
   section = Trimmed(section);
   name = Trimmed(name);
-  std::vector<std::string> values;
+  std::vector<std::pair<std::string, std::size_t>> values;
   bool inSection = false;
-  for (const Line& line : lines_) {
+  for (std::size_t index = 0; index < lines_.size(); ++index) {
+    const Line& line = lines_[index];
     if (line.kind == Kind::kHeader) {
       inSection = EqualsNoCase(line.key, section);
     } else if (inSection && line.kind == Kind::kValue && EqualsNoCase(line.key, name)) {
-      values.emplace_back(ValueOf(line));
+      values.emplace_back(std::string(ValueOf(line)), index + 1);
     }
   }
   return values;

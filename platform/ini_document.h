@@ -63,6 +63,10 @@ class IniDocument {
   // Every value named `name` in `section`, trimmed, in file order: for lists
   // kept as repeated names (the [Keep] section's Path= lines).
   std::vector<std::string> GetEvery(std::string_view section, std::string_view name) const;
+  // The same, each value with the number of its line in the text (the
+  // first line is 1), so that a message can point at it.
+  std::vector<std::pair<std::string, std::size_t>> GetEveryWithLines(std::string_view section,
+                                                                     std::string_view name) const;
 
   // Creates or replaces one value (see above). Does nothing when
   // CanStore() refuses the triple.

@@ -119,6 +119,15 @@ std::vector<std::string> PreferencesFile::ReadEvery(std::string_view section, st
   return document->GetEvery(section, name);
 }
 
+std::vector<PreferencesStore::NumberedValue> PreferencesFile::ReadEveryNumbered(std::string_view section,
+                                                                                std::string_view name) {
+  const IniDocument* document = ReadDocument();
+  if (document == nullptr) return {};
+  std::vector<NumberedValue> values;
+  for (auto& [value, line] : document->GetEveryWithLines(section, name)) values.push_back({std::move(value), line});
+  return values;
+}
+
 std::error_code PreferencesFile::Write(std::string_view section, std::string_view name,
                                        std::string_view value) {
   if (!IniDocument::CanStore(section, name, value)) {

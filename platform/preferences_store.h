@@ -107,6 +107,17 @@ class PreferencesStore {
     if (value == kMissing) return {};
     return {std::move(value)};
   }
+  // The same, each value with the number of its line in the file (the
+  // first line is 1; 0 where the store has no lines).
+  struct NumberedValue {
+    std::string value;
+    std::size_t line = 0;
+  };
+  virtual std::vector<NumberedValue> ReadEveryNumbered(std::string_view section, std::string_view name) {
+    std::vector<NumberedValue> values;
+    for (std::string& value : ReadEvery(section, name)) values.push_back({std::move(value), 0});
+    return values;
+  }
 
   // A batch begins and ends: use StoreBatch, which pairs them. A store that
   // reads nothing from elsewhere has nothing to do.
@@ -161,6 +172,7 @@ class PreferencesFile : public PreferencesStore {
                         std::string_view value) override;
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override;
   std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override;
+  std::vector<NumberedValue> ReadEveryNumbered(std::string_view section, std::string_view name) override;
   void BeginBatch() override;
   void EndBatch() override;
 

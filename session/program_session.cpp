@@ -117,6 +117,8 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
 void ProgramSession::LoadFilters() {
   filterProblems_.clear();
   context_.filters = LoadRunFilters(store_, filterProblems_);
+  // A folder that two drives name is kept under either name.
+  context_.filters.keep.SeeThroughDrives(files_.Drives());
   for (const std::string& problem : filterProblems_) TellProblem(StorePath() + ": " + problem);
 }
 

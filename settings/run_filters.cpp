@@ -1,7 +1,6 @@
 #include "settings/run_filters.h"
 
 #include "platform/text_case.h"
-#include "platform/wildcard.h"
 
 namespace tidewell {
 
@@ -30,40 +29,65 @@ std::optional<int> ParseAgeDays(std::string_view text, std::string& why) {
   return static_cast<int>(days);
 }
 
-bool IsUsableKeepPattern(std::string_view pattern, std::string& why) {
-  if (pattern.empty()) {
-    why = "it is empty";
-    return false;
-  }
+namespace {
+
+std::optional<platform::PathPattern> ParseKeepPattern(std::string_view pattern, std::string& why) {
   if (pattern.find('/') != std::string_view::npos) {
     why = "it holds \"/\": write a Windows path with \"\\\", e.g. C:\\PROJECTS\\*";
-    return false;
+    return std::nullopt;
   }
-  const char first = pattern.front();
-  const bool letter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
-  const bool drive = letter && pattern.size() >= 2 && pattern[1] == ':';
-  if (!drive && first != '*' && first != '?') {
-    why = "it matches no whole path: start it with a drive (C:\\PROJECTS\\*) or with * (*\\SAVEGAME.TMP)";
-    return false;
-  }
+  return platform::PathPattern::Parse(pattern, why);
+}
+
+}  // namespace
+
+bool IsUsableKeepPattern(std::string_view pattern, std::string& why) {
+  return ParseKeepPattern(pattern, why).has_value();
+}
+
+bool KeepList::Add(std::string_view pattern, std::string& why) {
+  std::optional<platform::PathPattern> parsed = ParseKeepPattern(pattern, why);
+  if (!parsed) return false;
+  patterns_.push_back(std::move(*parsed));
   return true;
 }
 
+std::vector<std::string> KeepList::Patterns() const {
+  std::vector<std::string> texts;
+  for (const platform::PathPattern& pattern : patterns_) texts.push_back(pattern.Text());
+  return texts;
+}
+
+void KeepList::SeeThroughDrives(const platform::DriveTable& drives) {
+  otherNames_.clear();
+  for (const platform::DriveTable::NestedDrive& nested : drives.NestedDrives()) {
+    std::string root = std::string(1, nested.inner) + ":\\";
+    otherNames_.push_back({nested.folderOnOuter, root});
+    otherNames_.push_back({std::move(root), nested.folderOnOuter});
+  }
+}
+
 bool KeepList::MatchesAny(std::string_view path) const {
-  for (const std::string& pattern : patterns_) {
-    if (platform::MatchesWildcard(path, pattern)) return true;
+  for (const platform::PathPattern& pattern : patterns_) {
+    if (pattern.MatchesPathOrFolderAbove(path)) return true;
   }
   return false;
 }
 
 bool KeepList::Keeps(std::string_view path) const {
   if (patterns_.empty()) return false;
-  // Every folder on the way, without and with its "\"; a path that ends with
-  // "\" is a folder and is tested by its last step.
-  for (std::size_t at = path.find('\\'); at != std::string_view::npos; at = path.find('\\', at + 1)) {
-    if (MatchesAny(path.substr(0, at)) || MatchesAny(path.substr(0, at + 1))) return true;
+  if (MatchesAny(path)) return true;
+  // Each other name once: every drive nested in another is listed with its
+  // outer drive directly, so no name needs two steps.
+  std::string otherPath;
+  for (const OtherName& other : otherNames_) {
+    if (path.size() < other.folder.size() || !EqualsNoCase(path.substr(0, other.folder.size()), other.folder)) {
+      continue;
+    }
+    otherPath.assign(other.name).append(path.substr(other.folder.size()));
+    if (MatchesAny(otherPath)) return true;
   }
-  return !path.ends_with('\\') && MatchesAny(path);
+  return false;
 }
 
 bool RunFilters::OldEnough(std::int64_t modified, std::int64_t now) const {
@@ -86,12 +110,11 @@ RunFilters LoadRunFilters(platform::PreferencesStore& store, std::vector<std::st
                          "; give a whole number of days from 0 to " + std::to_string(kMaximumAgeDays));
     }
   }
-  for (std::string& pattern : store.ReadEvery("Keep", "Path")) {
+  for (platform::PreferencesStore::NumberedValue& stored : store.ReadEveryNumbered("Keep", "Path")) {
     std::string why;
-    if (IsUsableKeepPattern(pattern, why)) {
-      filters.keep.Add(std::move(pattern));
-    } else {
-      problems.push_back("[Keep] Path=" + pattern + " cannot be used: " + why);
+    if (!filters.keep.Add(stored.value, why)) {
+      const std::string where = stored.line > 0 ? "line " + std::to_string(stored.line) + ": " : "";
+      problems.push_back(where + "[Keep] Path=" + stored.value + " cannot be used: " + why);
     }
   }
   for (const auto& [name, value] : store.ReadSection("Keep")) {

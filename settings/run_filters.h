@@ -11,17 +11,31 @@
 // future. N is a whole number from 0 to 36,500 (a hundred years); 0 spares
 // only files changed after the cleaning began.
 //
-// The keep list ("never touch this"): patterns of full Windows paths with the
-// listing wildcards (platform/wildcard.h: "*" and "?", case ignored, "*"
-// crossing "\" like any other character), e.g. "C:\PROJECTS\*" or
-// "*\SAVEGAME.TMP". A path is kept when it matches a pattern, or when a
-// folder on the way to it does: every folder above a file, the drive's root
-// included, is tested twice, without and with its trailing "\" ("c:\PROJECTS"
-// and "c:\PROJECTS\"). So "Path=C:\PROJECTS" and "Path=C:\PROJECTS\*" both
-// keep the folder and everything in and below it, while "Path=*\SAVEGAME.TMP"
-// keeps that file (or folder) wherever it lies. A pattern must start with a
-// drive ("C:") or a wildcard, since it is matched against whole paths, and
-// may not hold "/" (a host path is no Windows path).
+// The keep list ("never touch this"): patterns of full Windows paths,
+// matched name by name (platform/path_pattern.h): each part between two "\"
+// matches one name with the listing wildcards ("*" and "?", case ignored,
+// "*.*", ".*" and a bare "." judged on that name alone), while a part that
+// is "*" alone matches any number of folders, none included. E.g.
+// "C:\PROJECTS\*", "*\SAVEGAME.TMP", "C:\*\TEMP\*.*". A path is kept when
+// it matches a pattern, or when a folder on the way to it does, the drive's
+// root included. So "Path=C:\PROJECTS", "Path=C:\PROJECTS\" and
+// "Path=C:\PROJECTS\*" all keep the folder and everything in and below it,
+// while "Path=*\SAVEGAME.TMP" keeps that file (or folder) wherever it lies.
+// Matching costs time linear in the path's length, however many stars.
+//
+// A pattern that can never match is refused, saying why: one that is empty,
+// holds "/" (a host path is no Windows path), an empty part ("C:\\X", a
+// leading "\"), a "." or ".." part, or a first part that matches no drive
+// ("C:X", "1:\X", "*.DOC"; write "*\*.DOC"). The letters A and B count: a
+// floppy drive may be cleaned on its own.
+//
+// One folder with two names: when a drive's root lies inside another
+// drive's root (C=/srv/c and D=/srv/c/DATA), a file in it has a name on
+// each drive (c:\DATA\keep.tmp is D:\keep.tmp), and it is kept when any of
+// them matches, whichever drive is cleaned (SeeThroughDrives()). The drives
+// are compared by their resolved host folders, so links and Wine's
+// dosdevices entries are seen through; a bind mount of a folder of one drive
+// mounted elsewhere as another drive is not recognised.
 //
 // Where the values come from: [Preferences] MinimumAgeDays and the Path=
 // lines of [Keep] in the per-user store, read through the session for both
@@ -39,6 +53,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/drive_table.h"
+#include "platform/path_pattern.h"
 #include "platform/preferences_store.h"
 
 namespace tidewell {
@@ -50,24 +66,42 @@ inline constexpr int kMaximumAgeDays = 36500;
 // is negative", ...) and nothing is returned.
 std::optional<int> ParseAgeDays(std::string_view text, std::string& why);
 
-// Whether a keep pattern can match a full path (see above); `why` as for
+// Whether a keep pattern can ever match a path (see above); `why` as for
 // ParseAgeDays.
 bool IsUsableKeepPattern(std::string_view pattern, std::string& why);
 
 class KeepList {
  public:
-  void Add(std::string pattern) { patterns_.push_back(std::move(pattern)); }
+  // Adds a pattern; a pattern that IsUsableKeepPattern() refuses is not
+  // added, and false is returned with `why`.
+  bool Add(std::string_view pattern, std::string& why);
+  bool Add(std::string_view pattern) {
+    std::string why;
+    return Add(pattern, why);
+  }
   bool Empty() const { return patterns_.empty(); }
-  const std::vector<std::string>& Patterns() const { return patterns_; }
+  std::vector<std::string> Patterns() const;
+
+  // Takes the drives whose root lies inside another's from the table, so
+  // that a file is judged by every name it has (see above).
+  void SeeThroughDrives(const platform::DriveTable& drives);
 
   // True when `path` (a file's full path, or a folder's with its trailing
-  // "\") or a folder on the way to it matches a pattern.
+  // "\") or a folder on the way to it matches a pattern, under any of its
+  // names.
   bool Keeps(std::string_view path) const;
 
  private:
   bool MatchesAny(std::string_view path) const;
 
-  std::vector<std::string> patterns_;
+  // A path that starts with `folder` (case ignored) is also `name` + the
+  // rest of it.
+  struct OtherName {
+    std::string folder;
+    std::string name;
+  };
+  std::vector<platform::PathPattern> patterns_;
+  std::vector<OtherName> otherNames_;
 };
 
 struct RunFilters {
@@ -80,7 +114,8 @@ struct RunFilters {
 };
 
 // The stored filters. Each bad value adds one line to `problems`, naming the
-// section, the value and what happens instead, and is left out.
+// section, the value and what happens instead (a [Keep] line starts with
+// its line number: "line 7: [Keep] Path=..."), and is left out.
 RunFilters LoadRunFilters(platform::PreferencesStore& store, std::vector<std::string>& problems);
 
 }  // namespace tidewell

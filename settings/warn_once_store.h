@@ -34,6 +34,9 @@ class WarnOnceStore : public platform::PreferencesStore {
   std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override {
     return inner_.ReadEvery(section, name);
   }
+  std::vector<NumberedValue> ReadEveryNumbered(std::string_view section, std::string_view name) override {
+    return inner_.ReadEveryNumbered(section, name);
+  }
   void BeginBatch() override { inner_.BeginBatch(); }
   void EndBatch() override { inner_.EndBatch(); }
 

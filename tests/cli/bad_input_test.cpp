@@ -405,6 +405,11 @@ TEST_F(BadInputTest, EveryBadCommandLineExitsTwoWithOneLineNamingOptionAndValueA
       {{"--keep="}, {"option --keep: bad pattern ''", "it is empty"}},
       {{"--keep", "/home/me/projects"}, {"option --keep: bad pattern '/home/me/projects'", "\"/\""}},
       {{"--keep", "PROJECTS\\*"}, {"option --keep: bad pattern 'PROJECTS\\*'", "start it with a drive"}},
+      {{"--keep", "C:\\\\PROJECTS\\\\*"}, {"option --keep: bad pattern 'C:\\\\PROJECTS\\\\*'", "it holds"}},
+      {{"--keep", "C:PROJECTS\\*"}, {"'C:PROJECTS\\*'", "\"C:\" must be followed by \"\\\" (write C:\\PROJECTS\\*)"}},
+      {{"--keep", "C:\\..\\X"}, {"'C:\\..\\X'", "\"..\" part names no folder"}},
+      {{"--keep", "1:\\X"}, {"'1:\\X'", "its drive \"1:\" is no letter from A to Z"}},
+      {{"--keep", "*.DOC"}, {"'*.DOC'", "matches no drive", "(*\\*.DOC)"}},
   };
   for (const char* flag : {"--all-drives", "--one-drive", "--test", "--delete", "--log", "--no-log", "--report",
                            "--no-report", "--list-categories", "--json", "--quiet", "--help", "--version",

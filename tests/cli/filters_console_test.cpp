@@ -91,7 +91,7 @@ TEST_F(FiltersConsoleTest, ABadStoredValueIsNamedWithTheStoreAndNothingIsCleaned
   EXPECT_EQ(run.exitStatus, 2);
   EXPECT_TRUE(Contains(run.err, StorePath() + ": [Preferences] MinimumAgeDays=a week cannot be used")) << run.err;
   EXPECT_TRUE(Contains(run.err, "not a whole number")) << run.err;
-  EXPECT_TRUE(Contains(run.err, StorePath() + ": [Keep] Path=/home/me cannot be used")) << run.err;
+  EXPECT_TRUE(Contains(run.err, ": [Keep] Path=/home/me cannot be used")) << run.err;
   EXPECT_TRUE(Contains(run.err, "nothing was cleaned")) << run.err;
   EXPECT_TRUE(Exists("DATA/old.tmp"));
   EXPECT_TRUE(Exists("GAMES/SAVEGAME.TMP"));
@@ -101,6 +101,55 @@ TEST_F(FiltersConsoleTest, ABadStoredValueIsNamedWithTheStoreAndNothingIsCleaned
   run = Run({"--list-categories"});
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "Temp ")) << run.out;
+}
+
+TEST_F(FiltersConsoleTest, AStoredPatternThatCanNeverMatchIsNamedWithItsLineAndNothingIsCleaned) {
+  File("TEMP/old.tmp", 100, kYear2000);
+  File("PROJECTS/out.tmp", 9, kYear2000);
+  // [Keep] first: what a start adds to [Preferences] cannot move its lines.
+  WriteStore("[Keep]\r\nPath=*\\SAVEGAME.TMP\r\n; doubled by habit:\r\nPath=C:\\\\PROJECTS\\\\*\r\n[Preferences]\r\nTemp=1\r\n");
+
+  const ChildResult run = Run({"--delete", "--no-log"});
+
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_TRUE(Contains(run.err, StorePath() + ": line 4: [Keep] Path=C:\\\\PROJECTS\\\\* cannot be used: it holds"))
+      << run.err;
+  EXPECT_TRUE(Contains(run.err, "nothing was cleaned")) << run.err;
+  EXPECT_TRUE(Exists("TEMP/old.tmp"));
+  EXPECT_TRUE(Exists("PROJECTS/out.tmp"));
+}
+
+TEST_F(FiltersConsoleTest, StarDotStarKeepsNamesWithoutAnExtensionBelowAFolderWithADot) {
+  File("USERS/JOHN.DOE/TEMP/notes", 5, kYear2000);
+  File("USERS/JOHN.DOE/TEMP/draft.tmp", 6, kYear2000);
+  File("TEMP/old.tmp", 100, kYear2000);
+
+  const ChildResult run = Run({"--delete", "--no-log", "--keep", "C:\\USERS\\JOHN.DOE\\TEMP\\*.*"});
+
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Exists("USERS/JOHN.DOE/TEMP/notes"));
+  EXPECT_TRUE(Exists("USERS/JOHN.DOE/TEMP/draft.tmp"));
+  EXPECT_FALSE(Exists("TEMP/old.tmp"));
+}
+
+TEST_F(FiltersConsoleTest, AFolderMappedAsAnotherDriveIsKeptUnderEitherName) {
+  File("DATA/keep.tmp", 5, kYear2000);
+  File("DATA/sub/deep.tmp", 6, kYear2000);
+  File("TEMP/old.tmp", 100, kYear2000);
+  const std::string drives = "C=" + Root() + ";D=" + Root() + "/DATA";
+
+  // Cleaning C, a pattern on D keeps C:\DATA.
+  ChildResult run = RunCli({"--delete", "--no-log", "--drive", "C:", "--keep", "D:\\*"}, drives);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Exists("DATA/keep.tmp"));
+  EXPECT_TRUE(Exists("DATA/sub/deep.tmp"));
+  EXPECT_FALSE(Exists("TEMP/old.tmp"));
+
+  // Cleaning D, a pattern on C keeps what it names there, and only that.
+  run = RunCli({"--delete", "--no-log", "--drive", "D:", "--keep", "c:\\data\\SUB"}, drives);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Exists("DATA/sub/deep.tmp"));
+  EXPECT_FALSE(Exists("DATA/keep.tmp"));
 }
 
 TEST_F(FiltersConsoleTest, JsonHoldsEachCategorysFilesAndBytesBiggestFirst) {

@@ -2,6 +2,7 @@
 // write, what the keep list matches, and what the store's lines give.
 #include "settings/run_filters.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ TEST(AgeDays, AFileIsOldEnoughOnlyWhenChangedAtLeastTheWholeDaysBefore) {
 
 TEST(KeepPatterns, APatternMustBeAbleToMatchAWholeWindowsPath) {
   std::string why;
-  for (const char* good : {"C:\\PROJECTS\\*", "c:\\projects", "*\\SAVEGAME.TMP", "?:\\GAMES\\*", "*.DOC"}) {
+  for (const char* good : {"C:\\PROJECTS\\*", "c:\\projects", "*\\SAVEGAME.TMP", "?:\\GAMES\\*", "*\\*.DOC"}) {
     EXPECT_TRUE(IsUsableKeepPattern(good, why)) << good << ": " << why;
   }
   const std::pair<const char*, const char*> bad[] = {
@@ -64,7 +65,11 @@ TEST(KeepPatterns, APatternMustBeAbleToMatchAWholeWindowsPath) {
       {"C:/PROJECTS", "\"/\""},
       {"PROJECTS\\*", "start it with a drive"},
       {"\\PROJECTS\\*", "start it with a drive"},
-      {"1:\\X", "start it with a drive"},
+      {"1:\\X", "no letter from A to Z"},
+      {"*.DOC", "with * alone (*\\*.DOC)"},
+      {"C:\\\\PROJECTS\\\\*", "holds \"\\\\\""},
+      {"C:PROJECTS\\*", "must be followed by"},
+      {"C:\\..\\X", "\"..\" part"},
   };
   for (const auto& [pattern, reason] : bad) {
     why.clear();
@@ -105,6 +110,75 @@ TEST(KeepList, ANamePatternKeepsThatNameInAnyFolderWithoutCase) {
   keep.Add("?:\\WINDOWS\\TEMP\\KEEP?\\*");
   EXPECT_TRUE(keep.Keeps("d:\\WINDOWS\\TEMP\\KEEP1\\x.TMP"));
   EXPECT_FALSE(keep.Keeps("d:\\WINDOWS\\TEMP\\KEEP12\\x.TMP"));
+}
+
+TEST(KeepList, ExtensionsAreJudgedOnTheLastNameNotOnTheWholePath) {
+  KeepList keep;
+  keep.Add("C:\\USERS\\JOHN.DOE\\TEMP\\*.*");
+  keep.Add("C:\\OLD.SET\\README.");
+  EXPECT_TRUE(keep.Keeps("c:\\USERS\\JOHN.DOE\\TEMP\\notes"));
+  EXPECT_TRUE(keep.Keeps("c:\\USERS\\JOHN.DOE\\TEMP\\sub\\deeper.tmp"));
+  EXPECT_FALSE(keep.Keeps("c:\\USERS\\JOHN.DOE\\notes"));
+  EXPECT_TRUE(keep.Keeps("c:\\OLD.SET\\readme"));
+  EXPECT_FALSE(keep.Keeps("c:\\OLD.SET\\README.TXT"));
+}
+
+TEST(KeepList, ARefusedPatternIsNotAddedAndSaysWhy) {
+  KeepList keep;
+  std::string why;
+  EXPECT_FALSE(keep.Add("C:\\\\PROJECTS\\\\*", why));
+  EXPECT_TRUE(Contains(why, "holds")) << why;
+  EXPECT_TRUE(keep.Empty());
+}
+
+// One folder under two letters: C=<base>/c, D=<base>/c/DATA, E=<base>/c/DATA/E.
+class NestedDrivesKeepTest : public ::testing::Test {
+ protected:
+  NestedDrivesKeepTest() {
+    std::filesystem::create_directories(folder.Path() + "/c/DATA/E");
+    std::vector<std::string> problems;
+    drives = platform::DriveTable::Parse(
+        "C=" + folder.Path() + "/c;D=" + folder.Path() + "/c/DATA;E=" + folder.Path() + "/c/DATA/E", &problems);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+  }
+  KeepList Keeping(const char* pattern) {
+    KeepList keep;
+    keep.Add(pattern);
+    keep.SeeThroughDrives(drives);
+    return keep;
+  }
+
+  testing::TempFolder folder;
+  platform::DriveTable drives;
+};
+
+TEST_F(NestedDrivesKeepTest, AFileIsKeptWhenItsNameOnAnInnerDriveMatches) {
+  const KeepList keep = Keeping("D:\\*");
+  EXPECT_TRUE(keep.Keeps("c:\\DATA\\keep.tmp"));
+  EXPECT_TRUE(keep.Keeps("c:\\data\\"));
+  EXPECT_TRUE(keep.Keeps("c:\\DATA\\E\\x\\y.tmp"));
+  EXPECT_FALSE(keep.Keeps("c:\\DATAX\\keep.tmp"));
+  EXPECT_FALSE(keep.Keeps("c:\\keep.tmp"));
+  EXPECT_FALSE(keep.Keeps("c:\\"));
+}
+
+TEST_F(NestedDrivesKeepTest, AFileIsKeptWhenItsNameOnAnOuterDriveMatches) {
+  KeepList keep = Keeping("C:\\DATA\\SUB\\*");
+  EXPECT_TRUE(keep.Keeps("d:\\SUB\\x.tmp"));
+  EXPECT_FALSE(keep.Keeps("d:\\x.tmp"));
+  keep = Keeping("*\\DATA\\E\\SAVE.TMP");
+  EXPECT_TRUE(keep.Keeps("e:\\SAVE.TMP")) << "two drives up";
+  EXPECT_TRUE(keep.Keeps("d:\\E\\SAVE.TMP"));
+  EXPECT_FALSE(keep.Keeps("e:\\E\\SAVE.TMP"));
+  keep = Keeping("E:\\*");
+  EXPECT_TRUE(keep.Keeps("d:\\E\\SAVE.TMP")) << "a drive inside a drive inside the drive cleaned";
+  EXPECT_FALSE(keep.Keeps("d:\\SAVE.TMP"));
+}
+
+TEST_F(NestedDrivesKeepTest, WithoutTheDriveTableOnlyThePathItselfCounts) {
+  KeepList keep;
+  keep.Add("D:\\*");
+  EXPECT_FALSE(keep.Keeps("c:\\DATA\\keep.tmp"));
 }
 
 class StoredFiltersTest : public ::testing::Test {
@@ -154,6 +228,18 @@ TEST_F(StoredFiltersTest, EachBadValueIsToldOnceAndLeftOutWhileTheGoodOnesCount)
   EXPECT_TRUE(Contains(problems[2], "Path=")) << problems[2];
   EXPECT_TRUE(Contains(problems[2], "empty")) << problems[2];
   EXPECT_TRUE(Contains(problems[3], "Folder=C:\\X")) << problems[3];
+}
+
+TEST_F(StoredFiltersTest, ARefusedKeepLineIsNamedWithItsLineNumber) {
+  WriteStore(
+      "[Preferences]\r\nTemp=1\r\n\r\n[Keep]\r\nPath=*\\SAVEGAME.TMP\r\n; a comment\r\n"
+      "Path=C:\\\\PROJECTS\\\\*\r\nPath=C:PROJECTS\\*\r\n");
+  const RunFilters filters = Load();
+  EXPECT_EQ(filters.keep.Patterns(), (std::vector<std::string>{"*\\SAVEGAME.TMP"}));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_TRUE(Contains(problems[0], "line 7: [Keep] Path=C:\\\\PROJECTS\\\\* cannot be used: it holds")) << problems[0];
+  EXPECT_TRUE(Contains(problems[1], "line 8: [Keep] Path=C:PROJECTS\\* cannot be used: \"C:\" must be followed by"))
+      << problems[1];
 }
 
 }  // namespace
