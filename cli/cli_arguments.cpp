@@ -223,8 +223,8 @@ section of the settings file (~/.config/Tidewell/Tidewell.ini), else found
 on this machine (a Wine prefix's drives, mounted FAT/NTFS/exFAT volumes).
 
 Exit status: 0 the run finished; 1 a drive could not be cleaned (or no drive
-is mapped, or the settings file exists but cannot be read and TIDEWELL_DRIVES
-names no drive); 2 bad usage (also a stored MinimumAgeDays= or [Keep] line
+is mapped, or the settings file exists but cannot be read: then nothing is
+cleaned, even when TIDEWELL_DRIVES names the drives); 2 bad usage (also a stored MinimumAgeDays= or [Keep] line
 that cannot be used: nothing is cleaned until it is fixed); 3 the deletion
 log or run report could not be written; 130 interrupted (Ctrl+C). A closed output (`| head -1`) never stops
 a run: what cannot be printed any more is dropped, the run and its records

@@ -20,10 +20,10 @@
 //     is found once the drive table is read, and also exits 2 with nothing
 //     written.
 //   - A settings file that exists but cannot be read (no permission, over
-//     1 MiB, not a regular file) may name the drives, so drives are then
-//     never found on the host instead: unless TIDEWELL_DRIVES names some,
-//     the console says which file and why, cleans nothing and exits 1
-//     before it reads or writes anything else.
+//     1 MiB, not a regular file) holds the keep list and the age limit and
+//     may name the drives: whatever names the drives (TIDEWELL_DRIVES
+//     included), the console says which file and why, cleans nothing and
+//     exits 1 before it reads or writes anything else.
 //   - A failed drive check is reported with the drive that was checked (the
 //     one asked for), not the drive the list fell back to.
 //   - SIGPIPE is ignored: a closed stdout never ends a run half-way; the

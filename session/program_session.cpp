@@ -77,7 +77,10 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
     return hooks.stopAtFirstProblem;
   };
 
-  const bool storeUnreadable = StoreUnreadable() && !HasDrives();
+  // The store holds the keep list, the age limit and the categories as well
+  // as the drives: a run without them could remove what the user protects,
+  // so an unreadable store stops every run, whatever names the drives.
+  const bool storeUnreadable = StoreUnreadable();
   if (storeUnreadable) {
     // Said before anything else, so a later "can't save" reads in its light.
     if (hooks.tellUser) {

@@ -11,9 +11,12 @@
 //       bytes and broken UTF-8 made visible, on the problem stream; a drive
 //       refused later (its root no longer the folder checked at load) is
 //       told the same way;
-//    2. when the store's file exists but cannot be read and no drive is
-//       left, the user is told which file and why (StoreUnreadable); when
-//       start-up stops here it has read and written nothing else;
+//    2. when the store's file exists but cannot be read, the user is told
+//       which file and why (StoreUnreadable), whatever names the drives
+//       (TIDEWELL_DRIVES included): the file also holds the keep list, the
+//       age limit and the categories, so no run may go without it
+//       (CanClean() stays false); when start-up stops here it has read and
+//       written nothing else;
 //    3. a start drive that was asked for (SessionSetup::startDrive) but that
 //       no drive maps ends start-up here, nothing read (NoSuchStartDrive);
 //    4. the Windows folder is found;
@@ -119,9 +122,13 @@ class ProgramSession {
   std::function<void()> onDriveSelected;
 
   // The store's file exists but cannot be read: drives then come only from
-  // TIDEWELL_DRIVES, never from discovery, since the file may name others.
+  // TIDEWELL_DRIVES, never from discovery, since the file may name others,
+  // and nothing is cleaned (CanClean()).
   bool StoreUnreadable() const { return static_cast<bool>(storeProblem_); }
   bool HasDrives() const { return !files_.Drives().Empty(); }
+  // Whether a run may start at all: a drive to clean and a store that reads
+  // (or does not exist yet).
+  bool CanClean() const { return HasDrives() && !StoreUnreadable(); }
   const std::string& StorePath() const { return storeFile_.Path(); }
   // The stored filter values (age limit, keep list) that could not be read
   // and were left out, one line each as told at start-up; empty when all read.

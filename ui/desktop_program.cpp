@@ -132,12 +132,16 @@ bool DesktopProgram::Start() {
   // the options, C: becomes the working folder, and nothing stops it; a
   // window with no drive only cannot clean.
   session_->Start({.enterDriveC = true});
-  if (!session_->HasDrives()) SetStatusText("No drive to clean");
+  if (!session_->HasDrives()) {
+    SetStatusText("No drive to clean");
+  } else if (session_->StoreUnreadable()) {
+    SetStatusText("Settings file unreadable: nothing can be cleaned");
+  }
   if (!HasSwitch(Context().commandLine, 'I')) w.show();
   Repaint();
   SetControlsEnabled(true);
   if (HasSwitch(Context().commandLine, 'U')) {
-    if (!session_->HasDrives()) ExitProgram(Context(), 1);
+    if (!session_->CanClean()) ExitProgram(Context(), 1);
     OnCleanClicked();
     // Still here: the run was refused (unreadable filters); an unattended
     // start must not stay open.
@@ -147,7 +151,7 @@ bool DesktopProgram::Start() {
 }
 
 void DesktopProgram::OnCleanClicked() {
-  if (running_ || !session_->HasDrives()) return;
+  if (running_ || !session_->CanClean()) return;
   // A stored age limit or keep line that cannot be read was meant to protect
   // something: no cleaning until it is fixed, as in the console.
   if (!session_->FilterProblems().empty()) {
@@ -202,7 +206,7 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
   for (QMenu* menu : {w.fileMenu, w.viewMenu, w.optionsMenu, w.helpMenu}) {
     for (QAction* action : menu->actions()) action->setEnabled(enabled);
   }
-  const bool canClean = enabled && session_->HasDrives();
+  const bool canClean = enabled && session_->CanClean();
   w.cleanButton->setEnabled(canClean);
   w.cleanAction->setEnabled(canClean);
   w.deepwashButton->setEnabled(enabled);

@@ -206,6 +206,30 @@ TEST_F(ProgramSessionTest, AnUnreadableStoreWithNoDriveStopsBeforeAnythingIsRead
   EXPECT_EQ(StoreText(), big);
 }
 
+// TIDEWELL_DRIVES names C: and D:, but the store that holds the keep list
+// cannot be read: the console's start stops at once, the window's goes on
+// and shows its drives, and neither may clean.
+TEST_F(ProgramSessionTest, AnUnreadableStoreStopsEveryRunWhateverNamesTheDrives) {
+  const std::string big = "[Keep]\r\nPath=C:\\KEEP\\*\r\n[Preferences]\r\nTestRun=0\r\n" +
+                          std::string(platform::PreferencesFile::kSizeLimit, ';');
+  WriteStore(big);
+  {
+    ProgramSession& console = Open();
+    EXPECT_EQ(console.Start({.stopAtFirstProblem = true}), StartupOutcome::StoreUnreadable);
+    EXPECT_EQ(feedback.Titles(), std::vector<std::string>{"Settings Error"});
+    EXPECT_NE(feedback.messages[0].text.find(StorePath()), std::string::npos);
+    EXPECT_TRUE(console.HasDrives());
+    EXPECT_FALSE(console.CanClean());
+  }
+  feedback.messages.clear();
+  ProgramSession& window = Open();
+  EXPECT_EQ(window.Start({.enterDriveC = true}), StartupOutcome::StoreUnreadable);
+  EXPECT_EQ(feedback.Titles().front(), "Settings Error");
+  EXPECT_EQ(window.Drives().Entries().size(), 2u) << "the window still shows the named drives";
+  EXPECT_FALSE(window.CanClean());
+  EXPECT_EQ(StoreText(), big);
+}
+
 TEST_F(ProgramSessionTest, WithNoDriveTheWindowIsToldHowToMapOneAndStillHearsOfTestMode) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows always has drive letters to find";

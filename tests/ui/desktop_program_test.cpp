@@ -416,6 +416,43 @@ class DesktopProgramTest : public QObject {
     QVERIFY(std::string(std::istreambuf_iterator<char>(in), {}) == big);
   }
 
+  // TIDEWELL_DRIVES names the drives, but the store that keeps C:\KEEP\*
+  // cannot be read: the window shows the drives, keeps "Clean HD"
+  // disabled, and an unattended start ends with 1 having removed nothing.
+  void anUnreadableStoreDisablesCleaningEvenWithDrivesNamedByTheEnvironment() {
+    World world;
+    world.File("KEEP/work.tmp");
+    world.File("junk.tmp");
+    const std::string storePath = world.base.Path() + "/config/Tidewell.ini";
+    fs::create_directories(world.base.Path() + "/config");
+    const std::string big = "[Keep]\nPath=C:\\KEEP\\*\n[Preferences]\nTestRun=0\n" +
+                            std::string(platform::PreferencesFile::kSizeLimit, ';');
+    std::ofstream(storePath, std::ios::binary) << big;
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      program.Start();
+      QCOMPARE(program.Main().driveList->count(), 2);
+      QVERIFY(!program.Main().cleanButton->isEnabled());
+      QVERIFY(!program.Main().cleanAction->isEnabled());
+      QCOMPARE(world.boxes.messages.front().title, std::string("Settings Error"));
+    }
+    int status = -1;
+    {
+      DesktopProgram program(world.boxes, world.Environment("/U /I"));
+      try {
+        program.Start();
+      } catch (const ProgramEnded& end) {
+        status = end.exitStatus;
+      }
+    }
+    QCOMPARE(status, 1);
+    QVERIFY(world.Exists("KEEP/work.tmp"));
+    QVERIFY(world.Exists("junk.tmp"));
+    QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
+    std::ifstream in(storePath, std::ios::binary);
+    QVERIFY(std::string(std::istreambuf_iterator<char>(in), {}) == big);
+  }
+
   // A refused drive mapping is told on the standard error as the console
   // tells it: one line, its control bytes shown in caret notation.
   void driveProblemsAreShownAsTheConsoleShowsThem() {
