@@ -102,22 +102,29 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   // user must hear about the drive that was asked for, not the fallback.
   const std::string checkedDrive = program.Drives().Current().substr(0, 2);
   bool allDrives = false;
-
-  const session::StartupOutcome outcome = program.Start({
-      // The drive check comes between the two loads, as at the window's
-      // start; an all-drives run checks each drive itself.
-      .checkStartDrive =
-          [&] {
-            allDrives = arguments.allDrives.value_or(program.Options().CheckValue(RunOption::ScanAllDrives) != 0);
-            return !listing && !allDrives;
-          },
-      .stopAtFirstProblem = !listing,
-      .tellUser = !listing,
-      .afterLoads =
-          [&] {
-            ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), context.filters);
-          },
-  });
+  // Ctrl+C during start-up (a wait for the store's lock, a slow drive)
+  // ends it through ExitProgram like a run: status 130 and one line, no
+  // summary, since no run began.
+  session::StartupOutcome outcome = session::StartupOutcome::Ready;
+  try {
+    outcome = program.Start({
+        // The drive check comes between the two loads, as at the window's
+        // start; an all-drives run checks each drive itself.
+        .checkStartDrive =
+            [&] {
+              allDrives = arguments.allDrives.value_or(program.Options().CheckValue(RunOption::ScanAllDrives) != 0);
+              return !listing && !allDrives;
+            },
+        .stopAtFirstProblem = !listing,
+        .tellUser = !listing,
+        .afterLoads =
+            [&] {
+              ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), context.filters);
+            },
+    });
+  } catch (const ProgramEnd& end) {
+    return end.exitStatus;
+  }
   if (listing) {
     ListCategories(out, program.RunCategoriesCopy());
     return 0;
@@ -149,6 +156,13 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return kBadUsage;
   }
   if (allDrives) TellOfSkippedFloppyLetters(program.Files().Drives(), err);
+
+  try {
+    feedback.ProcessPendingMessages();  // a Ctrl+C that came in since still ends start-up
+  } catch (const ProgramEnd& end) {
+    return end.exitStatus;
+  }
+  feedback.RunBegins();
 
   DriveSummaries summaries(context);
   int status = 0;

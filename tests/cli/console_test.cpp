@@ -2,15 +2,19 @@
 // folder, drives mapped by TIDEWELL_DRIVES, the store in a temporary
 // XDG_CONFIG_HOME, real files removed or kept.
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -327,6 +331,72 @@ TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
   EXPECT_GT(gone, 0);
   EXPECT_LT(gone, 6000);
   EXPECT_EQ(Stored("Preferences", "Reporting"), "1") << "the store is whole";
+}
+#endif
+
+#ifndef _WIN32  // flock and SIGINT
+// Whether process `pid` waits for a file lock: /proc/locks shows each
+// waiting request as a line with "->" and the waiter's pid.
+bool WaitsForALock(int pid) {
+  std::istringstream locks(ReadAll("/proc/locks"));
+  for (std::string line; std::getline(locks, line);) {
+    std::istringstream fields(line);
+    std::string number, arrow, kind, advisory, mode, owner;
+    fields >> number >> arrow >> kind >> advisory >> mode >> owner;
+    if (arrow == "->" && owner == std::to_string(pid)) return true;
+  }
+  return false;
+}
+
+// True once process `pid` has ended (gone, or a zombie not yet reaped).
+bool HasEnded(int pid) {
+  const std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+  const std::size_t close = stat.rfind(')');
+  return close == std::string::npos || stat.compare(close, 3, ") Z") == 0;
+}
+
+// Another copy holds the store's lock for a whole run; the first start
+// waits for it to write its defaults, and the user presses Ctrl+C: the
+// console ends with 130 and one line, having written nothing.
+TEST_F(ConsoleTest, CtrlCWhileStartUpWaitsForTheStoresLockEndsWith130AndOneLine) {
+  File('C', "DATA/one.tmp");
+  fs::create_directories(fs::path(StorePath()).parent_path());
+  const int lock = open((StorePath() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+
+  std::thread interrupter;
+  bool sawTheWait = false;
+  bool endedWithTheLockHeld = false;
+  ChildOptions options = Options({"--delete"});
+  options.timeout = std::chrono::seconds(60);
+  options.onStart = [&](int pid) {
+    interrupter = std::thread([&, pid] {
+      // Bounded waits: a console that never waits, or never ends, fails
+      // the test instead of hanging it.
+      for (int i = 0; i < 3000 && !sawTheWait; ++i) {
+        sawTheWait = WaitsForALock(pid);
+        if (!sawTheWait) usleep(10 * 1000);
+      }
+      kill(pid, SIGINT);
+      for (int i = 0; i < 1000 && !endedWithTheLockHeld; ++i) {
+        endedWithTheLockHeld = HasEnded(pid);
+        if (!endedWithTheLockHeld) usleep(10 * 1000);
+      }
+      flock(lock, LOCK_UN);  // lets a console that kept waiting go on
+    });
+  };
+  const ChildResult run = ConsoleSandbox::RunCli(options);
+  interrupter.join();
+  close(lock);
+
+  EXPECT_TRUE(sawTheWait) << "the console never waited for the store's lock";
+  EXPECT_TRUE(endedWithTheLockHeld) << "the console went on waiting after Ctrl+C";
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  EXPECT_EQ(run.err, "tidewell-cli: interrupted during start-up; nothing was cleaned.\n");
+  EXPECT_TRUE(Exists('C', "DATA/one.tmp"));
+  EXPECT_FALSE(fs::exists(StorePath()));
+  EXPECT_FALSE(fs::exists(LogPath()));
 }
 #endif
 
