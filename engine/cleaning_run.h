@@ -40,8 +40,10 @@ RunResult RunCleaning(RunContext& context);
 bool CleanDrive(RunContext& context, std::string_view drive);
 
 // The program's one way out: closes the deletion log if it is open (with
-// what it holds; a section cut short has no count line), closes the sound
-// device and ends the program with `exitStatus`. Never returns.
+// what it holds; a section cut short has no count line), tells the front
+// end of the drive under way, if any (DriveEnd::Interrupted, with its
+// figures so far), closes the sound device and ends the program with
+// `exitStatus`. Never returns.
 [[noreturn]] void ExitProgram(RunContext& context, int exitStatus = 0);
 
 }  // namespace tidewell

@@ -66,9 +66,11 @@ struct ReportState {
 
 // What one drive's run leaves, for front ends that sum up a run (the
 // console's final summary).
-// How a drive's run ended: its rules ran and its report was written, or it
-// was abandoned because its records could not be written.
-enum class DriveEnd { Finished, Abandoned };
+// How a drive's run ended: its rules ran and its report was written, it
+// was abandoned because its records could not be written, or the program
+// ended part-way through it (ExitProgram: Ctrl+C, the window's Exit), with
+// the figures of what was done until then.
+enum class DriveEnd { Finished, Abandoned, Interrupted };
 
 struct DriveSummary {
   std::string drive;  // as the run names it, e.g. "c:"
@@ -76,6 +78,7 @@ struct DriveSummary {
   DriveEnd end = DriveEnd::Finished;
   RunTotals totals;
   float freeBytesBefore = 0.0f;
+  bool logWritten = false;  // this drive's run opened a section of the deletion log
 };
 
 // What a run is given and never changes: the services it borrows (their
@@ -137,6 +140,10 @@ struct RunState {
   // once when a drive's cleaning begins (ApplyCategoryRules), so every file
   // of the drive is judged against the same moment. None: the current time.
   std::optional<std::int64_t> ageLimitNow;
+  // The drive whose run is under way (its name, kind and whether it has
+  // written to the log; the figures are `totals`), so that a run ended
+  // part-way still tells the front end what it did. None between drives.
+  std::optional<DriveSummary> driveUnderway;
 };
 
 // One run's services and state together: what every part of the engine is

@@ -331,8 +331,108 @@ TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
   EXPECT_GT(gone, 0);
   EXPECT_LT(gone, 6000);
   EXPECT_EQ(Stored("Preferences", "Reporting"), "1") << "the store is whole";
+  // The closing lines tell what this run did before it was stopped.
+  std::string count = std::to_string(gone);  // as the summary writes it: 1,583
+  for (int at = static_cast<int>(count.size()) - 3; at > 0; at -= 3) count.insert(static_cast<std::size_t>(at), ",");
+  const std::size_t summary = run.out.find("Drive C: interrupted: " + count + " files deleted, ");
+  ASSERT_NE(summary, std::string::npos) << run.out.substr(run.out.size() > 400 ? run.out.size() - 400 : 0);
+  EXPECT_NE(run.out.find(" reclaimed.\n", summary), std::string::npos);
+  EXPECT_FALSE(Contains(run.out, "No drive was cleaned"));
+  EXPECT_TRUE(Contains(run.out, "Deletion log: " + LogPath() + "\n"));
 }
 #endif
+
+// ---- the closing lines describe this run ----
+
+#ifndef _WIN32  // SIGSTOP and SIGINT
+class ClosingLinesTest : public ConsoleTest {
+ protected:
+  // Runs the console with `arguments` over 3,000 junk files in 3,000 folders
+  // and presses Ctrl+C as soon as its deletion log holds a file's line: the
+  // child is stopped first, so the interrupt always lands in the middle of
+  // the drive, however fast the machine.
+  ChildResult RunInterruptedMidDrive(const ChildOptions& base) {
+    ChildOptions options = base;
+    options.timeout = std::chrono::seconds(120);
+    std::thread interrupter;
+    std::atomic<bool> ended = false;
+    options.onStart = [&](int pid) {
+      interrupter = std::thread([&, pid] {
+        const std::string log = LogPath();
+        while (!ended) {
+          if (Contains(ReadAll(log), "Delete file: ")) {
+            kill(pid, SIGSTOP);
+            kill(pid, SIGINT);
+            kill(pid, SIGCONT);
+            return;
+          }
+          usleep(500);
+        }
+      });
+    };
+    const ChildResult run = testing::ConsoleSandbox::RunCli(options);
+    ended = true;
+    interrupter.join();
+    return run;
+  }
+  void ManyJunkFiles() {
+    for (int folder = 0; folder < 3000; ++folder) File('C', "T" + std::to_string(folder / 100) + "/F" + std::to_string(folder) + "/x.tmp", 1);
+  }
+  int Gone() {
+    int gone = 0;
+    for (int folder = 0; folder < 3000; ++folder) {
+      gone += Exists('C', "T" + std::to_string(folder / 100) + "/F" + std::to_string(folder) + "/x.tmp") ? 0 : 1;
+    }
+    return gone;
+  }
+};
+
+TEST_F(ClosingLinesTest, AnInterruptedRunsJsonSaysUnfinishedWithItsFigures) {
+  ManyJunkFiles();
+  const ChildResult run = RunInterruptedMidDrive(Options({"--delete", "--log", "--json"}));
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  const int gone = Gone();
+  ASSERT_GT(gone, 0);
+  ASSERT_LT(gone, 3000);
+  EXPECT_TRUE(run.out.starts_with("{\"drive\":\"C:\",\"testRun\":false,\"finished\":false,\"filesDeleted\":" +
+                                  std::to_string(gone) + ",\"bytesSaved\":" + std::to_string(gone) + ","))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "\"deletionLog\":\"" + LogPath() + "\",")) << run.out;
+}
+
+TEST_F(ClosingLinesTest, AnInterruptedTestRunSaysWhatItFoundSoFar) {
+  ManyJunkFiles();
+  ChildOptions options = Options({"--test", "--quiet"});
+  const ChildResult run = RunInterruptedMidDrive(options);
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  EXPECT_EQ(Gone(), 0);
+  const std::size_t at = run.out.find("Drive C: interrupted: test run, nothing deleted; a destructive run would so far remove ");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  EXPECT_FALSE(Contains(run.out, "No drive was cleaned"));
+  EXPECT_FALSE(Contains(run.out, "would so far remove 0 files")) << run.out;
+}
+#endif
+
+// A destructive run without the log leaves an earlier run's log as it was:
+// the closing lines must not name it as if this run had written it.
+TEST_F(ConsoleTest, TheLogIsNamedOnlyWhenThisRunWroteToIt) {
+  File('C', "DATA/one.tmp");
+  ChildResult run = Run({"--test"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  ASSERT_TRUE(Contains(run.out, "Deletion log: " + LogPath() + "\n"));
+  const std::string earlier = ReadAll(LogPath());
+
+  run = Run({"--delete", "--no-log"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(Exists('C', "DATA/one.tmp"));
+  EXPECT_EQ(ReadAll(LogPath()), earlier);
+  EXPECT_FALSE(Contains(run.out, "Deletion log:")) << run.out;
+
+  File('C', "DATA/two.tmp");
+  run = Run({"--delete", "--no-log", "--json"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "\"deletionLog\":null,")) << run.out;
+}
 
 #ifndef _WIN32  // flock and SIGINT
 // Whether process `pid` waits for a file lock: /proc/locks shows each
