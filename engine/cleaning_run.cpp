@@ -148,6 +148,9 @@ RunResult RunCleaning(RunContext& context) {
   RunResult result = RunResult::Finished;
   if (context.IsOn(RunOption::ScanAllDrives)) {
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
+      // A drive only found on the host (a USB stick, a camera card) is
+      // cleaned for real only when the user named it.
+      if (!context.IsOn(RunOption::TestRun) && context.driveNamed && !context.driveNamed(letter)) continue;
       context.suppressEvents = true;
       const bool selected = ui.SelectDrive(letter);
       context.suppressEvents = false;

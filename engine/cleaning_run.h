@@ -3,7 +3,9 @@
 // drive from C to Z.
 //
 // RunCleaning locks the controls, stores "LastCleanup", picks the drives and
-// hands each to CleanDrive. CleanDrive takes one drive through its report
+// hands each to CleanDrive; a destructive all-drives run leaves out the
+// drives the user did not name (RunServices::driveNamed), which the front
+// end tells. CleanDrive takes one drive through its report
 // start block, the analysis (every folder listed), the deletion log's
 // section, the rule table, and the report's end block, keeping the user
 // informed through RunFeedback only.

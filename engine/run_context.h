@@ -109,6 +109,10 @@ struct RunServices {
   platform::PreferencesStore* store = nullptr;
   // Called at the end of every drive's run, finished or abandoned.
   std::function<void(const DriveSummary&)> driveFinished{};
+  // Whether the user named a drive (by letter) for this run; a destructive
+  // all-drives run leaves out every drive that was only found on the host
+  // and not named. Empty: every drive counts as named.
+  std::function<bool(char letter)> driveNamed{};
 
   std::string commandLine{};    // the program's arguments as one text
   std::string programFolder{};  // host folder of the executable

@@ -129,6 +129,18 @@ class ProgramSession {
   // Whether a run may start at all: a drive to clean and a store that reads
   // (or does not exist yet).
   bool CanClean() const { return HasDrives() && !StoreUnreadable(); }
+
+  // Named drives. A drive is named when TIDEWELL_DRIVES or the store's
+  // [Drives] maps it, or when the user names it for this run (NameDrive:
+  // the console's --drive, a pick in the window's drive list). A drive only
+  // found on the host (a Wine prefix, a mounted volume, Windows' own
+  // letters) is cleaned by a destructive run only once named; a test run
+  // takes every drive. The run context asks DriveIsNamed (driveNamed).
+  void NameDrive(char letter);
+  bool DriveIsNamed(char letter) const;
+  // The drives from C to Z a destructive all-drives run leaves out because
+  // they were only found, not named; in letter order.
+  std::vector<char> UnnamedDrives() const;
   const std::string& StorePath() const { return storeFile_.Path(); }
   // The stored filter values (age limit, keep list) that could not be read
   // and were left out, one line each as told at start-up; empty when all read.
@@ -165,6 +177,7 @@ class ProgramSession {
   FixedCategoryStates categoriesCopy_;
   RunContext context_;
   DriveList drives_;
+  std::string namedLetters_;  // named by the user for this run, upper case
 };
 
 // How a problem is shown on the problem stream: "<program>: <problem>", the

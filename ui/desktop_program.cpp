@@ -88,6 +88,15 @@ void DesktopProgram::Wire() {
     box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
   };
   QObject::connect(w.driveList, &QComboBox::currentIndexChanged, [this](int index) { OnDriveChosen(index); });
+  // A drive the user picks in the list (the one shown included) is named
+  // for this run: a destructive run may then clean it though it was only
+  // found on the host.
+  QObject::connect(w.driveList, &QComboBox::activated, [this](int index) {
+    const std::vector<std::string>& entries = session_->Drives().Entries();
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size()) {
+      session_->NameDrive(entries[static_cast<std::size_t>(index)][0]);
+    }
+  });
 
   QObject::connect(w.deleteReportAction, &QAction::triggered,
                    [this] { DeleteRecordFile(Context(), RecordKind::RunReport); });
@@ -159,6 +168,19 @@ void DesktopProgram::OnCleanClicked() {
     for (const std::string& problem : session_->FilterProblems()) text += problem + "\r";
     text += "\rFix or remove them and start Tidewell again. Nothing was cleaned.";
     boxes_.ShowMessage({"Settings Error", text, MessageIcon::Exclamation, MessageButtons::Ok});
+    return;
+  }
+  // A drive only found on the host is cleaned for real only once the user
+  // picked it in the list (an all-drives run leaves such drives out).
+  const std::string& current = session_->Drives().Current();
+  if (!Context().IsOn(RunOption::TestRun) && !Context().IsOn(RunOption::ScanAllDrives) && !current.empty() &&
+      !session_->DriveIsNamed(current[0])) {
+    const std::string name = current.substr(0, 2);
+    boxes_.ShowMessage({"Drive Not Chosen",
+                        "Drive " + name + " was found on this machine, not chosen by you. Pick it in the drive list "
+                        "to clean it, or map it with TIDEWELL_DRIVES or under [Drives] in " +
+                            session_->StorePath() + ". Nothing was cleaned.",
+                        MessageIcon::Exclamation, MessageButtons::Ok});
     return;
   }
   running_ = true;

@@ -500,6 +500,60 @@ TEST_F(ConsoleTest, CtrlCWhileStartUpWaitsForTheStoresLockEndsWith130AndOneLine)
 }
 #endif
 
+#ifndef _WIN32  // a Wine prefix's dosdevices links
+// Drives C and D found only in a Wine prefix (no TIDEWELL_DRIVES, no
+// [Drives]): a test run takes them as before, a destructive one cleans only
+// what the user names, and says which it left.
+TEST_F(ConsoleTest, AFoundDriveIsCleanedForRealOnlyWhenNamed) {
+  const std::string prefix = Base() + "/wine";
+  fs::create_directories(prefix + "/dosdevices");
+  fs::create_directory_symlink(Drive('C'), prefix + "/dosdevices/c:");
+  fs::create_directory_symlink(Drive('D'), prefix + "/dosdevices/d:");
+  File('C', "DATA/c.tmp");
+  File('D', "DATA/d.tmp");
+  auto run = [&](std::vector<std::string> arguments) {
+    ChildOptions options = ConsoleSandbox::Options(std::move(arguments), "");
+    options.environment["WINEPREFIX"] = prefix;
+    return ConsoleSandbox::RunCli(options);
+  };
+
+  ChildResult result = run({"--test"});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "Drive C: test run, nothing deleted; a destructive run would remove 1 files"))
+      << result.out;
+
+  // The console's own drive (the working folder's, else C:) is not named by
+  // the user: refused before it is even checked, with how to name it.
+  result = run({"--delete"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_TRUE(Contains(result.err, "tidewell-cli: drive C: was found in the Wine prefix, not named; a destructive "
+                                   "run cleans such a drive only when you name it: --drive C:"))
+      << result.err;
+  EXPECT_TRUE(Exists('C', "DATA/c.tmp"));
+
+  result = run({"--all-drives", "--delete"});
+  EXPECT_EQ(result.exitStatus, 1) << "nothing was cleaned";
+  for (const char* letter : {"C", "D"}) {
+    EXPECT_TRUE(Contains(result.err, std::string("tidewell-cli: drive ") + letter +
+                                         ": is left out: it was found in the Wine prefix, not named"))
+        << result.err;
+  }
+  EXPECT_TRUE(Exists('C', "DATA/c.tmp"));
+  EXPECT_TRUE(Exists('D', "DATA/d.tmp"));
+
+  result = run({"--all-drives", "--delete", "--drive", "D:"});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_TRUE(Contains(result.err, "tidewell-cli: drive C: is left out")) << result.err;
+  EXPECT_FALSE(Contains(result.err, "drive D: is left out")) << result.err;
+  EXPECT_TRUE(Exists('C', "DATA/c.tmp"));
+  EXPECT_FALSE(Exists('D', "DATA/d.tmp"));
+
+  result = run({"--delete", "--drive", "c:"});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_FALSE(Exists('C', "DATA/c.tmp"));
+}
+#endif
+
 // A destructive run killed outright (SIGKILL or TerminateProcess, no chance
 // to clean up) at a random moment, fifty times: every file gone from the
 // drive has its "Delete file: " line, except at most the one being deleted when the kill
