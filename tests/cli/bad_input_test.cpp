@@ -83,6 +83,7 @@ struct StoreCase {
   bool untouched = false;          // the file must stay byte for byte
   std::vector<std::string> kept = {};  // else: pieces that must survive (default: all of `bytes`)
   std::string storedTemp = "1";    // what "Temp" reads afterwards, when not untouched
+  bool unreadable = false;         // the store cannot be read at all: no run goes
 };
 
 std::vector<StoreCase> StoreCases() {
@@ -104,7 +105,7 @@ std::vector<StoreCase> StoreCases() {
       // Writes that fit still go; the first that would pass the limit is refused.
       {"just under the size limit", head + std::string(limit - head.size() - 10, ';') + "\n",
        "larger than 1 MiB", false, {head, std::string(limit - head.size() - 10, ';') + "\n"}, "0"},
-      {"over the size limit", head + std::string(limit, ';'), "larger than 1 MiB", true},
+      {"over the size limit", head + std::string(limit, ';'), "Reason: larger than 1 MiB.", true, {}, "1", true},
   };
 }
 
@@ -114,11 +115,16 @@ TEST_F(BadInputTest, ADamagedStoreStartsWithDefaultsAndKeepsEveryByteItCannotUnd
     SCOPED_TRACE(store.name);
     WriteStore(store.bytes);
     const ChildResult run = RunOnC({"--drive", "C:", "--test", "--quiet"});
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(CleanedLetters(run.out), "C");
+    // A store that cannot be read holds a keep list nobody can see: no run.
+    EXPECT_EQ(run.exitStatus, store.unreadable ? 1 : 0) << run.err;
+    EXPECT_EQ(CleanedLetters(run.out), store.unreadable ? "" : "C");
     const std::string after = Slurp(StorePath());
     if (store.message.empty()) {
       EXPECT_FALSE(Contains(run.err, "can't save")) << run.err;
+    } else if (store.unreadable) {
+      EXPECT_TRUE(Contains(run.err, "[Settings Error]\nTidewell can't read its settings file " + StorePath() +
+                                        "\n\n" + store.message))
+          << run.err;
     } else {
       EXPECT_TRUE(Contains(run.err, store.message)) << run.err;
       EXPECT_TRUE(Contains(run.err, "The file was left as it is.")) << run.err;
@@ -140,12 +146,15 @@ TEST_F(BadInputTest, ADamagedStoreStartsWithDefaultsAndKeepsEveryByteItCannotUnd
   }
 }
 
+// Even with the drive named by TIDEWELL_DRIVES, a store that cannot be read
+// stops the run (it holds the keep list), and is left as it is.
 TEST_F(BadInputTest, AStoreThatIsAFolderOrUnreadableIsReportedAndLeftAlone) {
   Folder("drive_c");
   fs::create_directories(StorePath() + "/inside");
   ChildResult run = RunOnC({"--drive", "C:", "--test", "--quiet"});
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(Contains(run.err, "A folder stands where the file should be. The file was left as it is.")) << run.err;
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Reason: a folder, not a file.")) << run.err;
+  EXPECT_EQ(CleanedLetters(run.out), "");
   EXPECT_TRUE(fs::is_directory(StorePath() + "/inside"));
   fs::remove_all(StorePath());
 
@@ -158,8 +167,9 @@ TEST_F(BadInputTest, AStoreThatIsAFolderOrUnreadableIsReportedAndLeftAlone) {
   chmod(StorePath().c_str(), 0);
   run = RunOnC({"--drive", "C:", "--test", "--quiet"});
   chmod(StorePath().c_str(), 0600);
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(Contains(run.err, "Permission denied. The file was left as it is.")) << run.err;
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Reason: permission denied.")) << run.err;
+  EXPECT_EQ(CleanedLetters(run.out), "");
   EXPECT_EQ(Slurp(StorePath()), secret);
 #endif
 }
