@@ -226,15 +226,20 @@ Output:
 Drives are mapped from the environment variable TIDEWELL_DRIVES
 (e.g. TIDEWELL_DRIVES='C=/srv/win98;D=/mnt/data'), else from the [Drives]
 section of the settings file (~/.config/Tidewell/Tidewell.ini), else found
-on this machine (a Wine prefix's drives, mounted FAT/NTFS/exFAT volumes).
+on this machine (a Wine prefix's drives, mounted FAT/NTFS/exFAT volumes, never
+the EFI system partition or a read-only mount). A drive only found on this
+machine is cleaned by --delete only when named with --drive: without it the
+run cleans nothing and says so, and --all-drives --delete leaves out (and
+names) every found drive not given with --drive. Test runs take every drive.
 
-Exit status: 0 the run finished; 1 a drive could not be cleaned (or no drive
-is mapped, or the settings file exists but cannot be read and TIDEWELL_DRIVES
-names no drive); 2 bad usage (also a stored MinimumAgeDays= or [Keep] line
-that cannot be used: nothing is cleaned until it is fixed); 3 the deletion
-log or run report could not be written; 130 interrupted (Ctrl+C). A closed output (`| head -1`) never stops
-a run: what cannot be printed any more is dropped, the run and its records
-finish, and the status is the run's.
+Exit status: 0 the run finished; 1 a drive could not be cleaned (or no drive is
+mapped, or a destructive run's drive was only found and not named, or the
+settings file exists but cannot be read: then nothing is cleaned, even when
+TIDEWELL_DRIVES names the drives); 2 bad usage (also a stored MinimumAgeDays=
+or [Keep] line that cannot be used: nothing is cleaned until it is fixed); 3
+the deletion log or run report could not be written; 130 interrupted (Ctrl+C).
+A closed output (`| head -1`) never stops a run: what cannot be printed any
+more is dropped, the run and its records finish, and the status is the run's.
 )";
 }
 

@@ -81,6 +81,9 @@ void ConsoleFeedback::ShowDeletionLog() {
 }
 
 MessageAnswer ConsoleFeedback::ShowMessage(const Message& message) {
+  // A message raised by the interrupt itself (a store write cut short while
+  // it waited for the lock) is not a problem to tell: the program ends.
+  CheckInterrupt();
   const bool problem = message.icon == MessageIcon::Error || message.icon == MessageIcon::Exclamation;
   const MessageAnswer answer = message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
   if (problem || !quiet_) {
@@ -105,7 +108,9 @@ void ConsoleFeedback::CheckInterrupt() {
   if (!platform::InterruptRequested() || ending_ || program_ == nullptr) return;
   ending_ = true;
   ClearProgressBar();
-  std::fprintf(err_, "tidewell-cli: interrupted; the deletion log is closed with what it holds.\n");
+  std::fprintf(err_, runBegun_ ? "tidewell-cli: interrupted; the deletion log is closed with what it holds.\n"
+                               : "tidewell-cli: interrupted during start-up; nothing was cleaned.\n");
+  std::fflush(err_);
   ExitProgram(program_->Context(), 130);
 }
 

@@ -4,8 +4,11 @@
 //
 // Questions are answered with their safe choice, No; every other box is
 // answered OK without waiting. Ctrl+C (platform/interrupts.h) is noticed at the next status text,
-// progress step or yield, and ends the program through ExitProgram, so the
-// deletion log is closed with the lines it holds and nothing is torn.
+// progress step, message or yield, and ends the program through ExitProgram, so the
+// deletion log is closed with the lines it holds and nothing is torn. Before
+// the run has begun (RunBegins()) it ends start-up with one line saying that
+// nothing was cleaned; a message that comes with the interrupt (a store
+// write that the interrupt cut short) is then not shown.
 #pragma once
 
 #include <cstdio>
@@ -31,6 +34,9 @@ class ConsoleFeedback : public RunFeedback {
   // The program this feedback serves: its drive list answers SelectDrive,
   // and an interrupt ends its run. Set once the session exists.
   void Attach(session::ProgramSession& program);
+  // Start-up is over and the cleaning run begins: an interrupt from now on
+  // stops a run, no longer start-up.
+  void RunBegins() { runBegun_ = true; }
 
   void SetStatusText(std::string_view text) override;
   std::string StatusText() const override { return status_; }
@@ -68,6 +74,7 @@ class ConsoleFeedback : public RunFeedback {
   std::string status_;
   std::string lastPrinted_;
   bool ending_ = false;
+  bool runBegun_ = false;
   session::ProgramSession* program_ = nullptr;
 };
 

@@ -7,6 +7,7 @@
 #include "cli/drive_summary.h"
 #include "engine/cleaning_run.h"
 #include "platform/interrupts.h"
+#include "platform/text_case.h"
 #include "platform/terminal.h"
 #include "session/program_session.h"
 #include "settings/caption_text.h"
@@ -56,6 +57,35 @@ void TellOfSkippedFloppyLetters(const platform::DriveTable& table, std::FILE* er
   }
 }
 
+// Where a drive that the user did not name was found, for the line that
+// says it is left out.
+const char* FoundWhere(platform::DriveSource source) {
+  switch (source) {
+    case platform::DriveSource::WinePrefix:
+      return "in the Wine prefix";
+    case platform::DriveSource::Mount:
+      return "as a mounted volume";
+    case platform::DriveSource::SystemLetter:
+      return "among the system's drive letters";
+    case platform::DriveSource::Environment:
+    case platform::DriveSource::Store:
+      break;
+  }
+  return "on this machine";
+}
+
+// A destructive all-drives run cleans only the drives the user named: each
+// drive that was only found is told as left out, with how to name it.
+void TellOfUnnamedDrives(session::ProgramSession& program, std::FILE* err) {
+  for (const char letter : program.UnnamedDrives()) {
+    const platform::DriveMapping* mapping = program.Files().Drives().Find(letter);
+    std::fprintf(err,
+                 "tidewell-cli: drive %c: is left out: it was found %s, not named; a destructive run "
+                 "cleans such a drive only when you name it (--drive %c:, TIDEWELL_DRIVES or [Drives])\n",
+                 letter, FoundWhere(mapping->source), letter);
+  }
+}
+
 void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
   for (const Category& entry : CatalogueEntries()) {
     const std::string caption = PlainCaption(entry.caption);
@@ -97,27 +127,44 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
                                    .startDrive = listing ? std::nullopt : arguments.drive,
                                    .runValues = session::RunValues::CopiedAtStart});
   feedback.Attach(program);
+  if (arguments.drive) program.NameDrive(*arguments.drive);
   RunContext& context = program.Context();
   // The drive the check is for: a failed check moves the list to C, and the
   // user must hear about the drive that was asked for, not the fallback.
   const std::string checkedDrive = program.Drives().Current().substr(0, 2);
   bool allDrives = false;
+  // A destructive run of the one drive the working folder chose, when that
+  // drive was only found on the host: refused before it is even checked.
+  bool unnamedDrive = false;
 
-  const session::StartupOutcome outcome = program.Start({
-      // The drive check comes between the two loads, as at the window's
-      // start; an all-drives run checks each drive itself.
-      .checkStartDrive =
-          [&] {
-            allDrives = arguments.allDrives.value_or(program.Options().CheckValue(RunOption::ScanAllDrives) != 0);
-            return !listing && !allDrives;
-          },
-      .stopAtFirstProblem = !listing,
-      .tellUser = !listing,
-      .afterLoads =
-          [&] {
-            ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), context.filters);
-          },
-  });
+  // Ctrl+C during start-up (a wait for the store's lock, a slow drive)
+  // ends it through ExitProgram like a run: status 130 and one line, no
+  // summary, since no run began.
+  session::StartupOutcome outcome = session::StartupOutcome::Ready;
+  try {
+    outcome = program.Start({
+        // The drive check comes between the two loads, as at the window's
+        // start; an all-drives run checks each drive itself.
+        .checkStartDrive =
+            [&] {
+              allDrives = arguments.allDrives.value_or(program.Options().CheckValue(RunOption::ScanAllDrives) != 0);
+              const bool testRun =
+                  arguments.testRun.value_or(program.Options().CheckValue(RunOption::TestRun) != 0);
+              const std::string& current = program.Drives().Current();
+              unnamedDrive = !listing && !allDrives && !testRun && !current.empty() &&
+                             !program.DriveIsNamed(current[0]);
+              return !listing && !allDrives && !unnamedDrive;
+            },
+        .stopAtFirstProblem = !listing,
+        .tellUser = !listing,
+        .afterLoads =
+            [&] {
+              ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), context.filters);
+            },
+    });
+  } catch (const ProgramEnd& end) {
+    return end.exitStatus;
+  }
   if (listing) {
     ListCategories(out, program.RunCategoriesCopy());
     return 0;
@@ -148,7 +195,25 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
                  program.StorePath().c_str());
     return kBadUsage;
   }
+  if (unnamedDrive) {
+    const char letter = ToUpperAscii(program.Drives().Current()[0]);
+    std::fprintf(err,
+                 "tidewell-cli: drive %c: was found %s, not named; a destructive run cleans such a drive only "
+                 "when you name it: --drive %c: (or map it in TIDEWELL_DRIVES or under [Drives] in %s); nothing "
+                 "was cleaned.\n",
+                 letter, FoundWhere(program.Files().Drives().Find(letter)->source), letter,
+                 program.StorePath().c_str());
+    return kDriveNotCleaned;
+  }
   if (allDrives) TellOfSkippedFloppyLetters(program.Files().Drives(), err);
+  if (allDrives && !context.IsOn(RunOption::TestRun)) TellOfUnnamedDrives(program, err);
+
+  try {
+    feedback.ProcessPendingMessages();  // a Ctrl+C that came in since still ends start-up
+  } catch (const ProgramEnd& end) {
+    return end.exitStatus;
+  }
+  feedback.RunBegins();
 
   DriveSummaries summaries(context);
   int status = 0;

@@ -20,12 +20,25 @@
 //     is found once the drive table is read, and also exits 2 with nothing
 //     written.
 //   - A settings file that exists but cannot be read (no permission, over
-//     1 MiB, not a regular file) may name the drives, so drives are then
-//     never found on the host instead: unless TIDEWELL_DRIVES names some,
-//     the console says which file and why, cleans nothing and exits 1
-//     before it reads or writes anything else.
+//     1 MiB, not a regular file) holds the keep list and the age limit and
+//     may name the drives: whatever names the drives (TIDEWELL_DRIVES
+//     included), the console says which file and why, cleans nothing and
+//     exits 1 before it reads or writes anything else.
 //   - A failed drive check is reported with the drive that was checked (the
 //     one asked for), not the drive the list fell back to.
+//   - Named drives: --drive X: names X for this run; TIDEWELL_DRIVES and
+//     [Drives] name theirs. The console's own drive (the working folder's,
+//     else C), when it was only found on the host (a Wine prefix, a mounted
+//     volume) and not named, is refused for a destructive run before it is
+//     even checked: one line says which drive, where it was found and how to
+//     name it (--drive C:), exit 1. A scheduled or scripted destructive run
+//     must say what it cleans; the working folder of a timer or of a shell
+//     is no choice. A test run goes on as before. --all-drives --delete
+//     cleans the named drives and prints one line for each found drive it
+//     leaves out.
+//   - Ctrl+C during start-up ends it with status 130 and one line on
+//     stderr, no summary; after it, the summary tells the interrupted drive
+//     with its figures.
 //   - SIGPIPE is ignored: a closed stdout never ends a run half-way; the
 //     lines that cannot be printed are dropped.
 //   - Each problem of the drive table (a refused TIDEWELL_DRIVES or [Drives]

@@ -1,5 +1,6 @@
 #include "cli/drive_summary.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/host_paths.h"
@@ -69,7 +70,10 @@ DriveSummaries::DriveSummaries(RunContext& context) : context_(context) {
 
 void DriveSummaries::Print(std::FILE* out, bool json, bool byCategory) const {
   const platform::LocaleFormat& locale = *context_.locale;
-  const bool logKept = platform::HostRegularFileExists(context_.LogPath());
+  // The log is named only when this run wrote to it: a log left by an
+  // earlier run describes that run, not this one.
+  const bool logWritten = std::any_of(drives_.begin(), drives_.end(), [](const DriveSummary& d) { return d.logWritten; });
+  const bool logKept = logWritten && platform::HostRegularFileExists(context_.LogPath());
   const bool reportKept = platform::HostRegularFileExists(context_.ReportPath());
   for (const DriveSummary& drive : drives_) {
     const std::string name = UpperCased(drive.drive.substr(0, 2));
@@ -92,6 +96,14 @@ void DriveSummaries::Print(std::FILE* out, bool json, bool byCategory) const {
     if (drive.end == DriveEnd::Abandoned) {
       std::fprintf(out, "Drive %s stopped, its records could not be written (%s files, %s so far).\n",
                    name.c_str(), files.c_str(), bytesText.c_str());
+    } else if (drive.end == DriveEnd::Interrupted && drive.kind == RunKind::Test) {
+      std::fprintf(out,
+                   "Drive %s interrupted: test run, nothing deleted; a destructive run would so far remove %s "
+                   "files (%s).\n",
+                   name.c_str(), files.c_str(), bytesText.c_str());
+    } else if (drive.end == DriveEnd::Interrupted) {
+      std::fprintf(out, "Drive %s interrupted: %s files deleted, %s reclaimed.\n", name.c_str(), files.c_str(),
+                   bytesText.c_str());
     } else if (drive.kind == RunKind::Test) {
       std::fprintf(out, "Drive %s test run, nothing deleted; a destructive run would remove %s files (%s).\n",
                    name.c_str(), files.c_str(), bytesText.c_str());

@@ -1,6 +1,10 @@
 // The console's final summary: one line per drive the run took on, as text
 // or as JSON (one object per line), printed when the run has ended, also
-// when it ended through ExitProgram.
+// when it ended through ExitProgram: a drive cut short by Ctrl+C reads
+// "Drive C: interrupted: N files deleted, X reclaimed." (in a test run, what
+// a destructive run would so far remove), and its JSON object says
+// "finished": false with the figures so far. "Deletion log:" (and the JSON's
+// "deletionLog") names the log only when this run wrote to it.
 //
 // Each drive's JSON object holds "categories": the buckets of
 // engine/category_totals.h that chose at least one file, biggest first, as

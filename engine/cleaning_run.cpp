@@ -27,11 +27,17 @@ std::string TestModeResultsText(const RunContext& context) {
          "''Test run only'' button on Tidewell's main screen.";
 }
 
-// Tells the front end (context.driveFinished) how the drive's run ended, with
-// the kind of run it began as and its figures.
-void ReportDriveEnd(RunContext& context, std::string_view drive, DriveEnd end, RunKind kind) {
-  if (!context.driveFinished) return;
-  context.driveFinished({std::string(drive), kind, end, context.totals, context.report.freeBytesBefore});
+// Tells the front end (context.driveFinished) how the drive under way
+// ended, with the kind of run it began as and its figures; the drive is no
+// longer under way.
+void ReportDriveEnd(RunContext& context, DriveEnd end) {
+  if (!context.driveUnderway) return;
+  DriveSummary summary = std::move(*context.driveUnderway);
+  context.driveUnderway.reset();
+  summary.end = end;
+  summary.totals = context.totals;
+  summary.freeBytesBefore = context.report.freeBytesBefore;
+  if (context.driveFinished) context.driveFinished(summary);
 }
 
 // Puts the window back after a drive's run was abandoned: the log closed as
@@ -66,6 +72,9 @@ int ExitStatusOf(RunResult result) { return result == RunResult::Finished ? 0 : 
 bool CleanDrive(RunContext& context, std::string_view drive) {
   RunFeedback& ui = context.feedback;
   const RunKind kindAtStart = CurrentRunKind(context);
+  context.driveUnderway.emplace();
+  context.driveUnderway->drive = drive;
+  context.driveUnderway->kind = kindAtStart;
   try {
     ui.SetBusyPointer();
     WriteRunReport(context, drive);
@@ -95,6 +104,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
       if (std::error_code error = OpenLogSection(context, drive)) {
         throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
       }
+      context.driveUnderway->logWritten = true;
     }
     SpareOwnFolders(context);
     context.heldOpen = context.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
@@ -108,7 +118,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     WriteRunReport(context, drive);
   } catch (const RecordsError& error) {
     AbandonDrive(context, drive, error.Failure());
-    ReportDriveEnd(context, drive, DriveEnd::Abandoned, kindAtStart);
+    ReportDriveEnd(context, DriveEnd::Abandoned);
     return false;
   }
   ui.StopAnimation();
@@ -116,7 +126,7 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
   ui.SetStatusText("Done: " + CleanedSoFarText(context.totals, *context.locale));
   ui.SetDefaultPointer();
   ui.Beep();
-  ReportDriveEnd(context, drive, DriveEnd::Finished, kindAtStart);
+  ReportDriveEnd(context, DriveEnd::Finished);
   if (context.IsOn(RunOption::TestRun)) {
     ui.SetStatusText(ui.StatusText() + " (TEST)");
     ui.ShowDeletionLog();
@@ -138,6 +148,9 @@ RunResult RunCleaning(RunContext& context) {
   RunResult result = RunResult::Finished;
   if (context.IsOn(RunOption::ScanAllDrives)) {
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
+      // A drive only found on the host (a USB stick, a camera card) is
+      // cleaned for real only when the user named it.
+      if (!context.IsOn(RunOption::TestRun) && context.driveNamed && !context.driveNamed(letter)) continue;
       context.suppressEvents = true;
       const bool selected = ui.SelectDrive(letter);
       context.suppressEvents = false;
@@ -162,6 +175,8 @@ RunResult RunCleaning(RunContext& context) {
 
 void ExitProgram(RunContext& context, int exitStatus) {
   context.log.Close();
+  // Ended in the middle of a drive: the front end still hears what was done.
+  ReportDriveEnd(context, DriveEnd::Interrupted);
   context.feedback.CloseSoundDevice();
   context.feedback.EndProgram(exitStatus);
   std::_Exit(exitStatus);  // not reached: EndProgram never returns

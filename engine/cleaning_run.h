@@ -3,7 +3,9 @@
 // drive from C to Z.
 //
 // RunCleaning locks the controls, stores "LastCleanup", picks the drives and
-// hands each to CleanDrive. CleanDrive takes one drive through its report
+// hands each to CleanDrive; a destructive all-drives run leaves out the
+// drives the user did not name (RunServices::driveNamed), which the front
+// end tells. CleanDrive takes one drive through its report
 // start block, the analysis (every folder listed), the deletion log's
 // section, the rule table, and the report's end block, keeping the user
 // informed through RunFeedback only.
@@ -40,8 +42,10 @@ RunResult RunCleaning(RunContext& context);
 bool CleanDrive(RunContext& context, std::string_view drive);
 
 // The program's one way out: closes the deletion log if it is open (with
-// what it holds; a section cut short has no count line), closes the sound
-// device and ends the program with `exitStatus`. Never returns.
+// what it holds; a section cut short has no count line), tells the front
+// end of the drive under way, if any (DriveEnd::Interrupted, with its
+// figures so far), closes the sound device and ends the program with
+// `exitStatus`. Never returns.
 [[noreturn]] void ExitProgram(RunContext& context, int exitStatus = 0);
 
 }  // namespace tidewell

@@ -42,12 +42,11 @@ Message UnreadableStoreMessage(const std::string& storePath, const std::string& 
   return {"Settings Error",
           "Tidewell can't read its settings file " + storePath + "\r\rReason: " + reason +
               ".\r\r"
-              "The drives to clean may be named in that file, so Tidewell cleans no drive until it can "
-              "read the file again. Nothing was changed.\r\r"
+              "That file holds what you keep (the keep list and the age limit), the kinds of files to "
+              "clean and may name the drives, so Tidewell cleans nothing until it can read the file "
+              "again, even where TIDEWELL_DRIVES names the drives. Nothing was changed.\r\r"
               "Make the file readable for your user again (a run as another user, such as root, may "
-              "have taken it over), or name the drives with the environment variable TIDEWELL_DRIVES, "
-              "for example\r"
-              "  TIDEWELL_DRIVES='C=/srv/win98'",
+              "have taken it over), or move it away to start again from the defaults.",
           MessageIcon::Exclamation, MessageButtons::Ok};
 }
 

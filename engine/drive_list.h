@@ -42,10 +42,10 @@ class DriveList {
 // the environment or in the store's file at `storePath`.
 Message NoDriveMessage(const std::string& storePath);
 
-// What the user is told when the store's file exists but cannot be read and
-// no drive is named by the environment: the file, why (`reason`, a few plain
-// words), that nothing is cleaned, and how to go on. Drives are then never
-// taken from discovery, which could pick one the file does not name.
+// What the user is told when the store's file exists but cannot be read,
+// whatever names the drives: the file, why (`reason`, a few plain words),
+// that nothing is cleaned (the file holds the keep list and the age limit),
+// and how to go on.
 Message UnreadableStoreMessage(const std::string& storePath, const std::string& reason);
 
 }  // namespace tidewell

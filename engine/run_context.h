@@ -67,9 +67,11 @@ struct ReportState {
 
 // What one drive's run leaves, for front ends that sum up a run (the
 // console's final summary).
-// How a drive's run ended: its rules ran and its report was written, or it
-// was abandoned because its records could not be written.
-enum class DriveEnd { Finished, Abandoned };
+// How a drive's run ended: its rules ran and its report was written, it
+// was abandoned because its records could not be written, or the program
+// ended part-way through it (ExitProgram: Ctrl+C, the window's Exit), with
+// the figures of what was done until then.
+enum class DriveEnd { Finished, Abandoned, Interrupted };
 
 struct DriveSummary {
   std::string drive;  // as the run names it, e.g. "c:"
@@ -77,6 +79,7 @@ struct DriveSummary {
   DriveEnd end = DriveEnd::Finished;
   RunTotals totals;
   float freeBytesBefore = 0.0f;
+  bool logWritten = false;  // this drive's run opened a section of the deletion log
 };
 
 // What a run is given and never changes: the services it borrows (their
@@ -107,6 +110,10 @@ struct RunServices {
   platform::PreferencesStore* store = nullptr;
   // Called at the end of every drive's run, finished or abandoned.
   std::function<void(const DriveSummary&)> driveFinished{};
+  // Whether the user named a drive (by letter) for this run; a destructive
+  // all-drives run leaves out every drive that was only found on the host
+  // and not named. Empty: every drive counts as named.
+  std::function<bool(char letter)> driveNamed{};
 
   std::string commandLine{};    // the program's arguments as one text
   std::string programFolder{};  // host folder of the executable
@@ -141,6 +148,10 @@ struct RunState {
   // What a test run has chosen on the drive so far, treated as gone for the
   // rest of the drive's run (test_run_choices.h); empty in a destructive run.
   TestRunChoices chosen;
+  // The drive whose run is under way (its name, kind and whether it has
+  // written to the log; the figures are `totals`), so that a run ended
+  // part-way still tells the front end what it did. None between drives.
+  std::optional<DriveSummary> driveUnderway;
 };
 
 // One run's services and state together: what every part of the engine is

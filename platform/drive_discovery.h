@@ -22,7 +22,15 @@
 //      type. Each volume takes the next free letter from D on, in the mount
 //      table's order. A mount at "/", a mount point that no longer exists,
 //      and a folder already given by the Wine prefix or an earlier mount
-//      (compared with links resolved) are left out.
+//      (compared with links resolved) are left out. So are the EFI system
+//      partition (its partition type, GPT c12a7328-f81f-11d2-ba4b-
+//      00a0c93ec93b or MBR 0xef, as the probe reads it, or a mount at /efi,
+//      /boot/efi or anywhere at or below /boot, links resolved) and every
+//      read-only mount ("ro" in the mount's or the file system's options):
+//      neither is a drive to clean.
+//
+// Each drive found says where it came from (DriveSource::WinePrefix or
+// Mount): a destructive run cleans it only when the user names it.
 //
 // Labels: a probed volume shows the label stored on it (control characters
 // and bytes that are not UTF-8 shown as "?"). Every other drive, and a

@@ -95,7 +95,7 @@ std::string DefaultDriveLabel(std::string_view hostRoot) {
 }
 
 std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoot,
-                                           std::string_view label) {
+                                           std::string_view label, DriveSource source) {
   const char upper = ToUpperAscii(letter);
   if (upper < 'A' || upper > 'Z') {
     return std::string("\"") + letter + "\" is not a drive letter (A to Z); it is left out";
@@ -172,7 +172,7 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
     }
   }
   DriveMapping mapping{upper, canonical, label.empty() ? DefaultDriveLabel(canonical) : std::string(label),
-                       identity};
+                       identity, source};
   auto place = std::lower_bound(drives_.begin(), drives_.end(), upper,
                                 [](const DriveMapping& m, char l) { return m.letter < l; });
   drives_.insert(place, std::move(mapping));
@@ -259,13 +259,13 @@ DriveTable DriveTable::FromSources(const std::vector<std::pair<std::string, std:
     std::string_view l = Trimmed(letter);
     if (l.size() == 2 && l[1] == ':') l.remove_suffix(1);
     std::optional<std::string> problem =
-        l.size() == 1 ? table.Add(l[0], Trimmed(folder))
+        l.size() == 1 ? table.Add(l[0], Trimmed(folder), {}, DriveSource::Store)
                       : "\"" + std::string(l) + "\" is not a drive letter (A to Z); it is left out";
     if (problem) reportFrom("[Drives] in the settings file", std::move(*problem));
   }
   if (!table.Empty()) return table;
   for (const DriveMapping& mapping : discover()) {
-    auto problem = table.Add(mapping.letter, mapping.hostRoot, mapping.label);
+    auto problem = table.Add(mapping.letter, mapping.hostRoot, mapping.label, mapping.source);
     if (problem) reportFrom("found drive", std::move(*problem));
   }
   return table;

@@ -71,10 +71,28 @@ struct FolderIdentity {
   }
 };
 
+// Where a drive's mapping came from. The user names drives in the
+// environment or the store; the others were found on the host, and a
+// destructive run cleans such a drive only when the user names it for that
+// run (session/program_session.h).
+enum class DriveSource {
+  Environment,   // TIDEWELL_DRIVES, or a table built by hand (a test)
+  Store,         // the store's [Drives] section
+  WinePrefix,    // a Wine prefix's dosdevices link
+  Mount,         // a mounted volume from the mount table
+  SystemLetter,  // one of Windows' own drive letters
+};
+
+// True for the sources in which the user names the drive.
+constexpr bool NamedByUser(DriveSource source) {
+  return source == DriveSource::Environment || source == DriveSource::Store;
+}
+
 struct DriveMapping {
   DriveMapping() = default;
-  DriveMapping(char letter, std::string hostRoot, std::string label, std::optional<FolderIdentity> identity = {})
-      : letter(letter), hostRoot(std::move(hostRoot)), label(std::move(label)), identity(identity) {}
+  DriveMapping(char letter, std::string hostRoot, std::string label, std::optional<FolderIdentity> identity = {},
+               DriveSource source = DriveSource::Environment)
+      : letter(letter), hostRoot(std::move(hostRoot)), label(std::move(label)), identity(identity), source(source) {}
 
   char letter = 0;        // upper case, 'A' to 'Z'
   std::string hostRoot;   // absolute host folder, without trailing "/" (unless "/")
@@ -87,6 +105,7 @@ struct DriveMapping {
   // the mapping was added (platform/mount_time_limit.h): the drive is a
   // drive without a disk for the life of the table, never asked again.
   bool answers = true;
+  DriveSource source = DriveSource::Environment;
 };
 
 class DriveTable {
@@ -109,7 +128,7 @@ class DriveTable {
 
   // Adds a mapping; returns a problem text when it is refused (see above).
   std::optional<std::string> Add(char letter, std::string_view hostRoot,
-                                 std::string_view label = {});
+                                 std::string_view label = {}, DriveSource source = DriveSource::Environment);
 
   // The mapping of a letter (either case), or nullptr.
   const DriveMapping* Find(char letter) const;

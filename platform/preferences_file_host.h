@@ -14,7 +14,9 @@ namespace tidewell::platform {
 // Runs `work` while holding an exclusive lock, shared by every process, on
 // the lock file `lockPath` (created when missing, and left in place). The
 // lock is released when `work` returns. What `work` returns is returned;
-// an error when the lock cannot be had, and then `work` does not run.
+// an error when the lock cannot be had, and then `work` does not run. A stop
+// request (platform/interrupts.h) ends the wait with
+// std::errc::interrupted (on POSIX; the Windows wait is not interrupted).
 std::error_code WithExclusiveLock(const std::string& lockPath, const std::function<std::error_code()>& work);
 
 // Creates the folder that holds `filePath`, and every missing folder above

@@ -5,6 +5,7 @@
 
 #include "platform/drive_discovery.h"
 #include "platform/process_facts.h"
+#include "platform/text_case.h"
 #include "session/shown_text.h"
 #include "settings/run_options.h"
 
@@ -58,6 +59,26 @@ ProgramSession::ProgramSession(RunFeedback& feedback, MessageBoxes& boxes, Deepw
   if (setup_.now) context_.now = setup_.now;
   if (setup_.locale != nullptr) context_.locale = setup_.locale;
   files_.OnDriveRefused([this](const std::string& why) { TellProblem(why); });
+  context_.driveNamed = [this](char letter) { return DriveIsNamed(letter); };
+}
+
+void ProgramSession::NameDrive(char letter) {
+  const char upper = ToUpperAscii(letter);
+  if (namedLetters_.find(upper) == std::string::npos) namedLetters_.push_back(upper);
+}
+
+bool ProgramSession::DriveIsNamed(char letter) const {
+  const platform::DriveMapping* mapping = files_.Drives().Find(letter);
+  if (mapping == nullptr) return false;
+  return platform::NamedByUser(mapping->source) || namedLetters_.find(mapping->letter) != std::string::npos;
+}
+
+std::vector<char> ProgramSession::UnnamedDrives() const {
+  std::vector<char> unnamed;
+  for (const platform::DriveMapping& mapping : files_.Drives().Drives()) {
+    if (mapping.letter >= 'C' && !DriveIsNamed(mapping.letter)) unnamed.push_back(mapping.letter);
+  }
+  return unnamed;
 }
 
 void ProgramSession::TellProblem(const std::string& problem) const {
@@ -77,7 +98,10 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
     return hooks.stopAtFirstProblem;
   };
 
-  const bool storeUnreadable = StoreUnreadable() && !HasDrives();
+  // The store holds the keep list, the age limit and the categories as well
+  // as the drives: a run without them could remove what the user protects,
+  // so an unreadable store stops every run, whatever names the drives.
+  const bool storeUnreadable = StoreUnreadable();
   if (storeUnreadable) {
     // Said before anything else, so a later "can't save" reads in its light.
     if (hooks.tellUser) {

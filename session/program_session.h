@@ -11,9 +11,12 @@
 //       bytes and broken UTF-8 made visible, on the problem stream; a drive
 //       refused later (its root no longer the folder checked at load) is
 //       told the same way;
-//    2. when the store's file exists but cannot be read and no drive is
-//       left, the user is told which file and why (StoreUnreadable); when
-//       start-up stops here it has read and written nothing else;
+//    2. when the store's file exists but cannot be read, the user is told
+//       which file and why (StoreUnreadable), whatever names the drives
+//       (TIDEWELL_DRIVES included): the file also holds the keep list, the
+//       age limit and the categories, so no run may go without it
+//       (CanClean() stays false); when start-up stops here it has read and
+//       written nothing else;
 //    3. a start drive that was asked for (SessionSetup::startDrive) but that
 //       no drive maps ends start-up here, nothing read (NoSuchStartDrive);
 //    4. the Windows folder is found;
@@ -119,9 +122,25 @@ class ProgramSession {
   std::function<void()> onDriveSelected;
 
   // The store's file exists but cannot be read: drives then come only from
-  // TIDEWELL_DRIVES, never from discovery, since the file may name others.
+  // TIDEWELL_DRIVES, never from discovery, since the file may name others,
+  // and nothing is cleaned (CanClean()).
   bool StoreUnreadable() const { return static_cast<bool>(storeProblem_); }
   bool HasDrives() const { return !files_.Drives().Empty(); }
+  // Whether a run may start at all: a drive to clean and a store that reads
+  // (or does not exist yet).
+  bool CanClean() const { return HasDrives() && !StoreUnreadable(); }
+
+  // Named drives. A drive is named when TIDEWELL_DRIVES or the store's
+  // [Drives] maps it, or when the user names it for this run (NameDrive:
+  // the console's --drive, a pick in the window's drive list). A drive only
+  // found on the host (a Wine prefix, a mounted volume, Windows' own
+  // letters) is cleaned by a destructive run only once named; a test run
+  // takes every drive. The run context asks DriveIsNamed (driveNamed).
+  void NameDrive(char letter);
+  bool DriveIsNamed(char letter) const;
+  // The drives from C to Z a destructive all-drives run leaves out because
+  // they were only found, not named; in letter order.
+  std::vector<char> UnnamedDrives() const;
   const std::string& StorePath() const { return storeFile_.Path(); }
   // The stored filter values (age limit, keep list) that could not be read
   // and were left out, one line each as told at start-up; empty when all read.
@@ -158,6 +177,7 @@ class ProgramSession {
   FixedCategoryStates categoriesCopy_;
   RunContext context_;
   DriveList drives_;
+  std::string namedLetters_;  // named by the user for this run, upper case
 };
 
 // How a problem is shown on the problem stream: "<program>: <problem>", the

@@ -88,6 +88,15 @@ void DesktopProgram::Wire() {
     box->setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
   };
   QObject::connect(w.driveList, &QComboBox::currentIndexChanged, [this](int index) { OnDriveChosen(index); });
+  // A drive the user picks in the list (the one shown included) is named
+  // for this run: a destructive run may then clean it though it was only
+  // found on the host.
+  QObject::connect(w.driveList, &QComboBox::activated, [this](int index) {
+    const std::vector<std::string>& entries = session_->Drives().Entries();
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size()) {
+      session_->NameDrive(entries[static_cast<std::size_t>(index)][0]);
+    }
+  });
 
   QObject::connect(w.deleteReportAction, &QAction::triggered,
                    [this] { DeleteRecordFile(Context(), RecordKind::RunReport); });
@@ -132,12 +141,16 @@ bool DesktopProgram::Start() {
   // the options, C: becomes the working folder, and nothing stops it; a
   // window with no drive only cannot clean.
   session_->Start({.enterDriveC = true});
-  if (!session_->HasDrives()) SetStatusText("No drive to clean");
+  if (!session_->HasDrives()) {
+    SetStatusText("No drive to clean");
+  } else if (session_->StoreUnreadable()) {
+    SetStatusText("Settings file unreadable: nothing can be cleaned");
+  }
   if (!HasSwitch(Context().commandLine, 'I')) w.show();
   Repaint();
   SetControlsEnabled(true);
   if (HasSwitch(Context().commandLine, 'U')) {
-    if (!session_->HasDrives()) ExitProgram(Context(), 1);
+    if (!session_->CanClean()) ExitProgram(Context(), 1);
     OnCleanClicked();
     // Still here: the run was refused (unreadable filters); an unattended
     // start must not stay open.
@@ -147,7 +160,7 @@ bool DesktopProgram::Start() {
 }
 
 void DesktopProgram::OnCleanClicked() {
-  if (running_ || !session_->HasDrives()) return;
+  if (running_ || !session_->CanClean()) return;
   // A stored age limit or keep line that cannot be read was meant to protect
   // something: no cleaning until it is fixed, as in the console.
   if (!session_->FilterProblems().empty()) {
@@ -155,6 +168,19 @@ void DesktopProgram::OnCleanClicked() {
     for (const std::string& problem : session_->FilterProblems()) text += problem + "\r";
     text += "\rFix or remove them and start Tidewell again. Nothing was cleaned.";
     boxes_.ShowMessage({"Settings Error", text, MessageIcon::Exclamation, MessageButtons::Ok});
+    return;
+  }
+  // A drive only found on the host is cleaned for real only once the user
+  // picked it in the list (an all-drives run leaves such drives out).
+  const std::string& current = session_->Drives().Current();
+  if (!Context().IsOn(RunOption::TestRun) && !Context().IsOn(RunOption::ScanAllDrives) && !current.empty() &&
+      !session_->DriveIsNamed(current[0])) {
+    const std::string name = current.substr(0, 2);
+    boxes_.ShowMessage({"Drive Not Chosen",
+                        "Drive " + name + " was found on this machine, not chosen by you. Pick it in the drive list "
+                        "to clean it, or map it with TIDEWELL_DRIVES or under [Drives] in " +
+                            session_->StorePath() + ". Nothing was cleaned.",
+                        MessageIcon::Exclamation, MessageButtons::Ok});
     return;
   }
   running_ = true;
@@ -202,7 +228,7 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
   for (QMenu* menu : {w.fileMenu, w.viewMenu, w.optionsMenu, w.helpMenu}) {
     for (QAction* action : menu->actions()) action->setEnabled(enabled);
   }
-  const bool canClean = enabled && session_->HasDrives();
+  const bool canClean = enabled && session_->CanClean();
   w.cleanButton->setEnabled(canClean);
   w.cleanAction->setEnabled(canClean);
   w.deepwashButton->setEnabled(enabled);

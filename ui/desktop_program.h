@@ -11,10 +11,18 @@
 //     use); nothing after ExitProgram runs.
 //   - With no drive mapped at all, start-up says how to map one and
 //     "&Clean HD" stays disabled (an unattended start then ends with 1).
-//   - When the store's file exists but cannot be read, drives come only from
-//     TIDEWELL_DRIVES, never from discovery (the file may name others).
-//     Without them start-up says which file and why instead, the drive list
-//     stays empty and nothing can be cleaned ("/U /I" ends with 1).
+//   - When the store's file exists but cannot be read, start-up says which
+//     file and why, and nothing can be cleaned, whatever names the drives
+//     ("&Clean HD" stays disabled, "/U /I" ends with 1): the file holds the
+//     keep list and the age limit. Drives then come only from
+//     TIDEWELL_DRIVES (shown in the list), never from discovery (the file
+//     may name others).
+//   - A drive that was only found on the host (no TIDEWELL_DRIVES, no
+//     [Drives]) is shown in the list as any other; picking it there (the
+//     list's "activated", also when it was already shown) names it for this
+//     run. A destructive run of a drive not named is refused with a message
+//     ("/U" then ends with 2), and a destructive all-drives run leaves such
+//     drives out; a test run takes every drive.
 //   - When an address of the Help menu or the support label cannot be
 //     opened (no browser or no handler for it), the user is told so in a
 //     box that names the address, to open it by hand (AddressNotOpened in

@@ -73,9 +73,9 @@ class FoundDrives {
     return std::any_of(drives_.begin(), drives_.end(),
                        [&](const DriveMapping& d) { return d.hostRoot == folder; });
   }
-  void Add(char letter, std::string folder, std::string label) {
+  void Add(char letter, std::string folder, std::string label, DriveSource source) {
     taken_[letter - 'A'] = true;
-    drives_.push_back(DriveMapping{letter, std::move(folder), std::move(label)});
+    drives_.push_back(DriveMapping{letter, std::move(folder), std::move(label), std::nullopt, source});
   }
   // The first letter from D on that no drive holds, or 0.
   char NextFreeFromD() const {
@@ -126,7 +126,7 @@ void AddWineDrives(const std::string& prefix, FoundDrives& found) {
     std::optional<std::string> folder = ResolvedFolder(path);
     if (!folder || *folder == "/" || found.FolderTaken(*folder)) continue;
     std::string label = DefaultDriveLabel(*folder);
-    found.Add(device.letter, std::move(*folder), std::move(label));
+    found.Add(device.letter, std::move(*folder), std::move(label), DriveSource::WinePrefix);
   }
 }
 
@@ -134,7 +134,18 @@ struct MountedVolume {
   std::string mountPoint;  // decoded
   std::string fileSystem;
   std::string source;  // decoded
+  bool readOnly = false;  // the mount or its file system is mounted "ro"
 };
+
+// Whether a comma-separated option list ("rw,relatime") holds `option`.
+bool HasOption(std::string_view options, std::string_view option) {
+  while (!options.empty()) {
+    const std::size_t end = std::min(options.find(','), options.size());
+    if (options.substr(0, end) == option) return true;
+    options.remove_prefix(std::min(end + 1, options.size()));
+  }
+  return false;
+}
 
 std::vector<std::string_view> Fields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -158,6 +169,8 @@ std::optional<MountedVolume> ParseMountLine(std::string_view line) {
   volume.mountPoint = DecodedOctalEscapes(fields[4]);
   volume.fileSystem = std::string(fields[separator + 1]);
   volume.source = DecodedOctalEscapes(fields[separator + 2]);
+  volume.readOnly = HasOption(fields[5], "ro") ||
+                    (separator + 3 < fields.size() && HasOption(fields[separator + 3], "ro"));
   return volume;
 }
 
@@ -220,15 +233,28 @@ class ProbedSources {
 
 // Whether a mount is a Windows volume, and its label when it is: the source
 // device decides when it can be probed, whatever the mount calls itself;
-// otherwise the mount type, with no label. nullopt when it is not one.
+// otherwise the mount type, with no label. nullopt when it is not one, and
+// for the EFI system partition, which is FAT but the firmware's.
 std::optional<std::string> WindowsVolumeLabel(const MountedVolume& volume, ProbedSources& probed) {
   const std::optional<VolumeIdentity>& identity = probed.Of(volume.source);
   if (identity) {
-    if (!IsWindowsFileSystem(identity->fileSystem)) return std::nullopt;
+    if (!IsWindowsFileSystem(identity->fileSystem) || IsEfiSystemPartitionType(identity->partitionType)) {
+      return std::nullopt;
+    }
     return ShownVolumeLabel(identity->label);
   }
   if (MountTypeNamesWindowsVolume(volume.fileSystem)) return std::string();
   return std::nullopt;
+}
+
+// The places where the EFI system partition is mounted: /efi, /boot/efi and
+// anything at or below /boot. A volume there is the boot loader's, whatever
+// its device says (an unreadable device gives no partition type).
+bool IsBootPlace(std::string_view path) {
+  for (std::string_view place : {"/efi", "/boot"}) {
+    if (path == place || (path.starts_with(place) && path[place.size()] == '/')) return true;
+  }
+  return false;
 }
 
 void AddMountedVolumes(std::string_view mountInfo, const VolumeProber& probe, FoundDrives& found) {
@@ -237,16 +263,16 @@ void AddMountedVolumes(std::string_view mountInfo, const VolumeProber& probe, Fo
     const std::size_t end = std::min(mountInfo.find('\n'), mountInfo.size());
     const std::optional<MountedVolume> volume = ParseMountLine(mountInfo.substr(0, end));
     mountInfo.remove_prefix(std::min(end + 1, mountInfo.size()));
-    if (!volume || volume->mountPoint == "/") continue;
+    if (!volume || volume->mountPoint == "/" || volume->readOnly || IsBootPlace(volume->mountPoint)) continue;
     // The kind first: resolving every mount point would wake automounts.
     std::optional<std::string> label = WindowsVolumeLabel(*volume, probed);
     if (!label) continue;
     std::optional<std::string> folder = ResolvedFolder(volume->mountPoint);
-    if (!folder || *folder == "/" || found.FolderTaken(*folder)) continue;
+    if (!folder || *folder == "/" || IsBootPlace(*folder) || found.FolderTaken(*folder)) continue;
     const char letter = found.NextFreeFromD();
     if (letter == 0) return;
     if (label->empty()) *label = DefaultDriveLabel(*folder);
-    found.Add(letter, std::move(*folder), std::move(*label));
+    found.Add(letter, std::move(*folder), std::move(*label), DriveSource::Mount);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/host_paths.h"
+#include "platform/interrupts.h"
 #include "platform/posix/scoped_fd.h"
 #include "platform/preferences_store.h"
 #include "platform/process_facts.h"
@@ -49,6 +50,9 @@ std::error_code WithExclusiveLock(const std::string& lockPath, const std::functi
   if (lock.Get() < 0) return LastError();
   while (flock(lock.Get(), LOCK_EX) != 0) {
     if (errno != EINTR) return LastError();
+    // A stop request (Ctrl+C) ends the wait: another copy may hold the lock
+    // for a whole run, and the user asked to stop now. The write is not done.
+    if (InterruptRequested()) return std::make_error_code(std::errc::interrupted);
   }
   return work();
 }

@@ -1,5 +1,6 @@
 // Volume identification with libblkid's low-level probe: superblock type and
-// label only, no cache file, no partition tables.
+// label, and for a partition its type in the disk's partition table; no
+// cache file.
 #include "platform/volume_probe.h"
 
 #include <blkid/blkid.h>
@@ -25,6 +26,20 @@ std::string ProbedValue(blkid_probe probe, const char* name) {
   return text;
 }
 
+// The partition type of a partition device, read by a probe of its own with
+// only the partition chain on (so the file system's probe above stays as
+// it was); libblkid finds the whole disk and reads its table. Empty when
+// the source is no partition (an image file, a whole disk).
+std::string PartitionType(const std::string& source) {
+  ProbeHandle probe(blkid_new_probe_from_filename(source.c_str()));
+  if (!probe) return {};
+  blkid_probe_enable_superblocks(probe.get(), 0);
+  blkid_probe_enable_partitions(probe.get(), 1);
+  blkid_probe_set_partitions_flags(probe.get(), BLKID_PARTS_ENTRY_DETAILS);
+  if (blkid_do_safeprobe(probe.get()) != 0) return {};
+  return ProbedValue(probe.get(), "PART_ENTRY_TYPE");
+}
+
 }  // namespace
 
 std::optional<VolumeIdentity> ProbeVolume(const std::string& source) {
@@ -44,6 +59,7 @@ std::optional<VolumeIdentity> ProbeVolume(const std::string& source) {
   if (blkid_do_safeprobe(probe.get()) != 0) return std::nullopt;
   VolumeIdentity identity{ProbedValue(probe.get(), "TYPE"), ProbedValue(probe.get(), "LABEL")};
   if (identity.fileSystem.empty()) return std::nullopt;
+  identity.partitionType = PartitionType(source);
   return identity;
 }
 

@@ -35,7 +35,8 @@ std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources) {
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     }
     if (label.empty()) label = DefaultDriveLabel(hostRoot);
-    found.emplace_back(static_cast<char>(letter & ~0x20), std::move(hostRoot), std::move(label));
+    found.emplace_back(static_cast<char>(letter & ~0x20), std::move(hostRoot), std::move(label),
+                       std::nullopt, DriveSource::SystemLetter);
   }
   return found;
 }

@@ -83,6 +83,7 @@ struct StoreCase {
   bool untouched = false;          // the file must stay byte for byte
   std::vector<std::string> kept = {};  // else: pieces that must survive (default: all of `bytes`)
   std::string storedTemp = "1";    // what "Temp" reads afterwards, when not untouched
+  bool unreadable = false;         // the store cannot be read at all: no run goes
 };
 
 std::vector<StoreCase> StoreCases() {
@@ -104,7 +105,7 @@ std::vector<StoreCase> StoreCases() {
       // Writes that fit still go; the first that would pass the limit is refused.
       {"just under the size limit", head + std::string(limit - head.size() - 10, ';') + "\n",
        "larger than 1 MiB", false, {head, std::string(limit - head.size() - 10, ';') + "\n"}, "0"},
-      {"over the size limit", head + std::string(limit, ';'), "larger than 1 MiB", true},
+      {"over the size limit", head + std::string(limit, ';'), "Reason: larger than 1 MiB.", true, {}, "1", true},
   };
 }
 
@@ -114,11 +115,16 @@ TEST_F(BadInputTest, ADamagedStoreStartsWithDefaultsAndKeepsEveryByteItCannotUnd
     SCOPED_TRACE(store.name);
     WriteStore(store.bytes);
     const ChildResult run = RunOnC({"--drive", "C:", "--test", "--quiet"});
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(CleanedLetters(run.out), "C");
+    // A store that cannot be read holds a keep list nobody can see: no run.
+    EXPECT_EQ(run.exitStatus, store.unreadable ? 1 : 0) << run.err;
+    EXPECT_EQ(CleanedLetters(run.out), store.unreadable ? "" : "C");
     const std::string after = Slurp(StorePath());
     if (store.message.empty()) {
       EXPECT_FALSE(Contains(run.err, "can't save")) << run.err;
+    } else if (store.unreadable) {
+      EXPECT_TRUE(Contains(run.err, "[Settings Error]\nTidewell can't read its settings file " + StorePath() +
+                                        "\n\n" + store.message))
+          << run.err;
     } else {
       EXPECT_TRUE(Contains(run.err, store.message)) << run.err;
       EXPECT_TRUE(Contains(run.err, "The file was left as it is.")) << run.err;
@@ -140,12 +146,15 @@ TEST_F(BadInputTest, ADamagedStoreStartsWithDefaultsAndKeepsEveryByteItCannotUnd
   }
 }
 
+// Even with the drive named by TIDEWELL_DRIVES, a store that cannot be read
+// stops the run (it holds the keep list), and is left as it is.
 TEST_F(BadInputTest, AStoreThatIsAFolderOrUnreadableIsReportedAndLeftAlone) {
   Folder("drive_c");
   fs::create_directories(StorePath() + "/inside");
   ChildResult run = RunOnC({"--drive", "C:", "--test", "--quiet"});
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(Contains(run.err, "A folder stands where the file should be. The file was left as it is.")) << run.err;
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Reason: a folder, not a file.")) << run.err;
+  EXPECT_EQ(CleanedLetters(run.out), "");
   EXPECT_TRUE(fs::is_directory(StorePath() + "/inside"));
   fs::remove_all(StorePath());
 
@@ -158,8 +167,9 @@ TEST_F(BadInputTest, AStoreThatIsAFolderOrUnreadableIsReportedAndLeftAlone) {
   chmod(StorePath().c_str(), 0);
   run = RunOnC({"--drive", "C:", "--test", "--quiet"});
   chmod(StorePath().c_str(), 0600);
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(Contains(run.err, "Permission denied. The file was left as it is.")) << run.err;
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_TRUE(Contains(run.err, "Reason: permission denied.")) << run.err;
+  EXPECT_EQ(CleanedLetters(run.out), "");
   EXPECT_EQ(Slurp(StorePath()), secret);
 #endif
 }
@@ -233,10 +243,13 @@ TEST_F(BadInputTest, AnUnreadableStoreNeverLetsDiscoveryChooseADrive) {
     EXPECT_TRUE(Contents(wineC) == sentinel) << "the Wine prefix's drive was cleaned";
     EXPECT_FALSE(fs::exists(LogPath()));
 
-    // TIDEWELL_DRIVES still names drives; the store stays as it was.
+    // TIDEWELL_DRIVES names drives, and still nothing runs: the file holds
+    // the keep list too. The store stays as it was.
     const ChildResult named = run({"--test", "--quiet"}, "D=" + Folder("drive_d"));
-    EXPECT_EQ(named.exitStatus, 0) << named.err;
-    EXPECT_EQ(CleanedLetters(named.out), "D");
+    EXPECT_EQ(named.exitStatus, 1) << named.err;
+    EXPECT_TRUE(Contains(named.err, "[Settings Error]\nTidewell can't read its settings file " + StorePath()))
+        << named.err;
+    EXPECT_EQ(CleanedLetters(named.out), "");
     EXPECT_TRUE(Contents(wineC) == sentinel);
     if (store.name == "over the size limit") {
       EXPECT_TRUE(Slurp(StorePath()) == big) << "the store changed";
@@ -244,6 +257,55 @@ TEST_F(BadInputTest, AnUnreadableStoreNeverLetsDiscoveryChooseADrive) {
     if (store.name == "no read permission") chmod(StorePath().c_str(), 0600);
     fs::remove_all(StorePath());
     fs::remove(LogPath());
+  }
+}
+#endif
+
+#ifndef _WIN32  // chmod 0 keeps nothing from a Windows reader
+// The store that keeps C:\KEEP\* cannot be read, and TIDEWELL_DRIVES names
+// drive C: a destructive run must not go on as if the keep list were empty.
+// Each way a store can be unreadable, with the drives named by the
+// environment: exit 1, "Settings Error" naming the file, nothing removed,
+// the store's bytes unchanged.
+TEST_F(BadInputTest, AnUnreadableStoreStopsEveryRunEvenWithDrivesNamedByTheEnvironment) {
+  const std::string drive = Folder("drive_c");
+  const std::string keep = "[Keep]\r\nPath=C:\\KEEP\\*\r\n[Preferences]\r\nTestRun=0\r\n";
+  struct Unreadable {
+    std::string name;
+    std::string store;  // the bytes written
+    bool unprivileged;  // the case needs a user that permissions stop
+    std::string reason;
+  };
+  const std::vector<Unreadable> cases = {
+      {"over the size limit", keep + std::string(platform::PreferencesFile::kSizeLimit, ';'), false,
+       "Reason: larger than 1 MiB."},
+      {"no read permission", keep, true, "Reason: permission denied."},
+  };
+  for (const Unreadable& store : cases) {
+    SCOPED_TRACE(store.name);
+    if (store.unprivileged && geteuid() == 0) {
+      std::printf("the permission case skips under root; run_unprivileged.sh runs it\n");
+      continue;
+    }
+    fs::create_directories(drive + "/KEEP");
+    std::ofstream(drive + "/KEEP/work.tmp") << "protected";
+    std::ofstream(drive + "/junk.tmp") << "junk";
+    WriteStore(store.store);
+    if (store.unprivileged) chmod(StorePath().c_str(), 0);
+
+    const ChildResult run = RunCli({"--delete", "--log"}, "C=" + drive);
+    if (store.unprivileged) chmod(StorePath().c_str(), 0600);
+
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    EXPECT_TRUE(Contains(run.err, "[Settings Error]\nTidewell can't read its settings file " + StorePath() +
+                                      "\n\n" + store.reason))
+        << run.err;
+    EXPECT_EQ(Slurp(drive + "/KEEP/work.tmp"), "protected");
+    EXPECT_TRUE(fs::exists(drive + "/junk.tmp")) << "nothing is cleaned at all";
+    EXPECT_EQ(CleanedLetters(run.out), "");
+    EXPECT_FALSE(fs::exists(LogPath()));
+    EXPECT_TRUE(Slurp(StorePath()) == store.store) << "the store changed";
+    fs::remove(StorePath());
   }
 }
 #endif

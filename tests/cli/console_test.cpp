@@ -2,15 +2,19 @@
 // folder, drives mapped by TIDEWELL_DRIVES, the store in a temporary
 // XDG_CONFIG_HOME, real files removed or kept.
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -327,6 +331,226 @@ TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
   EXPECT_GT(gone, 0);
   EXPECT_LT(gone, 6000);
   EXPECT_EQ(Stored("Preferences", "Reporting"), "1") << "the store is whole";
+  // The closing lines tell what this run did before it was stopped.
+  std::string count = std::to_string(gone);  // as the summary writes it: 1,583
+  for (int at = static_cast<int>(count.size()) - 3; at > 0; at -= 3) count.insert(static_cast<std::size_t>(at), ",");
+  const std::size_t summary = run.out.find("Drive C: interrupted: " + count + " files deleted, ");
+  ASSERT_NE(summary, std::string::npos) << run.out.substr(run.out.size() > 400 ? run.out.size() - 400 : 0);
+  EXPECT_NE(run.out.find(" reclaimed.\n", summary), std::string::npos);
+  EXPECT_FALSE(Contains(run.out, "No drive was cleaned"));
+  EXPECT_TRUE(Contains(run.out, "Deletion log: " + LogPath() + "\n"));
+}
+#endif
+
+// ---- the closing lines describe this run ----
+
+#ifndef _WIN32  // SIGSTOP and SIGINT
+class ClosingLinesTest : public ConsoleTest {
+ protected:
+  // Runs the console with `arguments` over 3,000 junk files in 3,000 folders
+  // and presses Ctrl+C as soon as its deletion log holds a file's line: the
+  // child is stopped first, so the interrupt always lands in the middle of
+  // the drive, however fast the machine.
+  ChildResult RunInterruptedMidDrive(const ChildOptions& base) {
+    ChildOptions options = base;
+    options.timeout = std::chrono::seconds(120);
+    std::thread interrupter;
+    std::atomic<bool> ended = false;
+    options.onStart = [&](int pid) {
+      interrupter = std::thread([&, pid] {
+        const std::string log = LogPath();
+        while (!ended) {
+          if (Contains(ReadAll(log), "Delete file: ")) {
+            kill(pid, SIGSTOP);
+            kill(pid, SIGINT);
+            kill(pid, SIGCONT);
+            return;
+          }
+          usleep(500);
+        }
+      });
+    };
+    const ChildResult run = testing::ConsoleSandbox::RunCli(options);
+    ended = true;
+    interrupter.join();
+    return run;
+  }
+  void ManyJunkFiles() {
+    for (int folder = 0; folder < 3000; ++folder) File('C', "T" + std::to_string(folder / 100) + "/F" + std::to_string(folder) + "/x.tmp", 1);
+  }
+  int Gone() {
+    int gone = 0;
+    for (int folder = 0; folder < 3000; ++folder) {
+      gone += Exists('C', "T" + std::to_string(folder / 100) + "/F" + std::to_string(folder) + "/x.tmp") ? 0 : 1;
+    }
+    return gone;
+  }
+};
+
+TEST_F(ClosingLinesTest, AnInterruptedRunsJsonSaysUnfinishedWithItsFigures) {
+  ManyJunkFiles();
+  const ChildResult run = RunInterruptedMidDrive(Options({"--delete", "--log", "--json"}));
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  const int gone = Gone();
+  ASSERT_GT(gone, 0);
+  ASSERT_LT(gone, 3000);
+  EXPECT_TRUE(run.out.starts_with("{\"drive\":\"C:\",\"testRun\":false,\"finished\":false,\"filesDeleted\":" +
+                                  std::to_string(gone) + ",\"bytesSaved\":" + std::to_string(gone) + ","))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "\"deletionLog\":\"" + LogPath() + "\",")) << run.out;
+}
+
+TEST_F(ClosingLinesTest, AnInterruptedTestRunSaysWhatItFoundSoFar) {
+  ManyJunkFiles();
+  ChildOptions options = Options({"--test", "--quiet"});
+  const ChildResult run = RunInterruptedMidDrive(options);
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  EXPECT_EQ(Gone(), 0);
+  const std::size_t at = run.out.find("Drive C: interrupted: test run, nothing deleted; a destructive run would so far remove ");
+  ASSERT_NE(at, std::string::npos) << run.out;
+  EXPECT_FALSE(Contains(run.out, "No drive was cleaned"));
+  EXPECT_FALSE(Contains(run.out, "would so far remove 0 files")) << run.out;
+}
+#endif
+
+// A destructive run without the log leaves an earlier run's log as it was:
+// the closing lines must not name it as if this run had written it.
+TEST_F(ConsoleTest, TheLogIsNamedOnlyWhenThisRunWroteToIt) {
+  File('C', "DATA/one.tmp");
+  ChildResult run = Run({"--test"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  ASSERT_TRUE(Contains(run.out, "Deletion log: " + LogPath() + "\n"));
+  const std::string earlier = ReadAll(LogPath());
+
+  run = Run({"--delete", "--no-log"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(Exists('C', "DATA/one.tmp"));
+  EXPECT_EQ(ReadAll(LogPath()), earlier);
+  EXPECT_FALSE(Contains(run.out, "Deletion log:")) << run.out;
+
+  File('C', "DATA/two.tmp");
+  run = Run({"--delete", "--no-log", "--json"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "\"deletionLog\":null,")) << run.out;
+}
+
+#ifndef _WIN32  // flock and SIGINT
+// Whether process `pid` waits for a file lock: /proc/locks shows each
+// waiting request as a line with "->" and the waiter's pid.
+bool WaitsForALock(int pid) {
+  std::istringstream locks(ReadAll("/proc/locks"));
+  for (std::string line; std::getline(locks, line);) {
+    std::istringstream fields(line);
+    std::string number, arrow, kind, advisory, mode, owner;
+    fields >> number >> arrow >> kind >> advisory >> mode >> owner;
+    if (arrow == "->" && owner == std::to_string(pid)) return true;
+  }
+  return false;
+}
+
+// True once process `pid` has ended (gone, or a zombie not yet reaped).
+bool HasEnded(int pid) {
+  const std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+  const std::size_t close = stat.rfind(')');
+  return close == std::string::npos || stat.compare(close, 3, ") Z") == 0;
+}
+
+// Another copy holds the store's lock for a whole run; the first start
+// waits for it to write its defaults, and the user presses Ctrl+C: the
+// console ends with 130 and one line, having written nothing.
+TEST_F(ConsoleTest, CtrlCWhileStartUpWaitsForTheStoresLockEndsWith130AndOneLine) {
+  File('C', "DATA/one.tmp");
+  fs::create_directories(fs::path(StorePath()).parent_path());
+  const int lock = open((StorePath() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+
+  std::thread interrupter;
+  bool sawTheWait = false;
+  bool endedWithTheLockHeld = false;
+  ChildOptions options = Options({"--delete"});
+  options.timeout = std::chrono::seconds(60);
+  options.onStart = [&](int pid) {
+    interrupter = std::thread([&, pid] {
+      // Bounded waits: a console that never waits, or never ends, fails
+      // the test instead of hanging it.
+      for (int i = 0; i < 3000 && !sawTheWait; ++i) {
+        sawTheWait = WaitsForALock(pid);
+        if (!sawTheWait) usleep(10 * 1000);
+      }
+      kill(pid, SIGINT);
+      for (int i = 0; i < 1000 && !endedWithTheLockHeld; ++i) {
+        endedWithTheLockHeld = HasEnded(pid);
+        if (!endedWithTheLockHeld) usleep(10 * 1000);
+      }
+      flock(lock, LOCK_UN);  // lets a console that kept waiting go on
+    });
+  };
+  const ChildResult run = ConsoleSandbox::RunCli(options);
+  interrupter.join();
+  close(lock);
+
+  EXPECT_TRUE(sawTheWait) << "the console never waited for the store's lock";
+  EXPECT_TRUE(endedWithTheLockHeld) << "the console went on waiting after Ctrl+C";
+  EXPECT_EQ(run.exitStatus, 130) << run.err;
+  EXPECT_EQ(run.err, "tidewell-cli: interrupted during start-up; nothing was cleaned.\n");
+  EXPECT_TRUE(Exists('C', "DATA/one.tmp"));
+  EXPECT_FALSE(fs::exists(StorePath()));
+  EXPECT_FALSE(fs::exists(LogPath()));
+}
+#endif
+
+#ifndef _WIN32  // a Wine prefix's dosdevices links
+// Drives C and D found only in a Wine prefix (no TIDEWELL_DRIVES, no
+// [Drives]): a test run takes them as before, a destructive one cleans only
+// what the user names, and says which it left.
+TEST_F(ConsoleTest, AFoundDriveIsCleanedForRealOnlyWhenNamed) {
+  const std::string prefix = Base() + "/wine";
+  fs::create_directories(prefix + "/dosdevices");
+  fs::create_directory_symlink(Drive('C'), prefix + "/dosdevices/c:");
+  fs::create_directory_symlink(Drive('D'), prefix + "/dosdevices/d:");
+  File('C', "DATA/c.tmp");
+  File('D', "DATA/d.tmp");
+  auto run = [&](std::vector<std::string> arguments) {
+    ChildOptions options = ConsoleSandbox::Options(std::move(arguments), "");
+    options.environment["WINEPREFIX"] = prefix;
+    return ConsoleSandbox::RunCli(options);
+  };
+
+  ChildResult result = run({"--test"});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_TRUE(Contains(result.out, "Drive C: test run, nothing deleted; a destructive run would remove 1 files"))
+      << result.out;
+
+  // The console's own drive (the working folder's, else C:) is not named by
+  // the user: refused before it is even checked, with how to name it.
+  result = run({"--delete"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_TRUE(Contains(result.err, "tidewell-cli: drive C: was found in the Wine prefix, not named; a destructive "
+                                   "run cleans such a drive only when you name it: --drive C:"))
+      << result.err;
+  EXPECT_TRUE(Exists('C', "DATA/c.tmp"));
+
+  result = run({"--all-drives", "--delete"});
+  EXPECT_EQ(result.exitStatus, 1) << "nothing was cleaned";
+  for (const char* letter : {"C", "D"}) {
+    EXPECT_TRUE(Contains(result.err, std::string("tidewell-cli: drive ") + letter +
+                                         ": is left out: it was found in the Wine prefix, not named"))
+        << result.err;
+  }
+  EXPECT_TRUE(Exists('C', "DATA/c.tmp"));
+  EXPECT_TRUE(Exists('D', "DATA/d.tmp"));
+
+  result = run({"--all-drives", "--delete", "--drive", "D:"});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_TRUE(Contains(result.err, "tidewell-cli: drive C: is left out")) << result.err;
+  EXPECT_FALSE(Contains(result.err, "drive D: is left out")) << result.err;
+  EXPECT_TRUE(Exists('C', "DATA/c.tmp"));
+  EXPECT_FALSE(Exists('D', "DATA/d.tmp"));
+
+  result = run({"--delete", "--drive", "c:"});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_FALSE(Exists('C', "DATA/c.tmp"));
 }
 #endif
 

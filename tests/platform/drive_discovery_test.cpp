@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell::platform {
@@ -119,6 +120,56 @@ TEST_F(DriveDiscoveryTest, AVolumeLabelIsShownOnOneLineAndAnEmptyOneGivesTheFold
   ASSERT_GE(drives.size(), 5u);
   EXPECT_EQ(drives[0].label, "A?B?C\xC3\xA9");
   EXPECT_EQ(drives[4].label, "CAMERA");
+}
+
+// ---- what discovery never takes ----
+
+// The EFI system partition is FAT, but the firmware's: known by its
+// partition type (GPT or MBR, any case) when the device can be probed, or
+// by where it is mounted (/efi, /boot/efi, at or below /boot) when it
+// cannot. A read-only mount is never a drive to clean either. Every one of
+// these mount points exists and would otherwise be taken.
+TEST_F(DriveDiscoveryTest, TheEfiSystemPartitionAndReadOnlyMountsAreNeverTaken) {
+  for (const char* folder : {"/esp", "/espmbr", "/espupper", "/rostick", "/rosuper", "/card"}) {
+    ASSERT_EQ(mkdir((base_ + folder).c_str(), 0755), 0) << folder;
+  }
+  devices_[base_ + "/devs/esp"] = {"vfat", "ESP", "c12a7328-f81f-11d2-ba4b-00a0c93ec93b"};
+  devices_[base_ + "/devs/espmbr"] = {"vfat", "", "0xef"};
+  devices_[base_ + "/devs/espupper"] = {"vfat", "", "C12A7328-F81F-11D2-BA4B-00A0C93EC93B"};
+  devices_[base_ + "/devs/card"] = {"vfat", "CARD", "ebd0a0a2-b9e5-4433-87c0-68b6b7269799"};  // basic data
+  const std::string mounts =
+      "40 22 8:1 / " + base_ + "/esp rw,relatime - vfat " + base_ + "/devs/esp rw\n"
+      "41 22 8:2 / " + base_ + "/espmbr rw - vfat " + base_ + "/devs/espmbr rw\n"
+      "42 22 8:3 / " + base_ + "/espupper rw - vfat " + base_ + "/devs/espupper rw\n"
+      "43 22 8:4 / /boot rw - vfat /dev/nvme0n1p1 rw\n"  // cannot be probed: the place decides
+      "44 22 8:5 / /boot/efi rw - vfat /dev/nvme0n1p2 rw\n"
+      "45 22 8:6 / /efi rw - vfat /dev/nvme0n1p3 rw\n"
+      "46 22 8:7 / " + base_ + "/rostick ro,nosuid - vfat /dev/sdk1 rw\n"
+      "47 22 8:8 / " + base_ + "/rosuper rw,nosuid - vfat /dev/sdl1 ro,fmask=0022\n"
+      "48 22 8:9 / " + base_ + "/card rw - vfat " + base_ + "/devs/card rw\n";
+  const auto drives = DiscoverDrives(Sources("", mounts));
+  EXPECT_EQ(Described(drives), (std::vector<std::string>{"D=/card [CARD]"}));
+}
+
+// Where each drive came from is kept with it: a destructive run cleans a
+// drive that was only found when the user names it.
+TEST_F(DriveDiscoveryTest, EachDriveFoundSaysWhereItCameFrom) {
+  const auto drives = DiscoverDrives(Sources(base_ + "/prefix", mounts_));
+  ASSERT_GE(drives.size(), 3u);
+  EXPECT_EQ(drives[0].source, DriveSource::WinePrefix);  // C: from dosdevices
+  EXPECT_EQ(drives[1].source, DriveSource::Mount);       // D: the USB stick
+  EXPECT_EQ(drives[2].source, DriveSource::WinePrefix);  // E: from dosdevices
+
+  tidewell::testing::ScopedVariable noEnvironment("TIDEWELL_DRIVES", nullptr);
+  const std::vector<std::pair<std::string, std::string>> stored = {{"C", base_ + "/data"}};
+  const DriveTable fromStore = DriveTable::FromSources(stored, drives, nullptr);
+  ASSERT_EQ(fromStore.Drives().size(), 1u);
+  EXPECT_EQ(fromStore.Drives()[0].source, DriveSource::Store);
+  const DriveTable found = DriveTable::FromSources({}, drives, nullptr);
+  ASSERT_EQ(found.Drives().size(), drives.size());
+  EXPECT_EQ(found.Find('D')->source, DriveSource::Mount);
+  EXPECT_EQ(found.Find('C')->source, DriveSource::WinePrefix);
+  EXPECT_EQ(DriveTable::Parse("C=" + base_ + "/data", nullptr).Drives()[0].source, DriveSource::Environment);
 }
 
 TEST_F(DriveDiscoveryTest, HostSourcesUseAnAbsoluteWinePrefixElseTheHomeFolder) {

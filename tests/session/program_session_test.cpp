@@ -206,6 +206,68 @@ TEST_F(ProgramSessionTest, AnUnreadableStoreWithNoDriveStopsBeforeAnythingIsRead
   EXPECT_EQ(StoreText(), big);
 }
 
+// TIDEWELL_DRIVES names C: and D:, but the store that holds the keep list
+// cannot be read: the console's start stops at once, the window's goes on
+// and shows its drives, and neither may clean.
+TEST_F(ProgramSessionTest, AnUnreadableStoreStopsEveryRunWhateverNamesTheDrives) {
+  const std::string big = "[Keep]\r\nPath=C:\\KEEP\\*\r\n[Preferences]\r\nTestRun=0\r\n" +
+                          std::string(platform::PreferencesFile::kSizeLimit, ';');
+  WriteStore(big);
+  {
+    ProgramSession& console = Open();
+    EXPECT_EQ(console.Start({.stopAtFirstProblem = true}), StartupOutcome::StoreUnreadable);
+    EXPECT_EQ(feedback.Titles(), std::vector<std::string>{"Settings Error"});
+    EXPECT_NE(feedback.messages[0].text.find(StorePath()), std::string::npos);
+    EXPECT_TRUE(console.HasDrives());
+    EXPECT_FALSE(console.CanClean());
+  }
+  feedback.messages.clear();
+  ProgramSession& window = Open();
+  EXPECT_EQ(window.Start({.enterDriveC = true}), StartupOutcome::StoreUnreadable);
+  EXPECT_EQ(feedback.Titles().front(), "Settings Error");
+  EXPECT_EQ(window.Drives().Entries().size(), 2u) << "the window still shows the named drives";
+  EXPECT_FALSE(window.CanClean());
+  EXPECT_EQ(StoreText(), big);
+}
+
+// Drives C and D found only in a Wine prefix: a destructive all-drives run
+// cleans only the one the user named (the console's --drive, a pick in the
+// window's list); a test run takes both.
+TEST_F(ProgramSessionTest, ADestructiveRunCleansAFoundDriveOnlyWhenTheUserNamedIt) {
+  testing::SetVariable("TIDEWELL_DRIVES", nullptr);
+  const std::string prefix = base_.Path() + "/home/.wine";
+  fs::create_directories(prefix + "/dosdevices");
+  fs::create_directory_symlink(base_.Path() + "/drive_c", prefix + "/dosdevices/c:");
+  fs::create_directory_symlink(base_.Path() + "/drive_d", prefix + "/dosdevices/d:");
+  for (const char* drive : {"/drive_c", "/drive_d"}) {
+    fs::create_directories(base_.Path() + drive + "/DATA");
+    std::ofstream(base_.Path() + drive + "/DATA/junk.tmp") << "junk";
+  }
+  ProgramSession& program = Open({.runValues = RunValues::CopiedAtStart});
+  ASSERT_EQ(program.Start({}), StartupOutcome::Ready);
+  ASSERT_NE(program.Files().Drives().Find('C'), nullptr);
+  ASSERT_NE(program.Files().Drives().Find('D'), nullptr);
+  EXPECT_FALSE(program.DriveIsNamed('C'));
+  program.NameDrive('d');
+  EXPECT_TRUE(program.DriveIsNamed('D'));
+  const std::vector<char> unnamed = program.UnnamedDrives();
+  EXPECT_NE(std::find(unnamed.begin(), unnamed.end(), 'C'), unnamed.end());
+  EXPECT_EQ(std::find(unnamed.begin(), unnamed.end(), 'D'), unnamed.end());
+
+  program.RunOptionsCopy().Set(RunOption::ScanAllDrives, 1);
+  RunCleaning(program.Context());  // a test run: both drives are looked at, nothing goes
+  EXPECT_TRUE(fs::exists(base_.Path() + "/drive_c/DATA/junk.tmp"));
+  ASSERT_TRUE(fs::exists(base_.Path() + "/drive_d/DATA/junk.tmp"));
+  std::ifstream log(base_.Path() + "/records/Tidewell.log", std::ios::binary);
+  const std::string logText(std::istreambuf_iterator<char>(log), {});
+  EXPECT_NE(logText.find("c:\\DATA\\junk.tmp"), std::string::npos);
+
+  program.RunOptionsCopy().Set(RunOption::TestRun, 0);
+  RunCleaning(program.Context());
+  EXPECT_TRUE(fs::exists(base_.Path() + "/drive_c/DATA/junk.tmp")) << "C: was only found, never named";
+  EXPECT_FALSE(fs::exists(base_.Path() + "/drive_d/DATA/junk.tmp"));
+}
+
 TEST_F(ProgramSessionTest, WithNoDriveTheWindowIsToldHowToMapOneAndStillHearsOfTestMode) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows always has drive letters to find";

@@ -416,6 +416,80 @@ class DesktopProgramTest : public QObject {
     QVERIFY(std::string(std::istreambuf_iterator<char>(in), {}) == big);
   }
 
+  // TIDEWELL_DRIVES names the drives, but the store that keeps C:\KEEP\*
+  // cannot be read: the window shows the drives, keeps "Clean HD"
+  // disabled, and an unattended start ends with 1 having removed nothing.
+  void anUnreadableStoreDisablesCleaningEvenWithDrivesNamedByTheEnvironment() {
+    World world;
+    world.File("KEEP/work.tmp");
+    world.File("junk.tmp");
+    const std::string storePath = world.base.Path() + "/config/Tidewell.ini";
+    fs::create_directories(world.base.Path() + "/config");
+    const std::string big = "[Keep]\nPath=C:\\KEEP\\*\n[Preferences]\nTestRun=0\n" +
+                            std::string(platform::PreferencesFile::kSizeLimit, ';');
+    std::ofstream(storePath, std::ios::binary) << big;
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      program.Start();
+      QCOMPARE(program.Main().driveList->count(), 2);
+      QVERIFY(!program.Main().cleanButton->isEnabled());
+      QVERIFY(!program.Main().cleanAction->isEnabled());
+      QCOMPARE(world.boxes.messages.front().title, std::string("Settings Error"));
+    }
+    int status = -1;
+    {
+      DesktopProgram program(world.boxes, world.Environment("/U /I"));
+      try {
+        program.Start();
+      } catch (const ProgramEnded& end) {
+        status = end.exitStatus;
+      }
+    }
+    QCOMPARE(status, 1);
+    QVERIFY(world.Exists("KEEP/work.tmp"));
+    QVERIFY(world.Exists("junk.tmp"));
+    QVERIFY(!fs::exists(world.base.Path() + "/records/Tidewell.log"));
+    std::ifstream in(storePath, std::ios::binary);
+    QVERIFY(std::string(std::istreambuf_iterator<char>(in), {}) == big);
+  }
+
+  // Drive C found only in a Wine prefix: the window shows it as any drive,
+  // but a destructive run of it waits until the user picks it in the list
+  // (picking is naming it, also when it is the drive already shown).
+  void aDriveFoundOnTheHostIsCleanedForRealOnlyOncePicked() {
+    World world;
+    const std::string prefix = world.base.Path() + "/wine";
+    fs::create_directories(prefix + "/dosdevices");
+    fs::create_directory_symlink(world.base.Path() + "/drive_c", prefix + "/dosdevices/c:");
+    const QByteArray oldPrefix = qgetenv("WINEPREFIX");
+    qputenv("WINEPREFIX", QByteArray::fromStdString(prefix));
+    qunsetenv("TIDEWELL_DRIVES");
+    fs::create_directories(world.base.Path() + "/config");
+    std::ofstream(world.base.Path() + "/config/Tidewell.ini") << "[Preferences]\nTestRun=0\n";
+    world.File("DATA/junk.tmp");
+    bool refused = false;
+    bool keptUntilPicked = false;
+    bool cleanedOncePicked = false;
+    {
+      DesktopProgram program(world.boxes, world.Environment());
+      program.Start();
+      MainWindow& w = program.Main();
+      const int c = w.driveList->findText(QStringLiteral("c:"), Qt::MatchStartsWith);
+      if (c >= 0 && w.cleanButton->isEnabled()) {
+        w.cleanButton->click();
+        refused = !world.boxes.messages.empty() && world.boxes.messages.back().title == "Drive Not Chosen";
+        keptUntilPicked = world.Exists("DATA/junk.tmp");
+        emit w.driveList->activated(c);
+        w.cleanButton->click();
+        cleanedOncePicked = !world.Exists("DATA/junk.tmp");
+      }
+    }
+    qputenv("WINEPREFIX", oldPrefix);
+    QVERIFY(refused);
+    QVERIFY(keptUntilPicked);
+    QVERIFY(cleanedOncePicked);
+  }
+
   // A refused drive mapping is told on the standard error as the console
   // tells it: one line, its control bytes shown in caret notation.
   void driveProblemsAreShownAsTheConsoleShowsThem() {
