@@ -1,5 +1,6 @@
 #include "platform/path_pattern.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/wildcard.h"
@@ -11,6 +12,10 @@ struct PathPattern::Compiled {
   // pattern for exactly one name.
   struct Part {
     std::optional<WildcardPattern> name;  // none: the lone "*"
+    // The only length of name it can match, for a part without "*", "?"
+    // or a special ending; npos otherwise. Most names of a deep path are
+    // told apart by this alone.
+    std::size_t onlyLength = std::string_view::npos;
   };
 
   explicit Compiled(std::string_view pattern) : text(pattern) {}
@@ -75,7 +80,8 @@ std::optional<PathPattern> PathPattern::Parse(std::string_view pattern, std::str
     if (part == "*") {
       if (compiled->parts.empty() || compiled->parts.back().name) compiled->parts.push_back({});
     } else {
-      compiled->parts.push_back({WildcardPattern(part)});
+      const bool plain = part.find_first_of("*?") == std::string_view::npos && !part.ends_with('.');
+      compiled->parts.push_back({WildcardPattern(part), plain ? part.size() : std::string_view::npos});
     }
     if (end == rest.size()) break;
     rest.remove_prefix(end + 1);
@@ -93,51 +99,79 @@ const std::string& PathPattern::Text() const { return compiled_->text; }
 bool PathPattern::MatchesPathOrFolderAbove(std::string_view path, std::size_t* nameTests) const {
   const std::vector<Compiled::Part>& parts = compiled_->parts;
   const std::size_t count = parts.size();
+  const std::size_t width = count + 1;  // states per row
   if (path.empty()) return false;
   if (count == 0) return true;  // "*": everything
   const bool pathIsFolder = path.ends_with('\\');
   if (pathIsFolder) path.remove_suffix(1);
 
-  // reached[i]: the names so far can be matched by the first i parts. A
-  // lone star's state also stands for the state after it (it may match no
-  // name), so both are set together.
-  std::vector<unsigned char> reached(count + 1, 0);
-  std::vector<unsigned char> next(count + 1, 0);
-  auto reach = [&](std::vector<unsigned char>& states, std::size_t i) {
+  // A state i says: the names so far can be matched by the first i parts.
+  // A lone star's state also stands for the state after it (it may match
+  // no name), so both are set together.
+  auto reach = [&](unsigned char* states, std::size_t i) {
     states[i] = 1;
     if (i < count && !parts[i].name) states[i + 1] = 1;
   };
-  reach(reached, 0);
+  Resume& resume = resume_;
+  if (resume.rows.empty()) {
+    resume.rows.assign(width, 0);
+    reach(resume.rows.data(), 0);
+  }
+  // The folders this path shares with the one asked before, whole names
+  // only: their states are known.
+  std::size_t known = 0;
+  std::size_t at = 0;
+  while (known < resume.ends.size()) {
+    const std::size_t end = resume.ends[known];
+    if (end > path.size() || path[end - 1] != '\\' ||
+        path.substr(at, end - at) != std::string_view(resume.folders).substr(at, end - at)) {
+      break;
+    }
+    at = end;
+    ++known;
+  }
+  if (resume.matchedAt && *resume.matchedAt <= known) return true;
+  resume.matchedAt.reset();
+  resume.ends.resize(known);
+  resume.folders.resize(at);
+  resume.rows.resize((known + 1) * width);
+  path.remove_prefix(at);
 
+  std::vector<unsigned char> next(width, 0);
   std::size_t tests = 0;
   bool matched = false;
   while (true) {
     const std::size_t end = std::min(path.find('\\'), path.size());
     const std::string_view name = path.substr(0, end);
     const bool last = end == path.size();
+    const unsigned char* reached = resume.rows.data() + resume.ends.size() * width;
     std::fill(next.begin(), next.end(), 0);
-    bool alive = false;
     for (std::size_t i = 0; i < count; ++i) {
       if (!reached[i]) continue;
       if (!parts[i].name) {
-        reach(next, i);  // the star takes this name too
-        alive = true;
+        reach(next.data(), i);  // the star takes this name too
       } else {
         ++tests;
-        if (parts[i].name->Matches(name)) {
-          reach(next, i + 1);
-          alive = true;
+        const std::size_t only = parts[i].onlyLength;
+        if ((only == std::string_view::npos || only == name.size()) && parts[i].name->Matches(name)) {
+          reach(next.data(), i + 1);
         }
       }
+    }
+    if (!last) {
+      // A folder: its states are kept for the next path that shares it.
+      resume.folders.append(name).push_back('\\');
+      resume.ends.push_back(resume.folders.size());
+      resume.rows.insert(resume.rows.end(), next.begin(), next.end());
     }
     // Every pattern part used up: this name matches, if a folder-only
     // pattern asks a folder and it is one.
     if (next[count] && (!compiled_->foldersOnly || !last || pathIsFolder)) {
+      if (!last) resume.matchedAt = resume.ends.size();
       matched = true;
       break;
     }
-    if (last || !alive) break;
-    reached.swap(next);
+    if (last || std::find(next.begin(), next.end(), 1) == next.end()) break;
     path.remove_prefix(end + 1);
   }
   if (nameTests != nullptr) *nameTests += tests;

@@ -27,7 +27,12 @@
 // Cost: linear in the path's length. The path is read once, name by name;
 // for each name the matcher holds the set of pattern parts it may have
 // reached (at most parts + 1 of them) and tests each such part once, so no
-// folder is ever matched twice and no choice is ever undone.
+// folder is ever matched twice and no choice is ever undone. Better still,
+// a pattern remembers the states after each folder of the path it was
+// asked last, so a path that shares folders with it costs only the names
+// after them: the files of one folder, one after the other, cost one name
+// each. Remembering makes a pattern one thread's at a time (copies are
+// independent).
 //
 // Parse() refuses a pattern that can never match a path, saying why:
 // an empty one, one with an empty part ("C:\\PROJECTS\\*" or a leading
@@ -41,6 +46,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tidewell::platform {
 
@@ -61,6 +67,17 @@ class PathPattern {
   struct Compiled;
   explicit PathPattern(std::shared_ptr<const Compiled> compiled) : compiled_(std::move(compiled)) {}
   std::shared_ptr<const Compiled> compiled_;  // immutable, so copies share it
+
+  // The states after each folder of the path asked last: the engine asks
+  // for the files of one folder, and then of the folders below it, one
+  // after the other, and only the names after the shared folders are read.
+  struct Resume {
+    std::string folders;                  // "c:\A\B\": the folders read, each with its "\"
+    std::vector<std::size_t> ends;        // where each of them ends in `folders`
+    std::vector<unsigned char> rows;      // the states before the first and after each
+    std::optional<std::size_t> matchedAt; // the first of them that matched
+  };
+  mutable Resume resume_;
 };
 
 }  // namespace tidewell::platform

@@ -147,10 +147,15 @@ TEST(PathPatternNames, EveryMixOfSmallPartsAgreesWithThePlainMeaning) {
       for (const std::string& c : names) paths.push_back("c:\\" + a + "\\" + b + "\\" + c);
     }
   }
+  // In this order paths share folders with the one before; the reversed
+  // order tries what a pattern remembers of the path before.
+  std::vector<std::string> reversed(paths.rbegin(), paths.rend());
   for (const std::string& pattern : patterns) {
     const PathPattern compiled = Pattern(pattern);
-    for (const std::string& path : paths) {
-      ASSERT_EQ(compiled.MatchesPathOrFolderAbove(path), Reference(pattern, path)) << pattern << " on " << path;
+    for (const std::vector<std::string>* order : {&paths, &reversed}) {
+      for (const std::string& path : *order) {
+        ASSERT_EQ(compiled.MatchesPathOrFolderAbove(path), Reference(pattern, path)) << pattern << " on " << path;
+      }
     }
   }
 }
@@ -198,6 +203,29 @@ TEST(PathPatternCost, ADeepPathIsReadOnceWhateverTheStars) {
   std::size_t tests = 0;
   EXPECT_TRUE(Pattern("*\\A\\*\\x.*").MatchesPathOrFolderAbove(deep, &tests));
   EXPECT_LE(tests, 2 * names);
+}
+
+TEST(PathPatternCost, AWalkDownAChainReadsEachFolderOnce) {
+  // The files of a chain of folders, asked for as a walk finds them: a file
+  // in each folder, then the next folder.
+  const PathPattern pattern = Pattern("*\\PROJECTS\\*");
+  std::string folder = "c:\\";
+  std::size_t tests = 0;
+  std::size_t names = 0;
+  for (int depth = 0; depth < 3000; ++depth) {
+    folder += "d\\";
+    EXPECT_FALSE(pattern.MatchesPathOrFolderAbove(folder + "x.TMP", &tests));
+    EXPECT_FALSE(pattern.MatchesPathOrFolderAbove(folder + "y.TMP", &tests));
+    EXPECT_FALSE(pattern.MatchesPathOrFolderAbove(folder, &tests));
+    names += 3;
+  }
+  EXPECT_LE(tests, 2 * names) << "each name read about once, not once per path";
+  // A path elsewhere is read from its drive on, and the answer is its own.
+  EXPECT_TRUE(pattern.MatchesPathOrFolderAbove("c:\\PROJECTS\\x.TMP"));
+  EXPECT_FALSE(pattern.MatchesPathOrFolderAbove(folder + "z.TMP"));
+  EXPECT_TRUE(pattern.MatchesPathOrFolderAbove("c:\\d\\PROJECTS\\d\\x"));
+  EXPECT_TRUE(pattern.MatchesPathOrFolderAbove("c:\\d\\PROJECTS\\e"));
+  EXPECT_FALSE(pattern.MatchesPathOrFolderAbove("c:\\d\\PROJECTSX"));
 }
 
 }  // namespace
