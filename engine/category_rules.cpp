@@ -22,6 +22,7 @@
 #include "engine/rule_table.h"
 #include "engine/spared_folders.h"
 #include "platform/clock.h"
+#include "platform/text_case.h"
 #include "platform/wildcard.h"
 
 namespace tidewell {
@@ -176,6 +177,27 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
   return {};
 }
 
+// The folders the sweep and the wallpaper step read after the folder stage,
+// as their listings name them.
+class SweptFolders {
+ public:
+  SweptFolders(RunContext& context, std::string_view drive) {
+    const platform::DriveTable& drives = context.files.Drives();
+    for (const auto where : {SystemFileGroup::Folder::DriveRoot, SystemFileGroup::Folder::WindowsFolder,
+                             SystemFileGroup::Folder::WindowsSystemFolder}) {
+      folders_.push_back(DriveSpec(drive, drives) + FolderSpec(GroupFolder(context, where), drives));
+    }
+  }
+  // Case ignored: a listing may spell a folder as the disk does.
+  bool Holds(std::string_view folder) const {
+    return std::any_of(folders_.begin(), folders_.end(),
+                       [&](const std::string& swept) { return EqualsNoCase(swept, folder); });
+  }
+
+ private:
+  std::vector<std::string> folders_;
+};
+
 }  // namespace
 
 void ApplyCategoryRules(RunContext& context, std::string_view drive, const FolderList& folders,
@@ -186,12 +208,15 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
   FolderGuards guards(SpareFragments(context, drive));
   PurgedFolders purged;
   FolderCandidates candidates;
+  const SweptFolders swept(context, drive);
   for (std::int32_t i = 1; i <= count; ++i) {
     YieldToMessages(context);
     if (DrawOneToSixteen(random) == 8) StepProgress(context, ProgressStep::Advance);
     guards.Read(folders[i]);
-    if (guards.Spared()) continue;
-    ApplyRowsToFolder(context, drive, folders, i, guards, purged, candidates);
+    if (!guards.Spared()) ApplyRowsToFolder(context, drive, folders, i, guards, purged, candidates);
+    // Nothing reads the folder again in this drive's run (its parents came
+    // before it), but the sweep and the wallpaper step read theirs.
+    if (!context.chosen.Empty() && !swept.Holds(folders[i])) context.chosen.Forget(folders[i]);
   }
   StepProgress(context, ProgressStep::Advance);
   SweepSystemBackups(context, drive);

@@ -8,23 +8,38 @@ std::size_t NameStart(std::string_view path) { return path.rfind('\\') + 1; }
 
 }  // namespace
 
+TestRunChoices::Folder& TestRunChoices::Entry(std::string_view folder) {
+  if (last_ == nullptr || last_->first != folder) {
+    auto place = folders_.find(folder);
+    if (place == folders_.end()) place = folders_.emplace(std::string(folder), Folder{}).first;
+    last_ = &*place;
+  }
+  return last_->second;
+}
+
 void TestRunChoices::AddFile(std::string_view path) {
   const std::size_t at = NameStart(path);
-  auto place = folders_.find(path.substr(0, at));
-  if (place == folders_.end()) place = folders_.emplace(std::string(path.substr(0, at)), Folder{}).first;
-  place->second.names.emplace(path.substr(at));
+  Entry(path.substr(0, at)).names.emplace(path.substr(at));
 }
 
 void TestRunChoices::AddRemovedFolder(std::string_view folder) {
-  auto place = folders_.find(folder);
-  if (place == folders_.end()) place = folders_.emplace(std::string(folder), Folder{}).first;
-  place->second.removed = true;
-  place->second.names.clear();  // every file of it is gone with it
+  Folder& entry = Entry(folder);
+  entry.removed = true;
+  entry.names.clear();  // every file of it is gone with it
   anyRemoved_ = true;
+}
+
+void TestRunChoices::Forget(std::string_view folder) {
+  if (folders_.empty()) return;
+  const auto place = folders_.find(folder);
+  if (place == folders_.end()) return;
+  if (last_ == &*place) last_ = nullptr;
+  folders_.erase(place);
 }
 
 const TestRunChoices::Folder* TestRunChoices::In(std::string_view folder) const {
   if (folders_.empty()) return nullptr;
+  if (last_ != nullptr && last_->first == folder) return &last_->second;
   const auto place = folders_.find(folder);
   return place == folders_.end() ? nullptr : &place->second;
 }

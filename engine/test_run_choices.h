@@ -16,6 +16,9 @@
 // "c:\TEMP\a.tmp", a folder "c:\TEMP\SUB\"); every listing of a drive names
 // a file alike. One look-up per folder answers "does this folder hold any
 // chosen file", so a reading of a folder with none costs one hash look-up.
+// The folder stage forgets a folder's choices once it has left the folder
+// (Forget), so the record holds little more than the folders a purge chose
+// in and the stage has yet to reach.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +27,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace tidewell {
 
@@ -48,8 +52,13 @@ class TestRunChoices {
   // Forgets everything: a new drive's run begins.
   void Clear() {
     folders_.clear();
+    last_ = nullptr;
     anyRemoved_ = false;
   }
+  // Forgets what was chosen in one folder (ending with "\"), once nothing
+  // will read it again: the folder stage has left it, and the folders are
+  // visited parents first, so no later purge lists it (category_rules.h).
+  void Forget(std::string_view folder);
   bool Empty() const { return folders_.empty(); }
   bool AnyFolderRemoved() const { return anyRemoved_; }
 
@@ -68,7 +77,13 @@ class TestRunChoices {
   }
 
  private:
+  // The folder's entry, made when missing.
+  Folder& Entry(std::string_view folder);
+
   std::unordered_map<std::string, Folder, TextHash, std::equal_to<>> folders_;
+  // The entry asked for last, with its key: a run's files come folder by
+  // folder, so most look-ups need no hashing. Entries never move.
+  std::pair<const std::string, Folder>* last_ = nullptr;
   bool anyRemoved_ = false;
 };
 
