@@ -63,6 +63,21 @@ std::vector<std::string> BuildFixture(TestWorld& world, Where where) {
 
 class StopRequest : public ::testing::TestWithParam<StopCase> {};
 
+// Runs the cleaning with Ctrl+C handled as the console handles it: the
+// request is a flag the run reads at its stop points, and the front end ends
+// the program at its next yield. Returns the exit status (-1: never ended).
+int RunUntilStopped(TestWorld& world) {
+  world.feedback.onYield = [&] {
+    if (world.feedback.StopRequested()) ExitProgram(world.context, 130);
+  };
+  try {
+    RunCleaning(world.context);
+  } catch (const testing::ProgramEnded& end) {
+    return end.exitStatus;
+  }
+  return -1;
+}
+
 TEST_P(StopRequest, EndsTheRunWithinOneFileAndTheLogNamesExactlyTheFilesThatWent) {
   TestWorld world;
   world.SetDestructiveLoggedRuns();
@@ -73,21 +88,8 @@ TEST_P(StopRequest, EndsTheRunWithinOneFileAndTheLogNamesExactlyTheFilesThatWent
     return std::count_if(files.begin(), files.end(),
                          [&](const std::string& file) { return !world.Drive('C').Exists(file); });
   };
-  // Ctrl+C as the console has it: the request is a flag the run reads at its
-  // stop points, and the front end ends the program at its next yield.
   world.feedback.stopWhen = [&] { return goneNow() >= kStopAfter; };
-  world.feedback.onYield = [&] {
-    if (world.feedback.StopRequested()) ExitProgram(world.context, 130);
-  };
-
-  int status = -1;
-  try {
-    RunCleaning(world.context);
-  } catch (const testing::ProgramEnded& end) {
-    status = end.exitStatus;
-  }
-
-  EXPECT_EQ(status, 130) << "the run was not stopped";
+  EXPECT_EQ(RunUntilStopped(world), 130) << "the run was not stopped";
   const auto gone = goneNow();
   EXPECT_GE(gone, kStopAfter);
   EXPECT_LE(gone, kStopAfter + 1) << "more than the file in hand went after the request";
@@ -120,16 +122,7 @@ TEST(StopRequestDuringTheWalk, EndsTheRunBeforeAnyDeletion) {
     world.SetOption(RunOption::OptimisePerformance, optimised ? 1 : 0);
     for (int i = 0; i < 30; ++i) world.Drive('C').File("D" + std::to_string(i) + "\\x.TMP", 1);
     world.feedback.stopWhen = [&] { return true; };
-    world.feedback.onYield = [&] {
-      if (world.feedback.StopRequested()) ExitProgram(world.context, 130);
-    };
-    int status = -1;
-    try {
-      RunCleaning(world.context);
-    } catch (const testing::ProgramEnded& end) {
-      status = end.exitStatus;
-    }
-    EXPECT_EQ(status, 130);
+    EXPECT_EQ(RunUntilStopped(world), 130);
     for (int i = 0; i < 30; ++i) EXPECT_TRUE(world.Drive('C').Exists("D" + std::to_string(i) + "\\x.TMP"));
     EXPECT_TRUE(world.LogItems().empty());
   }

@@ -17,7 +17,9 @@
 #include <QTextEdit>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -514,9 +516,31 @@ class DesktopProgramTest : public QObject {
 
   void aDriveThatCannotBeCleanedAtStartFallsBackToC() {
     World world;
-    // A folder in the write test's place: the drive counts as read-only, even for root.
-    fs::create_directories(world.base.Path() + "/drive_d/$$$$$$$$.$$$");
-    fs::current_path(world.base.Path() + "/drive_d");
+    // Drive D is read-only: its folder without write bits, or, for root whom
+    // the bits do not stop, a read-only bind mount of the folder onto itself.
+    const std::string d = world.base.Path() + "/drive_d";
+    bool mounted = false;
+    if (geteuid() == 0) {
+      mounted = mount(d.c_str(), d.c_str(), nullptr, MS_BIND, nullptr) == 0;
+      if (mounted && mount(nullptr, d.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+        umount2(d.c_str(), MNT_DETACH);
+        mounted = false;
+      }
+      if (!mounted) QSKIP("a read-only bind mount could not be made here");
+    } else {
+      fs::permissions(d, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                      fs::perm_options::remove);
+    }
+    struct Undo {
+      std::string folder;
+      bool mounted;
+      ~Undo() {
+        fs::current_path(fs::path(folder).parent_path());  // off the drive before it is unmounted
+        if (mounted) umount2(folder.c_str(), MNT_DETACH);
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+      }
+    } undo{d, mounted};
+    fs::current_path(d);
     DesktopProgram program(world.boxes, world.Environment());
     QVERIFY(program.Start());
     QCOMPARE(world.boxes.messages.front().title, std::string("Drive Error"));
