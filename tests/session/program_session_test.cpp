@@ -234,6 +234,9 @@ TEST_F(ProgramSessionTest, AnUnreadableStoreStopsEveryRunWhateverNamesTheDrives)
 // cleans only the one the user named (the console's --drive, a pick in the
 // window's list); a test run takes both.
 TEST_F(ProgramSessionTest, ADestructiveRunCleansAFoundDriveOnlyWhenTheUserNamedIt) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows finds its drives as the system's letters, not in a Wine prefix's dosdevices links";
+#endif
   testing::SetVariable("TIDEWELL_DRIVES", nullptr);
   const std::string prefix = base_.Path() + "/home/.wine";
   fs::create_directories(prefix + "/dosdevices");
