@@ -55,6 +55,16 @@ if [ -e "$WINEPREFIX/dosdevices/z:" ] || [ -L "$WINEPREFIX/dosdevices/z:" ]; the
   exit 1
 fi
 
+# One Wine server for the whole run, ended when the script ends. Left to
+# itself, Wine ends its server a few seconds after the last program goes,
+# and a program that starts just then, as the next suite often does, can
+# lose its connection ("recvmsg: Connection reset by peer") or wait for ever.
+wineserver_=$(command -v wineserver || command -v wineserver-stable || true)
+if [ -n "$wineserver_" ]; then
+  "$wineserver_" -p || true  # already running: keep that one
+  trap '"$wineserver_" -k >/dev/null 2>&1 || true' EXIT
+fi
+
 # The entries labelled wine-long (hours of Wine's file calls for what the
 # Linux suites check in seconds) run only when asked.
 if [ "${TIDEWELL_WINE_LONG:-0}" = 1 ]; then
