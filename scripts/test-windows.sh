@@ -55,14 +55,18 @@ if [ -e "$WINEPREFIX/dosdevices/z:" ] || [ -L "$WINEPREFIX/dosdevices/z:" ]; the
   exit 1
 fi
 
-# One Wine server for the whole run, ended when the script ends. Left to
-# itself, Wine ends its server a few seconds after the last program goes,
-# and a program that starts just then, as the next suite often does, can
-# lose its connection ("recvmsg: Connection reset by peer") or wait for ever.
+# One Wine server for the whole run, with Wine's own services started here,
+# ended when the script ends. Left to itself, Wine ends its server a few
+# seconds after the last program goes, and a program that starts just then,
+# as the next suite often does, can lose its connection ("recvmsg:
+# Connection reset by peer") or wait for ever. The services are started
+# with no output of ctest's open: a service started by a suite would hold
+# that suite's output open, and ctest would wait for it.
 wineserver_=$(command -v wineserver || command -v wineserver-stable || true)
 if [ -n "$wineserver_" ]; then
   "$wineserver_" -p || true  # already running: keep that one
   trap '"$wineserver_" -k >/dev/null 2>&1 || true' EXIT
+  "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 fi
 
 # The entries labelled wine-long (hours of Wine's file calls for what the
