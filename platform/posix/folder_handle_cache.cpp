@@ -10,6 +10,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "platform/posix/scoped_fd.h"
 #include "platform/text_case.h"
 #include "platform/virtual_file_system.h"
 
@@ -52,13 +53,8 @@ int OpenEntryHere(int parentFd, const char* name) {
 }
 
 int StatEntryHere(int parentFd, const char* name, struct stat& st) {
-  const int fd = OpenEntryHere(parentFd, name);
-  if (fd < 0) return -1;
-  const int result = fstat(fd, &st);
-  const int error = errno;
-  close(fd);
-  errno = error;
-  return result;
+  const ScopedFd entry(OpenEntryHere(parentFd, name));
+  return entry.Get() < 0 ? -1 : fstat(entry.Get(), &st);
 }
 
 void FolderHandleCache::TellMountLeft(std::string_view folder) {
