@@ -28,7 +28,6 @@ std::string_view PathList::Store(std::string_view path) {
 
 void PathList::Add(std::string_view path) {
   entries_.push_back(Store(path));
-  if (Count() > capacity_) capacity_ += kGrowth;
 }
 
 void FolderList::BeginFiles(std::int32_t index) {
@@ -45,75 +44,14 @@ void FolderList::BeginFiles(std::int32_t index) {
   current_ = &run;
 }
 
-namespace {
-
-// The bytes `value` needs, least significant first, leading zero bytes left out.
-unsigned BytesOf(std::uint64_t value) {
-  unsigned bytes = 0;
-  while (value != 0) {
-    ++bytes;
-    value >>= 8;
-  }
-  return bytes;
-}
-
-std::uint64_t Zigzag(std::int64_t value) {
-  return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
-}
-
-std::int64_t Unzigzag(std::uint64_t value) {
-  return static_cast<std::int64_t>(value >> 1) ^ -static_cast<std::int64_t>(value & 1);
-}
-
-void PutNumber(char* to, std::uint64_t value, unsigned bytes) {
-  for (unsigned i = 0; i < bytes; ++i) to[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t GetNumber(const char* from, unsigned bytes) {
-  std::uint64_t value = 0;
-  for (unsigned i = 0; i < bytes; ++i) value |= std::uint64_t{static_cast<unsigned char>(from[i])} << (8 * i);
-  return value;
-}
-
-}  // namespace
-
-std::size_t FolderList::ReadFacts(unsigned char widths, const char* from, WalkFacts& facts) {
-  const unsigned lengthBytes = widths & 0x0F;
-  const unsigned timeBytes = widths >> 4;
-  facts.length = static_cast<std::int64_t>(GetNumber(from, lengthBytes));
-  if (timeBytes != 0) facts.modified = Unzigzag(GetNumber(from + lengthBytes, timeBytes));
-  return lengthBytes + timeBytes;
-}
-
 void FolderList::AddFile(std::string_view name, const WalkFacts* facts) {
-  if (current_ == nullptr || name.empty() || name.size() > 255) return;
-  if (!keepsFacts_) facts = nullptr;
-  // A length is never negative; one that is (nothing gives one) is not kept.
-  if (facts != nullptr && facts->length < 0) facts = nullptr;
-  unsigned lengthBytes = 0;
-  unsigned timeBytes = 0;
-  if (facts != nullptr) {
-    lengthBytes = std::max(1u, BytesOf(static_cast<std::uint64_t>(facts->length)));
-    if (facts->modified) timeBytes = std::max(1u, BytesOf(Zigzag(*facts->modified)));
-  }
-  const std::size_t size = 1 + name.size() + (keepsFacts_ ? 1 : 0) + lengthBytes + timeBytes;
-  char* place = PlaceRecord(size);
-  place[0] = static_cast<char>(name.size());
-  std::memcpy(place + 1, name.data(), name.size());
-  if (keepsFacts_) {
-    char* after = place + 1 + name.size();
-    after[0] = static_cast<char>(lengthBytes | (timeBytes << 4));
-    if (facts != nullptr) {
-      PutNumber(after + 1, static_cast<std::uint64_t>(facts->length), lengthBytes);
-      if (facts->modified) PutNumber(after + 1 + lengthBytes, Zigzag(*facts->modified), timeBytes);
-    }
-  }
+  if (current_ == nullptr || !file_records::Recordable(name)) return;
+  const std::size_t size = file_records::Size(name, keepsFacts_, facts);
+  file_records::Write(PlaceRecord(size), name, keepsFacts_, facts);
   namePageUsed_ += size;
   ++current_->count;
 }
 
-// Room for a record of `size` bytes in the current page, or else at the
-// start of a new one; the caller fills it and counts it.
 char* FolderList::PlaceRecord(std::size_t size) {
   if (kNamePageSize - namePageUsed_ < size) {
     if (namePageUsed_ < kNamePageSize) namePages_.back()[namePageUsed_] = 0;  // go on in the next page
@@ -132,29 +70,18 @@ FolderList::FactsPlace FolderList::AddFileToLearn(std::string_view name, bool wi
     AddFile(name);
     return {};
   }
-  if (current_ == nullptr || name.empty() || name.size() > 255) return {};
-  const std::size_t room = kLearntBytes + (withTime ? kLearntBytes : 0);
-  const std::size_t size = 1 + name.size() + 1 + room;
+  if (current_ == nullptr || !file_records::Recordable(name)) return {};
+  const std::size_t size = file_records::SizeToLearn(name, withTime);
   char* place = PlaceRecord(size);
-  place[0] = static_cast<char>(name.size());
-  std::memcpy(place + 1, name.data(), name.size());
-  place[1 + name.size()] = static_cast<char>(kUnlearnt | (withTime ? kUnlearnt << 4 : 0));
+  file_records::WriteToLearn(place, name, withTime);
   namePageUsed_ += size;
   ++current_->count;
   return FactsPlace(place);
 }
 
 void FolderList::LearnFacts(FactsPlace place, const WalkFacts* facts) {
-  if (place.Empty() || facts == nullptr || facts->length < 0) return;
-  char* widths = place.record_ + 1 + static_cast<unsigned char>(place.record_[0]);
-  const bool withTime = (static_cast<unsigned char>(*widths) >> 4) == kUnlearnt;
-  constexpr std::uint64_t kRoomLimit = std::uint64_t{1} << (8 * kLearntBytes);
-  const auto length = static_cast<std::uint64_t>(facts->length);
-  if (length >= kRoomLimit) return;
-  if (withTime && (!facts->modified || Zigzag(*facts->modified) >= kRoomLimit)) return;
-  PutNumber(widths + 1, length, kLearntBytes);
-  if (withTime) PutNumber(widths + 1 + kLearntBytes, Zigzag(*facts->modified), kLearntBytes);
-  *widths = static_cast<char>(kLearntBytes | (withTime ? kLearntBytes << 4 : 0));
+  if (place.Empty() || facts == nullptr) return;
+  file_records::LearnInto(place.record_, *facts);
 }
 
 }  // namespace tidewell

@@ -1,14 +1,13 @@
 // Growable lists of paths, indexed from 1: FolderList (the folders of a walk,
 // each ending with "\") and FileList (full file paths).
 //
-// The lists keep the growth rule the rest of the program was designed with: a
-// FolderList starts with a capacity of 100,000 slots and a FileList with
-// 10,000, and whenever the count would exceed the capacity it grows by 1,000
-// slots, keeping every entry. Capacity is bookkeeping, not memory: the text
-// of the paths is packed into large pages and the entries are views into
-// them, stored in a deque, so growth never copies or moves an entry and a list
-// of two million folders builds in linear time. An entry's view stays valid
-// for the life of the list. Lists are movable, not copyable.
+// A list has no capacity to manage: the text of the paths is packed into
+// large pages and the entries are views into them, stored in a deque, so
+// adding never copies or moves an entry and a list of two million folders
+// builds in linear time. An entry's view stays valid for the life of the
+// list. Lists are movable, not copyable. (The lists once counted a nominal
+// capacity, 100,000 folders or 10,000 files growing by 1,000; nothing read
+// it, and it is gone.)
 #pragma once
 
 #include <cstdint>
@@ -20,11 +19,14 @@
 #include <utility>
 #include <vector>
 
+#include "engine/folder_list_records.h"
+#include "engine/walk_facts.h"
+
 namespace tidewell {
 
 class PathList {
  public:
-  explicit PathList(std::int32_t initialCapacity) : capacity_(initialCapacity) {}
+  PathList() = default;
   PathList(PathList&&) noexcept = default;
   PathList& operator=(PathList&&) noexcept = default;
 
@@ -37,9 +39,6 @@ class PathList {
   }
 
   std::int32_t Count() const { return static_cast<std::int32_t>(entries_.size()); }
-  std::int32_t Capacity() const { return capacity_; }
-
-  static constexpr std::int32_t kGrowth = 1000;
 
  private:
   std::string_view Store(std::string_view path);
@@ -49,28 +48,14 @@ class PathList {
   std::vector<std::unique_ptr<char[]>> pages_;     // shared pages of kPageSize
   std::vector<std::unique_ptr<char[]>> ownPages_;  // one long path each
   std::size_t pageUsed_ = kPageSize;  // full: the first Add opens a page
-  std::int32_t capacity_;
 };
 
 // The folders of a walk, and the names of the files the walk found in each,
 // so that whoever works on the folders next need not read them again. A walk
 // that also looked some files up (see WalkFacts) keeps what it learnt with
-// their names.
-// What one look-up of a file during a walk told: its length in bytes and,
-// when the walk was asked to keep it, its last modification (whole seconds
-// since 1970-01-01 UTC); the link itself for a link. Only regular files and
-// links get one; a folder never does.
-struct WalkFacts {
-  std::int64_t length = 0;
-  std::optional<std::int64_t> modified;
-  bool operator==(const WalkFacts&) const = default;
-};
-
+// their names (walk_facts.h), packed as folder_list_records.h describes.
 class FolderList : public PathList {
  public:
-  static constexpr std::int32_t kInitialCapacity = 100000;
-  FolderList() : PathList(kInitialCapacity) {}
-
   // Called before the first file is added, this lets files carry WalkFacts.
   // A list that never carries them spends no byte on them.
   void KeepFacts() { keepsFacts_ = true; }
@@ -96,9 +81,7 @@ class FolderList : public PathList {
     FactsPlace() = default;
     bool Empty() const { return record_ == nullptr; }
     // The file's name.
-    std::string_view Name() const {
-      return {record_ + 1, static_cast<unsigned char>(record_[0])};
-    }
+    std::string_view Name() const { return file_records::NameOf(record_); }
 
    private:
     friend class FolderList;
@@ -129,46 +112,16 @@ class FolderList : public PathList {
         ++page;
         at = 0;
       }
-      const char* record = namePages_[page].get() + at;
-      const auto length = static_cast<unsigned char>(record[0]);
-      const std::string_view name(record + 1, length);
-      at += 1 + length;
-      if (!keepsFacts_) {
-        visit(name, static_cast<const WalkFacts*>(nullptr));
-        continue;
-      }
-      const auto widths = static_cast<unsigned char>(record[1 + length]);
-      at += 1;
-      if (widths == 0 || (widths & 0x0F) == kUnlearnt) {
-        at += UnlearntRoom(widths);
-        visit(name, static_cast<const WalkFacts*>(nullptr));
-        continue;
-      }
-      WalkFacts facts;
-      at += ReadFacts(widths, record + 2 + length, facts);
-      visit(name, &facts);
+      const file_records::Decoded record = file_records::Read(namePages_[page].get() + at, keepsFacts_);
+      at += record.size;
+      visit(record.name, record.facts ? &*record.facts : static_cast<const WalkFacts*>(nullptr));
     }
   }
 
  private:
-  // Names are packed into pages as a length byte and the name's bytes (a
-  // file name has 1 to 255 bytes); a zero length byte ends a page early.
-  // In a list that keeps facts, a byte follows each name: 0 when no facts
-  // follow, else how many bytes the length takes (low four bits, at least 1)
-  // and how many the time takes (high four bits, 0 when there is none); then
-  // the two numbers, least significant byte first, the time zigzag-coded so
-  // that times before 1970 stay short too. Most files take 6 bytes, not 16.
-  // A file added to learn its facts later has room for kLearntBytes of each
-  // number it may get; until they are learnt its widths byte holds
-  // kUnlearnt in the low four bits, and in the high four bits too when
-  // there is room for a time.
-  static std::size_t ReadFacts(unsigned char widths, const char* from, WalkFacts& facts);
-  static constexpr unsigned kUnlearnt = 0x0F;
-  static constexpr unsigned kLearntBytes = 5;
-  static std::size_t UnlearntRoom(unsigned char widths) {
-    if ((widths & 0x0F) != kUnlearnt) return 0;
-    return kLearntBytes + ((widths >> 4) == kUnlearnt ? kLearntBytes : 0);
-  }
+  // Room for a record of `size` bytes in the current page, or else at the
+  // start of a new one (a zero byte ends the page early; no record starts
+  // with one); the caller fills it and counts it.
   char* PlaceRecord(std::size_t size);
   struct FileRun {
     std::uint32_t page = 0;
@@ -184,10 +137,6 @@ class FolderList : public PathList {
   bool keepsFacts_ = false;
 };
 
-class FileList : public PathList {
- public:
-  static constexpr std::int32_t kInitialCapacity = 10000;
-  FileList() : PathList(kInitialCapacity) {}
-};
+class FileList : public PathList {};
 
 }  // namespace tidewell

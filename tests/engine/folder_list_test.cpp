@@ -64,48 +64,9 @@ TEST(FolderListEntries, SurviveAMove) {
   EXPECT_EQ(view, FolderName(2));
 }
 
-// ---------------------------------------------------------------------------
-// Capacity
-
-TEST(FolderListCapacity, StartsAtOneHundredThousandForFolders) {
-  EXPECT_EQ(FolderList().Capacity(), 100000);
-}
-
-TEST(FolderListCapacity, StartsAtTenThousandForFiles) {
-  EXPECT_EQ(FileList().Capacity(), 10000);
-}
-
-TEST(FolderListCapacity, DoesNotGrowWhileTheCountFits) {
-  FolderList list;
-  FillFolders(list, 1, 100000);
-  EXPECT_EQ(list.Count(), 100000);
-  EXPECT_EQ(list.Capacity(), 100000);
-}
-
-TEST(FolderListCapacity, TheOneHundredThousandAndFirstFolderGrowsItByOneThousand) {
-  FolderList list;
-  FillFolders(list, 1, 100001);
-  EXPECT_EQ(list.Count(), 100001);
-  EXPECT_EQ(list.Capacity(), 101000);
-}
-
-TEST(FolderListCapacity, GrowsAgainOnlyWhenTheNewSlotsAreUsedUp) {
-  FolderList list;
-  FillFolders(list, 1, 101000);
-  EXPECT_EQ(list.Capacity(), 101000);
-  list.Add(FolderName(101001));
-  EXPECT_EQ(list.Capacity(), 102000);
-}
-
-TEST(FolderListCapacity, TheTenThousandAndFirstFileGrowsItByOneThousand) {
-  FileList list;
-  FillFolders(list, 1, 10000);
-  EXPECT_EQ(list.Capacity(), 10000);
-  list.Add("c:\\last.txt");
-  EXPECT_EQ(list.Capacity(), 11000);
-}
-
-TEST(FolderListCapacity, GrowthKeepsEveryEarlierEntryAndItsView) {
+// Adding never moves an entry: views taken in a list of a hundred thousand
+// folders still read their paths, at the same addresses, after more come.
+TEST(FolderListEntries, KeepTheirViewsAndPlacesAsTheListGrows) {
   FolderList list;
   FillFolders(list, 1, 100000);
   std::vector<std::string_view> views;
