@@ -76,7 +76,7 @@ std::string ConsoleFeedback::SelectedDrive() const {
 void ConsoleFeedback::ShowDeletionLog() {
   if (quiet_ || program_ == nullptr) return;
   ClearProgressBar();
-  std::fprintf(out_, "Deletion log: %s\n", program_->Context().LogPath().c_str());
+  std::fprintf(out_, "Deletion log: %s\n", program_->Context().config.LogPath().c_str());
   std::fflush(out_);
 }
 

@@ -159,7 +159,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
         .tellUser = !listing,
         .afterLoads =
             [&] {
-              ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), context.filters);
+              ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), program.Config().filters);
             },
     });
   } catch (const ProgramEnd& end) {
@@ -206,7 +206,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return kDriveNotCleaned;
   }
   if (allDrives) TellOfSkippedFloppyLetters(program.Files().Drives(), err);
-  if (allDrives && !context.IsOn(RunOption::TestRun)) TellOfUnnamedDrives(program, err);
+  if (allDrives && !context.config.IsOn(RunOption::TestRun)) TellOfUnnamedDrives(program, err);
 
   try {
     feedback.ProcessPendingMessages();  // a Ctrl+C that came in since still ends start-up
@@ -215,7 +215,7 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   }
   feedback.RunBegins();
 
-  DriveSummaries summaries(context);
+  DriveSummaries summaries(program.Config());
   int status = 0;
   try {
     status = ExitStatusOf(RunCleaning(context));

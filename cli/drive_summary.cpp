@@ -64,17 +64,17 @@ std::string JsonString(std::string_view text) {
   return out + "\"";
 }
 
-DriveSummaries::DriveSummaries(RunContext& context) : context_(context) {
-  context_.driveFinished = [this](const DriveSummary& summary) { drives_.push_back(summary); };
+DriveSummaries::DriveSummaries(RunConfig& config) : config_(config) {
+  config.driveFinished = [this](const DriveSummary& summary) { drives_.push_back(summary); };
 }
 
 void DriveSummaries::Print(std::FILE* out, bool json, bool byCategory) const {
-  const platform::LocaleFormat& locale = *context_.locale;
+  const platform::LocaleFormat& locale = *config_.locale;
   // The log is named only when this run wrote to it: a log left by an
   // earlier run describes that run, not this one.
   const bool logWritten = std::any_of(drives_.begin(), drives_.end(), [](const DriveSummary& d) { return d.logWritten; });
-  const bool logKept = logWritten && platform::HostRegularFileExists(context_.LogPath());
-  const bool reportKept = platform::HostRegularFileExists(context_.ReportPath());
+  const bool logKept = logWritten && platform::HostRegularFileExists(config_.LogPath());
+  const bool reportKept = platform::HostRegularFileExists(config_.ReportPath());
   for (const DriveSummary& drive : drives_) {
     const std::string name = UpperCased(drive.drive.substr(0, 2));
     const std::string bytesText = FormatByteCount(drive.totals.totalBytes, ExactBytes::Omit, locale);
@@ -87,8 +87,8 @@ void DriveSummaries::Print(std::FILE* out, bool json, bool byCategory) const {
                    drive.end == DriveEnd::Finished ? "true" : "false",
                    WholeBytes(drive.totals.totalFiles).c_str(), WholeBytes(drive.totals.totalBytes).c_str(),
                    JsonString(bytesText).c_str(), WholeBytes(drive.freeBytesBefore).c_str(),
-                   logKept ? JsonString(context_.LogPath()).c_str() : "null",
-                   reportKept ? JsonString(context_.ReportPath()).c_str() : "null",
+                   logKept ? JsonString(config_.LogPath()).c_str() : "null",
+                   reportKept ? JsonString(config_.ReportPath()).c_str() : "null",
                    CategoriesJson(drive.totals.byCategory).c_str());
       continue;
     }
@@ -115,8 +115,8 @@ void DriveSummaries::Print(std::FILE* out, bool json, bool byCategory) const {
   }
   if (json) return;
   if (drives_.empty()) std::fprintf(out, "No drive was cleaned.\n");
-  if (logKept && !drives_.empty()) std::fprintf(out, "Deletion log: %s\n", context_.LogPath().c_str());
-  if (reportKept && !drives_.empty()) std::fprintf(out, "Run report: %s\n", context_.ReportPath().c_str());
+  if (logKept && !drives_.empty()) std::fprintf(out, "Deletion log: %s\n", config_.LogPath().c_str());
+  if (reportKept && !drives_.empty()) std::fprintf(out, "Run report: %s\n", config_.ReportPath().c_str());
 }
 
 }  // namespace tidewell::cli

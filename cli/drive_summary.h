@@ -22,8 +22,9 @@ namespace tidewell::cli {
 
 class DriveSummaries {
  public:
-  // Collects every drive's summary from the run from now on.
-  explicit DriveSummaries(RunContext& context);
+  // Collects every drive's summary from the runs made with `config` from
+  // now on (it sets config.driveFinished).
+  explicit DriveSummaries(RunConfig& config);
 
   void Print(std::FILE* out, bool json, bool byCategory = false) const;
 
@@ -31,7 +32,7 @@ class DriveSummaries {
   bool Empty() const { return drives_.empty(); }
 
  private:
-  RunContext& context_;
+  const RunConfig& config_;
   std::vector<DriveSummary> drives_;
 };
 

@@ -126,7 +126,7 @@ class FolderRows {
         break;
       case RuleAction::PurgeNamed:
         if (PurgeNamedFolder(context_, drive_, snapshot_, row.target, row.marker) &&
-            !context_.IsOn(RunOption::TestRun)) {
+            !context_.config.IsOn(RunOption::TestRun)) {
           purged_.Add(snapshot_.Folder());
         }
         break;
@@ -151,11 +151,11 @@ void ApplyRowsToFolder(RunContext& context, std::string_view drive, const Folder
   for (std::size_t section = 0; section < sections.size(); ++section) {
     // The guard comes first: where it stops a section, its flag is not read.
     if (guards.Stops(section)) continue;
-    if (!context.IsOn(sections[section].category)) continue;
-    context.countingInto = TotalsBucket::Of(sections[section].category);  // per-category totals
+    if (!context.config.IsOn(sections[section].category)) continue;
+    const CountingInto bucket(context, TotalsBucket::Of(sections[section].category));
     rows.RunSection(section);
   }
-  context.countingInto = TotalsBucket::BaseRows();  // per-category totals
+  const CountingInto bucket(context, TotalsBucket::BaseRows());
   rows.RunBaseRows();
 }
 
@@ -170,9 +170,9 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
     case SystemFileGroup::Folder::DriveRoot:
       return "\\";
     case SystemFileGroup::Folder::WindowsFolder:
-      return context.windowsDir + "\\";
+      return context.config.windowsDir + "\\";
     case SystemFileGroup::Folder::WindowsSystemFolder:
-      return context.windowsDir + "\\System\\";
+      return context.config.windowsDir + "\\System\\";
   }
   return {};
 }
@@ -182,7 +182,7 @@ std::string GroupFolder(const RunContext& context, SystemFileGroup::Folder folde
 class SweptFolders {
  public:
   SweptFolders(RunContext& context, std::string_view drive) {
-    const platform::DriveTable& drives = context.files.Drives();
+    const platform::DriveTable& drives = context.config.files.Drives();
     for (const auto where : {SystemFileGroup::Folder::DriveRoot, SystemFileGroup::Folder::WindowsFolder,
                              SystemFileGroup::Folder::WindowsSystemFolder}) {
       folders_.push_back(DriveSpec(drive, drives) + FolderSpec(GroupFolder(context, where), drives));
@@ -202,8 +202,8 @@ class SweptFolders {
 
 void ApplyCategoryRules(RunContext& context, std::string_view drive, const FolderList& folders,
                         std::int32_t count) {
-  context.ageLimitNow = RunContext::SecondsNow();  // the age limit's "now", once per drive
-  context.chosen.Clear();  // a test run's choices are the drive's own
+  context.state.ageLimitNow = context.config.clock->Seconds();  // the age limit's "now", once per drive
+  context.state.chosen.Clear();  // a test run's choices are the drive's own
   std::mt19937_64 random(platform::ClockSeed());
   FolderGuards guards(SpareFragments(context, drive));
   PurgedFolders purged;
@@ -216,22 +216,22 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
     if (!guards.Spared()) ApplyRowsToFolder(context, drive, folders, i, guards, purged, candidates);
     // Nothing reads the folder again in this drive's run (its parents came
     // before it), but the sweep and the wallpaper step read theirs.
-    if (!context.chosen.Empty() && !swept.Holds(folders[i])) context.chosen.Forget(folders[i]);
+    if (!context.state.chosen.Empty() && !swept.Holds(folders[i])) context.state.chosen.Forget(folders[i]);
   }
   StepProgress(context, ProgressStep::Advance);
   SweepSystemBackups(context, drive);
   StepProgress(context, ProgressStep::Advance);
   // Only the Windows folder itself: the bitmaps of the folders below it stay.
-  if (context.IsOn(CategoryId::Wallpaper) && !context.windowsDir.empty()) {
-    context.countingInto = TotalsBucket::Of(CategoryId::Wallpaper);  // per-category totals
-    DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
+  if (context.config.IsOn(CategoryId::Wallpaper) && !context.config.windowsDir.empty()) {
+    const CountingInto bucket(context, TotalsBucket::Of(CategoryId::Wallpaper));
+    DeleteMatchingFiles(context, drive, context.config.windowsDir + "\\", "*.BMP");
   }
-  context.chosen.Clear();
+  context.state.chosen.Clear();
   StepProgress(context, ProgressStep::Advance);
 }
 
 void SweepSystemBackups(RunContext& context, std::string_view drive) {
-  context.countingInto = TotalsBucket::Sweep();  // per-category totals
+  const CountingInto bucket(context, TotalsBucket::Sweep());
   // The groups of one folder follow each other and their base names differ,
   // so no group's files match another's: each folder is listed once, for
   // its first group, and each group takes the files its pattern matches,
@@ -241,7 +241,7 @@ void SweepSystemBackups(RunContext& context, std::string_view drive) {
   for (const SystemFileGroup& group : SystemFileGroups()) {
     YieldToMessages(context);
     // Without a known Windows folder its groups would land on the root.
-    if (group.folder != SystemFileGroup::Folder::DriveRoot && context.windowsDir.empty()) continue;
+    if (group.folder != SystemFileGroup::Folder::DriveRoot && context.config.windowsDir.empty()) continue;
     std::string folder = GroupFolder(context, group.folder);
     if (folder != listedFolder) {
       listed.reset();  // one listing held at a time

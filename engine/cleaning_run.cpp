@@ -21,34 +21,34 @@ namespace {
 std::string TestModeResultsText(const RunContext& context) {
   return "Tidewell is running in TEST MODE, and has NOT deleted any files.\r\r"
          "If Tidewell was NOT running in test mode, you would have reclaimed " +
-         FormatByteCount(context.totals.totalBytes, ExactBytes::Omit, *context.locale) +
+         FormatByteCount(context.state.totals.totalBytes, ExactBytes::Omit, *context.config.locale) +
          ".\r\r"
          "To turn test mode OFF and enable all of Tidewell's disk scrubbing power, uncheck the "
          "''Test run only'' button on Tidewell's main screen.";
 }
 
-// Tells the front end (context.driveFinished) how the drive under way
+// Tells the front end (context.config.driveFinished) how the drive under way
 // ended, with the kind of run it began as and its figures; the drive is no
 // longer under way.
 void ReportDriveEnd(RunContext& context, DriveEnd end) {
-  if (!context.driveUnderway) return;
-  DriveSummary summary = std::move(*context.driveUnderway);
-  context.driveUnderway.reset();
+  if (!context.state.driveUnderway) return;
+  DriveSummary summary = std::move(*context.state.driveUnderway);
+  context.state.driveUnderway.reset();
   summary.end = end;
-  summary.totals = context.totals;
-  summary.freeBytesBefore = context.report.freeBytesBefore;
-  if (context.driveFinished) context.driveFinished(summary);
+  summary.totals = context.state.totals;
+  summary.freeBytesBefore = context.state.report.freeBytesBefore;
+  if (context.config.driveFinished) context.config.driveFinished(summary);
 }
 
 // Puts the window back after a drive's run was abandoned: the log closed as
 // it stands, no animation, the normal pointer, and the figures so far.
 void AbandonDrive(RunContext& context, std::string_view drive, const RecordsFailure& failure) {
-  RunFeedback& ui = context.feedback;
-  context.log.Close();
-  context.report.reportStarted = false;
+  RunFeedback& ui = context.config.feedback;
+  context.state.log.Close();
+  context.state.report.reportStarted = false;
   ui.StopAnimation();
   ui.SetDefaultPointer();
-  ui.SetStatusText("Stopped: " + CleanedSoFarText(context.totals, *context.locale));
+  ui.SetStatusText("Stopped: " + CleanedSoFarText(context.state.totals, *context.config.locale));
   ui.ShowMessage(RecordsFailureMessage(failure, drive));
 }
 
@@ -58,10 +58,10 @@ void AbandonDrive(RunContext& context, std::string_view drive, const RecordsFail
 // may have been moved meanwhile). The records folder is usually the
 // program's own: one folder is described once.
 void SpareOwnFolders(RunContext& context) {
-  if (context.recordsFolder == context.programFolder) {
-    context.files.SpareFolders({context.programFolder});
+  if (context.config.recordsFolder == context.config.programFolder) {
+    context.config.files.SpareFolders({context.config.programFolder});
   } else {
-    context.files.SpareFolders({context.programFolder, context.recordsFolder});
+    context.config.files.SpareFolders({context.config.programFolder, context.config.recordsFolder});
   }
 }
 
@@ -70,11 +70,11 @@ void SpareOwnFolders(RunContext& context) {
 int ExitStatusOf(RunResult result) { return result == RunResult::Finished ? 0 : 3; }
 
 bool CleanDrive(RunContext& context, std::string_view drive) {
-  RunFeedback& ui = context.feedback;
+  RunFeedback& ui = context.config.feedback;
   const RunKind kindAtStart = CurrentRunKind(context);
-  context.driveUnderway.emplace();
-  context.driveUnderway->drive = drive;
-  context.driveUnderway->kind = kindAtStart;
+  context.state.driveUnderway.emplace();
+  context.state.driveUnderway->drive = drive;
+  context.state.driveUnderway->kind = kindAtStart;
   try {
     ui.SetBusyPointer();
     WriteRunReport(context, drive);
@@ -91,8 +91,8 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     // those folders again to learn the files' lengths. (A category switched
     // on later still works: its files are looked up when it gets to them.)
     std::optional<RuleTableNames> lookedUp;
-    if (context.IsOn(RunOption::TestRun)) {
-      lookedUp = RuleTableNames::DeletedWith([&](CategoryId category) { return context.IsOn(category); });
+    if (context.config.IsOn(RunOption::TestRun)) {
+      lookedUp = RuleTableNames::DeletedWith([&](CategoryId category) { return context.config.IsOn(category); });
     }
     const FolderList folders = [&] {
       WalkWarmer warmer(context, drive, kTableNames, lookedUp ? &*lookedUp : nullptr);  // its threads end with the walk
@@ -100,18 +100,18 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     }();
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");
-    if (context.Logging()) {
+    if (context.config.Logging()) {
       if (std::error_code error = OpenLogSection(context, drive)) {
-        throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
+        throw RecordsError({RecordsFile::DeletionLog, context.config.LogPath(), error});
       }
-      context.driveUnderway->logWritten = true;
+      context.state.driveUnderway->logWritten = true;
     }
     SpareOwnFolders(context);
-    context.heldOpen = context.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
+    context.state.heldOpen = context.config.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
     ApplyCategoryRules(context, drive, folders, folders.Count());
-    if (context.log.IsOpen()) {
+    if (context.state.log.IsOpen()) {
       if (std::error_code error = CloseLogSection(context)) {
-        throw RecordsError({RecordsFile::DeletionLog, context.LogPath(), error});
+        throw RecordsError({RecordsFile::DeletionLog, context.config.LogPath(), error});
       }
     }
     ui.Repaint();
@@ -123,11 +123,11 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
   }
   ui.StopAnimation();
   StepProgress(context, ProgressStep::Finish);
-  ui.SetStatusText("Done: " + CleanedSoFarText(context.totals, *context.locale));
+  ui.SetStatusText("Done: " + CleanedSoFarText(context.state.totals, *context.config.locale));
   ui.SetDefaultPointer();
   ui.Beep();
   ReportDriveEnd(context, DriveEnd::Finished);
-  if (context.IsOn(RunOption::TestRun)) {
+  if (context.config.IsOn(RunOption::TestRun)) {
     ui.SetStatusText(ui.StatusText() + " (TEST)");
     ui.ShowDeletionLog();
     ui.ShowMessage({"TEST MODE RESULTS", TestModeResultsText(context), MessageIcon::Information,
@@ -137,23 +137,23 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
 }
 
 RunResult RunCleaning(RunContext& context) {
-  RunFeedback& ui = context.feedback;
+  RunFeedback& ui = context.config.feedback;
   ui.SetStatusText("Starting up ...");
   ui.LockControls();
-  ui.PlayWave(platform::ProgramDataFile(context.programFolder, "Tidewell1.wav"), false);
+  ui.PlayWave(platform::ProgramDataFile(context.config.programFolder, "Tidewell1.wav"), false);
   ui.Repaint();
-  if (context.IsOn(RunOption::MinimiseOnUse)) ui.MinimiseWindow();
+  if (context.config.IsOn(RunOption::MinimiseOnUse)) ui.MinimiseWindow();
   StoreLastCleanup(context);
 
   RunResult result = RunResult::Finished;
-  if (context.IsOn(RunOption::ScanAllDrives)) {
+  if (context.config.IsOn(RunOption::ScanAllDrives)) {
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
       // A drive only found on the host (a USB stick, a camera card) is
       // cleaned for real only when the user named it.
-      if (!context.IsOn(RunOption::TestRun) && context.driveNamed && !context.driveNamed(letter)) continue;
-      context.suppressEvents = true;
+      if (!context.config.IsOn(RunOption::TestRun) && context.config.driveNamed && !context.config.driveNamed(letter)) continue;
+      context.config.suppressEvents = true;
       const bool selected = ui.SelectDrive(letter);
-      context.suppressEvents = false;
+      context.config.suppressEvents = false;
       if (!selected || DriveIsReadOnly(context, ui.SelectedDrive())) continue;
       if (!CleanDrive(context, ui.SelectedDrive().substr(0, 2))) {
         result = RunResult::RecordsNotWritten;
@@ -166,7 +166,7 @@ RunResult RunCleaning(RunContext& context) {
   }
 
   ui.RestoreWindow();
-  if (context.IsOn(RunOption::ExitWhenDone) || HasSwitch(context.commandLine, 'U')) {
+  if (context.config.IsOn(RunOption::ExitWhenDone) || HasSwitch(context.config.commandLine, 'U')) {
     ExitProgram(context, ExitStatusOf(result));
   }
   ui.UnlockControls();
@@ -174,11 +174,11 @@ RunResult RunCleaning(RunContext& context) {
 }
 
 void ExitProgram(RunContext& context, int exitStatus) {
-  context.log.Close();
+  context.state.log.Close();
   // Ended in the middle of a drive: the front end still hears what was done.
   ReportDriveEnd(context, DriveEnd::Interrupted);
-  context.feedback.CloseSoundDevice();
-  context.feedback.EndProgram(exitStatus);
+  context.config.feedback.CloseSoundDevice();
+  context.config.feedback.EndProgram(exitStatus);
   std::_Exit(exitStatus);  // not reached: EndProgram never returns
 }
 

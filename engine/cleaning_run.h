@@ -4,7 +4,7 @@
 //
 // RunCleaning locks the controls, stores "LastCleanup", picks the drives and
 // hands each to CleanDrive; a destructive all-drives run leaves out the
-// drives the user did not name (RunServices::driveNamed), which the front
+// drives the user did not name (RunConfig::driveNamed), which the front
 // end tells. CleanDrive takes one drive through its report
 // start block, the analysis (every folder listed), the deletion log's
 // section, the rule table, and the report's end block, keeping the user

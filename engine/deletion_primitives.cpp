@@ -103,7 +103,7 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
   folders.reserve(static_cast<std::size_t>(folderList.Count()));
   for (std::int32_t i = 1; i <= folderList.Count(); ++i) {
     folders.push_back(folderList[i]);
-    if (context.filters.keep.Keeps(folderList[i])) held.Add(folderList[i]);
+    if (context.config.filters.keep.Keeps(folderList[i])) held.Add(folderList[i]);
   }
   std::stable_sort(folders.begin(), folders.end(),
                    [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
@@ -113,17 +113,17 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
     if (held.Holds(folders[i])) continue;
     // The line comes first and stays whatever the removal does: a folder
     // that still holds something is simply not removed.
-    if (context.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
-    if (context.IsOn(RunOption::TestRun)) {
-      context.chosen.AddRemovedFolder(folders[i]);
+    if (context.config.Logging()) WriteLogItem(context, LogItem::RemoveFolder, folders[i]);
+    if (context.config.IsOn(RunOption::TestRun)) {
+      context.state.chosen.AddRemovedFolder(folders[i]);
       continue;
     }
     // A folder that some process works in is in use, and Windows refuses to
     // remove it: it stays, as any folder whose removal failed.
     platform::EntryFacts facts;
-    if (!context.files.Stat(folders[i], facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly) &&
-        context.heldOpen.Contains(facts.device, facts.inode)) continue;
-    context.files.RemoveFolder(folders[i]);
+    if (!context.config.files.Stat(folders[i], facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly) &&
+        context.state.heldOpen.Contains(facts.device, facts.inode)) continue;
+    context.config.files.RemoveFolder(folders[i]);
   }
 }
 
@@ -132,22 +132,22 @@ void PurgeFolderContents(RunContext& context, std::string_view drive, FolderSnap
 DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const WalkFacts* walkFacts) {
   StopIfRequested(context);
   // What a test run chose before, a destructive run would have deleted.
-  if (context.chosen.FileGone(path)) return DeleteResult::NotFound;
+  if (context.state.chosen.FileGone(path)) return DeleteResult::NotFound;
   // The keep list needs no file-system call, so it comes first.
-  if (context.filters.keep.Keeps(path)) return DeleteResult::Spared;
+  if (context.config.filters.keep.Keeps(path)) return DeleteResult::Spared;
   // One query answers "does it exist", "how long is it" and "how old is it";
   // a test run takes the walk's answer where it has one.
   platform::EntryFacts facts;
-  const bool fromWalk = walkFacts != nullptr && (walkFacts->modified || !context.filters.minimumAgeDays) &&
-                        context.IsOn(RunOption::TestRun);
+  const bool fromWalk = walkFacts != nullptr && (walkFacts->modified || !context.config.filters.minimumAgeDays) &&
+                        context.config.IsOn(RunOption::TestRun);
   if (fromWalk) {
     facts.length = walkFacts->length;
     facts.modified = walkFacts->modified.value_or(0);
-  } else if (context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
+  } else if (context.config.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
     return DeleteResult::NotFound;
   }
-  if (context.filters.minimumAgeDays &&
-      !context.filters.OldEnough(facts.modified, context.ageLimitNow.value_or(RunContext::SecondsNow()))) {
+  if (context.config.filters.minimumAgeDays &&
+      !context.config.filters.OldEnough(facts.modified, context.state.ageLimitNow.value_or(context.config.clock->Seconds()))) {
     return DeleteResult::Spared;
   }
   bool deleted = false;
@@ -156,31 +156,31 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const Wal
   // since the listing) has no file length; it is counted, and its removal
   // fails below.
   const std::int64_t length = (facts.attributes & platform::kFolder) ? 0 : facts.length;
-  if (!(facts.attributes & platform::kFolder)) context.totals.AddBytes(length);
-  context.totals.AddFile();
-  context.totals.byCategory.Add(context.countingInto, 1, length);
+  if (!(facts.attributes & platform::kFolder)) context.state.totals.AddBytes(length);
+  context.state.totals.AddFile();
+  context.state.totals.byCategory.Add(context.state.counting.Current(), 1, length);
 
   // A file in use stays untouched: counted and unlogged like any failed
   // deletion.
   // Nothing is ever deleted on the walk's word.
-  if (!fromWalk && !context.IsOn(RunOption::TestRun) && !context.heldOpen.Contains(facts.device, facts.inode)) {
+  if (!fromWalk && !context.config.IsOn(RunOption::TestRun) && !context.state.heldOpen.Contains(facts.device, facts.inode)) {
     // On POSIX a file's folder decides whether it can go, never its own
     // attributes, so the removal comes first and a file that goes costs no
     // second look. One that stays is made normal (which may fail too: a file
     // of another owner, one with other links) and tried once more, for a
     // volume that does refuse to remove a read-only file; whatever is gone
     // is logged.
-    deleted = !context.files.RemoveFile(path);
+    deleted = !context.config.files.RemoveFile(path);
     if (!deleted) {
       ChangeFileAttributes(context, path, "", AttributeChange::Replace, WhenMissing::Attempt);
-      deleted = !context.files.RemoveFile(path);
+      deleted = !context.config.files.RemoveFile(path);
     }
   }
-  if (context.IsOn(RunOption::TestRun) || (context.IsOn(RunOption::MaintainLog) && deleted)) {
+  if (context.config.IsOn(RunOption::TestRun) || (context.config.IsOn(RunOption::MaintainLog) && deleted)) {
     WriteLogItem(context, LogItem::DeleteFile, path);
   }
-  if (context.IsOn(RunOption::TestRun)) {
-    context.chosen.AddFile(path);  // gone for the rest of the drive's run
+  if (context.config.IsOn(RunOption::TestRun)) {
+    context.state.chosen.AddFile(path);  // gone for the rest of the drive's run
     return DeleteResult::Chosen;
   }
   return deleted ? DeleteResult::Deleted : DeleteResult::Kept;
@@ -216,7 +216,7 @@ void DeleteFilesAt(RunContext& context, FolderSnapshot& folder, std::span<const 
 
 void DeleteMatchingFiles(RunContext& context, std::string_view drive, std::string_view folder,
                          std::string_view pattern) {
-  const platform::DriveTable& drives = context.files.Drives();
+  const platform::DriveTable& drives = context.config.files.Drives();
   FolderSnapshot snapshot(context, DriveSpec(drive, drives) + FolderSpec(folder, drives));
   DeleteMatchingFiles(context, snapshot, pattern);
 }
@@ -236,14 +236,14 @@ bool NamedFolderMatches(const FolderSnapshot& folder, std::string_view name, std
 void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_view name,
                       std::string_view marker) {
   if (!NamedFolderMatches(folder, name, marker)) return;
-  if (context.filters.keep.Keeps(folder.Folder())) return;  // a kept folder is not entered
+  if (context.config.filters.keep.Keeps(folder.Folder())) return;  // a kept folder is not entered
   DeleteMatchingFiles(context, folder, "*.*");
 }
 
 bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker) {
   if (!NamedFolderMatches(folder, name, marker)) return false;
-  if (context.filters.keep.Keeps(folder.Folder())) return false;  // a kept folder is not entered
+  if (context.config.filters.keep.Keeps(folder.Folder())) return false;  // a kept folder is not entered
   PurgeFolderContents(context, drive, folder);
   return true;
 }
@@ -255,7 +255,7 @@ std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
   // The current attributes matter only when adjusting them.
   platform::EntryFacts current;
   if (change != AttributeChange::Replace) {
-    if (std::error_code error = context.files.Stat(path, current)) return error;
+    if (std::error_code error = context.config.files.Stat(path, current)) return error;
   }
 
   long number = 0;
@@ -272,7 +272,7 @@ std::error_code ChangeFileAttributes(RunContext& context, std::string_view path,
   }
   if (change == AttributeChange::Add) wanted = current.attributes | wanted;
   if (change == AttributeChange::Remove) wanted = current.attributes & static_cast<platform::Attributes>(~wanted);
-  return context.files.SetAttributes(path, wanted);
+  return context.config.files.SetAttributes(path, wanted);
 }
 
 }  // namespace tidewell

@@ -39,19 +39,20 @@ inline bool IsGone(DeleteResult result) {
 // maintain log is on and the file was deleted, whether or not setting its
 // attributes succeeded (a file that is gone is always in the log).
 // A path that does not exist changes nothing, not even the totals. A file
-// that some process holds open (context.heldOpen) is in use: in a
+// that some process holds open (context.state.heldOpen) is in use: in a
 // destructive run it is counted but neither changed nor deleted nor logged,
 // as any file whose deletion failed.
-// The run's filters (context.filters, settings/run_filters.h) come first: a
+// The run's filters (context.config.filters, settings/run_filters.h) come first: a
 // file on the keep list, or one newer than the age limit, is not chosen at
 // all: not counted, not logged, not changed (DeleteResult::Spared). Whatever
-// is counted goes to context.countingInto as well as to the totals.
+// is counted goes to the current bucket (CountingInto) as well as to the
+// totals.
 // In a test run, `walkFacts` (what the drive's walk learnt of the file, when
 // it looked it up) stand in for looking the file up again: a test run
 // reports the drive as the walk found it, names and lengths alike. A
 // destructive run always looks at the file as it is when it deletes it.
 // A test run predicts the destructive run: a file it counts is recorded in
-// context.chosen (DeleteResult::Chosen), and a file recorded there, or lying
+// context.state.chosen (DeleteResult::Chosen), and a file recorded there, or lying
 // in a folder whose removal it logged, is one that a destructive run would
 // have deleted already: NotFound, neither counted nor logged again.
 // The run's stop point (StopIfRequested) comes first: a stop request ends
@@ -99,7 +100,7 @@ void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_v
 // below it (the subtree listed afresh), then removes every folder below it,
 // longest path first (each after its "Remove folder: " line when logging),
 // and returns true. The folder itself stays, and so, in a destructive run,
-// does a folder that some process works in (context.heldOpen).
+// does a folder that some process works in (context.state.heldOpen).
 // A folder below it that the folder stage spares (spared_folders.h: a
 // Vaultkeep folder, the program's own) is never entered: nothing at or
 // below it is listed, counted, logged or deleted, and the folders above it
@@ -109,7 +110,7 @@ void EmptyNamedFolder(RunContext& context, FolderSnapshot& folder, std::string_v
 // spared file or a kept folder is neither removed nor logged, nor is any
 // folder above it.
 // In a test run each folder whose removal is logged is recorded in
-// context.chosen: gone for the rest of the drive's run. A stop request is
+// context.state.chosen: gone for the rest of the drive's run. A stop request is
 // heard before every file and every folder.
 bool PurgeNamedFolder(RunContext& context, std::string_view drive, FolderSnapshot& folder,
                       std::string_view name, std::string_view marker);

@@ -44,12 +44,12 @@ std::string FolderSpec(std::string_view path, const platform::DriveTable& drives
 bool PathExists(RunContext& context, std::string_view path) {
   if (path.empty()) return false;
   platform::EntryFacts facts;
-  return !context.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly);
+  return !context.config.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly);
 }
 
 bool IsNormalFile(RunContext& context, std::string_view path) {
   platform::EntryFacts facts;
-  if (context.files.Stat(path, facts)) return false;
+  if (context.config.files.Stat(path, facts)) return false;
   return (facts.attributes & (platform::kHidden | platform::kSystem | platform::kFolder)) == 0;
 }
 
@@ -62,15 +62,15 @@ bool NormalFileExists(RunContext& context, std::string_view pattern) {
     folder.assign(pattern.substr(0, slash + 1));
     namePattern = pattern.substr(slash + 1);
   } else if (pattern.size() >= 2 && pattern[1] == ':') {
-    folder = DriveSpec(pattern, context.files.Drives()) + "\\";
+    folder = DriveSpec(pattern, context.config.files.Drives()) + "\\";
     namePattern = pattern.substr(2);
   } else {
-    folder = OrCurrentFolder({}, context.files.Drives());
+    folder = OrCurrentFolder({}, context.config.files.Drives());
     namePattern = pattern;
   }
   if (namePattern.empty()) namePattern = "*.*";
   platform::FolderReader reader;
-  if (context.files.OpenFolder(folder, reader)) return false;
+  if (context.config.files.OpenFolder(folder, reader)) return false;
   platform::FolderEntry entry;
   std::string path;
   while (reader.Next(entry)) {
@@ -87,30 +87,30 @@ bool DriveIsReadOnly(RunContext& context, std::string_view drive) {
   // link, a FIFO, all somebody's and never opened), a random one instead. Only
   // a refusal to create a new file says the drive cannot be written.
   constexpr int kNamesTried = 4;
-  const std::string root = DriveSpec(drive, context.files.Drives()) + "\\";
+  const std::string root = DriveSpec(drive, context.config.files.Drives()) + "\\";
   std::string testFile = root + "$$$$$$$$.$$$";
-  std::error_code error = context.files.CreateEmptyFile(testFile);
+  std::error_code error = context.config.files.CreateEmptyFile(testFile);
   for (int tried = 1; error == std::errc::file_exists && tried < kNamesTried; ++tried) {
     testFile = root + OtherWriteTestName();
-    error = context.files.CreateEmptyFile(testFile);
+    error = context.config.files.CreateEmptyFile(testFile);
   }
   if (error) return true;
-  context.files.RemoveFile(testFile);  // the file this test made, and only that
+  context.config.files.RemoveFile(testFile);  // the file this test made, and only that
   return false;
 }
 
 float DriveFreeBytes(RunContext& context, std::string_view drive) {
   std::uint64_t bytes = 0;
-  if (context.files.FreeBytes(DriveSpec(drive, context.files.Drives()).front(), bytes)) return 0.0f;
+  if (context.config.files.FreeBytes(DriveSpec(drive, context.config.files.Drives()).front(), bytes)) return 0.0f;
   return static_cast<float>(bytes);
 }
 
 DriveCheckResult CheckSelectedDrive(RunContext& context) {
-  RunFeedback& ui = context.feedback;
+  RunFeedback& ui = context.config.feedback;
   ui.SetStatusText("Checking drive ...");
   ui.Repaint();
   DriveCheckResult result = DriveCheckResult::Skipped;
-  if (!context.suppressEvents) {
+  if (!context.config.suppressEvents) {
     result = DriveCheckResult::Passed;
     std::string selected = UpperCased(ui.SelectedDrive());
     if (!PathExists(context, std::string_view(selected).substr(0, 2))) {

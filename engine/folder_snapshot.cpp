@@ -16,7 +16,7 @@ FolderSnapshot::FolderSnapshot(RunContext& context, const FolderList& folders, s
     return;
   }
   // A test run's choices so far are gone; the walk came before any of them.
-  const TestRunChoices::Folder* chosen = context_.chosen.In(folder_);
+  const TestRunChoices::Folder* chosen = context_.state.chosen.In(folder_);
   if (chosen != nullptr && chosen->removed) return;
   folders.ForEachFile(index, [&](std::string_view name, const WalkFacts* facts) {
     if (chosen != nullptr && chosen->names.contains(name)) return;
@@ -26,10 +26,10 @@ FolderSnapshot::FolderSnapshot(RunContext& context, const FolderList& folders, s
 
 void FolderSnapshot::Read() {
   // A folder whose removal a test run logged is missing; a file it chose is gone.
-  const TestRunChoices::Folder* chosen = context_.chosen.In(folder_);
+  const TestRunChoices::Folder* chosen = context_.state.chosen.In(folder_);
   if (chosen != nullptr && chosen->removed) return;
   platform::FolderReader reader;
-  if (context_.files.OpenFolder(folder_, reader)) return;
+  if (context_.config.files.OpenFolder(folder_, reader)) return;
   platform::FolderEntry entry;
   while (reader.Next(entry)) {
     StopIfRequested(context_);

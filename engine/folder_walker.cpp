@@ -15,7 +15,7 @@ namespace tidewell {
 namespace {
 
 std::string StartFolder(RunContext& context, std::string_view drive, std::string_view folder) {
-  const platform::DriveTable& drives = context.files.Drives();
+  const platform::DriveTable& drives = context.config.files.Drives();
   return DriveSpec(drive, drives) + FolderSpec(folder, drives);
 }
 
@@ -24,9 +24,9 @@ std::string StartFolder(RunContext& context, std::string_view drive, std::string
 void ListFolderFiles(RunContext& context, std::string_view folder, std::string_view pattern,
                      FileList& files) {
   // What a test run chose here is gone; a folder it removed is missing.
-  const TestRunChoices::Folder* chosen = context.chosen.In(folder);
+  const TestRunChoices::Folder* chosen = context.state.chosen.In(folder);
   platform::FolderReader reader;
-  const bool readable = (chosen == nullptr || !chosen->removed) && !context.files.OpenFolder(folder, reader);
+  const bool readable = (chosen == nullptr || !chosen->removed) && !context.config.files.OpenFolder(folder, reader);
   std::string path;
   platform::FolderEntry entry;
   for (;;) {
@@ -117,9 +117,9 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   // Testing just that spares a scan of the whole path for every folder.
   const bool startHidden = ContainsNoCase(folders[1], "\\.");
   // A file's time matters only to an age limit.
-  const bool keepTimes = context.filters.minimumAgeDays.has_value();
+  const bool keepTimes = context.config.filters.minimumAgeDays.has_value();
   // Declared before the parents it receives, so that it outlives them.
-  WalkFinisher finisher(context.finishing, keepTimes, platform::FolderHandlesToSpare());
+  WalkFinisher finisher(context.config.finishing, keepTimes, platform::FolderHandlesToSpare());
   OpenParents parents(finisher.LeftForWalk(), finisher);
   std::vector<FolderList::FactsPlace> toLearn;
   std::string full;
@@ -127,19 +127,19 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   // In a test run the folders whose removal it logged are missing: a
   // subfolder so chosen is left out, and a start folder so chosen not opened.
   // (A drive's own walk comes before anything is chosen.)
-  const bool leaveOutRemoved = context.chosen.AnyFolderRemoved();
+  const bool leaveOutRemoved = context.state.chosen.AnyFolderRemoved();
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
     if (observer != nullptr) observer->Reaching(folders, cursor);
     finisher.Reaching(cursor);
     const std::string_view current = folders[cursor];
-    if (cursor == 1 && leaveOutRemoved && context.chosen.FolderRemoved(current)) break;
+    if (cursor == 1 && leaveOutRemoved && context.state.chosen.FolderRemoved(current)) break;
     // What a test run chose in this folder is gone (nothing, in a drive's walk).
-    const TestRunChoices::Folder* chosen = context.chosen.In(current);
+    const TestRunChoices::Folder* chosen = context.state.chosen.In(current);
     platform::FolderReader reader;
     const platform::FolderHandle* parent = parents.ParentOf(cursor);
     const std::error_code error = parent != nullptr
-                                      ? context.files.OpenSubfolder(*parent, LastName(current), current, reader)
-                                      : context.files.OpenFolder(current, reader);
+                                      ? context.config.files.OpenSubfolder(*parent, LastName(current), current, reader)
+                                      : context.config.files.OpenFolder(current, reader);
     if (error) continue;
     folders.BeginFiles(cursor);
     const std::int32_t firstChild = folders.Count() + 1;
@@ -170,7 +170,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
       }
       if (startHidden || entry.name.front() == '.') continue;
       full.assign(current).append(entry.name).push_back('\\');
-      if (leaveOutRemoved && context.chosen.FolderRemoved(full)) continue;
+      if (leaveOutRemoved && context.state.chosen.FolderRemoved(full)) continue;
       if (skipped != nullptr && skipped->Skips(full)) continue;
       folders.Add(full);
     }

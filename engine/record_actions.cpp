@@ -38,7 +38,7 @@ const RecordTexts& TextsOf(RecordKind kind) {
 }  // namespace
 
 std::string RecordPath(const RunContext& context, RecordKind kind) {
-  return kind == RecordKind::DeletionLog ? context.LogPath() : context.ReportPath();
+  return kind == RecordKind::DeletionLog ? context.config.LogPath() : context.config.ReportPath();
 }
 
 std::string ViewerCaption(const std::string& hostPath) {
@@ -49,12 +49,12 @@ void ShowRecordFile(RunContext& context, RecordViewer& viewer, RecordKind kind) 
   const RecordTexts& texts = TextsOf(kind);
   const std::string path = RecordPath(context, kind);
   if (!platform::HostFileExists(path)) {  // any entry in the record's place counts
-    context.feedback.ShowMessage({texts.viewTitle, texts.missing, MessageIcon::Information, MessageButtons::Ok});
+    context.config.feedback.ShowMessage({texts.viewTitle, texts.missing, MessageIcon::Information, MessageButtons::Ok});
     return;
   }
   std::string problem;
   if (!viewer.ShowRecord(path, ViewerCaption(path), &problem)) {
-    context.feedback.ShowMessage({texts.viewTitle, "Tidewell can't read " + path + "\r\rReason: " + problem,
+    context.config.feedback.ShowMessage({texts.viewTitle, "Tidewell can't read " + path + "\r\rReason: " + problem,
                                   MessageIcon::Error, MessageButtons::Ok});
   }
 }
@@ -62,7 +62,7 @@ void ShowRecordFile(RunContext& context, RecordViewer& viewer, RecordKind kind) 
 void DeleteRecordFile(RunContext& context, RecordKind kind) {
   const RecordTexts& texts = TextsOf(kind);
   const std::string path = RecordPath(context, kind);
-  RunFeedback& ui = context.feedback;
+  RunFeedback& ui = context.config.feedback;
   if (!platform::HostFileExists(path)) {
     ui.ShowMessage({texts.deleteTitle, texts.missing, MessageIcon::Information, MessageButtons::Ok});
     return;
@@ -84,13 +84,13 @@ void DeleteRecordFile(RunContext& context, RecordKind kind) {
 
 Message InfoSummary(RunContext& context) {
   auto stored = [&](std::string_view name, std::string_view fallback) {
-    return context.store != nullptr ? context.store->Read(kInfoSection, name, fallback) : std::string(fallback);
+    return context.config.store != nullptr ? context.config.store->Read(kInfoSection, name, fallback) : std::string(fallback);
   };
-  const std::tm now = context.Now();
+  const std::tm now = context.config.clock->LocalTime();
   return {"Info",
           "Last cleanup:\t" + stored("LastCleanup", "None") + "\rBytes saved:\t" + stored("BytesSaved", "0") +
               "\rFiles deleted:\t" + stored("FilesDeleted", "0") + "\r\rCurrent date/time:\t" +
-              context.locale->ShortDate(now) + " " + context.locale->LongTime(now),
+              context.config.locale->ShortDate(now) + " " + context.config.locale->LongTime(now),
           MessageIcon::Information, MessageButtons::Ok};
 }
 

@@ -1,29 +1,19 @@
 #include "engine/run_context.h"
 
-#include <chrono>
-
-#include "platform/clock.h"
 #include "records/byte_count.h"
 
 namespace tidewell {
 
-std::tm RunContext::Now() const { return now ? now() : platform::LocalNow(); }
-
-std::int64_t RunContext::SecondsNow() {
-  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
 void YieldToMessages(RunContext& context) {
-  if (!context.IsOn(RunOption::OptimisePerformance)) {
-    context.feedback.ProcessPendingMessages();
+  if (!context.config.IsOn(RunOption::OptimisePerformance)) {
+    context.config.feedback.ProcessPendingMessages();
   } else {
     StopIfRequested(context);
   }
 }
 
 void StopIfRequested(RunContext& context) {
-  if (context.feedback.StopRequested()) context.feedback.ProcessPendingMessages();
+  if (context.config.feedback.StopRequested()) context.config.feedback.ProcessPendingMessages();
 }
 
 int ClampOrDefault(int value, int low, int high, int fallback) {
@@ -31,12 +21,12 @@ int ClampOrDefault(int value, int low, int high, int fallback) {
 }
 
 void StepProgress(RunContext& context, ProgressStep step) {
-  ProgressState& state = context.progress;
+  ProgressState& state = context.state.progress;
   if (step == ProgressStep::Reset) {
     state.progressFalling = false;
     state.progressPosition = -1;
   } else {
-    context.feedback.SetStatusText("Cleaning HD: " + CleanedSoFarText(context.totals, *context.locale));
+    context.config.feedback.SetStatusText("Cleaning HD: " + CleanedSoFarText(context.state.totals, *context.config.locale));
   }
   const int position = state.progressFalling
                            ? ClampOrDefault(state.progressPosition - 1, 0, 100, 100)
@@ -44,7 +34,7 @@ void StepProgress(RunContext& context, ProgressStep step) {
   state.progressPosition = static_cast<std::int16_t>(step == ProgressStep::Finish ? 100 : position);
   if (state.progressPosition == 0) state.progressFalling = false;
   if (state.progressPosition == 100) state.progressFalling = true;
-  context.feedback.SetProgressValue(state.progressPosition);
+  context.config.feedback.SetProgressValue(state.progressPosition);
 }
 
 std::string CleanedSoFarText(const RunTotals& totals, const platform::LocaleFormat& locale) {

@@ -2,10 +2,12 @@
 // small services every part of the engine uses: the bouncing progress bar,
 // the yield rule, the command line switch test.
 //
-// A run's context is two parts: RunServices, what it borrows and the
-// program's facts (file system, options, category states, feedback, clock,
-// store, folders), fixed for the program's life; and RunState, what the run
-// changes (totals, progress, the report's block state, the open log).
+// A run's context is two parts: RunConfig, what it is given (the services it
+// borrows, its options and categories, filters, folders, clock), which the
+// engine only reads; and RunState, what the run changes (totals, progress,
+// the report's block state, the open log, a test run's choices). The
+// category bucket counted files go to is set by a scoped guard,
+// CountingInto.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,7 @@
 #include <utility>
 
 #include "engine/category_totals.h"
+#include "engine/run_clock.h"
 #include "engine/run_feedback.h"
 #include "engine/test_run_choices.h"
 #include "settings/run_options.h"
@@ -82,8 +85,6 @@ struct DriveSummary {
   bool logWritten = false;  // this drive's run opened a section of the deletion log
 };
 
-// What a run is given and never changes: the services it borrows (their
-// owners must outlive the run) and the program's facts, set once at start-up.
 // When a drive's walk reads its folders ahead on other threads: once the
 // walk's own reads turn out slow (a cold cache), always, or never. What a
 // run does is the same in every case.
@@ -94,7 +95,14 @@ enum class WalkWarming { WhenSlow, Always, Never };
 // same in every case.
 enum class WalkFinishing { WhenLarge, Always, Never };
 
-struct RunServices {
+// What a run is given: the services it borrows (their owners must outlive
+// the run) and the program's facts. Its owner (the session, a test) fills it
+// in at start-up and may change it between runs, never during one; the
+// engine sees it only through RunContext::config, a const reference. The
+// borrowed services (file system, feedback, store, the shared event flag)
+// are references and pointers to things that do change: const here means
+// the run cannot re-point them, not that it cannot use them.
+struct RunConfig {
   platform::VirtualFileSystem& files;
   const CleaningOptions& options;
   const CategoryStates& categories;  // the Deepwash boxes, read live
@@ -104,7 +112,9 @@ struct RunServices {
   // flag, shared with the option and Deepwash models.
   bool& suppressEvents;
   const platform::LocaleFormat* locale = &platform::LocaleFormat::User();
-  std::function<std::tm()> now{};  // the clock; empty means the local wall clock
+  // The time the report and the log are dated with, and the moment the age
+  // limit measures from (run_clock.h); the wall clock unless a test sets one.
+  const RunClock* clock = &RunClock::Wall();
   // The per-user store the run writes its "Info" figures to; none in tests
   // that do not need it.
   platform::PreferencesStore* store = nullptr;
@@ -127,6 +137,26 @@ struct RunServices {
   // Whether a drive's walk finishes its folders on a second thread
   // (engine/walk_finisher.h).
   WalkFinishing finishing = WalkFinishing::WhenLarge;
+
+  bool IsOn(RunOption option) const { return tidewell::IsOn(options, option); }
+  bool IsOn(CategoryId category) const { return tidewell::IsOn(categories, category); }
+  // Whether the run writes the deletion log: always in a test run, else with
+  // maintain log on.
+  bool Logging() const { return IsOn(RunOption::TestRun) || IsOn(RunOption::MaintainLog); }
+  std::string LogPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.log"); }
+  std::string ReportPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.txt"); }
+};
+
+// The bucket the files counted now go to (category_totals.h): the base
+// rows', unless a CountingInto guard names another for its scope. Only the
+// guard changes it.
+class CountingBucket {
+ public:
+  TotalsBucket Current() const { return current_; }
+
+ private:
+  friend class CountingInto;
+  TotalsBucket current_ = TotalsBucket::BaseRows();
 };
 
 // What a run changes as it goes.
@@ -139,11 +169,12 @@ struct RunState {
   // file in use.
   platform::OpenFiles heldOpen;
   DeletionLog log;  // open only within one drive's cleaning phase
-  // The bucket a counted file goes to: the rows being applied set it.
-  TotalsBucket countingInto = TotalsBucket::BaseRows();
-  // The moment the age limit measures from, in seconds since 1970 UTC: taken
-  // once when a drive's cleaning begins (ApplyCategoryRules), so every file
-  // of the drive is judged against the same moment. None: the current time.
+  // The bucket a counted file goes to, set by the rows being applied.
+  CountingBucket counting;
+  // The moment the age limit measures from, in seconds since 1970 UTC: read
+  // from the run's clock once when a drive's cleaning begins
+  // (ApplyCategoryRules), so every file of the drive is judged against the
+  // same moment. None: the clock's current time.
   std::optional<std::int64_t> ageLimitNow;
   // What a test run has chosen on the drive so far, treated as gone for the
   // rest of the drive's run (test_run_choices.h); empty in a destructive run.
@@ -154,24 +185,34 @@ struct RunState {
   std::optional<DriveSummary> driveUnderway;
 };
 
-// One run's services and state together: what every part of the engine is
-// handed. The front end (or a test) makes one and passes it down, so there
-// are no hidden globals and every test can make a fresh one.
-struct RunContext : RunServices, RunState {
-  explicit RunContext(RunServices services) : RunServices(std::move(services)) {}
+// One run: what it is given, read-only, and what it changes. The front end
+// (or a test) keeps a RunConfig, makes one RunContext over it and passes the
+// context down, so there are no hidden globals and every test can make a
+// fresh one. `config` must outlive the context.
+struct RunContext {
+  explicit RunContext(const RunConfig& runConfig) : config(runConfig) {}
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
 
-  bool IsOn(RunOption option) const { return tidewell::IsOn(options, option); }
-  bool IsOn(CategoryId category) const { return tidewell::IsOn(categories, category); }
-  // Whether the run writes the deletion log: always in a test run, else with
-  // maintain log on.
-  bool Logging() const { return IsOn(RunOption::TestRun) || IsOn(RunOption::MaintainLog); }
-  std::tm Now() const;
-  // The wall clock in seconds since 1970 UTC.
-  static std::int64_t SecondsNow();
-  std::string LogPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.log"); }
-  std::string ReportPath() const { return platform::JoinHostPath(recordsFolder, "Tidewell.txt"); }
+  const RunConfig& config;
+  RunState state;
+};
+
+// Sends the files counted while it lives to `bucket`, then gives back the
+// bucket that was current before it, however the scope ends.
+class CountingInto {
+ public:
+  CountingInto(RunContext& context, TotalsBucket bucket)
+      : counting_(context.state.counting), previous_(counting_.current_) {
+    counting_.current_ = bucket;
+  }
+  ~CountingInto() { counting_.current_ = previous_; }
+  CountingInto(const CountingInto&) = delete;
+  CountingInto& operator=(const CountingInto&) = delete;
+
+ private:
+  CountingBucket& counting_;
+  TotalsBucket previous_;
 };
 
 // Hands control to the user interface once, unless optimise performance is

@@ -13,62 +13,62 @@ namespace tidewell {
 namespace {
 
 void StoreInfo(RunContext& context, std::string_view name, const std::string& value) {
-  if (context.store != nullptr) context.store->Write(kInfoSection, name, value);
+  if (context.config.store != nullptr) context.config.store->Write(kInfoSection, name, value);
 }
 
 // Appends `text` to the report in one open-write-close.
 void AppendToReport(RunContext& context, const std::string& text) {
   platform::AppendFile file;
-  std::error_code error = file.Open(context.ReportPath());
+  std::error_code error = file.Open(context.config.ReportPath());
   if (!error) error = file.Append(text);
   if (std::error_code closing = file.Close(); closing && !error) error = closing;
   if (error) {
-    context.report.reportStarted = false;
-    throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error});
+    context.state.report.reportStarted = false;
+    throw RecordsError({RecordsFile::RunReport, context.config.ReportPath(), error});
   }
 }
 
 }  // namespace
 
 void WriteRunReport(RunContext& context, std::string_view drive) {
-  ReportState& report = context.report;
+  ReportState& report = context.state.report;
   report.reportStarted = !report.reportStarted;
-  const std::tm now = context.Now();
-  const std::string when = ReportWhenLines(now, *context.locale);
+  const std::tm now = context.config.clock->LocalTime();
+  const std::string when = ReportWhenLines(now, *context.config.locale);
 
   if (report.reportStarted) {
     AppendToReport(context, ReportStartLines(CurrentRunKind(context)) + when);
     report.freeBytesBefore = DriveFreeBytes(context, drive);
-    context.totals.Reset();
-    StoreInfo(context, "BytesFree", context.locale->WholeNumber(report.freeBytesBefore));
+    context.state.totals.Reset();
+    StoreInfo(context, "BytesFree", context.config.locale->WholeNumber(report.freeBytesBefore));
   } else {
     // The finish and the figures in one append: the same bytes, and a crash
     // leaves both or neither.
     AppendToReport(context, ReportFinishLine() + when +
-                                ReportFigureLines(drive, context.totals.totalFiles, context.totals.totalBytes,
-                                                  report.freeBytesBefore, *context.locale));
+                                ReportFigureLines(drive, context.state.totals.totalFiles, context.state.totals.totalBytes,
+                                                  report.freeBytesBefore, *context.config.locale));
     // The drive's two figures as one batch: one reading of the store for both.
     std::optional<platform::StoreBatch> batch;
-    if (context.store != nullptr) batch.emplace(*context.store);
-    StoreInfo(context, "BytesSaved", context.locale->WholeNumber(context.totals.totalBytes));
-    StoreInfo(context, "FilesDeleted", context.locale->WholeNumber(context.totals.totalFiles));
+    if (context.config.store != nullptr) batch.emplace(*context.config.store);
+    StoreInfo(context, "BytesSaved", context.config.locale->WholeNumber(context.state.totals.totalBytes));
+    StoreInfo(context, "FilesDeleted", context.config.locale->WholeNumber(context.state.totals.totalFiles));
   }
 
-  if (!context.IsOn(RunOption::KeepReport)) {
-    if (std::error_code error = platform::DeleteTextFile(context.ReportPath())) {
+  if (!context.config.IsOn(RunOption::KeepReport)) {
+    if (std::error_code error = platform::DeleteTextFile(context.config.ReportPath())) {
       report.reportStarted = false;
-      throw RecordsError({RecordsFile::RunReport, context.ReportPath(), error, true});
+      throw RecordsError({RecordsFile::RunReport, context.config.ReportPath(), error, true});
     }
   }
 }
 
 RunKind CurrentRunKind(const RunContext& context) {
-  return context.IsOn(RunOption::TestRun) ? RunKind::Test : RunKind::Destructive;
+  return context.config.IsOn(RunOption::TestRun) ? RunKind::Test : RunKind::Destructive;
 }
 
 void StoreLastCleanup(RunContext& context) {
-  const std::tm now = context.Now();
-  StoreInfo(context, "LastCleanup", context.locale->ShortDate(now) + " " + context.locale->LongTime(now));
+  const std::tm now = context.config.clock->LocalTime();
+  StoreInfo(context, "LastCleanup", context.config.locale->ShortDate(now) + " " + context.config.locale->LongTime(now));
 }
 
 }  // namespace tidewell

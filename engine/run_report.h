@@ -10,7 +10,7 @@
 namespace tidewell {
 
 // Called exactly twice per drive, before its folders are listed and after its
-// rules have run; every call flips context.report.reportStarted and writes
+// rules have run; every call flips context.state.report.reportStarted and writes
 // the start block (true after the flip) or the end block.
 //   start block: heading, date and time; measures the drive's free space into
 //                freeBytesBefore, zeroes the run's totals, stores "BytesFree";

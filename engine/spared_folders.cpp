@@ -8,14 +8,14 @@ namespace tidewell {
 
 std::vector<std::string> SpareFragments(RunContext& context, std::string_view drive) {
   std::vector<std::string> fragments{"Vaultkeep"};
-  const char letter = DriveSpec(drive, context.files.Drives()).front();
-  for (const std::string* hostFolder : {&context.programFolder, &context.recordsFolder}) {
+  const char letter = DriveSpec(drive, context.config.files.Drives()).front();
+  for (const std::string* hostFolder : {&context.config.programFolder, &context.config.recordsFolder}) {
     // The records folder is usually the program's own: its links are
     // resolved once, and it spares by one fragment.
-    if (hostFolder->empty() || (hostFolder != &context.programFolder && *hostFolder == context.programFolder)) {
+    if (hostFolder->empty() || (hostFolder != &context.config.programFolder && *hostFolder == context.config.programFolder)) {
       continue;
     }
-    std::optional<std::string> folder = context.files.Drives().HostToVirtualOn(letter, *hostFolder);
+    std::optional<std::string> folder = context.config.files.Drives().HostToVirtualOn(letter, *hostFolder);
     if (!folder) continue;
     if (folder->size() > 3) folder->pop_back();
     fragments.push_back(std::move(*folder));

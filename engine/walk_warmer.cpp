@@ -27,8 +27,8 @@ WalkWarmer::WalkWarmer(RunContext& context, std::string_view drive, const KeptNa
                        const KeptNames* lookedUp)
     : kept_(kept),
       lookedUp_(lookedUp),
-      mode_(context.warming),
-      warmer_(context.files, ToUpperAscii(DriveSpec(drive, context.files.Drives()).front()),
+      mode_(context.config.warming),
+      warmer_(context.config.files, ToUpperAscii(DriveSpec(drive, context.config.files.Drives()).front()),
               [names = lookedUp != nullptr ? lookedUp : &kept](std::string_view name) { return names->Keeps(name); },
               kThreads) {}
 

@@ -30,7 +30,7 @@ class WalkWarmer final : public WalkObserver {
   static constexpr unsigned kThreads = 4;
 
   // For the walk of `drive` keeping `kept`'s names and, if any, looking up
-  // `lookedUp`'s (ListFolders); context.warming says when to start. Both
+  // `lookedUp`'s (ListFolders); context.config.warming says when to start. Both
   // must be safe to ask from several threads at once. A walk that looks
   // files up stats them itself: their folders are offered with their files
   // statted at once; otherwise the kept names of each folder the walk has

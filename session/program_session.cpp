@@ -41,7 +41,7 @@ ProgramSession::ProgramSession(RunFeedback& feedback, MessageBoxes& boxes, Deepw
       files_(LoadDrives(storeFile_, storeProblem_, driveProblems_)),
       selection_(store_, deepwashView, suppressEvents_),
       options_(store_, boxes_, suppressEvents_, selection_),
-      context_({.files = files_,
+      config_({.files = files_,
                 .options = setup_.runValues == RunValues::LiveBoxes ? static_cast<const CleaningOptions&>(options_)
                                                                     : optionsCopy_,
                 .categories = setup_.runValues == RunValues::LiveBoxes
@@ -49,17 +49,18 @@ ProgramSession::ProgramSession(RunFeedback& feedback, MessageBoxes& boxes, Deepw
                                   : categoriesCopy_,
                 .feedback = feedback,
                 .suppressEvents = suppressEvents_}),
+      context_(config_),
       drives_(files_.Drives(), setup_.startDrive ? *setup_.startDrive
                                                  : platform::CurrentVirtualFolder(files_.Drives())[0]) {
-  context_.store = &store_;
-  context_.commandLine = setup_.commandLine;
-  context_.programFolder = setup_.programFolder.empty() ? platform::ProgramFolder() : setup_.programFolder;
-  context_.recordsFolder =
-      setup_.recordsFolder.empty() ? platform::RecordsFolder(context_.programFolder) : setup_.recordsFolder;
-  if (setup_.now) context_.now = setup_.now;
-  if (setup_.locale != nullptr) context_.locale = setup_.locale;
+  config_.store = &store_;
+  config_.commandLine = setup_.commandLine;
+  config_.programFolder = setup_.programFolder.empty() ? platform::ProgramFolder() : setup_.programFolder;
+  config_.recordsFolder =
+      setup_.recordsFolder.empty() ? platform::RecordsFolder(config_.programFolder) : setup_.recordsFolder;
+  if (setup_.clock != nullptr) config_.clock = setup_.clock;
+  if (setup_.locale != nullptr) config_.locale = setup_.locale;
   files_.OnDriveRefused([this](const std::string& why) { TellProblem(why); });
-  context_.driveNamed = [this](char letter) { return DriveIsNamed(letter); };
+  config_.driveNamed = [this](char letter) { return DriveIsNamed(letter); };
 }
 
 void ProgramSession::NameDrive(char letter) {
@@ -113,7 +114,7 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
     return StartupOutcome::NoSuchStartDrive;
   }
 
-  context_.windowsDir = platform::FindWindowsDir(files_);
+  config_.windowsDir = platform::FindWindowsDir(files_);
   options_.Load();
   LoadFilters();
   DriveCheckResult check = DriveCheckResult::Skipped;
@@ -134,15 +135,15 @@ StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
     if (found(StartupOutcome::NoDrive)) return outcome;
   }
   if (check == DriveCheckResult::Failed && found(StartupOutcome::DriveCheckFailed)) return outcome;
-  if (hooks.tellUser && context_.IsOn(RunOption::TestRun)) boxes_.ShowMessage(TestModeNotice());
+  if (hooks.tellUser && config_.IsOn(RunOption::TestRun)) boxes_.ShowMessage(TestModeNotice());
   return outcome;
 }
 
 void ProgramSession::LoadFilters() {
   filterProblems_.clear();
-  context_.filters = LoadRunFilters(store_, filterProblems_);
+  config_.filters = LoadRunFilters(store_, filterProblems_);
   // A folder that two drives name is kept under either name.
-  context_.filters.keep.SeeThroughDrives(files_.Drives());
+  config_.filters.keep.SeeThroughDrives(files_.Drives());
   for (const std::string& problem : filterProblems_) TellProblem(StorePath() + ": " + problem);
 }
 

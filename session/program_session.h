@@ -54,6 +54,7 @@
 
 #include "engine/drive_checks.h"
 #include "engine/drive_list.h"
+#include "engine/run_clock.h"
 #include "engine/run_context.h"
 #include "platform/preferences_store.h"
 #include "platform/virtual_file_system.h"
@@ -77,7 +78,7 @@ struct SessionSetup {
   std::string recordsFolder{};        // empty: chosen from the program's folder
   std::optional<char> startDrive{};   // none: the drive of the working folder
   RunValues runValues = RunValues::LiveBoxes;
-  std::function<std::tm()> now{};                    // empty: the wall clock
+  const RunClock* clock = nullptr;                   // none: the wall clock
   const platform::LocaleFormat* locale = nullptr;  // none: the user's
 };
 
@@ -150,6 +151,10 @@ class ProgramSession {
   platform::VirtualFileSystem& Files() { return files_; }
   MainWindowOptions& Options() { return options_; }
   DeepwashSelection& Selection() { return selection_; }
+  // The run's configuration, for the front end to finish before a run
+  // (RunConfig::driveFinished, the console's filters); the engine reads it
+  // through Context().config.
+  RunConfig& Config() { return config_; }
   RunContext& Context() { return context_; }
   DriveList& Drives() { return drives_; }
   // The run's copies of the boxes (RunValues::CopiedAtStart), taken at
@@ -175,6 +180,7 @@ class ProgramSession {
   MainWindowOptions options_;
   FixedCleaningOptions optionsCopy_;
   FixedCategoryStates categoriesCopy_;
+  RunConfig config_;
   RunContext context_;
   DriveList drives_;
   std::string namedLetters_;  // named by the user for this run, upper case

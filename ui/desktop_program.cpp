@@ -50,13 +50,13 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
                                                            .commandLine = environment_.commandLine,
                                                            .programFolder = environment_.programFolder,
                                                            .recordsFolder = environment_.recordsFolder,
-                                                           .now = environment_.now,
+                                                           .clock = environment_.clock,
                                                            .locale = environment_.locale,
                                                        });
   deepwash_->Bind(Selection());
   session_->onDriveSelected = [this] { ShowDriveInList(); };
   viewer_ = std::make_unique<RecordViewerHost>();
-  addresses_ = BuiltInAddresses(Context().programFolder);
+  addresses_ = BuiltInAddresses(Context().config.programFolder);
   Wire();
 }
 
@@ -135,7 +135,7 @@ bool DesktopProgram::Start() {
   w.label6->setText(QString::number(BuildNumber()));
   w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
   w.FitCaptions();
-  w.animation->Open(QString::fromStdString(platform::ProgramDataFile(Context().programFolder, "Tidewell1.avi")));
+  w.animation->Open(QString::fromStdString(platform::ProgramDataFile(Context().config.programFolder, "Tidewell1.avi")));
 
   // The window's start: the drive check runs for the start drive whatever
   // the options, C: becomes the working folder, and nothing stops it; a
@@ -146,10 +146,10 @@ bool DesktopProgram::Start() {
   } else if (session_->StoreUnreadable()) {
     SetStatusText("Settings file unreadable: nothing can be cleaned");
   }
-  if (!HasSwitch(Context().commandLine, 'I')) w.show();
+  if (!HasSwitch(Context().config.commandLine, 'I')) w.show();
   Repaint();
   SetControlsEnabled(true);
-  if (HasSwitch(Context().commandLine, 'U')) {
+  if (HasSwitch(Context().config.commandLine, 'U')) {
     if (!session_->CanClean()) ExitProgram(Context(), 1);
     OnCleanClicked();
     // Still here: the run was refused (unreadable filters); an unattended
@@ -173,7 +173,7 @@ void DesktopProgram::OnCleanClicked() {
   // A drive only found on the host is cleaned for real only once the user
   // picked it in the list (an all-drives run leaves such drives out).
   const std::string& current = session_->Drives().Current();
-  if (!Context().IsOn(RunOption::TestRun) && !Context().IsOn(RunOption::ScanAllDrives) && !current.empty() &&
+  if (!Context().config.IsOn(RunOption::TestRun) && !Context().config.IsOn(RunOption::ScanAllDrives) && !current.empty() &&
       !session_->DriveIsNamed(current[0])) {
     const std::string name = current.substr(0, 2);
     boxes_.ShowMessage({"Drive Not Chosen",
@@ -189,7 +189,7 @@ void DesktopProgram::OnCleanClicked() {
 }
 
 void DesktopProgram::OnDeepwashClicked() {
-  PlayWave(platform::ProgramDataFile(Context().programFolder, "Tidewell2.wav"), false);
+  PlayWave(platform::ProgramDataFile(Context().config.programFolder, "Tidewell2.wav"), false);
   main_->hide();
   deepwash_->show();
   deepwash_->raise();

@@ -67,7 +67,7 @@ struct DesktopEnvironment {
   // Opens an address with the desktop's default handler; false when it
   // could not. Empty: the desktop.
   std::function<bool(const std::string&)> openDocument;
-  std::function<std::tm()> now;                 // empty: the wall clock
+  const RunClock* clock = nullptr;              // none: the wall clock
   const platform::LocaleFormat* locale = nullptr;  // empty: the user's
   std::function<void()> onYield;                // after each yield, for tests
   std::FILE* problems = stderr;                 // where drive problems are told
@@ -125,7 +125,7 @@ class DesktopProgram : public RunFeedback {
   void OnUninstall();
   void OpenDocument(const std::string& address);
   std::string ProgramFile(const char* name) const {
-    return platform::JoinHostPath(session_->Context().programFolder, name);
+    return platform::JoinHostPath(session_->Context().config.programFolder, name);
   }
 
   MessageBoxes& boxes_;

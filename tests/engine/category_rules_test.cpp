@@ -85,7 +85,7 @@ TEST(SparedFolders, ProgramFolderAndEveryPathContainingItAreSpared) {
   RulesWorld world;
   world.C().Build({{"TOOLS\\CLEANER\\a.TMP"}, {"TOOLS\\CLEANER\\SUB\\b.TMP"},
                    {"TOOLS\\CLEANER2\\c.TMP"}, {"TOOLS\\d.TMP"}});
-  world.context.programFolder = world.C().Host("TOOLS/CLEANER");
+  world.config.programFolder = world.C().Host("TOOLS/CLEANER");
   world.Clean(Mode::Destructive);
   EXPECT_TRUE(world.C().Exists("TOOLS/CLEANER/a.TMP"));
   EXPECT_TRUE(world.C().Exists("TOOLS/CLEANER/SUB/b.TMP"));
@@ -96,7 +96,7 @@ TEST(SparedFolders, ProgramFolderAndEveryPathContainingItAreSpared) {
 TEST(SparedFolders, RecordsFolderOnTheDriveIsSparedToo) {
   RulesWorld world;
   world.C().Build({{"RECORDS\\old.TMP"}, {"OTHER\\x.TMP"}});
-  world.context.recordsFolder = world.C().Host("RECORDS");
+  world.config.recordsFolder = world.C().Host("RECORDS");
   world.Clean(Mode::Destructive);
   EXPECT_TRUE(world.C().Exists("RECORDS/old.TMP"));
   EXPECT_TRUE(world.C().Exists("RECORDS/Tidewell.log"));
@@ -106,7 +106,7 @@ TEST(SparedFolders, RecordsFolderOnTheDriveIsSparedToo) {
 TEST(SparedFolders, ProgramInTheDriveRootSparesEveryFolderButTheSweepStillRuns) {
   RulesWorld world;
   world.C().Build({{"a.TMP"}, {"SUB\\b.TMP"}, {"AUTOEXEC.OLD", 3}, {"AUTOEXEC.BAT", 3}});
-  world.context.programFolder = world.C().Root();
+  world.config.programFolder = world.C().Root();
   world.Clean(Mode::Destructive);
   EXPECT_TRUE(world.C().Exists("a.TMP"));
   EXPECT_TRUE(world.C().Exists("SUB/b.TMP"));
@@ -118,7 +118,7 @@ TEST(SparedFolders, ProgramOnAnotherDriveSparesNothingHere) {
   RulesWorld world("CD");
   world.C().Build({{"TOOLS\\a.TMP"}});
   world.Drive('D').Build({{"TOOLS\\b.TMP"}});
-  world.context.programFolder = world.Drive('D').Host("TOOLS");
+  world.config.programFolder = world.Drive('D').Host("TOOLS");
   world.Clean(Mode::Destructive, 'C');
   EXPECT_FALSE(world.C().Exists("TOOLS/a.TMP"));
 }
@@ -134,7 +134,7 @@ void BuildSparedInsideCleanedFolders(RulesWorld& world) {
                    {"TEMP/TOOLS/CLEANER2/beside.TMP", 8}, {"RECENT/letter.lnk", 9}, {"RECENT/Vaultkeep/z.lnk", 10}});
   std::ofstream(world.C().Host("TEMP/Vaultkeep/Sets/Monday.vks"), std::ios::binary | std::ios::trunc)
       << "the backup set's own bytes";
-  world.context.programFolder = world.C().Host("TEMP/TOOLS/CLEANER");
+  world.config.programFolder = world.C().Host("TEMP/TOOLS/CLEANER");
   world.SetCategory(CategoryId::Temp, 1);
   world.SetCategory(CategoryId::Recent, 1);
 }
@@ -358,13 +358,14 @@ TEST(CategoryFlags, AreReadForEveryFolderAndNotWhereTheGuardStopsTheSection) {
   RulesWorld world;
   world.C().Build({{"A\\"}, {"B\\"}, {"FUN\\"}});
   CountingStates counting(world.categories);
-  RunContext context({.files = world.files,
-                      .options = world.options,
-                      .categories = counting,
-                      .feedback = world.feedback,
-                      .suppressEvents = world.suppressEvents});
-  context.recordsFolder = world.context.recordsFolder;
-  context.windowsDir = world.context.windowsDir;
+  RunConfig config{.files = world.files,
+                   .options = world.options,
+                   .categories = counting,
+                   .feedback = world.feedback,
+                   .suppressEvents = world.suppressEvents};
+  config.recordsFolder = world.config.recordsFolder;
+  config.windowsDir = world.config.windowsDir;
+  RunContext context(config);
   const FolderList folders = ListFolders(context, "c:", "\\");
   ApplyCategoryRules(context, "c:", folders, folders.Count());
   auto reads = [&](CategoryId id) { return counting.reads[static_cast<std::size_t>(id)]; };
@@ -420,7 +421,7 @@ TEST(SweepSystemBackups, GoesGroupByGroupInTableOrderWhateverTheListingOrder) {
     // Within a group, listing order: CONFIG.BAK and CONFIG as the folder gives them.
     std::vector<std::string> expected = {"AUTOEXEC.OLD", "BOOT.OLD"};
     platform::FolderReader reader;
-    ASSERT_FALSE(world.context.files.OpenFolder("c:\\", reader));
+    ASSERT_FALSE(world.config.files.OpenFolder("c:\\", reader));
     platform::FolderEntry entry;
     while (reader.Next(entry)) {
       if (entry.name == "CONFIG.BAK" || entry.name == "CONFIG") expected.push_back(entry.name);
@@ -552,8 +553,8 @@ TEST_P(SingleRead, GivesTheSameLogTotalsDriveAndYieldsAsAListingPerRow) {
   CloseLogSection(perRow.context);
 
   EXPECT_EQ(once.LogItems(), perRow.LogItems());
-  EXPECT_EQ(once.context.totals.totalFiles, perRow.context.totals.totalFiles);
-  EXPECT_EQ(once.context.totals.totalBytes, perRow.context.totals.totalBytes);
+  EXPECT_EQ(once.context.state.totals.totalFiles, perRow.context.state.totals.totalFiles);
+  EXPECT_EQ(once.context.state.totals.totalBytes, perRow.context.state.totals.totalBytes);
   EXPECT_EQ(testing::DriveContents(once.C()), testing::DriveContents(perRow.C()));
   // The per-row world also yielded while walking; the rules world walked
   // inside Clean with the same yields.
@@ -574,8 +575,8 @@ TEST(WholeRun, FileTwoCategoriesPickIsCountedOnceInATestRunAsForReal) {
     world.SetCategory(CategoryId::Sounds, 1);
     world.SetCategory(CategoryId::Videos, 1);
     world.Clean(run);
-    EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
-    EXPECT_EQ(world.context.totals.totalBytes, 1000.0f);
+    EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
+    EXPECT_EQ(world.context.state.totals.totalBytes, 1000.0f);
     EXPECT_EQ(world.LogItems().size(), 1u);
   }
 }

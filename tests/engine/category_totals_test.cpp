@@ -42,8 +42,8 @@ struct DemoRun {
 
 DemoRun CleanDemoDrive(testing::TestWorld& world, Mode mode, Selection selection) {
   EXPECT_FALSE(WriteDemoDrive(world.Drive('C').Root(), {}));
-  world.context.windowsDir = platform::FindWindowsDir(world.files);
-  EXPECT_FALSE(world.context.windowsDir.empty());
+  world.config.windowsDir = platform::FindWindowsDir(world.files);
+  EXPECT_FALSE(world.config.windowsDir.empty());
   world.SetOption(RunOption::TestRun, mode == Mode::Test ? 1 : 0);
   if (selection == Selection::All) world.categories.Apply(Preset::SelectAll);
   const auto before = FileSizes(world.Drive('C').Root());
@@ -68,7 +68,7 @@ TEST_P(DemoCategoryTotals, TheBucketsAddUpToTheRunsTotals) {
   testing::TestWorld world;
   const DemoRun run = CleanDemoDrive(world, mode, selection);
 
-  const RunTotals& totals = world.context.totals;
+  const RunTotals& totals = world.context.state.totals;
   const BucketFigures sum = totals.byCategory.Sum();
   ASSERT_LT(totals.totalBytes, 16777216.0f) << "the float total would no longer be exact";
   EXPECT_EQ(sum.files, static_cast<std::int64_t>(totals.totalFiles));
@@ -116,12 +116,12 @@ TEST(CategoryTotals, ATestRunCountsAFileOnceInTheBucketOfTheFirstRowThatChoseIt)
   ApplyCategoryRules(world.context, "c:", folders, folders.Count());
 
   // The Temp purge chose one.TMP before the base row *.TMP came to it.
-  const CategoryTotals& buckets = world.context.totals.byCategory;
+  const CategoryTotals& buckets = world.context.state.totals.byCategory;
   EXPECT_EQ(buckets.Of(TotalsBucket::Of(CategoryId::Temp)).files, 1);
   EXPECT_EQ(buckets.Of(TotalsBucket::Of(CategoryId::Temp)).bytes, 100);
   EXPECT_EQ(buckets.Of(TotalsBucket::BaseRows()).files, 1);
   EXPECT_EQ(buckets.Of(TotalsBucket::BaseRows()).bytes, 30);
-  EXPECT_EQ(world.context.totals.totalFiles, 2.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 2.0f);
 }
 
 TEST(CategoryTotals, BiggestListsOnlyBucketsThatChoseFilesMostBytesFirstThenMostFiles) {

@@ -99,8 +99,8 @@ class ChangingDriveTest : public ::testing::Test {
     EXPECT_EQ(LoggedDeletions(world), gone);
     std::int64_t bytes = 0;
     for (const std::string& file : gone) bytes += filesAfterChange[file];
-    EXPECT_EQ(world.context.totals.totalFiles, static_cast<float>(gone.size() + countedButKept));
-    EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(bytes));
+    EXPECT_EQ(world.context.state.totals.totalFiles, static_cast<float>(gone.size() + countedButKept));
+    EXPECT_EQ(world.context.state.totals.totalBytes, static_cast<float>(bytes));
   }
 
   TempDrive& C() { return world.Drive('C'); }
@@ -171,7 +171,7 @@ TEST_F(ChangingDriveTest, ATestRunCountsWhatTheWalkSawAndLooksAgainAtWhatItDidNo
       changed = true;
       change();
     };
-    world.context.totals = {};
+    world.context.state.totals = {};
     ASSERT_EQ(RunCleaning(world.context), RunResult::Finished);
     ASSERT_TRUE(changed);
   };
@@ -184,8 +184,8 @@ TEST_F(ChangingDriveTest, ATestRunCountsWhatTheWalkSawAndLooksAgainAtWhatItDidNo
     world.SetCategory(CategoryId::Backups, 1);
   });
   EXPECT_EQ(LoggedDeletions(world), (std::set<std::string>{"c:\\DATA\\grown.tmp", "c:\\DATA\\old.bak"}));
-  EXPECT_EQ(world.context.totals.totalFiles, 2.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(10 + 5020));
+  EXPECT_EQ(world.context.state.totals.totalFiles, 2.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, static_cast<float>(10 + 5020));
   EXPECT_EQ(FilesOn(C()).size(), 3u) << "a test run deletes nothing";
 
   runWithChange([&] {
@@ -195,7 +195,7 @@ TEST_F(ChangingDriveTest, ATestRunCountsWhatTheWalkSawAndLooksAgainAtWhatItDidNo
   EXPECT_FALSE(C().Exists("DATA/grown.tmp"));
   EXPECT_FALSE(C().Exists("DATA/old.bak"));
   EXPECT_TRUE(C().Exists("DATA/keep.doc"));
-  EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(10010 + 5020));
+  EXPECT_EQ(world.context.state.totals.totalBytes, static_cast<float>(10010 + 5020));
 }
 
 // Folders the run may not list or enter keep what they hold and their

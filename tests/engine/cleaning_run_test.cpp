@@ -25,14 +25,14 @@ namespace fs = std::filesystem;
 class CleaningRunTest : public ::testing::Test {
  protected:
   explicit CleaningRunTest(std::string_view letters = "C") : world(letters), store(world.Base() + "/store.ini") {
-    world.context.store = &store;
+    world.config.store = &store;
     world.SetOption(RunOption::TestRun, 1);
     world.SetOption(RunOption::KeepReport, 1);
   }
 
   std::string ReportText() const {
     std::string text;
-    platform::ReadTextFile(world.context.ReportPath(), text);
+    platform::ReadTextFile(world.config.ReportPath(), text);
     return text;
   }
   bool HasEvent(std::string_view event) const {
@@ -75,8 +75,8 @@ TEST_F(CleaningRunTest, ATestRunKeepsEveryFileAndReportsWhatItWouldRemove) {
       "6:38:31 AM",
       "Drive C:",
       "1 files DELETED",
-      world.context.locale->WholeNumber(world.context.report.freeBytesBefore) + " bytes free before cleaning",
-      world.context.locale->WholeNumber(world.context.report.freeBytesBefore + 100.0f) +
+      world.config.locale->WholeNumber(world.context.state.report.freeBytesBefore) + " bytes free before cleaning",
+      world.config.locale->WholeNumber(world.context.state.report.freeBytesBefore + 100.0f) +
           " bytes free after cleaning",
       "100 bytes SAVED (100 bytes)",
   };
@@ -84,21 +84,21 @@ TEST_F(CleaningRunTest, ATestRunKeepsEveryFileAndReportsWhatItWouldRemove) {
   EXPECT_EQ(Info("LastCleanup"), "12/7/2026 6:38:31 AM");
   EXPECT_EQ(Info("BytesSaved"), "100");
   EXPECT_EQ(Info("FilesDeleted"), "1");
-  EXPECT_EQ(Info("BytesFree"), world.context.locale->WholeNumber(world.context.report.freeBytesBefore));
+  EXPECT_EQ(Info("BytesFree"), world.config.locale->WholeNumber(world.context.state.report.freeBytesBefore));
 }
 
 TEST_F(CleaningRunTest, ADestructiveRunWithoutKeepReportLeavesNoReportAndStillStoresTheFigures) {
   world.SetOption(RunOption::TestRun, 0);
   world.SetOption(RunOption::KeepReport, 0);
   world.Drive('C').Build({{"DATA\\~DF1.TMP", 100}, {"DATA\\letter.doc", 7}});
-  ASSERT_FALSE(platform::ReplaceTextFile(world.context.ReportPath(), "an old report\r\n"));
+  ASSERT_FALSE(platform::ReplaceTextFile(world.config.ReportPath(), "an old report\r\n"));
 
   RunCleaning(world.context);
 
   EXPECT_FALSE(world.Drive('C').Exists("DATA\\~DF1.TMP"));
   EXPECT_TRUE(world.Drive('C').Exists("DATA\\letter.doc"));
-  EXPECT_FALSE(fs::exists(world.context.ReportPath()));
-  EXPECT_FALSE(fs::exists(world.context.LogPath())) << "maintain log is off";
+  EXPECT_FALSE(fs::exists(world.config.ReportPath()));
+  EXPECT_FALSE(fs::exists(world.config.LogPath())) << "maintain log is off";
   EXPECT_EQ(Info("BytesSaved"), "100");
   EXPECT_EQ(Info("FilesDeleted"), "1");
   EXPECT_TRUE(world.feedback.messages.empty());
@@ -176,8 +176,8 @@ TEST_F(CleaningRunTest, OnAWindows2000DriveTheSweepAndWallpaperStepWorkInWinnt) 
   world.Drive('C').Build({{"WINNT\\WIN.INI", 3}, {"WINNT\\WIN.BAK", 5}, {"WINNT\\CONTROL.MAX", 2},
                           {"WINNT\\Setup.bmp", 7}, {"WINNT\\SYSTEM\\TEMP.OLD", 4},
                           {"WINNT\\SYSTEM\\TEMP.DLL", 6}, {"WINNT\\SYSTEM32\\logo.bmp", 8}});
-  world.context.windowsDir = platform::FindWindowsDir(world.files);
-  EXPECT_EQ(world.context.windowsDir, "C:\\WINNT");
+  world.config.windowsDir = platform::FindWindowsDir(world.files);
+  EXPECT_EQ(world.config.windowsDir, "C:\\WINNT");
 
   RunCleaning(world.context);
 
@@ -194,7 +194,7 @@ TEST_F(CleaningRunTest, ExitWhenDoneAndTheUnattendedSwitchEndTheProgramAfterTheR
   for (const bool unattended : {false, true}) {
     world.feedback.events.clear();
     world.SetOption(RunOption::ExitWhenDone, unattended ? 0 : 1);
-    world.context.commandLine = unattended ? "/Unattended" : "/u";
+    world.config.commandLine = unattended ? "/Unattended" : "/u";
     try {
       RunCleaning(world.context);
       ADD_FAILURE() << "the program did not end";
@@ -252,7 +252,7 @@ TEST_F(AllDrivesRunTest, EveryWritableDriveFromCGetsItsOwnSectionReportPairAndFi
 TEST_F(AllDrivesRunTest, RecordsThatCannotBeWrittenStopTheRunWithOneMessage) {
   world.SetOption(RunOption::ScanAllDrives, 1);
   for (const char letter : {'C', 'D'}) world.Drive(letter).Build({{"TEMP\\junk.tmp", 10}});
-  fs::create_directories(world.context.LogPath());  // a folder where the log should be
+  fs::create_directories(world.config.LogPath());  // a folder where the log should be
 
   EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
 
@@ -260,15 +260,15 @@ TEST_F(AllDrivesRunTest, RecordsThatCannotBeWrittenStopTheRunWithOneMessage) {
   const Message& message = world.feedback.messages[0];
   EXPECT_EQ(message.title, "Records Error");
   EXPECT_EQ(message.icon, MessageIcon::Error);
-  EXPECT_NE(message.text.find("deletion log " + world.context.LogPath() + "\r\r"), std::string::npos);
+  EXPECT_NE(message.text.find("deletion log " + world.config.LogPath() + "\r\r"), std::string::npos);
   EXPECT_NE(message.text.find("Cleaning of drive C: was stopped."), std::string::npos);
   EXPECT_FALSE(HasEvent("ShowDeletionLog"));
   EXPECT_EQ(world.feedback.events.back(), "Unlock");
-  EXPECT_FALSE(world.context.log.IsOpen());
+  EXPECT_FALSE(world.context.state.log.IsOpen());
 
   // The abandoned drive left a start block without its end; the next run
   // starts a fresh pair instead of writing an end block first.
-  fs::remove(world.context.LogPath());
+  fs::remove(world.config.LogPath());
   world.SetOption(RunOption::ScanAllDrives, 0);
   world.feedback.selectedDrive = world.feedback.driveEntries['C'];
   EXPECT_EQ(RunCleaning(world.context), RunResult::Finished);
@@ -281,8 +281,8 @@ TEST_F(AllDrivesRunTest, RecordsThatCannotBeWrittenStopTheRunWithOneMessage) {
 }
 
 TEST_F(CleaningRunTest, AnUnattendedRunWhoseRecordsFailEndsWithStatusThree) {
-  world.context.commandLine = "/U";
-  fs::create_directories(world.context.ReportPath());  // the report cannot be opened
+  world.config.commandLine = "/U";
+  fs::create_directories(world.config.ReportPath());  // the report cannot be opened
   try {
     RunCleaning(world.context);
     ADD_FAILURE() << "the program did not end";
@@ -290,7 +290,7 @@ TEST_F(CleaningRunTest, AnUnattendedRunWhoseRecordsFailEndsWithStatusThree) {
     EXPECT_EQ(end.exitStatus, 3);
   }
   ASSERT_EQ(world.feedback.messages.size(), 1u);
-  EXPECT_NE(world.feedback.messages[0].text.find("run report " + world.context.ReportPath()), std::string::npos);
+  EXPECT_NE(world.feedback.messages[0].text.find("run report " + world.config.ReportPath()), std::string::npos);
 }
 
 }  // namespace

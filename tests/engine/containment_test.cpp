@@ -122,7 +122,7 @@ TEST_F(ContainmentTest, DeletingALinkToAFileLeavesTheFileAndItsMode) {
   C().Link("WINDOWS/TEMP/lone.tmp", outside_.Host("lone.txt"));
   DeleteOneFile(Context(), "c:\\WINDOWS\\TEMP\\lone.tmp");
   EXPECT_FALSE(C().Exists("WINDOWS/TEMP/lone.tmp"));
-  EXPECT_EQ(Context().totals.totalFiles, 1.0f);
+  EXPECT_EQ(Context().state.totals.totalFiles, 1.0f);
   ExpectOutsideIntact();
 }
 
@@ -139,7 +139,7 @@ TEST_F(ContainmentTest, LinkLoopsAreListedAndDeletedAsFiles) {
   EXPECT_FALSE(C().Exists("LOOP/b"));
   EXPECT_FALSE(C().Exists("LOOP/self"));
   EXPECT_FALSE(C().Exists("LOOP/inner"));
-  EXPECT_EQ(Context().totals.totalFiles, 4.0f);
+  EXPECT_EQ(Context().state.totals.totalFiles, 4.0f);
 }
 
 // A folder that the walk listed is replaced by a link to the outside folder

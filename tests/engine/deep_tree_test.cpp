@@ -256,8 +256,8 @@ TEST_F(ExtremeTreeTest, AFolderOfOneHundredThousandEntriesLosesExactlyItsJunk) {
   const std::vector<std::string> items = world.LogItems();
   EXPECT_EQ(items.size(), expected.size()) << "each junk file logged once";
   EXPECT_EQ(std::set<std::string>(items.begin(), items.end()), expected);
-  EXPECT_EQ(world.context.totals.totalFiles, 10000.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 30000.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 10000.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 30000.0f);
   EXPECT_EQ(world.feedback.StatusText(), "Done: 29.3 Kilobytes, 10,000 files cleaned");
 }
 

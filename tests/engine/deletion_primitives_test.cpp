@@ -50,7 +50,7 @@ class PrimitivesWorld : public TestWorld {
   // The item lines so far; a test-run section holds its lines back until
   // they are flushed.
   std::vector<std::string> LogItems() {
-    if (context.log.Flush()) throw std::runtime_error("cannot write the log");
+    if (context.state.log.Flush()) throw std::runtime_error("cannot write the log");
     return TestWorld::LogItems();
   }
 };
@@ -91,8 +91,8 @@ TEST(DeletionPrimitivesDeleteOneFile, TestRunCountsAndLogsButLeavesTheFile) {
   const auto before = testing::DriveContents(world.C());
   DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
   EXPECT_EQ(testing::DriveContents(world.C()), before);
-  EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
-  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 12.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
   EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\a.tmp"}));
 }
 
@@ -101,8 +101,8 @@ TEST(DeletionPrimitivesDeleteOneFile, DestructiveRunDeletesCountsAndLogs) {
   world.C().Build({{"TEMP\\a.tmp", 12}});
   DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
   EXPECT_FALSE(world.C().Exists("TEMP\\a.tmp"));
-  EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
-  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 12.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
   EXPECT_EQ(world.LogItems(), Lines({"Delete file: c:\\TEMP\\a.tmp"}));
 }
 
@@ -111,7 +111,7 @@ TEST(DeletionPrimitivesDeleteOneFile, WithoutMaintainLogDeletesAndCountsButWrite
   world.C().Build({{"TEMP\\a.tmp", 12}});
   DeleteOneFile(world.context, "c:\\TEMP\\a.tmp");
   EXPECT_FALSE(world.C().Exists("TEMP\\a.tmp"));
-  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
   EXPECT_TRUE(world.LogItems().empty());
 }
 
@@ -132,8 +132,8 @@ TEST(DeletionPrimitivesDeleteOneFile, AFilePickedTwiceCountsAndLogsOnceInEitherR
     world.C().Build({{"TEMP\\a.tmp", 10}});
     EXPECT_EQ(DeleteOneFile(world.context, "c:\\TEMP\\a.tmp"), testRun ? DeleteResult::Chosen : DeleteResult::Deleted);
     EXPECT_EQ(DeleteOneFile(world.context, "c:\\TEMP\\a.tmp"), DeleteResult::NotFound);
-    EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
-    EXPECT_EQ(world.context.totals.totalBytes, 10.0f);
+    EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
+    EXPECT_EQ(world.context.state.totals.totalBytes, 10.0f);
     EXPECT_EQ(world.LogItems().size(), 1u);
     EXPECT_EQ(world.C().Exists("TEMP\\a.tmp"), testRun);
   }
@@ -145,8 +145,8 @@ TEST(DeletionPrimitivesDeleteOneFile, AMissingPathChangesNothing) {
   DeleteOneFile(world.context, "c:\\TEMP\\gone.tmp");
   DeleteOneFile(world.context, "q:\\TEMP\\gone.tmp");
   DeleteOneFile(world.context, "");
-  EXPECT_EQ(world.context.totals.totalFiles, 0.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 0.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 0.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 0.0f);
   EXPECT_TRUE(world.LogItems().empty());
 }
 
@@ -171,8 +171,8 @@ TEST(DeletionPrimitivesDeleteOneFile, AFileThatCannotBeDeletedIsCountedMadeWrita
 #endif
   EXPECT_TRUE(world.C().Exists("LOCKED\\stuck.tmp"));
   EXPECT_TRUE(world.C().IsWritableByOwner("LOCKED\\stuck.tmp"));
-  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 7.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 7.0f);
   EXPECT_TRUE(world.LogItems().empty());
 }
 
@@ -196,8 +196,8 @@ TEST(DeletionPrimitivesDeleteOneFile, AFileThatCannotBeDeletedLosesTheAttributes
   EXPECT_EQ(testing::DosAttribOf(world.C().Host("LOCKED/system.tmp")), "0x0");
   EXPECT_EQ(testing::DosAttribOf(world.C().Host("LOCKED/archived.tmp")), "0x0");
   EXPECT_EQ(testing::DosAttribOf(world.C().Host("LOCKED/plain.tmp")), "(none)");
-  EXPECT_EQ(world.context.totals.totalFiles, 3.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 12.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 3.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 12.0f);
   EXPECT_TRUE(world.LogItems().empty());
 #endif
 }
@@ -271,8 +271,8 @@ TEST(DeletionPrimitivesDeleteOneFile, AFolderInAFilesPlaceIsCountedButNeitherRem
   world.C().Build({{"TEMP\\dir.tmp\\inner.txt", 1}});
   DeleteOneFile(world.context, "c:\\TEMP\\dir.tmp");
   EXPECT_TRUE(world.C().Exists("TEMP\\dir.tmp\\inner.txt"));
-  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 0.0f) << "a folder has no file length";
+  EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 0.0f) << "a folder has no file length";
   EXPECT_TRUE(world.LogItems().empty());
 }
 
@@ -284,7 +284,7 @@ TEST(DeletionPrimitivesDeleteOneFile, ALengthBeyondTwoGigabytesCountsInFull) {
   fs::resize_file(world.C().Host("TEMP/huge.tmp"), 3ULL << 30, error);
   ASSERT_FALSE(error) << error.message();
   DeleteOneFile(world.context, "c:\\TEMP\\huge.tmp");
-  EXPECT_EQ(world.context.totals.totalBytes, static_cast<float>(3LL << 30));
+  EXPECT_EQ(world.context.state.totals.totalBytes, static_cast<float>(3LL << 30));
 }
 
 TEST(DeletionPrimitivesDeleteOneFile, NeverYieldsByItself) {
@@ -430,7 +430,7 @@ TEST(DeletionPrimitivesPurge, DeletesEveryFileThenRemovesFoldersLongestPathFirst
   EXPECT_EQ(std::vector<std::string>(items.begin() + 4, items.end()),
             Lines({"Remove folder: c:\\TEMP\\A\\LONGER\\X\\", "Remove folder: c:\\TEMP\\A\\LONGER\\",
                    "Remove folder: c:\\TEMP\\BB\\", "Remove folder: c:\\TEMP\\A\\"}));
-  EXPECT_EQ(world.context.totals.totalFiles, 4.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 4.0f);
 }
 
 TEST(DeletionPrimitivesPurge, KeepsTheNamedFolderItselfAndEmptiesIt) {
@@ -560,8 +560,8 @@ TEST(DeletionPrimitivesTestRun, ChangesNothingOnDiskButCountsAndLogsFilesAndFold
                    "Delete file: c:\\WINDOWS\\TEMP\\SUB\\b.tmp", "Remove folder: c:\\WINDOWS\\TEMP\\EMPTY\\",
                    "Remove folder: c:\\WINDOWS\\TEMP\\SUB\\"}));
   // The empty chose a.tmp; the purge after it finds it gone, as it would be.
-  EXPECT_EQ(world.context.totals.totalFiles, 3.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 7.0f + 5.0f + 6.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 3.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 7.0f + 5.0f + 6.0f);
 }
 
 // ---------------------------------------------------------------------------
@@ -671,7 +671,7 @@ TEST(LogSection, TwoRunsLeaveTwoSectionsEachStartingWithAnEmptyLine) {
   ASSERT_FALSE(OpenLogSection(world.context, "c:"));
   ASSERT_FALSE(CloseLogSection(world.context));
   const std::string first = world.LogText();
-  world.context.totals.totalFiles = 1234.0f;
+  world.context.state.totals.totalFiles = 1234.0f;
   ASSERT_FALSE(OpenLogSection(world.context, "d:"));
   ASSERT_FALSE(CloseLogSection(world.context));
   const std::string both = world.LogText();

@@ -8,7 +8,7 @@ DemoRunOutcome RunOnDemoDrive(const DemoDriveRequest& drive, DemoRunMode mode, D
                               const std::function<void(TestWorld&)>& setup) {
   TestWorld world;
   EXPECT_FALSE(WriteDemoDrive(world.Drive('C').Root(), drive));
-  world.context.windowsDir = platform::FindWindowsDir(world.files);
+  world.config.windowsDir = platform::FindWindowsDir(world.files);
   if (mode == DemoRunMode::Test) {
     world.SetOption(RunOption::TestRun, 1);
   } else {
@@ -20,10 +20,10 @@ DemoRunOutcome RunOnDemoDrive(const DemoDriveRequest& drive, DemoRunMode mode, D
   DemoRunOutcome outcome;
   outcome.result = RunCleaning(world.context);
   outcome.logItems = world.LogItems();
-  outcome.files = world.context.totals.totalFiles;
-  outcome.bytes = world.context.totals.totalBytes;
+  outcome.files = world.context.state.totals.totalFiles;
+  outcome.bytes = world.context.state.totals.totalBytes;
   for (std::size_t i = 0; i < TotalsBucket::kCount; ++i) {
-    const BucketFigures& figures = world.context.totals.byCategory.Of(TotalsBucket::At(i));
+    const BucketFigures& figures = world.context.state.totals.byCategory.Of(TotalsBucket::At(i));
     outcome.buckets.push_back(figures.files);
     outcome.buckets.push_back(figures.bytes);
   }

@@ -419,7 +419,7 @@ TEST(DriveChecksSelectedDrive, AReadOnlyDriveShowsOnlyTheReadOnlyMessageAndFalls
 TEST(DriveChecksSelectedDrive, SuppressedEventsSkipTheTests) {
   DriveListWorld list("CD");
   std::filesystem::remove_all(list.world.Drive('D').Root());
-  list.world.context.suppressEvents = true;
+  list.world.config.suppressEvents = true;
   list.Select('D');
   EXPECT_EQ(list.world.feedback.statusTexts,
             (std::vector<std::string>{"Checking drive ...", "Ready to clean drive D: [DRIVE_D]"}));

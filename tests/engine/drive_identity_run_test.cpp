@@ -134,7 +134,7 @@ TEST_F(SparedByIdentityRunTest, TheProgramsFolderReachedThroughABindMountIsSpare
   }
   mounted = true;
   world.SetDestructiveLoggedRuns();
-  world.context.programFolder = host.Host("TOOLS");
+  world.config.programFolder = host.Host("TOOLS");
   const auto tools = TreeBytes(host.Host("TOOLS"));
 
   ASSERT_EQ(RunCleaning(world.context), RunResult::Finished);

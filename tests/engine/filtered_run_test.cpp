@@ -13,6 +13,7 @@
 #include "engine/category_rules.h"
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
+#include "engine/run_clock.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -49,8 +50,8 @@ class FilteredWorld : public testing::TestWorld {
     return std::any_of(items.begin(), items.end(),
                        [&](const std::string& item) { return item.find(part) != std::string::npos; });
   }
-  std::int64_t Files() const { return static_cast<std::int64_t>(context.totals.totalFiles); }
-  std::int64_t Bytes() const { return static_cast<std::int64_t>(context.totals.totalBytes); }
+  std::int64_t Files() const { return static_cast<std::int64_t>(context.state.totals.totalFiles); }
+  std::int64_t Bytes() const { return static_cast<std::int64_t>(context.state.totals.totalBytes); }
 };
 
 // A Temp folder (purged: it holds a *.TMP) with an old and a fresh file
@@ -70,7 +71,7 @@ void BuildAgedTemp(FilteredWorld& world) {
 TEST(AgeLimit, ADestructiveRunRemovesTheOldFilesAndLeavesTheFreshOnesWithTheirFolders) {
   FilteredWorld world;
   BuildAgedTemp(world);
-  world.context.filters.minimumAgeDays = 30;
+  world.config.filters.minimumAgeDays = 30;
 
   world.Clean(Mode::Destructive);
 
@@ -92,7 +93,7 @@ TEST(AgeLimit, ADestructiveRunRemovesTheOldFilesAndLeavesTheFreshOnesWithTheirFo
 TEST(AgeLimit, ATestRunCountsAndLogsOnlyTheOldFilesAndChangesNothing) {
   FilteredWorld world;
   BuildAgedTemp(world);
-  world.context.filters.minimumAgeDays = 30;
+  world.config.filters.minimumAgeDays = 30;
   const auto before = testing::DriveContents(world.C());
 
   world.Clean(Mode::Test);
@@ -126,12 +127,61 @@ TEST(AgeLimit, ZeroDaysSparesOnlyFilesDatedAfterTheCleaningBegan) {
   FilteredWorld world;
   world.C().Build({{"DATA\\now.TMP", 1}, {"DATA\\future.TMP", 2}});
   world.Date("DATA\\future.TMP", std::time(nullptr) + 86400);
-  world.context.filters.minimumAgeDays = 0;
+  world.config.filters.minimumAgeDays = 0;
 
   world.Clean(Mode::Destructive);
 
   EXPECT_FALSE(world.C().Exists("DATA\\now.TMP"));
   EXPECT_TRUE(world.C().Exists("DATA\\future.TMP"));
+}
+
+// The age limit measures from the run's clock, to the second: a file
+// exactly as old as the limit goes, one a second younger stays.
+TEST(AgeLimit, MeasuresFromTheRunsClockToTheSecond) {
+  FilteredWorld world;
+  world.C().Build({{"DATA\\edge.TMP", 1}, {"DATA\\younger.TMP", 2}});
+  world.Date("DATA\\edge.TMP", kYear2000);
+  world.Date("DATA\\younger.TMP", kYear2000 + 1);
+  world.config.filters.minimumAgeDays = 3;
+  world.clock.seconds = kYear2000 + 3 * 86400;
+
+  world.Clean(Mode::Destructive);
+
+  EXPECT_FALSE(world.C().Exists("DATA\\edge.TMP"));
+  EXPECT_TRUE(world.C().Exists("DATA\\younger.TMP"));
+}
+
+// A clock that moves on ten days at every reading.
+class RacingClock final : public RunClock {
+ public:
+  explicit RacingClock(std::int64_t start) : next_(start) {}
+  std::tm LocalTime() const override { return RunClock::Wall().LocalTime(); }
+  std::int64_t Seconds() const override {
+    const std::int64_t now = next_;
+    next_ += 10 * 86400;
+    return now;
+  }
+
+ private:
+  mutable std::int64_t next_;
+};
+
+// The clock is read once when the drive's cleaning begins, so every file is
+// judged against the same moment however long the cleaning takes.
+TEST(AgeLimit, TakesItsMomentOnceWhenTheDrivesCleaningBegins) {
+  FilteredWorld world;
+  world.C().Build({{"DATA\\a.TMP", 1}, {"DATA\\b.TMP", 2}, {"DATA\\c.TMP", 4}});
+  for (const char* name : {"DATA\\a.TMP", "DATA\\b.TMP", "DATA\\c.TMP"}) world.Date(name, kYear2000 + 1);
+  world.config.filters.minimumAgeDays = 3;
+  const RacingClock racing(kYear2000 + 3 * 86400);  // a second short for all three
+  world.config.clock = &racing;
+
+  world.Clean(Mode::Destructive);
+
+  EXPECT_EQ(world.Files(), 0);
+  EXPECT_TRUE(world.C().Exists("DATA\\a.TMP"));
+  EXPECT_TRUE(world.C().Exists("DATA\\b.TMP"));
+  EXPECT_TRUE(world.C().Exists("DATA\\c.TMP"));
 }
 
 // A Temp folder with a kept file in a subfolder, a kept folder, and
@@ -143,8 +193,8 @@ void BuildTempWithKeepers(FilteredWorld& world) {
                    {"WINDOWS\\TEMP\\GONE\\x.dat", 13},
                    {"WINDOWS\\TEMP\\PROJ\\deep\\work.TMP", 17},
                    {"WINDOWS\\TEMP\\PROJ\\EMPTY\\"}});
-  world.context.filters.keep.Add("*\\savegame.tmp");
-  world.context.filters.keep.Add("C:\\WINDOWS\\TEMP\\PROJ");
+  world.config.filters.keep.Add("*\\savegame.tmp");
+  world.config.filters.keep.Add("C:\\WINDOWS\\TEMP\\PROJ");
 }
 
 TEST(KeepList, AKeptFileInsideAPurgedFolderStaysAndSoDoesItsFolder) {
@@ -199,9 +249,9 @@ TEST(KeepList, AKeptFolderThatARowWouldPurgeOrEmptyIsNotEntered) {
                    {"WINDOWS\\TEMP\\b.TMP", 6}});
   world.SetCategory(CategoryId::Recycled, 1);
   world.SetCategory(CategoryId::Recent, 1);
-  world.context.filters.keep.Add("c:\\recycled\\");
-  world.context.filters.keep.Add("?:\\WINDOWS\\RECENT\\*");
-  world.context.filters.keep.Add("C:\\WINDOWS\\TEMP\\*");
+  world.config.filters.keep.Add("c:\\recycled\\");
+  world.config.filters.keep.Add("?:\\WINDOWS\\RECENT\\*");
+  world.config.filters.keep.Add("C:\\WINDOWS\\TEMP\\*");
 
   world.Clean(Mode::Destructive);
 
@@ -218,8 +268,8 @@ TEST(KeepList, BothFiltersTogetherSpareWhatEitherSpares) {
   world.C().Build({{"DATA\\old.TMP", 1}, {"DATA\\fresh.TMP", 2}, {"DATA\\kept.TMP", 4}});
   world.Date("DATA\\old.TMP", kYear2000);
   world.Date("DATA\\kept.TMP", kYear2000);
-  world.context.filters.minimumAgeDays = 7;
-  world.context.filters.keep.Add("*\\KEPT.TMP");
+  world.config.filters.minimumAgeDays = 7;
+  world.config.filters.keep.Add("*\\KEPT.TMP");
 
   world.Clean(Mode::Destructive);
 

@@ -33,7 +33,7 @@ class FullDiskTest : public ::testing::Test {
  protected:
   // Mounts a tmpfs of `bytes` over the records folder.
   void MountRecords(const char* size) {
-    const std::string records = world.context.recordsFolder;
+    const std::string records = world.config.recordsFolder;
     if (mount("tidewell-full", records.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) != 0) {
       GTEST_SKIP() << "cannot mount a tmpfs here (needs root with CAP_SYS_ADMIN): " << std::strerror(errno);
     }
@@ -42,7 +42,7 @@ class FullDiskTest : public ::testing::Test {
 
   void TearDown() override {
     if (mounted) {
-      EXPECT_EQ(umount2(world.context.recordsFolder.c_str(), MNT_DETACH), 0) << std::strerror(errno);
+      EXPECT_EQ(umount2(world.config.recordsFolder.c_str(), MNT_DETACH), 0) << std::strerror(errno);
     }
   }
 
@@ -64,7 +64,7 @@ class FullDiskTest : public ::testing::Test {
   void ExpectAbandonedForTheLog() {
     ASSERT_EQ(world.feedback.messages.size(), 1u);
     EXPECT_EQ(world.feedback.messages[0].title, "Records Error");
-    EXPECT_NE(world.feedback.messages[0].text.find(world.context.LogPath()), std::string::npos);
+    EXPECT_NE(world.feedback.messages[0].text.find(world.config.LogPath()), std::string::npos);
     EXPECT_NE(world.feedback.messages[0].text.find(std::strerror(ENOSPC)), std::string::npos)
         << world.feedback.messages[0].text;
     EXPECT_TRUE(world.feedback.StatusText().starts_with("Stopped: ")) << world.feedback.StatusText();
@@ -72,10 +72,10 @@ class FullDiskTest : public ::testing::Test {
 
   // The report holds its start block, whole; the end block was not written.
   void ExpectReportWithStartBlockOnly() {
-    const std::string report = Read(world.context.ReportPath());
+    const std::string report = Read(world.config.ReportPath());
     std::vector<std::string> startBlock = {"", "TIDEWELL III REPORT", "Tidewell STARTED",
                                            "Monday, December 7, 2026", "6:38:31 AM"};
-    if (world.context.IsOn(RunOption::TestRun)) startBlock.insert(startBlock.begin() + 2, "(TEST RUN ONLY)");
+    if (world.config.IsOn(RunOption::TestRun)) startBlock.insert(startBlock.begin() + 2, "(TEST RUN ONLY)");
     EXPECT_TRUE(EndsWithWholeLine(report));
     EXPECT_EQ(SplitCrLfLines(report), startBlock);
   }
@@ -91,7 +91,7 @@ class FullDiskTest : public ::testing::Test {
     EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
     ExpectAbandonedForTheLog();
     ExpectReportWithStartBlockOnly();
-    const std::string log = Read(world.context.LogPath());
+    const std::string log = Read(world.config.LogPath());
     EXPECT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
     return log;
   }
@@ -119,7 +119,7 @@ TEST_F(FullDiskTest, ALogThatFillsTheDiskStopsTheRunWithOneMessageAndNoTornLine)
   EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
   ExpectAbandonedForTheLog();
 
-  const std::string log = Read(world.context.LogPath());
+  const std::string log = Read(world.config.LogPath());
   ASSERT_TRUE(EndsWithWholeLine(log)) << "the log ends in a torn line";
   std::set<std::string> logged;
   for (const std::string& item : world.LogItems()) {
@@ -146,7 +146,7 @@ TEST_F(FullDiskTest, ATestRunLogBlockThatFindsNoRoomStopsTheRunMidDrive) {
   constexpr int kFiles = 3000;  // some 120 KB of item lines
   const std::string log = AbandonedTestRun(kFiles);
   if (HasFatalFailure() || IsSkipped()) return;
-  EXPECT_LT(world.context.totals.totalFiles, kFiles) << "the run went on after the block failed";
+  EXPECT_LT(world.context.state.totals.totalFiles, kFiles) << "the run went on after the block failed";
   EXPECT_TRUE(log.starts_with("\r\nTIDEWELL III LOG FILE\r\n")) << "the header is in the file";
   EXPECT_TRUE(C().Exists(JunkFile(0)));
 }
@@ -157,7 +157,7 @@ TEST_F(FullDiskTest, ATestRunLogThatFailsWhenItsSectionClosesAbandonsTheDrive) {
   constexpr int kFiles = 400;  // some 15 KB of item lines
   const std::string log = AbandonedTestRun(kFiles);
   if (HasFatalFailure() || IsSkipped()) return;
-  EXPECT_EQ(world.context.totals.totalFiles, kFiles) << "the whole drive was counted before the block was written";
+  EXPECT_EQ(world.context.state.totals.totalFiles, kFiles) << "the whole drive was counted before the block was written";
   EXPECT_EQ(log.find(" files DELETED"), std::string::npos) << "a count line without its items";
 }
 
@@ -166,17 +166,17 @@ TEST_F(FullDiskTest, AReportThatCannotBeWrittenStopsTheRunBeforeAnythingIsDelete
   MountRecords("4k");
   if (HasFatalFailure() || IsSkipped()) return;
   // Fill the only page, so the report's start block finds no room.
-  ASSERT_FALSE(platform::ReplaceTextFile(world.context.recordsFolder + "/filler", std::string(4096, 'f')));
+  ASSERT_FALSE(platform::ReplaceTextFile(world.config.recordsFolder + "/filler", std::string(4096, 'f')));
 
   EXPECT_EQ(RunCleaning(world.context), RunResult::RecordsNotWritten);
 
   ASSERT_EQ(world.feedback.messages.size(), 1u);
   EXPECT_NE(world.feedback.messages[0].text.find("Tidewell can't write its run report " +
-                                                 world.context.ReportPath()),
+                                                 world.config.ReportPath()),
             std::string::npos)
       << world.feedback.messages[0].text;
   EXPECT_TRUE(C().Exists("DATA\\d0\\~DF0.TMP"));
-  EXPECT_EQ(Read(world.context.ReportPath()), "") << "a report that could not be written is empty, not torn";
+  EXPECT_EQ(Read(world.config.ReportPath()), "") << "a report that could not be written is empty, not torn";
 }
 
 // The store is replaced whole or not at all: on a full disk its old text
@@ -184,7 +184,7 @@ TEST_F(FullDiskTest, AReportThatCannotBeWrittenStopsTheRunBeforeAnythingIsDelete
 TEST_F(FullDiskTest, AStoreThatCannotBeReplacedKeepsItsOldText) {
   MountRecords("4k");
   if (HasFatalFailure() || IsSkipped()) return;
-  const std::string store = world.context.recordsFolder + "/Tidewell.ini";
+  const std::string store = world.config.recordsFolder + "/Tidewell.ini";
   const std::string old = "[Preferences]\r\nTemp=1\r\n";
   ASSERT_FALSE(platform::ReplaceTextFile(store, old));
   EXPECT_TRUE(platform::ReplaceTextFile(store, old + std::string(8192, ';')));

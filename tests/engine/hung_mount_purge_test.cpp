@@ -43,7 +43,7 @@ TEST(HungMountPurge, AHungMountInsideAPurgedTempFolderIsLeftAndTheRestPurged) {
 
   ASSERT_TRUE(FinishesWithin(20s, mount, [&] {
     // As a destructive run has it: the in-use snapshot first, then the purge.
-    world.context.heldOpen = platform::OpenFiles::Scan();
+    world.context.state.heldOpen = platform::OpenFiles::Scan();
     FolderSnapshot temp(world.context, "c:\\WINDOWS\\TEMP\\");
     PurgeNamedFolder(world.context, "c:", temp, "Temp", "");
   })) << "the purge waited for the hung mount";

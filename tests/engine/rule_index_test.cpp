@@ -223,11 +223,11 @@ TEST_P(IndexedRuleStage, LeavesTheSameLogTotalsDriveAndYieldsAsEveryRowOnEveryNa
     if (GetParam().selectAll) world->categories.Apply(Preset::SelectAll);
     world->SetOption(RunOption::TestRun, GetParam().testRun ? 1 : 0);
     world->SetOption(RunOption::MaintainLog, 1);
-    world->context.programFolder = world->Drive('C').Host("TOOLS/CLEANER");
+    world->config.programFolder = world->Drive('C').Host("TOOLS/CLEANER");
     // Categories switched while the stage runs, at the same yields in both
     // worlds: each must be read when its section comes, no sooner.
     world->feedback.onYield = [world, trace] {
-      trace->push_back(world->context.totals.totalFiles);
+      trace->push_back(world->context.state.totals.totalFiles);
       if (trace->size() % 97 == 0) {
         world->SetCategory(CategoryId::Text, static_cast<int>(trace->size() / 97 % 2));
         world->SetCategory(CategoryId::Temp, static_cast<int>(trace->size() / 194 % 2));
@@ -244,8 +244,8 @@ TEST_P(IndexedRuleStage, LeavesTheSameLogTotalsDriveAndYieldsAsEveryRowOnEveryNa
   CloseLogSection(everyRow.context);
 
   EXPECT_EQ(indexed.LogItems(), everyRow.LogItems());
-  EXPECT_EQ(indexed.context.totals.totalFiles, everyRow.context.totals.totalFiles);
-  EXPECT_EQ(indexed.context.totals.totalBytes, everyRow.context.totals.totalBytes);
+  EXPECT_EQ(indexed.context.state.totals.totalFiles, everyRow.context.state.totals.totalFiles);
+  EXPECT_EQ(indexed.context.state.totals.totalBytes, everyRow.context.state.totals.totalBytes);
   EXPECT_EQ(testing::DriveContents(indexed.Drive('C')), testing::DriveContents(everyRow.Drive('C')));
   EXPECT_EQ(indexedTrace, everyRowTrace);
   // The drive gives every kind of row work: many files, purged folders.

@@ -130,7 +130,7 @@ Outcome CleanDemoDrive(Walk walk, bool testRun) {
       ListFolders(world.context, "c:", "\\", walk == Walk::KeepingTableNames ? &table : nullptr);
   ApplyCategoryRules(world.context, "c:", folders, folders.Count());
   CloseLogSection(world.context);
-  return {world.LogItems(), world.context.totals.totalFiles, world.context.totals.totalBytes,
+  return {world.LogItems(), world.context.state.totals.totalFiles, world.context.state.totals.totalBytes,
           testing::DriveContents(world.Drive('C'))};
 }
 

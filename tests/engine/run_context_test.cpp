@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <string>
 #include <vector>
 
+#include "engine/deletion_primitives.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell {
@@ -67,10 +70,10 @@ TEST(RunContextProgress, ResetLeavesTheStatusTextAlone) {
 
 TEST(RunContextProgress, AdvanceAndFinishShowTheFiguresSoFar) {
   TestWorld world;
-  world.context.totals.totalBytes = 2048.0f;
-  world.context.totals.totalFiles = 1234.0f;
+  world.context.state.totals.totalBytes = 2048.0f;
+  world.context.state.totals.totalFiles = 1234.0f;
   StepProgress(world.context, ProgressStep::Advance);
-  world.context.totals.totalFiles = 1235.0f;
+  world.context.state.totals.totalFiles = 1235.0f;
   StepProgress(world.context, ProgressStep::Finish);
   EXPECT_EQ(world.feedback.statusTexts,
             (std::vector<std::string>{"Cleaning HD: 2.00 Kilobytes, 1,234 files cleaned",
@@ -125,6 +128,40 @@ TEST(RunContextTotals, EachAdditionIsRoundedToSinglePrecision) {
   atOnce.AddBytes(16777216);
   atOnce.AddBytes(16);
   EXPECT_EQ(atOnce.totalBytes, 16777232.0f);
+}
+
+// ---------------------------------------------------------------------------
+// The category bucket
+
+// Files counted while a CountingInto guard lives go to its bucket; when the
+// guard goes, however its scope ends, the bucket before it is current again,
+// down to the base rows' when no guard is left.
+TEST(RunContextCounting, AGuardSendsCountedFilesToItsBucketAndRestoresThePreviousOne) {
+  TestWorld world;
+  world.Drive('C').Build({{"a.tmp", 1}, {"b.tmp", 10}, {"c.tmp", 100}, {"d.tmp", 1000}, {"e.tmp", 10000}});
+  RunContext& context = world.context;
+  const TotalsBucket temp = TotalsBucket::Of(CategoryId::Temp);
+  DeleteOneFile(context, "c:\\a.tmp");
+  {
+    const CountingInto sweep(context, TotalsBucket::Sweep());
+    {
+      const CountingInto inner(context, temp);
+      DeleteOneFile(context, "c:\\b.tmp");
+    }
+    DeleteOneFile(context, "c:\\c.tmp");
+    try {
+      const CountingInto leftByThrow(context, temp);
+      throw std::runtime_error("stop");
+    } catch (const std::runtime_error&) {
+    }
+    DeleteOneFile(context, "c:\\d.tmp");
+  }
+  DeleteOneFile(context, "c:\\e.tmp");
+  const CategoryTotals& buckets = context.state.totals.byCategory;
+  EXPECT_EQ(buckets.Of(TotalsBucket::BaseRows()).bytes, 10001);
+  EXPECT_EQ(buckets.Of(temp).bytes, 10);
+  EXPECT_EQ(buckets.Of(TotalsBucket::Sweep()).bytes, 1100);
+  EXPECT_EQ(context.state.counting.Current(), TotalsBucket::BaseRows());
 }
 
 // ---------------------------------------------------------------------------

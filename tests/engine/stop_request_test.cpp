@@ -82,7 +82,7 @@ TEST_P(StopRequest, EndsTheRunWithinOneFileAndTheLogNamesExactlyTheFilesThatWent
   TestWorld world;
   world.SetDestructiveLoggedRuns();
   world.SetOption(RunOption::OptimisePerformance, GetParam().optimised ? 1 : 0);
-  world.context.windowsDir = platform::FindWindowsDir(world.files);
+  world.config.windowsDir = platform::FindWindowsDir(world.files);
   const std::vector<std::string> files = BuildFixture(world, GetParam().where);
   auto goneNow = [&] {
     return std::count_if(files.begin(), files.end(),
@@ -93,7 +93,7 @@ TEST_P(StopRequest, EndsTheRunWithinOneFileAndTheLogNamesExactlyTheFilesThatWent
   const auto gone = goneNow();
   EXPECT_GE(gone, kStopAfter);
   EXPECT_LE(gone, kStopAfter + 1) << "more than the file in hand went after the request";
-  EXPECT_FALSE(world.context.log.IsOpen());
+  EXPECT_FALSE(world.context.state.log.IsOpen());
   std::set<std::string> expected;
   for (const std::string& file : files) {
     if (!world.Drive('C').Exists(file)) expected.insert("Delete file: c:\\" + file);

@@ -72,18 +72,18 @@ Outcome Clean(Mode mode, std::initializer_list<testing::FixtureEntry> entries,
   TestWorld world;
   world.Drive('C').Build(entries);
   for (CategoryId category : categories) world.SetCategory(category, 1);
-  if (!keep.empty()) world.context.filters.keep.Add(keep);
-  world.context.windowsDir = platform::FindWindowsDir(world.files);
+  if (!keep.empty()) world.config.filters.keep.Add(keep);
+  world.config.windowsDir = platform::FindWindowsDir(world.files);
   world.SetOption(RunOption::TestRun, mode == Mode::Test ? 1 : 0);
   world.SetOption(RunOption::MaintainLog, 1);
   EXPECT_FALSE(OpenLogSection(world.context, "c:"));
   const FolderList folders = ListFolders(world.context, "c:", "\\");
   ApplyCategoryRules(world.context, "c:", folders, folders.Count());
   EXPECT_FALSE(CloseLogSection(world.context));
-  Outcome outcome{world.LogItems(), world.context.totals.totalFiles, world.context.totals.totalBytes, {}};
+  Outcome outcome{world.LogItems(), world.context.state.totals.totalFiles, world.context.state.totals.totalBytes, {}};
   for (std::size_t i = 0; i < TotalsBucket::kCount; ++i) {
-    outcome.buckets.push_back(world.context.totals.byCategory.Of(TotalsBucket::At(i)).files);
-    outcome.buckets.push_back(world.context.totals.byCategory.Of(TotalsBucket::At(i)).bytes);
+    outcome.buckets.push_back(world.context.state.totals.byCategory.Of(TotalsBucket::At(i)).files);
+    outcome.buckets.push_back(world.context.state.totals.byCategory.Of(TotalsBucket::At(i)).bytes);
   }
   return outcome;
 }
@@ -175,10 +175,10 @@ TEST(TestRunChoices, AChosenFileIsNotFoundAgainByAnyReadingOfItsFolder) {
   ASSERT_FALSE(OpenLogSection(world.context, "c:"));
   EXPECT_EQ(DeleteOneFile(world.context, "c:\\TEMP\\a.tmp"), DeleteResult::Chosen);
   EXPECT_EQ(DeleteOneFile(world.context, "c:\\TEMP\\a.tmp"), DeleteResult::NotFound);
-  EXPECT_EQ(world.context.totals.totalFiles, 1.0f);
-  EXPECT_EQ(world.context.totals.totalBytes, 10.0f);
+  EXPECT_EQ(world.context.state.totals.totalFiles, 1.0f);
+  EXPECT_EQ(world.context.state.totals.totalBytes, 10.0f);
   EXPECT_TRUE(world.Drive('C').Exists("TEMP\\a.tmp"));
-  ASSERT_FALSE(world.context.log.Flush());
+  ASSERT_FALSE(world.context.state.log.Flush());
   EXPECT_EQ(world.LogItems(), std::vector<std::string>{Deleted("c:\\TEMP\\a.tmp")});
 
   const FolderSnapshot temp(world.context, "c:\\TEMP\\");
@@ -207,14 +207,14 @@ TEST(TestRunChoices, AFolderWhosePurgeRemovedItIsMissingForLaterReadings) {
   EXPECT_EQ(removed.Count(), 1);
   EXPECT_FALSE(removed.HasFiles(1)) << "a removed folder is not opened";
   // A second purge of the same folder finds nothing to count or log.
-  const float files = world.context.totals.totalFiles;
-  ASSERT_FALSE(world.context.log.Flush());
+  const float files = world.context.state.totals.totalFiles;
+  ASSERT_FALSE(world.context.state.log.Flush());
   const std::size_t lines = world.LogItems().size();
   EXPECT_EQ(lines, 4u);  // two files, two folders
   FolderSnapshot again(world.context, "c:\\TEMP\\");
   EXPECT_TRUE(PurgeNamedFolder(world.context, "c:", again, "Temp", ""));
-  EXPECT_EQ(world.context.totals.totalFiles, files);
-  ASSERT_FALSE(world.context.log.Flush());
+  EXPECT_EQ(world.context.state.totals.totalFiles, files);
+  ASSERT_FALSE(world.context.state.log.Flush());
   EXPECT_EQ(world.LogItems().size(), lines);
 }
 

@@ -144,14 +144,14 @@ TEST(WalkFinisherTest, AWalkLearnsTheSameWithTheThreadAsWithout) {
   ASSERT_FALSE(world.files.Stat("c:\\", root));  // the drive's root stays open from here on
   for (const bool withTimes : {false, true}) {
     SCOPED_TRACE(withTimes ? "with times" : "lengths only");
-    if (withTimes) world.context.filters.minimumAgeDays = 3;
+    if (withTimes) world.config.filters.minimumAgeDays = 3;
     world.files.ForgetOpenFolders();
     const auto openBefore = OpenDescriptors();
-    world.context.finishing = WalkFinishing::Always;
+    world.config.finishing = WalkFinishing::Always;
     const FolderList finished = ListFolders(world.context, "c:", "\\", &names, &lookedUp);
     world.files.ForgetOpenFolders();
     EXPECT_EQ(OpenDescriptors(), openBefore) << "a folder stayed open after the walk";
-    world.context.finishing = WalkFinishing::Never;
+    world.config.finishing = WalkFinishing::Never;
     const FolderList plain = ListFolders(world.context, "c:", "\\", &names, &lookedUp);
 
     const std::vector<std::string> lines = WalkLines(plain);
@@ -171,8 +171,8 @@ TEST_P(FinishedRunTest, LogTotalsAndWhatIsLeftAreTheSameWithAndWithoutTheThread)
   const auto [mode, selection, ageLimit] = GetParam();
   const auto finishing = [ageLimit](WalkFinishing finishing) {
     return [finishing, ageLimit](TestWorld& world) {
-      world.context.finishing = finishing;
-      if (ageLimit) world.context.filters.minimumAgeDays = 0;
+      world.config.finishing = finishing;
+      if (ageLimit) world.config.filters.minimumAgeDays = 0;
     };
   };
   testing::ExpectSameOutcome(testing::RunOnDemoDrive(kDrive, mode, selection, finishing(WalkFinishing::Always)),

@@ -41,10 +41,10 @@ TEST(WalkWarmerTest, AWarmedWalkListsTheSameFoldersAndNamesAndItsThreadsReadTheD
   ASSERT_FALSE(WriteDemoDrive(world.Drive('C').Root(), kDrive));
   const RuleTableNames names;
 
-  world.context.warming = WalkWarming::Never;
+  world.config.warming = WalkWarming::Never;
   const FolderList plain = ListFolders(world.context, "c:", "\\", &names);
 
-  world.context.warming = WalkWarming::Always;
+  world.config.warming = WalkWarming::Always;
   WalkWarmer warmer(world.context, "c:", names);
   const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
 
@@ -64,7 +64,7 @@ TEST(WalkWarmerTest, NeverStartsWhenTurnedOff) {
   TestWorld world;
   ASSERT_FALSE(WriteDemoDrive(world.Drive('C').Root(), kDrive));
   const RuleTableNames names;
-  world.context.warming = WalkWarming::Never;
+  world.config.warming = WalkWarming::Never;
   WalkWarmer warmer(world.context, "c:", names);
   ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
   EXPECT_FALSE(warmer.Started());
@@ -79,7 +79,7 @@ class WarmedRunTest : public ::testing::TestWithParam<std::tuple<DemoRunMode, De
 TEST_P(WarmedRunTest, LogTotalsAndWhatIsLeftAreTheSameWithAndWithoutWarming) {
   const auto [mode, selection] = GetParam();
   const auto warming = [](WalkWarming warming) {
-    return [warming](TestWorld& world) { world.context.warming = warming; };
+    return [warming](TestWorld& world) { world.config.warming = warming; };
   };
   testing::ExpectSameOutcome(testing::RunOnDemoDrive(kDrive, mode, selection, warming(WalkWarming::Always)),
                              testing::RunOnDemoDrive(kDrive, mode, selection, warming(WalkWarming::Never)));

@@ -119,7 +119,7 @@ TEST_F(ProgramSessionTest, TheWindowsStartGoesOnPastAFailedDriveCheckShowsTheNot
   EXPECT_EQ(feedback.Titles(), (std::vector<std::string>{"Drive Error", kTestModeNotice}));
   EXPECT_EQ(program.Drives().Current().substr(0, 2), "c:");
   EXPECT_EQ(fs::current_path(), fs::path(base_.ResolvedPath() + "/drive_c"));
-  EXPECT_EQ(program.Context().windowsDir, "C:\\WINDOWS");
+  EXPECT_EQ(program.Context().config.windowsDir, "C:\\WINDOWS");
 }
 
 TEST_F(ProgramSessionTest, TheConsolesStartStopsAtAFailedDriveCheckAndLeavesTheWorkingFolder) {
@@ -161,7 +161,7 @@ TEST_F(ProgramSessionTest, ARunOnCopiesSeesTheFrontEndsChangesAndTheStoreKeepsTh
 
   EXPECT_EQ(outcome, StartupOutcome::Ready);
   EXPECT_EQ(seenAfterLoads, (std::vector<int>{1, program.Selection().CheckValue(CategoryId::MaintainLog)}));
-  EXPECT_FALSE(program.Context().IsOn(RunOption::TestRun));
+  EXPECT_FALSE(program.Context().config.IsOn(RunOption::TestRun));
   EXPECT_EQ(program.Options().CheckValue(RunOption::TestRun), 1);
   EXPECT_TRUE(feedback.messages.empty());  // this run is no test run: no notice
   EXPECT_EQ(StoreText().find("TestRun=0"), std::string::npos);
@@ -170,11 +170,11 @@ TEST_F(ProgramSessionTest, ARunOnCopiesSeesTheFrontEndsChangesAndTheStoreKeepsTh
 TEST_F(ProgramSessionTest, ARunOnTheBoxesSeesEveryClick) {
   ProgramSession& program = Open();
   ASSERT_EQ(program.Start({}), StartupOutcome::Ready);
-  EXPECT_TRUE(program.Context().IsOn(RunOption::TestRun));
+  EXPECT_TRUE(program.Context().config.IsOn(RunOption::TestRun));
 
   program.Options().SetValue(RunOption::TestRun, 0);
 
-  EXPECT_FALSE(program.Context().IsOn(RunOption::TestRun));
+  EXPECT_FALSE(program.Context().config.IsOn(RunOption::TestRun));
 }
 
 TEST_F(ProgramSessionTest, DriveProblemsAreToldOnOneLineEachWithTheirControlBytesShown) {
@@ -319,7 +319,7 @@ TEST_F(ProgramSessionTest, AnInstalledProgramPlaysItsSharedSoundAndKeepsItsRecor
   EXPECT_EQ(program.Start({}), StartupOutcome::Ready);
   RunCleaning(program.Context());
 
-  EXPECT_EQ(program.Context().recordsFolder, base_.Path() + "/data/Tidewell");
+  EXPECT_EQ(program.Context().config.recordsFolder, base_.Path() + "/data/Tidewell");
   ASSERT_TRUE(fs::exists(base_.Path() + "/data/Tidewell/Tidewell.log"));
   EXPECT_GT(fs::file_size(base_.Path() + "/data/Tidewell/Tidewell.log"), 0u);
   EXPECT_FALSE(fs::exists(bin + "/Tidewell.log"));

@@ -32,7 +32,7 @@ void ApplyTableByHand(RunContext& context, std::string_view drive, const FolderL
     for (const RuleSection& section : CategorySections()) {
       bool guarded = false;
       for (std::string_view fragment : section.pathGuard) guarded = guarded || ContainsNoCase(folder, fragment);
-      if (guarded || !context.IsOn(section.category)) continue;
+      if (guarded || !context.config.IsOn(section.category)) continue;
       for (const CategoryRule& row : section.rows) run(row);
       if (section.numberedInstallerFolders) {
         for (const CategoryRule& row : NumberedInstallerFolders()) run(row);
@@ -41,7 +41,7 @@ void ApplyTableByHand(RunContext& context, std::string_view drive, const FolderL
     for (const CategoryRule& row : BaseRows()) run(row);
   }
   SweepSystemBackups(context, drive);
-  if (context.IsOn(CategoryId::Wallpaper)) DeleteMatchingFiles(context, drive, context.windowsDir + "\\", "*.BMP");
+  if (context.config.IsOn(CategoryId::Wallpaper)) DeleteMatchingFiles(context, drive, context.config.windowsDir + "\\", "*.BMP");
 }
 
 }  // namespace tidewell::testing

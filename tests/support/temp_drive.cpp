@@ -72,11 +72,15 @@ platform::DriveTable MakeTable(const std::string& base, std::string_view letters
 }  // namespace
 
 TestWorld::TestWorld(std::string_view letters, std::string_view missingAtLoad)
-    : base_(), files(MakeTable(base_.Path(), letters, missingAtLoad)), context({.files = files,
-               .options = options,
-               .categories = categories,
-               .feedback = feedback,
-               .suppressEvents = suppressEvents}) {
+    : base_(), files(MakeTable(base_.Path(), letters, missingAtLoad)),
+      config({.files = files,
+              .options = options,
+              .categories = categories,
+              .feedback = feedback,
+              .suppressEvents = suppressEvents,
+              .locale = &platform::LocaleFormat::Classic(),
+              .clock = &clock}),
+      context(config) {
   for (char letter : letters) {
     const char upper = static_cast<char>(letter & ~0x20);
     feedback.driveEntries[upper] = std::string(1, static_cast<char>(upper | 0x20)) + ": [DRIVE_" + upper + "]";
@@ -85,25 +89,13 @@ TestWorld::TestWorld(std::string_view letters, std::string_view missingAtLoad)
   }
   fs::create_directories(Outside());
   fs::create_directories(base_.Path() + "/records");
-  context.recordsFolder = base_.Path() + "/records";
-  context.programFolder = base_.Path() + "/program";
-  context.windowsDir = "C:\\WINDOWS";
-  context.locale = &platform::LocaleFormat::Classic();
-  context.now = [] {
-    std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 11;
-    when.tm_mday = 7;
-    when.tm_wday = 1;
-    when.tm_hour = 6;
-    when.tm_min = 38;
-    when.tm_sec = 31;
-    return when;
-  };
+  config.recordsFolder = base_.Path() + "/records";
+  config.programFolder = base_.Path() + "/program";
+  config.windowsDir = "C:\\WINDOWS";
   if (!drives_.empty()) feedback.selectedDrive = feedback.driveEntries.begin()->second;
 }
 
-TestWorld::~TestWorld() { context.log.Close(); }
+TestWorld::~TestWorld() { context.state.log.Close(); }
 
 TempDrive& TestWorld::Drive(char letter) { return *drives_.at(static_cast<char>(letter & ~0x20)); }
 
@@ -120,7 +112,7 @@ std::string TestWorld::Outside(std::string_view relative) const {
 
 std::string TestWorld::LogText() const {
   std::string text;
-  platform::ReadTextFile(context.LogPath(), text);
+  platform::ReadTextFile(config.LogPath(), text);
   return text;
 }
 

@@ -23,6 +23,7 @@
 
 #include "engine/run_context.h"
 #include "tests/support/recording_feedback.h"
+#include "tests/support/test_clock.h"
 
 namespace tidewell::testing {
 
@@ -124,6 +125,10 @@ class TestWorld {
   FixedCategoryStates categories;  // every box at its default
   RecordingFeedback feedback;
   bool suppressEvents = false;
+  TestClock clock;
+  // What the world's runs are given: a test changes it before a run, the
+  // engine reads it through context.config.
+  RunConfig config;
   RunContext context;
 };
 

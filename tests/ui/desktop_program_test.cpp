@@ -275,7 +275,7 @@ class DesktopProgramTest : public QObject {
     int yields = 0;
     environment.onYield = [&] {
       // A few folders into the cleaning phase, with the log open.
-      if (running != nullptr && running->Context().totals.totalFiles >= 3 && ++yields == 1) {
+      if (running != nullptr && running->Context().state.totals.totalFiles >= 3 && ++yields == 1) {
         running->Main().exitButton->click();
       }
     };
@@ -289,7 +289,7 @@ class DesktopProgramTest : public QObject {
       status = end.exitStatus;
     }
     QCOMPARE(status, 0);
-    QVERIFY(!program.Context().log.IsOpen());
+    QVERIFY(!program.Context().state.log.IsOpen());
     std::string log;
     QVERIFY(!platform::ReadTextFile(world.base.Path() + "/records/Tidewell.log", log));
     QVERIFY(log.find("TIDEWELL III LOG FILE") != std::string::npos);
