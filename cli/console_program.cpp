@@ -159,7 +159,8 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
         .tellUser = !listing,
         .afterLoads =
             [&] {
-              ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(), program.Config().filters);
+              ApplyArguments(arguments, program.RunOptionsCopy(), program.RunCategoriesCopy(),
+                             program.Config().filters);
             },
     });
   } catch (const ProgramEnd& end) {

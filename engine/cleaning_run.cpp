@@ -107,7 +107,8 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
       context.state.driveUnderway->logWritten = true;
     }
     SpareOwnFolders(context);
-    context.state.heldOpen = context.config.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
+    context.state.heldOpen =
+        context.config.IsOn(RunOption::TestRun) ? platform::OpenFiles() : platform::OpenFiles::Scan();
     ApplyCategoryRules(context, drive, folders, folders.Count());
     if (context.state.log.IsOpen()) {
       if (std::error_code error = CloseLogSection(context)) {
@@ -150,7 +151,8 @@ RunResult RunCleaning(RunContext& context) {
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
       // A drive only found on the host (a USB stick, a camera card) is
       // cleaned for real only when the user named it.
-      if (!context.config.IsOn(RunOption::TestRun) && context.config.driveNamed && !context.config.driveNamed(letter)) continue;
+      const RunConfig& config = context.config;
+      if (!config.IsOn(RunOption::TestRun) && config.driveNamed && !config.driveNamed(letter)) continue;
       context.config.suppressEvents = true;
       const bool selected = ui.SelectDrive(letter);
       context.config.suppressEvents = false;

@@ -146,8 +146,9 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const Wal
   } else if (context.config.files.Stat(path, facts, platform::VirtualFileSystem::AttributeQuery::FolderOnly)) {
     return DeleteResult::NotFound;
   }
-  if (context.config.filters.minimumAgeDays &&
-      !context.config.filters.OldEnough(facts.modified, context.state.ageLimitNow.value_or(context.config.clock->Seconds()))) {
+  const RunFilters& filters = context.config.filters;
+  if (filters.minimumAgeDays &&
+      !filters.OldEnough(facts.modified, context.state.ageLimitNow.value_or(context.config.clock->Seconds()))) {
     return DeleteResult::Spared;
   }
   bool deleted = false;
@@ -163,7 +164,8 @@ DeleteResult DeleteOneFile(RunContext& context, std::string_view path, const Wal
   // A file in use stays untouched: counted and unlogged like any failed
   // deletion.
   // Nothing is ever deleted on the walk's word.
-  if (!fromWalk && !context.config.IsOn(RunOption::TestRun) && !context.state.heldOpen.Contains(facts.device, facts.inode)) {
+  if (!fromWalk && !context.config.IsOn(RunOption::TestRun) &&
+      !context.state.heldOpen.Contains(facts.device, facts.inode)) {
     // On POSIX a file's folder decides whether it can go, never its own
     // attributes, so the removal comes first and a file that goes costs no
     // second look. One that stays is made normal (which may fail too: a file

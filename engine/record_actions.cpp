@@ -84,7 +84,8 @@ void DeleteRecordFile(RunContext& context, RecordKind kind) {
 
 Message InfoSummary(RunContext& context) {
   auto stored = [&](std::string_view name, std::string_view fallback) {
-    return context.config.store != nullptr ? context.config.store->Read(kInfoSection, name, fallback) : std::string(fallback);
+    platform::PreferencesStore* store = context.config.store;
+    return store != nullptr ? store->Read(kInfoSection, name, fallback) : std::string(fallback);
   };
   const std::tm now = context.config.clock->LocalTime();
   return {"Info",

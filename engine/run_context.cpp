@@ -26,7 +26,8 @@ void StepProgress(RunContext& context, ProgressStep step) {
     state.progressFalling = false;
     state.progressPosition = -1;
   } else {
-    context.config.feedback.SetStatusText("Cleaning HD: " + CleanedSoFarText(context.state.totals, *context.config.locale));
+    context.config.feedback.SetStatusText("Cleaning HD: " +
+                                          CleanedSoFarText(context.state.totals, *context.config.locale));
   }
   const int position = state.progressFalling
                            ? ClampOrDefault(state.progressPosition - 1, 0, 100, 100)

@@ -12,7 +12,8 @@ std::vector<std::string> SpareFragments(RunContext& context, std::string_view dr
   for (const std::string* hostFolder : {&context.config.programFolder, &context.config.recordsFolder}) {
     // The records folder is usually the program's own: its links are
     // resolved once, and it spares by one fragment.
-    if (hostFolder->empty() || (hostFolder != &context.config.programFolder && *hostFolder == context.config.programFolder)) {
+    const std::string& programFolder = context.config.programFolder;
+    if (hostFolder->empty() || (hostFolder != &programFolder && *hostFolder == programFolder)) {
       continue;
     }
     std::optional<std::string> folder = context.config.files.Drives().HostToVirtualOn(letter, *hostFolder);

@@ -173,7 +173,8 @@ void DesktopProgram::OnCleanClicked() {
   // A drive only found on the host is cleaned for real only once the user
   // picked it in the list (an all-drives run leaves such drives out).
   const std::string& current = session_->Drives().Current();
-  if (!Context().config.IsOn(RunOption::TestRun) && !Context().config.IsOn(RunOption::ScanAllDrives) && !current.empty() &&
+  const RunConfig& config = Context().config;
+  if (!config.IsOn(RunOption::TestRun) && !config.IsOn(RunOption::ScanAllDrives) && !current.empty() &&
       !session_->DriveIsNamed(current[0])) {
     const std::string name = current.substr(0, 2);
     boxes_.ShowMessage({"Drive Not Chosen",
