@@ -31,7 +31,7 @@ tidewell_windows_suite(settings_portable_tests
 )
 target_link_libraries(settings_portable_tests PRIVATE tidewell_catalogue)
 
-tidewell_windows_suite(engine_portable_tests engine/folder_list_test.cpp)
+tidewell_windows_suite(engine_portable_tests engine/folder_list_test.cpp engine/folder_list_records_test.cpp)
 target_link_libraries(engine_portable_tests PRIVATE tidewell_engine)
 
 # The Windows file system layer itself, on real folders in the user's
