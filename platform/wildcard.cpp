@@ -1,5 +1,6 @@
 #include "platform/wildcard.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/text_case.h"
@@ -22,8 +23,15 @@ std::size_t FindSegment(std::string_view text, std::string_view segment) {
   if (segment.size() > text.size()) return std::string_view::npos;
   const std::size_t last = text.size() - segment.size();
   const char first = segment.front();
+  // A first character without case ("." in "*.MPE*") is searched for as it is.
+  const bool caseless = first != '?' && ToUpperAscii(first) == first && !(first >= 'A' && first <= 'Z');
   for (std::size_t at = 0; at <= last; ++at) {
-    if (first != '?' && ToUpperAscii(first) != ToUpperAscii(text[at])) continue;
+    if (caseless) {
+      at = text.find(first, at);
+      if (at == std::string_view::npos || at > last) return std::string_view::npos;
+    } else if (first != '?' && ToUpperAscii(first) != ToUpperAscii(text[at])) {
+      continue;
+    }
     if (LiteralEqual(segment, text.substr(at))) return at;
   }
   return std::string_view::npos;
@@ -81,13 +89,44 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     ending_ = Ending::BareDot;
     stem_ = part(pattern.substr(0, pattern.size() - 1));
   }
+  // The sizes a part can match: every character but a star takes one place,
+  // and without a star nothing else can. A name may match either part of a
+  // ".*" pattern, so its bounds span both.
+  auto fewest = [](const Part& p) {
+    return p.text.size() - static_cast<std::size_t>(std::count(p.text.begin(), p.text.end(), '*'));
+  };
+  auto most = [](const Part& p) { return p.firstStar == std::string_view::npos ? p.text.size() : std::string_view::npos; };
+  const Part& matched = ending_ == Ending::BareDot ? stem_ : whole_;
+  minSize_ = ending_ == Ending::DotStar ? fewest(stem_) : fewest(matched);
+  maxSize_ = most(matched);
+  // The last literal character before the first star sits at a fixed place
+  // from the name's start (for ".*" too: a name matching either part begins
+  // with the stem's), and the last one after the last star at a fixed place
+  // from its end (not for ".*", whose two parts end differently).
+  const Part& front = ending_ == Ending::DotStar ? stem_ : matched;
+  const std::size_t headEnd = front.firstStar == std::string_view::npos ? front.text.size() : front.firstStar;
+  for (std::size_t at = headEnd; at > 0; --at) {
+    if (front.text[at - 1] == '?') continue;
+    frontAt_ = at;
+    front_ = ToUpperAscii(front.text[at - 1]);
+    break;
+  }
+  if (ending_ != Ending::DotStar) {
+    const std::size_t tailFrom = matched.firstStar == std::string_view::npos ? 0 : matched.lastStar + 1;
+    for (std::size_t at = matched.text.size(); at > tailFrom; --at) {
+      if (matched.text[at - 1] == '?') continue;
+      backAt_ = matched.text.size() - (at - 1);
+      back_ = ToUpperAscii(matched.text[at - 1]);
+      break;
+    }
+  }
 }
 
 bool WildcardPattern::Part::Matches(std::string_view name) const {
   return MatchPlain(name, text, firstStar, lastStar);
 }
 
-bool WildcardPattern::Matches(std::string_view name) const {
+bool WildcardPattern::MatchesInFull(std::string_view name) const {
   switch (ending_) {
     case Ending::DotStar:
       return whole_.Matches(name) || (!HasExtension(name) && stem_.Matches(name));
