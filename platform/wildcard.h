@@ -21,6 +21,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/text_case.h"
+
 namespace tidewell::platform {
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern);
@@ -31,7 +33,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern);
 class WildcardPattern {
  public:
   explicit WildcardPattern(std::string_view pattern);
-  bool Matches(std::string_view name) const;
+  bool Matches(std::string_view name) const { return !RulesOut(name) && MatchesInFull(name); }
 
  private:
   struct Part {
@@ -41,9 +43,28 @@ class WildcardPattern {
     bool Matches(std::string_view name) const;
   };
   enum class Ending { Plain, DotStar, BareDot };
+
+  // What every matching name has, read off the pattern once, so that most
+  // names are turned away by a length and a character or two: at least
+  // minSize_ and at most maxSize_ characters; when frontAt_ is not 0, the
+  // character front_ (upper-cased) at place frontAt_ - 1; when backAt_ is
+  // not 0, the character back_ that many places from its end.
+  bool RulesOut(std::string_view name) const {
+    if (name.size() < minSize_ || name.size() > maxSize_) return true;
+    if (frontAt_ != 0 && ToUpperAscii(name[frontAt_ - 1]) != front_) return true;
+    return backAt_ != 0 && ToUpperAscii(name[name.size() - backAt_]) != back_;
+  }
+  bool MatchesInFull(std::string_view name) const;
+
   Ending ending_ = Ending::Plain;
   Part whole_;  // the pattern itself (Plain, DotStar)
   Part stem_;   // without its ".*" or "." (DotStar, BareDot)
+  std::size_t minSize_ = 0;
+  std::size_t maxSize_ = 0;
+  std::size_t frontAt_ = 0;
+  std::size_t backAt_ = 0;
+  char front_ = 0;
+  char back_ = 0;
 };
 
 }  // namespace tidewell::platform

@@ -1,26 +1,38 @@
 #include "records/deletion_log.h"
 
+#include <algorithm>
+
 #include "platform/text_case.h"
 
 namespace tidewell {
 namespace {
+
 constexpr std::string_view kLineEnd = "\r\n";
+
+// Appends `path` with each control character in caret notation. The runs of
+// plain characters between them (the whole path, nearly always) go in at
+// once, since every line of a test run's log passes through here.
+void AppendEscaped(std::string& out, std::string_view path) {
+  for (;;) {
+    const auto control = std::find_if(path.begin(), path.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return byte < 0x20 || byte == 0x7f;
+    });
+    out.append(path.begin(), control);
+    if (control == path.end()) return;
+    const auto byte = static_cast<unsigned char>(*control);
+    out.push_back('^');
+    out.push_back(byte == 0x7f ? '?' : static_cast<char>(byte + 0x40));
+    path.remove_prefix(static_cast<std::size_t>(control - path.begin()) + 1);
+  }
 }
+
+}  // namespace
 
 std::string EscapedForLog(std::string_view path) {
   std::string out;
   out.reserve(path.size());
-  for (char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20) {
-      out.push_back('^');
-      out.push_back(static_cast<char>(byte + 0x40));
-    } else if (byte == 0x7f) {
-      out.append("^?");
-    } else {
-      out.push_back(c);
-    }
-  }
+  AppendEscaped(out, path);
   return out;
 }
 
@@ -51,8 +63,12 @@ std::error_code DeletionLog::OpenSection(const std::string& hostPath, std::strin
 }
 
 std::error_code DeletionLog::WriteItem(LogItem item, std::string_view path) {
-  std::string line(item == LogItem::DeleteFile ? "Delete file: " : "Remove folder: ");
-  line.append(EscapedForLog(path)).append(kLineEnd);
+  const std::string_view label = item == LogItem::DeleteFile ? "Delete file: " : "Remove folder: ";
+  std::string line;
+  line.reserve(label.size() + path.size() + kLineEnd.size() + 8);
+  line.append(label);
+  AppendEscaped(line, path);
+  line.append(kLineEnd);
   return PutLine(line);
 }
 

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/wildcard_reference.h"
 
 namespace tidewell::platform {
 namespace {
@@ -65,6 +70,46 @@ TEST(Wildcard, HostilePatternOnLongNameGivesTheRightAnswer) {
   const std::string name(20000, 'a');
   EXPECT_FALSE(MatchesWildcard(name, "*a*a*a*a*b"));
   EXPECT_TRUE(MatchesWildcard(name + "b", "*a*a*a*a*b"));
+}
+
+// Every name of up to five characters and every pattern of up to four over
+// a small alphabet (a letter in both cases, a dot, the two wildcards): the
+// matcher answers as the plain table-driven one does, for every placement of
+// stars, dots and endings.
+TEST(Wildcard, AgreesWithThePlainMatcher) {
+  auto allTexts = [](std::string_view alphabet, std::size_t longest) {
+    std::vector<std::string> texts{""};
+    for (std::size_t at = 0; at < texts.size(); ++at) {
+      if (texts[at].size() == longest) continue;
+      for (const char c : alphabet) texts.push_back(texts[at] + c);
+    }
+    return texts;
+  };
+  int disagreements = 0;
+  auto check = [&](const WildcardPattern& compiled, const std::string& name, const std::string& pattern) {
+    if (compiled.Matches(name) != tidewell::testing::Reference(name, pattern) && ++disagreements <= 5) {
+      ADD_FAILURE() << "name \"" << name << "\", pattern \"" << pattern << "\"";
+    }
+  };
+  const std::vector<std::string> names = allTexts("aB.", 5);
+  for (const std::string& pattern : allTexts("Ab.*?", 4)) {
+    const WildcardPattern compiled(pattern);
+    for (const std::string& name : names) check(compiled, name, pattern);
+  }
+  // Longer ones, drawn with a fixed seed: several pieces between stars,
+  // pieces that overlap in the name, repeats that tempt a wrong first choice.
+  std::mt19937 random(27);
+  auto draw = [&](std::string_view alphabet, std::size_t longest) {
+    std::string text(std::uniform_int_distribution<std::size_t>(0, longest)(random), ' ');
+    for (char& c : text) c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+    return text;
+  };
+  for (int round = 0; round < 4000; ++round) {
+    const std::string pattern = draw("ab.**?", 10);
+    const WildcardPattern compiled(pattern);
+    for (int n = 0; n < 20; ++n) check(compiled, draw("abAB.", 14), pattern);
+  }
+  EXPECT_EQ(disagreements, 0);
 }
 
 TEST(Wildcard, EmptyPatternMatchesOnlyEmptyName) {
