@@ -34,6 +34,15 @@ TEST(JoinHostPath, KeepsTheNameWholeAndAnEmptyFolderAddsNothing) {
   EXPECT_EQ(JoinHostPath("/srv", " spaced name "), "/srv/ spaced name ");
   EXPECT_EQ(JoinHostPath("/srv", ""), "/srv/");
 }
+
+// A backslash is part of a name on POSIX, not a separator.
+TEST(HostNameOf, IsWhatFollowsTheLastSlash) {
+  EXPECT_EQ(HostNameOf("/home/ann/.config/Tidewell/Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("/Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("/srv/odd\\name.ini"), "odd\\name.ini");
+  EXPECT_EQ(HostNameOf("/srv/"), "");
+}
 #else
 // On Windows "\\" separates and "/" in a name becomes one; a drive's root
 // keeps its separator.
@@ -49,6 +58,14 @@ TEST(JoinHostPath, TurnsSlashesInTheNameIntoBackslashesAndAnEmptyFolderAddsNothi
   EXPECT_EQ(JoinHostPath("C:\\Users\\ann", "Tidewell/Tidewell.ini"), "C:\\Users\\ann\\Tidewell\\Tidewell.ini");
   EXPECT_EQ(JoinHostPath("", "Tidewell.log"), "Tidewell.log");
   EXPECT_EQ(JoinHostPath("C:\\srv", " spaced name "), "C:\\srv\\ spaced name ");
+}
+
+TEST(HostNameOf, IsWhatFollowsTheLastBackslashOrSlash) {
+  EXPECT_EQ(HostNameOf("C:\\Users\\ann\\Tidewell\\Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("C:\\Users/ann/Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("C:/Users\\Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("C:\\"), "");
 }
 #endif
 
