@@ -18,6 +18,7 @@ tidewell_windows_suite(platform_portable_tests
   platform/text_case_test.cpp
   platform/wildcard_test.cpp
   platform/locale_format_test.cpp
+  platform/locale_facts_test.cpp
 )
 target_link_libraries(platform_portable_tests PRIVATE tidewell_platform)
 
