@@ -47,8 +47,11 @@ std::string ReplacementTarget(const std::string& path) {
 }
 
 void RemoveStaleTemporaries(const std::string& target) {
+  // Every entry of the store's folder (it holds a few), told apart by
+  // IsReplacementTemporaryOf as on POSIX: the temporaries' form is spelled
+  // in one place (text_file.cpp).
   const std::string name = HostNameOf(target);
-  const std::string pattern = JoinHostPath(HostFolderOf(target), name + ".tmp*");
+  const std::string pattern = JoinHostPath(HostFolderOf(target), "*");
   WIN32_FIND_DATAW found{};
   const HANDLE search = FindFirstFileExW(win32::Widen(pattern).c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, 0);
