@@ -18,6 +18,10 @@ std::string JoinHostPath(std::string_view folder, std::string_view name);
 // file in the root.
 std::string HostFolderOf(const std::string& path);
 
+// The last part of a host path, after its last separator ("/" on POSIX, "\"
+// or "/" on Windows); the whole path when it has none.
+std::string HostNameOf(const std::string& path);
+
 // True when any entry stands at the path: a file, a folder, a link (itself,
 // never followed, so a dangling link counts), a FIFO. What the record views
 // ask before they offer to show or delete a record.
@@ -26,5 +30,8 @@ bool HostFileExists(const std::string& hostPath);
 // True when the path names a regular file, links followed (a link to a
 // regular file counts; a folder, a dangling link or a FIFO does not).
 bool HostRegularFileExists(const std::string& hostPath);
+
+// True when `path` is an existing folder, links followed.
+bool IsHostFolder(const std::string& path);
 
 }  // namespace tidewell::platform

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/host_paths.h"
 #include "platform/preferences_file_host.h"
 #include "platform/text_file.h"
 

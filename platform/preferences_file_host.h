@@ -35,7 +35,4 @@ void RemoveStaleTemporaries(const std::string& filePath);
 // Makes the rename that replaced `filePath` in its folder survive a crash.
 std::error_code SyncFolderOf(const std::string& filePath);
 
-// True when `path` is an existing folder, links followed.
-bool IsHostFolder(const std::string& path);
-
 }  // namespace tidewell::platform

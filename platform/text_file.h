@@ -86,6 +86,18 @@ std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view te
 // True when a new file can be created in the folder (tries one and removes it).
 bool FolderIsWritable(const std::string& hostFolder);
 
+// The temporary file ReplaceTextFile writes beside `hostPath` before renaming
+// it over the old one: "<hostPath>.tmp<process id>-<draw>", the draw a random
+// number below 2^24, so that replacements by several processes, or by one
+// process at once, do not meet in one name (the file is created only where
+// none stands).
+std::string ReplacementTemporaryPath(const std::string& hostPath, std::uint64_t processId);
+
+// True when the bare file name `entry` is such a temporary of a file named
+// `name` (a bare name too): "<name>.tmp<digits>-<digits>". What a replacement
+// killed part-way leaves behind (see RemoveStaleTemporaries).
+bool IsReplacementTemporaryOf(std::string_view entry, std::string_view name);
+
 }  // namespace tidewell::platform
 
 template <>

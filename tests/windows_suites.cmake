@@ -18,6 +18,7 @@ tidewell_windows_suite(platform_portable_tests
   platform/text_case_test.cpp
   platform/wildcard_test.cpp
   platform/locale_format_test.cpp
+  platform/locale_facts_test.cpp
 )
 target_link_libraries(platform_portable_tests PRIVATE tidewell_platform)
 
@@ -158,13 +159,14 @@ tidewell_windows_suite(records_fixture_tests records/deletion_log_test.cpp)
 target_link_libraries(records_fixture_tests PRIVATE tidewell_windows_test_support)
 
 # The platform layer's host parts that Windows has too: where Windows lives
-# on drive C, the previous-instance lock, the program's arguments and host
-# paths.
+# on drive C, the previous-instance lock, the program's arguments, host
+# paths and the temporaries of a text file's replacement.
 tidewell_windows_suite(platform_host_tests
   platform/windows_dir_test.cpp
   platform/instance_lock_test.cpp
   platform/process_facts_test.cpp
   platform/host_paths_test.cpp
+  platform/text_file_test.cpp
 )
 target_link_libraries(platform_host_tests PRIVATE tidewell_windows_test_support)
 

@@ -18,6 +18,11 @@ std::string HostFolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string HostNameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool HostFileExists(const std::string& hostPath) {
   struct stat st {};
   return lstat(hostPath.c_str(), &st) == 0;
@@ -26,6 +31,11 @@ bool HostFileExists(const std::string& hostPath) {
 bool HostRegularFileExists(const std::string& hostPath) {
   struct stat st {};
   return stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsHostFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace tidewell::platform

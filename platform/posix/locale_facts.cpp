@@ -7,29 +7,12 @@
 #include <locale.h>
 
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 namespace tidewell::platform {
 namespace {
-
-// The locale name the environment gives one category, in the order the C
-// library itself consults: LC_ALL, then the category, then LANG.
-std::string_view EnvironmentName(const char* category) {
-  for (const char* variable : {"LC_ALL", category, "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return value;
-  }
-  return "C";
-}
-
-// C and POSIX with any codeset or modifier: "C", "C.UTF-8", "C.utf8", "POSIX".
-bool IsClassicName(std::string_view name) {
-  const std::string_view base = name.substr(0, name.find_first_of(".@"));
-  return base == "C" || base == "POSIX";
-}
 
 // strftime_l into a growing buffer; a result that stays empty is taken as an
 // empty text (some forms, such as "%p" in a 24-hour locale, are empty).
@@ -60,10 +43,7 @@ LocaleFacts ReadUserLocaleFacts() {
   const std::shared_ptr<void> holder(locale, [](void* held) { freelocale(static_cast<locale_t>(held)); });
 
   const std::string_view separator = nl_langinfo_l(THOUSEP, locale);
-  if (separator.empty() && IsClassicName(EnvironmentName("LC_NUMERIC")) &&
-      IsClassicName(EnvironmentName("LC_TIME"))) {
-    return facts;
-  }
+  if (separator.empty() && EnvironmentNamesClassicLocale(UnnamedLocale::IsClassic)) return facts;
 
   facts.classic = false;
   facts.thousandsSeparator = separator;

@@ -17,30 +17,12 @@
 #include "platform/posix/scoped_fd.h"
 #include "platform/preferences_store.h"
 #include "platform/process_facts.h"
+#include "platform/text_file.h"
 
 namespace tidewell::platform {
 namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// True for "<name>.tmp<digits>-<digits>", the temporary files ReplaceTextFile
-// creates for `name`.
-bool IsTemporaryOf(std::string_view entry, std::string_view name) {
-  const std::string prefix = std::string(name) + ".tmp";
-  if (!entry.starts_with(prefix)) return false;
-  entry.remove_prefix(prefix.size());
-  const std::size_t dash = entry.find('-');
-  if (dash == 0 || dash == std::string_view::npos || dash + 1 == entry.size()) return false;
-  for (std::size_t i = 0; i < entry.size(); ++i) {
-    if (i != dash && (entry[i] < '0' || entry[i] > '9')) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -69,11 +51,11 @@ std::string ReplacementTarget(const std::string& path) {
 
 void RemoveStaleTemporaries(const std::string& target) {
   const std::string folder = HostFolderOf(target);
-  const std::string name = NameOf(target);
+  const std::string name = HostNameOf(target);
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return;
   while (const dirent* entry = readdir(dir)) {
-    if (IsTemporaryOf(entry->d_name, name)) unlinkat(dirfd(dir), entry->d_name, 0);
+    if (IsReplacementTemporaryOf(entry->d_name, name)) unlinkat(dirfd(dir), entry->d_name, 0);
   }
   closedir(dir);
 }
@@ -84,11 +66,6 @@ std::error_code SyncFolderOf(const std::string& filePath) {
   // Some file systems cannot sync a folder (EINVAL); the rename stands anyway.
   if (fsync(folder.Get()) != 0 && errno != EINVAL) return LastError();
   return {};
-}
-
-bool IsHostFolder(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string PreferencesFile::DefaultPath() {

@@ -12,8 +12,6 @@
 #include <unistd.h>
 
 #include "platform/host_paths.h"
-#include "platform/program_files.h"
-#include "platform/text_file.h"
 
 namespace tidewell::platform {
 namespace {
@@ -57,14 +55,6 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-std::string RecordsFolder(const std::string& programFolder) {
-  if (!IsInstalledProgramFolder(programFolder) && FolderIsWritable(programFolder)) return programFolder;
-  const std::string base = UserBaseFolder("XDG_DATA_HOME", ".local/share");
-  if (base.empty()) return programFolder;
-  const std::string folder = JoinHostPath(base, "Tidewell");
-  return CreatePrivateFolders(folder) ? programFolder : folder;
-}
-
 std::string UserBaseFolder(const char* variable, const char* belowHome) {
   if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/') return value;
   const std::string home = HomeFolder();
@@ -75,15 +65,13 @@ std::string UserBaseFolder(const char* variable, const char* belowHome) {
 std::error_code CreatePrivateFolders(const std::string& folder) {
   // The usual case, every store write: the folder is there, and so is each
   // folder above it.
-  struct stat existing {};
-  if (stat(folder.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) return {};
+  if (IsHostFolder(folder)) return {};
   for (std::size_t end = 1; end <= folder.size(); ++end) {
     if (end < folder.size() && folder[end] != '/') continue;
     const std::string prefix = folder.substr(0, end);
     if (mkdir(prefix.c_str(), 0700) == 0) continue;
     const std::error_code error(errno, std::generic_category());
-    struct stat st {};
-    if (stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return error;
+    if (!IsHostFolder(prefix)) return error;
   }
   return {};
 }

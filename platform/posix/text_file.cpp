@@ -6,10 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <memory>
-#include <random>
 
+#include "platform/bounded_read.h"
 #include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
@@ -39,69 +38,32 @@ std::error_code WriteAll(int fd, std::string_view text) {
   return WriteAll(fd, text, written);
 }
 
-class TextFileErrors : public std::error_category {
- public:
-  const char* name() const noexcept override { return "tidewell.text_file"; }
-  std::string message(int value) const override {
-    switch (static_cast<TextFileError>(value)) {
-      case TextFileError::NotARegularFile:
-        return "Not a regular file (a pipe, device, socket or folder stands in its place)";
-      case TextFileError::SeveralLinks:
-        return "The file has more than one link (it is also another file's name)";
-    }
-    return "Unknown text file error";
-  }
-};
-
 // Opens a file for reading without waiting (a FIFO opens at once) and
 // checks that it is a regular file; `st` gets its facts.
-int OpenRegularForReading(const std::string& hostPath, struct stat& st, std::error_code& error) {
-  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    error = LastError();
-    return -1;
-  }
-  if (fstat(fd, &st) != 0) {
-    error = LastError();
-  } else if (!S_ISREG(st.st_mode)) {
-    error = TextFileError::NotARegularFile;
-  } else {
-    return fd;
-  }
-  close(fd);
-  return -1;
+std::error_code OpenRegularForReading(const std::string& hostPath, ScopedFd& file, struct stat& st) {
+  file.Reset(open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.Get() < 0) return LastError();
+  if (fstat(file.Get(), &st) != 0) return LastError();
+  if (!S_ISREG(st.st_mode)) return TextFileError::NotARegularFile;
+  return {};
 }
 
-// Reads from the file's current offset to its end, at most `limit` bytes;
-// `stopAtLimit` ends quietly there, else going past it is file_too_large.
-std::error_code ReadRest(int fd, std::string& text, std::size_t limit, bool stopAtLimit) {
-  text.clear();
-  char buffer[65536];
-  for (;;) {
-    std::size_t wanted = sizeof buffer;
-    if (stopAtLimit) {
-      if (text.size() >= limit) return {};
-      wanted = std::min(wanted, limit - text.size());
+// Reads from the file's current offset to its end (bounded_read.h).
+std::error_code ReadRest(int fd, std::string& text, std::size_t limit, AtTheLimit atLimit) {
+  const auto readSome = [fd](char* buffer, std::size_t wanted, std::size_t& got) -> std::error_code {
+    for (;;) {
+      const ssize_t count = read(fd, buffer, wanted);
+      if (count >= 0) {
+        got = static_cast<std::size_t>(count);
+        return {};
+      }
+      if (errno != EINTR) return LastError();
     }
-    const ssize_t got = read(fd, buffer, wanted);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return LastError();
-    }
-    if (got == 0) return {};
-    if (text.size() + static_cast<std::size_t>(got) > limit) return std::make_error_code(std::errc::file_too_large);
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
+  };
+  return ReadToLimit(readSome, text, limit, atLimit);
 }
 
 }  // namespace
-
-const std::error_category& TextFileCategory() {
-  static const TextFileErrors category;
-  return category;
-}
-
-std::error_code make_error_code(TextFileError error) { return {static_cast<int>(error), TextFileCategory()}; }
 
 // The open file; Close() closes it and tells how that went, dropping the
 // file without one closes it all the same.
@@ -120,29 +82,21 @@ std::error_code AppendFile::Open(const std::string& hostPath) {
   // O_NONBLOCK: a FIFO in the file's place would otherwise hold the open
   // until some reader came along (for ever, in an unattended run). Without a
   // reader the open fails with ENXIO; with one it succeeds and is refused below.
-  const int fd =
-      open(hostPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
-  if (fd < 0) {
+  ScopedFd file(
+      open(hostPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644));
+  if (file.Get() < 0) {
     if (errno == ENXIO) return TextFileError::NotARegularFile;
     return LastError();
   }
   struct stat st {};
-  std::error_code error;
-  if (fstat(fd, &st) != 0) {
-    error = LastError();
-  } else if (!S_ISREG(st.st_mode)) {
-    error = TextFileError::NotARegularFile;
-  } else if (st.st_nlink != 1) {
-    // A second name means the bytes belong to another file as well.
-    error = TextFileError::SeveralLinks;
-  } else if (const int flags = fcntl(fd, F_GETFL); flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    error = LastError();  // appends to a regular file: blocking writes, as ever
-  }
-  if (error) {
-    close(fd);
-    return error;
-  }
-  state_ = std::make_unique<State>(fd);
+  if (fstat(file.Get(), &st) != 0) return LastError();
+  if (!S_ISREG(st.st_mode)) return TextFileError::NotARegularFile;
+  // A second name means the bytes belong to another file as well.
+  if (st.st_nlink != 1) return TextFileError::SeveralLinks;
+  // Appends to a regular file: blocking writes, as ever.
+  const int flags = fcntl(file.Get(), F_GETFL);
+  if (flags < 0 || fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return LastError();
+  state_ = std::make_unique<State>(file.Release());
   return {};
 }
 
@@ -181,39 +135,28 @@ std::error_code DeleteTextFile(const std::string& hostPath) {
 }
 
 std::error_code ReadTextFile(const std::string& hostPath, std::string& text, std::size_t limit) {
+  ScopedFd file;
   struct stat st {};
-  std::error_code error;
-  const int fd = OpenRegularForReading(hostPath, st, error);
-  if (fd < 0) return error;
-  error = ReadRest(fd, text, limit, false);
-  close(fd);
-  return error;
+  if (const std::error_code error = OpenRegularForReading(hostPath, file, st)) return error;
+  return ReadRest(file.Get(), text, limit, AtTheLimit::Fail);
 }
 
 std::error_code ReadTextFileTail(const std::string& hostPath, std::string& text, std::size_t limit,
                                  std::uint64_t& skipped) {
   skipped = 0;
+  ScopedFd file;
   struct stat st {};
-  std::error_code error;
-  const int fd = OpenRegularForReading(hostPath, st, error);
-  if (fd < 0) return error;
+  if (const std::error_code error = OpenRegularForReading(hostPath, file, st)) return error;
   if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > limit) {
     const off_t start = st.st_size - static_cast<off_t>(limit);
-    if (lseek(fd, start, SEEK_SET) != start) {
-      error = LastError();
-    } else {
-      skipped = static_cast<std::uint64_t>(start);
-    }
+    if (lseek(file.Get(), start, SEEK_SET) != start) return LastError();
+    skipped = static_cast<std::uint64_t>(start);
   }
-  if (!error) error = ReadRest(fd, text, limit, true);
-  close(fd);
-  return error;
+  return ReadRest(file.Get(), text, limit, AtTheLimit::Stop);
 }
 
 std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view text) {
-  std::random_device random;
-  const std::string temporary = hostPath + ".tmp" + std::to_string(getpid()) + "-" +
-                                std::to_string(random() & 0xffffff);
+  const std::string temporary = ReplacementTemporaryPath(hostPath, static_cast<std::uint64_t>(getpid()));
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return LastError();
   std::error_code result;
@@ -233,9 +176,7 @@ std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view te
 
 bool FolderIsWritable(const std::string& hostFolder) {
   const std::string probe = hostFolder + "/.tidewell-write-test-" + std::to_string(getpid());
-  const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  close(fd);
+  if (ScopedFd(open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)).Get() < 0) return false;
   unlink(probe.c_str());
   return true;
 }

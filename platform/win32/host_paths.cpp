@@ -29,6 +29,11 @@ std::string HostFolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string HostNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 bool HostFileExists(const std::string& hostPath) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   return GetFileAttributesExW(win32::Widen(hostPath).c_str(), GetFileExInfoStandard, &data) != 0;
@@ -42,6 +47,11 @@ bool HostRegularFileExists(const std::string& hostPath) {
   BY_HANDLE_FILE_INFORMATION info{};
   return GetFileInformationByHandle(file.Get(), &info) != 0 &&
          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && GetFileType(file.Get()) == FILE_TYPE_DISK;
+}
+
+bool IsHostFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace tidewell::platform

@@ -6,26 +6,12 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string_view>
 
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::platform {
 namespace {
-
-std::string_view EnvironmentName(const char* category) {
-  for (const char* variable : {"LC_ALL", category, "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return value;
-  }
-  return {};
-}
-
-bool IsClassicName(std::string_view name) {
-  const std::string_view base = name.substr(0, name.find_first_of(".@"));
-  return base == "C" || base == "POSIX";
-}
 
 std::string LocaleText(LCTYPE item) {
   wchar_t buffer[128];
@@ -63,9 +49,7 @@ std::string ShortDateOf(const std::tm& when) {
 
 LocaleFacts ReadUserLocaleFacts() {
   LocaleFacts facts;
-  const std::string_view numeric = EnvironmentName("LC_NUMERIC");
-  const std::string_view time = EnvironmentName("LC_TIME");
-  if (!numeric.empty() && IsClassicName(numeric) && !time.empty() && IsClassicName(time)) return facts;
+  if (EnvironmentNamesClassicLocale(UnnamedLocale::IsTheUsers)) return facts;
 
   facts.classic = false;
   facts.thousandsSeparator = LocaleText(LOCALE_STHOUSAND);

@@ -8,31 +8,10 @@
 #include "platform/host_paths.h"
 #include "platform/preferences_store.h"
 #include "platform/process_facts.h"
+#include "platform/text_file.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::platform {
-namespace {
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// True for "<name>.tmp<digits>-<digits>", the temporary files ReplaceTextFile
-// creates for `name`.
-bool IsTemporaryOf(std::string_view entry, std::string_view name) {
-  const std::string prefix = std::string(name) + ".tmp";
-  if (!entry.starts_with(prefix)) return false;
-  entry.remove_prefix(prefix.size());
-  const std::size_t dash = entry.find('-');
-  if (dash == 0 || dash == std::string_view::npos || dash + 1 == entry.size()) return false;
-  for (std::size_t i = 0; i < entry.size(); ++i) {
-    if (i != dash && (entry[i] < '0' || entry[i] > '9')) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::error_code WithExclusiveLock(const std::string& lockPath, const std::function<std::error_code()>& work) {
   // Closing the handle, at the end of this call, releases the lock.
@@ -68,15 +47,18 @@ std::string ReplacementTarget(const std::string& path) {
 }
 
 void RemoveStaleTemporaries(const std::string& target) {
-  const std::string name = NameOf(target);
-  const std::string pattern = JoinHostPath(HostFolderOf(target), name + ".tmp*");
+  // Every entry of the store's folder (it holds a few), told apart by
+  // IsReplacementTemporaryOf as on POSIX: the temporaries' form is spelled
+  // in one place (text_file.cpp).
+  const std::string name = HostNameOf(target);
+  const std::string pattern = JoinHostPath(HostFolderOf(target), "*");
   WIN32_FIND_DATAW found{};
   const HANDLE search = FindFirstFileExW(win32::Widen(pattern).c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, 0);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     const std::string entry = win32::Narrow(found.cFileName);
-    if (IsTemporaryOf(entry, name) && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if (IsReplacementTemporaryOf(entry, name) && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       DeleteFileW(win32::Widen(JoinHostPath(HostFolderOf(target), entry)).c_str());
     }
   } while (FindNextFileW(search, &found));
@@ -85,11 +67,6 @@ void RemoveStaleTemporaries(const std::string& target) {
 
 // MoveFileExW with MOVEFILE_WRITE_THROUGH has already made the rename last.
 std::error_code SyncFolderOf(const std::string&) { return {}; }
-
-bool IsHostFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
 
 std::string PreferencesFile::DefaultPath() {
   const std::string base = UserBaseFolder("XDG_CONFIG_HOME", ".config");

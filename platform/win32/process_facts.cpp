@@ -10,8 +10,6 @@
 #include <cstdlib>
 
 #include "platform/host_paths.h"
-#include "platform/program_files.h"
-#include "platform/text_file.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::platform {
@@ -26,11 +24,6 @@ bool IsAbsoluteHostPath(const std::string& path) {
   const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
   const bool share = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
   return drive || share;
-}
-
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
@@ -66,14 +59,6 @@ std::vector<std::string> ProgramArguments(int, char**) {
   return arguments;
 }
 
-std::string RecordsFolder(const std::string& programFolder) {
-  if (!IsInstalledProgramFolder(programFolder) && FolderIsWritable(programFolder)) return programFolder;
-  const std::string base = UserBaseFolder("XDG_DATA_HOME", ".local/share");
-  if (base.empty()) return programFolder;
-  const std::string folder = JoinHostPath(base, "Tidewell");
-  return CreatePrivateFolders(folder) ? programFolder : folder;
-}
-
 // The XDG variables still win when they hold an absolute path (the tests set
 // them); otherwise settings go to %APPDATA% and data and state to
 // %LOCALAPPDATA%, the places Windows programs keep them.
@@ -93,14 +78,14 @@ std::string UserBaseFolder(const char* variable, const char* belowHome) {
 // New folders get the default security of their parent, which on Windows
 // is the user's own profile's: private to the user already.
 std::error_code CreatePrivateFolders(const std::string& folder) {
-  if (IsFolder(folder)) return {};
+  if (IsHostFolder(folder)) return {};
   for (std::size_t end = 1; end <= folder.size(); ++end) {
     if (end < folder.size() && folder[end] != '\\' && folder[end] != '/') continue;
     const std::string prefix = folder.substr(0, end);
     if (prefix.size() <= 3 && prefix.size() >= 2 && prefix[1] == ':') continue;  // "C:" or "C:\"
     if (CreateDirectoryW(win32::Widen(prefix).c_str(), nullptr)) continue;
     const std::error_code error = win32::LastError();
-    if (!IsFolder(prefix)) return error;
+    if (!IsHostFolder(prefix)) return error;
   }
   return {};
 }

@@ -6,8 +6,7 @@
 
 #include <windows.h>
 
-#include <random>
-
+#include "platform/bounded_read.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::platform {
@@ -16,20 +15,6 @@ namespace {
 using win32::LastError;
 using win32::ScopedHandle;
 using win32::Widen;
-
-class TextFileErrors : public std::error_category {
- public:
-  const char* name() const noexcept override { return "tidewell.text_file"; }
-  std::string message(int value) const override {
-    switch (static_cast<TextFileError>(value)) {
-      case TextFileError::NotARegularFile:
-        return "Not a regular file (a pipe, device or folder stands in its place)";
-      case TextFileError::SeveralLinks:
-        return "The file has more than one link (it is also another file's name)";
-    }
-    return "Unknown text file error";
-  }
-};
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -84,30 +69,18 @@ ScopedHandle OpenForReading(const std::string& hostPath, std::error_code& error)
   return file;
 }
 
-std::error_code ReadRest(HANDLE file, std::string& text, std::size_t limit, bool stopAtLimit) {
-  char buffer[65536];
-  for (;;) {
-    DWORD wanted = sizeof buffer;
-    if (stopAtLimit) {
-      if (text.size() >= limit) return {};
-      wanted = static_cast<DWORD>(std::min<std::size_t>(wanted, limit - text.size()));
-    }
-    DWORD got = 0;
-    if (!ReadFile(file, buffer, wanted, &got, nullptr)) return LastError();
-    if (got == 0) return {};
-    if (text.size() + got > limit) return std::make_error_code(std::errc::file_too_large);
-    text.append(buffer, got);
-  }
+// Reads from the file's current offset to its end (bounded_read.h).
+std::error_code ReadRest(HANDLE file, std::string& text, std::size_t limit, AtTheLimit atLimit) {
+  const auto readSome = [file](char* buffer, std::size_t wanted, std::size_t& got) -> std::error_code {
+    DWORD count = 0;
+    if (!ReadFile(file, buffer, static_cast<DWORD>(wanted), &count, nullptr)) return LastError();
+    got = count;
+    return {};
+  };
+  return ReadToLimit(readSome, text, limit, atLimit);
 }
 
 }  // namespace
-
-const std::error_category& TextFileCategory() {
-  static const TextFileErrors category;
-  return category;
-}
-
-std::error_code make_error_code(TextFileError error) { return {static_cast<int>(error), TextFileCategory()}; }
 
 struct AppendFile::State {
   explicit State(HANDLE file) : handle(file) {}
@@ -178,7 +151,7 @@ std::error_code ReadTextFile(const std::string& hostPath, std::string& text, std
   if (GetFileSizeEx(file.Get(), &size) && static_cast<std::uint64_t>(size.QuadPart) > limit) {
     return std::make_error_code(std::errc::file_too_large);
   }
-  return ReadRest(file.Get(), text, limit, false);
+  return ReadRest(file.Get(), text, limit, AtTheLimit::Fail);
 }
 
 std::error_code ReadTextFileTail(const std::string& hostPath, std::string& text, std::size_t limit,
@@ -196,13 +169,11 @@ std::error_code ReadTextFileTail(const std::string& hostPath, std::string& text,
     if (!SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN)) return LastError();
     skipped = static_cast<std::uint64_t>(start.QuadPart);
   }
-  return ReadRest(file.Get(), text, limit, true);
+  return ReadRest(file.Get(), text, limit, AtTheLimit::Stop);
 }
 
 std::error_code ReplaceTextFile(const std::string& hostPath, std::string_view text) {
-  std::random_device random;
-  const std::string temporary = hostPath + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
-                                std::to_string(random() & 0xffffff);
+  const std::string temporary = ReplacementTemporaryPath(hostPath, GetCurrentProcessId());
   ScopedHandle file(CreateFileW(Widen(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return LastError();

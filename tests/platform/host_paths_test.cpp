@@ -52,6 +52,22 @@ TEST(JoinHostPath, TurnsSlashesInTheNameIntoBackslashesAndAnEmptyFolderAddsNothi
 }
 #endif
 
+// The name a path ends in, by the host's separators: on Windows "\" and "/",
+// on POSIX only "/" (a backslash is part of a name there).
+TEST(HostNameOf, IsWhatFollowsTheLastSeparator) {
+  const testing::TempFolder temp;
+  const std::string& folder = temp.Path();
+  EXPECT_EQ(HostNameOf(JoinHostPath(folder, "Tidewell/Tidewell.ini")), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf(JoinHostPath(folder, "")), "");
+#ifdef _WIN32
+  EXPECT_EQ(HostNameOf("C:\\Users/ann\\Tidewell.ini"), "Tidewell.ini");
+  EXPECT_EQ(HostNameOf("C:/Users\\ann/Tidewell.ini"), "Tidewell.ini");
+#else
+  EXPECT_EQ(HostNameOf("/srv/odd\\name.ini"), "odd\\name.ini");
+#endif
+}
+
 class HostFileExistsTest : public ::testing::Test {
  protected:
   std::string At(const std::string& name) const { return JoinHostPath(folder_.Path(), name); }
