@@ -58,9 +58,10 @@ TEST(HostSystemFoldersTest, TheHostsOwnFoldersAreRefusedAndOrdinaryOnesAreNot) {
   EXPECT_EQ(VerdictOn(temp.Path(), host), std::nullopt);
 }
 
-// A sentinel "host": <base>/host with usr/, dev/ and dev/shm/ in it, put in
-// the place of the system folders for the test's life; drives are mapped
-// onto links and mounts that reach it.
+// A sentinel "host": <base>/host with usr/, dev/ and dev/shm/ in it, given
+// to the test's drive table (and through it to each VirtualFileSystem made
+// from it) in the place of the system folders; drives are mapped onto links
+// and mounts that reach it.
 class DriveIdentityTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,14 +70,18 @@ class DriveIdentityTest : public ::testing::Test {
       fs::create_directories(base_ + folder);
     }
     WriteFile(base_ + "/host/usr/junk.tmp", "system file");
-    ReplaceSystemFoldersForTests(SystemFolders{{Host(), Host("/usr")}, {Host("/dev")}, {Host("/dev/shm")}});
+    table_ = SentinelTable();
   }
   void TearDown() override {
     for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it) umount2(it->c_str(), MNT_DETACH);
-    ReplaceSystemFoldersForTests(std::nullopt);
   }
 
   std::string Host(const std::string& below = {}) const { return base_ + "/host" + below; }
+
+  // An empty table that refuses the sentinel folders instead of the host's.
+  DriveTable SentinelTable() const {
+    return DriveTable(SystemFolders{{Host(), Host("/usr")}, {Host("/dev")}, {Host("/dev/shm")}});
+  }
 
   static void WriteFile(const std::string& path, const std::string& text) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -120,7 +125,7 @@ TEST_F(DriveIdentityTest, AMappingReachingASystemFolderThroughALinkIsRefused) {
   EXPECT_TRUE(table_.Empty());
   fs::create_directories(Host("/dev/shm/work/x/y"));
   EXPECT_EQ(MapE(Host("/dev/shm/work/x/y")), "") << "below the shared-memory folder, however deep";
-  table_ = DriveTable();
+  table_ = SentinelTable();
   EXPECT_EQ(MapE(Host("/dev/shm/work")), "") << "the shared-memory folder may hold a drive";
   ASSERT_NE(table_.Find('E'), nullptr);
   EXPECT_TRUE(table_.Find('E')->identity.has_value());
