@@ -167,6 +167,32 @@ TEST_F(DriveIdentityTest, ARootSwappedForALinkAfterLoadingIsRefusedOnceAndStaysR
   EXPECT_TRUE(fs::exists(Host("/usr/junk.tmp")));
 }
 
+// Where openat2 is missing (an old kernel, a sandbox) the root is opened one
+// folder at a time, and a link anywhere on its path is refused all the same.
+TEST_F(DriveIdentityTest, WithoutOpenat2ARootWhosePathNowLeadsThroughALinkIsRefused) {
+  fs::create_directories(base_ + "/drives/deep/e");
+  WriteFile(base_ + "/drives/deep/e/mine.tmp", "drive file");
+  ASSERT_EQ(MapE(base_ + "/drives/deep/e"), "");
+  VirtualFileSystem files(table_, PathResolution::OneFolderAtATime);
+  std::vector<std::string> told;
+  files.OnDriveRefused([&](const std::string& why) { told.push_back(why); });
+  EntryFacts facts;
+  ASSERT_FALSE(files.Stat("e:\\mine.tmp", facts)) << "the drive works before the swap";
+  files.ForgetOpenFolders();
+
+  // A folder above the root swapped for a link to a look-alike tree.
+  VirtualFileSystem later(table_, PathResolution::OneFolderAtATime);
+  later.OnDriveRefused([&](const std::string& why) { told.push_back(why); });
+  fs::create_directories(Host("/e"));
+  WriteFile(Host("/e/mine.tmp"), "outside file");
+  ASSERT_EQ(rename((base_ + "/drives/deep").c_str(), (base_ + "/drives/deep-away").c_str()), 0);
+  ASSERT_EQ(symlink(Host().c_str(), (base_ + "/drives/deep").c_str()), 0);
+  EXPECT_EQ(later.RemoveFile("e:\\mine.tmp"), std::errc::no_such_device);
+  EXPECT_TRUE(fs::exists(Host("/e/mine.tmp")));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("its path leads through a link now"), std::string::npos) << told[0];
+}
+
 TEST_F(DriveIdentityTest, ARootReplacedByAnotherFolderAfterLoadingIsRefused) {
   const std::string e = base_ + "/drives/e";
   ASSERT_EQ(MapE(e), "");
