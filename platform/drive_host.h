@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/drive_table.h"
+#include "platform/system_folders.h"
 
 namespace tidewell::platform {
 
@@ -37,9 +38,9 @@ struct DriveRootCheck {
 };
 
 // Opens an existing real folder with no link anywhere in its path, reads its
-// identity and checks it against the system's own folders (the active ones,
-// which tests may replace with sentinels).
-DriveRootCheck CheckDriveRoot(const std::string& realPath);
+// identity and checks it against the system's own folders: `systemFolders`
+// when given (DriveTable's constructor), else the host's.
+DriveRootCheck CheckDriveRoot(const std::string& realPath, const std::optional<SystemFolders>& systemFolders);
 
 // The text of the environment variable TIDEWELL_DRIVES; nullopt when it is
 // unset or empty.

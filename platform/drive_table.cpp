@@ -121,11 +121,14 @@ std::optional<std::string> DriveTable::Add(char letter, std::string_view hostRoo
     DriveRootCheck check;
   };
   auto facts = std::make_shared<HostFacts>();
-  const bool answered = AnswersWithin(MountTimeLimit(), [facts, given = Normalised(hostRoot)] {
+  // The thread holds its own copy of the system folders: it may outlive
+  // the table.
+  const bool answered =
+      AnswersWithin(MountTimeLimit(), [facts, given = Normalised(hostRoot), systemFolders = systemFolders_] {
     facts->canonical = RealPathOr(given);
     facts->kind = KindOfHostEntry(facts->canonical);
     if (facts->kind == HostEntryKind::Missing) facts->asFarAsItExists = RealPathAsFarAsItExists(facts->canonical);
-    if (facts->kind == HostEntryKind::Folder) facts->check = CheckDriveRoot(facts->canonical);
+    if (facts->kind == HostEntryKind::Folder) facts->check = CheckDriveRoot(facts->canonical, systemFolders);
   });
   if (!answered) return AddUnanswering(upper, hostRoot, label);
   std::string canonical = std::move(facts->canonical);

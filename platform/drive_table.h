@@ -22,7 +22,8 @@
 //     "/tmp/..") or reached (a link to "/", a bind mount of "/", a
 //     /proc/N/root alias): cleaning it would clean the host; the same for the
 //     system's own folders ("/usr", "/etc", ... and anything inside "/proc",
-//     "/sys" and "/dev" but "/dev/shm"), compared by identity;
+//     "/sys" and "/dev" but "/dev/shm"), compared by identity (the host's,
+//     or those the table was made with);
 //   - the folder does not exist and its path holds "..", because where it
 //     would land once it exists cannot be known now;
 //   - the folder is a file;
@@ -52,6 +53,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/system_folders.h"
 
 namespace tidewell::platform {
 
@@ -110,7 +113,14 @@ struct DriveMapping {
 
 class DriveTable {
  public:
+  // A table that refuses the host's own system folders.
   DriveTable() = default;
+  // A table that refuses `systemFolders` instead of the host's (a test's
+  // sentinel folders in its own temporary folder). The file system layer
+  // made from the table refuses the same folders as its drives' roots. The
+  // Windows build compares with the host's own under Wine whatever it is
+  // given here.
+  explicit DriveTable(SystemFolders systemFolders) : systemFolders_(std::move(systemFolders)) {}
 
   // Parses "X=/folder;Y=/other". Each refused entry adds one problem text.
   static DriveTable Parse(std::string_view text, std::vector<std::string>* problems);
@@ -160,12 +170,16 @@ class DriveTable {
   };
   std::vector<NestedDrive> NestedDrives() const;
 
+  // The folders given to the constructor; nullopt: the host's.
+  const std::optional<SystemFolders>& SystemFoldersGiven() const { return systemFolders_; }
+
  private:
   // Adds the mapping of a folder that gave no answer in time, as a drive
   // without a disk; returns the problem text that says so.
   std::optional<std::string> AddUnanswering(char letter, std::string_view hostRoot, std::string_view label);
 
   std::vector<DriveMapping> drives_;
+  std::optional<SystemFolders> systemFolders_;
 };
 
 // The default label of a drive: its host folder's name in upper case

@@ -174,9 +174,17 @@ class FolderReader {
 };
 
 
+// How the file system layer resolves a path of several folders. Probe asks
+// the system once, when the layer is made, for a call that resolves it in
+// one go while refusing links and other mounts on the way (openat2 on
+// Linux), and uses it where there is one; OneFolderAtATime never does, which
+// is what a system without that call gets, so tests can run that way on any.
+// Both refuse exactly the same. Windows always goes one folder at a time.
+enum class PathResolution { Probe, OneFolderAtATime };
+
 class VirtualFileSystem {
  public:
-  explicit VirtualFileSystem(DriveTable drives);
+  explicit VirtualFileSystem(DriveTable drives, PathResolution resolution = PathResolution::Probe);
   ~VirtualFileSystem();
   VirtualFileSystem(const VirtualFileSystem&) = delete;
   VirtualFileSystem& operator=(const VirtualFileSystem&) = delete;
@@ -211,15 +219,18 @@ class VirtualFileSystem {
   // never changed (errc::too_many_links when a change was asked for).
   std::error_code SetAttributes(std::string_view path, Attributes attributes);
 
-  // Deletes a file (or a link). Never removes a folder.
+  // Deletes a file (or a link). Never removes a folder (errc::is_a_directory,
+  // also for the drive's root).
   std::error_code RemoveFile(std::string_view path);
 
-  // Removes an empty folder. Never removes the drive's root.
+  // Removes an empty folder. Never removes the drive's root
+  // (errc::operation_not_permitted on every build).
   std::error_code RemoveFolder(std::string_view folder);
 
   // Creates a new empty file. Never opens, empties or writes an existing
   // entry: any entry of that name, in any case (a file, a link, a folder),
-  // makes it fail with errc::file_exists. Used by the drive's write test.
+  // makes it fail with errc::file_exists, and so does the drive's root.
+  // Used by the drive's write test.
   std::error_code CreateEmptyFile(std::string_view path);
 
   // Free bytes on the volume that holds the drive (all free blocks, not only

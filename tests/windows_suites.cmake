@@ -57,6 +57,7 @@ target_include_directories(tidewell_windows_test_support PUBLIC ${PROJECT_SOURCE
 tidewell_windows_suite(engine_fixture_tests
   engine/run_context_test.cpp
   engine/rule_index_test.cpp
+  platform/drive_root_test.cpp
 )
 target_link_libraries(engine_fixture_tests PRIVATE tidewell_windows_test_support)
 

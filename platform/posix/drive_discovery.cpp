@@ -13,6 +13,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/posix/scoped_fd.h"
 #include "platform/text_case.h"
 #include "platform/text_file.h"
 #include "platform/utf8.h"
@@ -38,13 +39,12 @@ std::optional<std::string> ResolvedFolder(const std::string& path) {
 // The names in a folder, without "." and ".."; empty when it cannot be read.
 std::vector<std::string> FolderNames(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
+  const ScopedDir dir(opendir(folder.c_str()));
   if (dir == nullptr) return names;
-  while (const dirent* entry = readdir(dir)) {
+  while (const dirent* entry = readdir(dir.get())) {
     const std::string_view name = entry->d_name;
     if (name != "." && name != "..") names.emplace_back(name);
   }
-  closedir(dir);
   return names;
 }
 

@@ -1,5 +1,6 @@
 // The drive table's questions to the host, answered with realpath, stat and
-// the folder identities of folder_identity.h.
+// the folder identities of folder_identity.h, against the system folders
+// the table was made with.
 #include "platform/drive_host.h"
 
 #include <climits>
@@ -42,17 +43,18 @@ HostEntryKind KindOfHostEntry(const std::string& path) {
   return S_ISDIR(st.st_mode) ? HostEntryKind::Folder : HostEntryKind::NotAFolder;
 }
 
-DriveRootCheck CheckDriveRoot(const std::string& realPath) {
+DriveRootCheck CheckDriveRoot(const std::string& realPath, const std::optional<SystemFolders>& systemFolders) {
   DriveRootCheck check;
   // The folder as it is now, reached with no link: what every later opening
-  // of the drive's root must find again.
-  int fd = -1;
-  check.openError = OpenRealFolder(realPath, FolderAccess::IdentityOnly, fd);
+  // of the drive's root must find again. openat2 is tried (Present): a drive
+  // is checked a few times per run, and where the kernel has no openat2 the
+  // call says so at once and the path is opened one folder at a time.
+  ScopedFd fd;
+  check.openError = OpenRealFolder(Openat2::Present, realPath, FolderAccess::IdentityOnly, fd);
   if (check.openError) return check;
-  const std::error_code error = IdentifyFolder(fd, check.identity);
+  const std::error_code error = IdentifyFolder(fd.Get(), check.identity);
   check.forbidden = error ? std::optional<std::string>("a folder whose identity cannot be read")
-                          : ForbiddenDriveRoot(fd, ActiveSystemFolders());
-  close(fd);
+                          : ForbiddenDriveRoot(fd.Get(), SystemFoldersOr(systemFolders));
   return check;
 }
 

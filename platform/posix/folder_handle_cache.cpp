@@ -1,13 +1,13 @@
 // Folder handle cache: component-wise, link-refusing, mount-bounded opening
-// of folders, with the descriptors of the last path kept for reuse.
+// of folders, with the descriptors of the last path kept for reuse, each in
+// a ScopedFd; openat2 only through open_beneath.h, as the cache's kernel
+// value allows.
 #include "platform/posix/folder_handle_cache.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "platform/posix/scoped_fd.h"
@@ -21,40 +21,31 @@ std::error_code LastError() { return {errno, std::generic_category()}; }
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// False once openat2 turned out to be missing (an old kernel) or refused (a
-// sandbox); every later opening then goes one component at a time.
-bool haveOpenat2 = true;
+// A listing of the folder open as `folderFd` on a fresh open file
+// description, so its reading position is its own.
+std::error_code OpenListing(int folderFd, ScopedDir& stream) {
+  ScopedFd listFd(openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!listFd.Valid()) return LastError();
+  stream.reset(fdopendir(listFd.Get()));
+  if (stream == nullptr) return LastError();
+  listFd.Release();  // the stream's now
+  return {};
+}
 
 }  // namespace
 
-std::error_code OpenBeneath(int base, const char* relative, int& opened) {
-  if (!haveOpenat2) return std::make_error_code(std::errc::function_not_supported);
-  open_how how{};
-  how.flags = kFolderFlags;
-  how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-  opened = static_cast<int>(syscall(SYS_openat2, base, relative, &how, sizeof how));
-  if (opened >= 0) return {};
-  if (errno == EXDEV) return std::make_error_code(std::errc::cross_device_link);
-  if (errno != ENOSYS && errno != EPERM) return LastError();
-  haveOpenat2 = false;
-  return std::make_error_code(std::errc::function_not_supported);
+ScopedFd OpenEntryHere(Openat2 kernel, int parentFd, const char* name) {
+  ScopedFd opened;
+  const std::error_code error =
+      OpenWithOpenat2(kernel, parentFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC, Confine::Beneath, opened);
+  if (error == std::errc::function_not_supported) opened.Reset(openat(parentFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  else if (error) errno = error.value();
+  return opened;
 }
 
-int OpenEntryHere(int parentFd, const char* name) {
-  if (haveOpenat2) {
-    open_how how{};
-    how.flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
-    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-    const int opened = static_cast<int>(syscall(SYS_openat2, parentFd, name, &how, sizeof how));
-    if (opened >= 0 || (errno != ENOSYS && errno != EPERM)) return opened;
-    haveOpenat2 = false;
-  }
-  return openat(parentFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
-}
-
-int StatEntryHere(int parentFd, const char* name, struct stat& st) {
-  const ScopedFd entry(OpenEntryHere(parentFd, name));
-  return entry.Get() < 0 ? -1 : fstat(entry.Get(), &st);
+int StatEntryHere(Openat2 kernel, int parentFd, const char* name, struct stat& st) {
+  const ScopedFd entry = OpenEntryHere(kernel, parentFd, name);
+  return entry.Valid() ? fstat(entry.Get(), &st) : -1;
 }
 
 void FolderHandleCache::TellMountLeft(std::string_view folder) {
@@ -67,41 +58,17 @@ void FolderHandleCache::TellMountLeft(std::string_view folder) {
                     "deleted in it");
 }
 
-std::error_code OpenListing(int folderFd, DIR*& stream) {
-  const int listFd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listFd < 0) return LastError();
-  stream = fdopendir(listFd);
-  if (stream == nullptr) {
-    const std::error_code error = LastError();
-    close(listFd);
-    return error;
-  }
-  return {};
-}
-
 std::error_code FindNameNoCase(int folderFd, std::string_view name, std::string& actual) {
-  DIR* stream = nullptr;
+  ScopedDir stream;
   if (std::error_code error = OpenListing(folderFd, stream)) return error;
-  std::error_code result = std::make_error_code(std::errc::no_such_file_or_directory);
-  while (const dirent* entry = readdir(stream)) {
+  while (const dirent* entry = readdir(stream.get())) {
     const std::string_view candidate(entry->d_name);
-    if (!IsDriveEntryName(candidate)) continue;
-    if (EqualsNoCase(candidate, name)) {
+    if (IsDriveEntryName(candidate) && EqualsNoCase(candidate, name)) {
       actual.assign(candidate);
-      result = {};
-      break;
+      return {};
     }
   }
-  closedir(stream);
-  return result;
-}
-
-FolderHandleCache::~FolderHandleCache() {
-  Clear();
-  for (RootHandle& root : roots_) {
-    if (root.fd >= 0) close(root.fd);
-    root.fd = -1;
-  }
+  return std::make_error_code(std::errc::no_such_file_or_directory);
 }
 
 namespace {
@@ -110,20 +77,19 @@ namespace {
 // mount), refusing a link and a folder on another mount. Where the kernel
 // has openat2 this is one call that does all three; elsewhere the folder is
 // opened with O_NOFOLLOW and its mount compared afterwards.
-std::error_code OpenSubfolder(int base, const std::string& name, const MountIdentity& rootMount, int& opened) {
-  if (std::error_code error = OpenBeneath(base, name.c_str(), opened); error != std::errc::function_not_supported) {
+std::error_code OpenSubfolder(Openat2 kernel, int base, const std::string& name, const MountIdentity& rootMount,
+                              ScopedFd& opened) {
+  if (std::error_code error = OpenBeneath(kernel, base, name.c_str(), opened);
+      error != std::errc::function_not_supported) {
     return error;
   }
-  opened = openat(base, name.c_str(), kFolderFlags);
-  if (opened < 0) return LastError();
+  ScopedFd folder(openat(base, name.c_str(), kFolderFlags));
+  if (!folder.Valid()) return LastError();
   MountIdentity mount;
-  std::error_code error = IdentifyMount(opened, mount);
-  if (!error && !mount.SameMount(rootMount)) error = std::make_error_code(std::errc::cross_device_link);
-  if (error) {
-    close(opened);
-    opened = -1;
-  }
-  return error;
+  if (std::error_code error = IdentifyMount(folder.Get(), mount)) return error;
+  if (!mount.SameMount(rootMount)) return std::make_error_code(std::errc::cross_device_link);
+  opened = std::move(folder);
+  return {};
 }
 
 // How many bytes of joined components one openat2 is given at most: well
@@ -148,15 +114,13 @@ std::error_code DescribeSparedFolder(int fd, SparedFolder& spared) {
   // (where ".." is the folder itself or lies on another mount); a tree
   // deeper than any real one is left unknown.
   constexpr std::size_t kMostLevels = 4096;
-  int current = fd;
+  ScopedFd current;  // the folder above `fd` being looked at
   FolderIdentity here = spared.folder;
   while (spared.above.size() < kMostLevels) {
-    const int parent = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (current != fd) close(current);
-    current = parent;
-    if (parent < 0) break;
+    current.Reset(openat(current.Valid() ? current.Get() : fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!current.Valid()) break;
     FolderIdentity up;
-    if (IdentifyFolder(parent, up)) break;
+    if (IdentifyFolder(current.Get(), up)) break;
     if (up.SameFolder(here) || up.device != here.device ||
         (up.hasMountId && here.hasMountId && up.mountId != here.mountId)) {
       spared.aboveKnown = true;
@@ -165,7 +129,6 @@ std::error_code DescribeSparedFolder(int fd, SparedFolder& spared) {
     spared.above.push_back(up);
     here = up;
   }
-  if (current >= 0 && current != fd) close(current);
   return {};
 }
 
@@ -195,8 +158,8 @@ std::error_code FolderHandleCache::OpenRoot(const DriveMapping& mapping, RootHan
   // The real path recorded when the mapping was added, with no link in it:
   // a folder swapped for a link since, or one that appeared as a link, is
   // never followed.
-  int opened = -1;
-  if (std::error_code error = OpenRealFolder(mapping.hostRoot, FolderAccess::List, opened)) {
+  ScopedFd opened;
+  if (std::error_code error = OpenRealFolder(kernel_, mapping.hostRoot, FolderAccess::List, opened)) {
     if (error == std::errc::too_many_symbolic_link_levels || error == std::errc::not_a_directory) {
       return Refuse(mapping, root, "its path leads through a link now");
     }
@@ -204,24 +167,18 @@ std::error_code FolderHandleCache::OpenRoot(const DriveMapping& mapping, RootHan
   }
   FolderIdentity folder;
   MountIdentity mount;
-  std::error_code error = IdentifyFolder(opened, folder);
-  if (!error) error = IdentifyMount(opened, mount);
-  if (error) {
-    close(opened);
-    return error;
-  }
+  if (std::error_code error = IdentifyFolder(opened.Get(), folder)) return error;
+  if (std::error_code error = IdentifyMount(opened.Get(), mount)) return error;
   std::optional<std::string> why;
   if (mapping.identity && !mapping.identity->SameFolderAndMount(folder)) {
     why = "it is no longer the folder that was checked when the drives were read (it was replaced, or another "
           "file system was mounted there)";
-  } else if (std::optional<std::string> forbidden = ForbiddenDriveRoot(opened, ActiveSystemFolders())) {
+  } else if (std::optional<std::string> forbidden =
+                 ForbiddenDriveRoot(opened.Get(), SystemFoldersOr(drives_.SystemFoldersGiven()))) {
     why = "it is " + *forbidden;
   }
-  if (why) {
-    close(opened);
-    return Refuse(mapping, root, *why);
-  }
-  root.fd = opened;
+  if (why) return Refuse(mapping, root, *why);
+  root.fd = std::move(opened);
   root.identity = mount;
   root.folder = folder;
   MarkSpared(root);
@@ -235,10 +192,10 @@ std::error_code FolderHandleCache::Root(char letter, int& fd, const MountIdentit
   // A folder that gave no answer when the table was read is never asked
   // again: a drive without a disk.
   if (root.refused || !mapping->answers) return std::make_error_code(std::errc::no_such_device);
-  if (root.fd < 0) {
+  if (!root.fd.Valid()) {
     if (std::error_code error = OpenRoot(*mapping, root)) return error;
   }
-  fd = root.fd;
+  fd = root.fd.Get();
   if (identity != nullptr) *identity = &root.identity;
   return {};
 }
@@ -260,7 +217,7 @@ void FolderHandleCache::SetSparedFolders(std::vector<SparedFolder> spared) {
   Clear();
   spared_ = std::move(spared);
   for (RootHandle& root : roots_) {
-    if (root.fd >= 0) MarkSpared(root);
+    if (root.fd.Valid()) MarkSpared(root);
   }
 }
 
@@ -278,19 +235,15 @@ bool FolderHandleCache::RootSpared(char letter) {
 
 void FolderHandleCache::TruncateChain(std::size_t size) {
   while (chain_.size() > size) {
-    if (chain_.back().fd >= 0) {
-      close(chain_.back().fd);
-      --openLevels_;
-    }
+    if (chain_.back().fd.Valid()) --openLevels_;
     chain_.pop_back();
   }
 }
 
 void FolderHandleCache::CloseShallowest(std::size_t below) {
   for (std::size_t i = 0; i < below && openLevels_ > kMaxOpenLevels; ++i) {
-    if (chain_[i].fd >= 0) {
-      close(chain_[i].fd);
-      chain_[i].fd = -1;
+    if (chain_[i].fd.Valid()) {
+      chain_[i].fd.Reset();
       --openLevels_;
     }
   }
@@ -305,6 +258,10 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
   int rootFd = -1;
   const MountIdentity* rootMount = nullptr;
   if (std::error_code error = Root(path.letter, rootFd, &rootMount)) return error;
+  if (depth == 0) {
+    fd = rootFd;  // the chain below is left as it is
+    return {};
+  }
   if (chainLetter_ != path.letter) {
     TruncateChain(0);
     chainLetter_ = path.letter;
@@ -319,8 +276,8 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
 
   // Start from the deepest open ancestor within the shared part.
   std::size_t start = shared;
-  while (start > 0 && chain_[start - 1].fd < 0) --start;
-  int base = start == 0 ? rootFd : chain_[start - 1].fd;
+  while (start > 0 && !chain_[start - 1].fd.Valid()) --start;
+  int base = start == 0 ? rootFd : chain_[start - 1].fd.Get();
 
   // Where no spared folder can lie on the way, the missing part is opened in
   // one openat2 (a few for a very deep one). Whatever that call refuses or
@@ -335,17 +292,16 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
   for (std::size_t i = next; i < depth; ++i) {
     const std::string_view key = path.components[i];
     const std::string name(key);
-    int opened = -1;
-    std::error_code error = OpenSubfolder(base, name, *rootMount, opened);
+    ScopedFd opened;
+    std::error_code error = OpenSubfolder(kernel_, base, name, *rootMount, opened);
     if (error == std::errc::no_such_file_or_directory) {
       std::string actual;
-      if (!FindNameNoCase(base, name, actual)) error = OpenSubfolder(base, actual, *rootMount, opened);
+      if (!FindNameNoCase(base, name, actual)) error = OpenSubfolder(kernel_, base, actual, *rootMount, opened);
     }
     if (!error && roots_[static_cast<std::size_t>(path.letter - 'A')].checkSpared) {
       FolderIdentity folder;
-      error = IdentifyFolder(opened, folder);
+      error = IdentifyFolder(opened.Get(), folder);
       if (!error && IsSpared(folder)) error = std::make_error_code(std::errc::permission_denied);
-      if (error) close(opened);
     }
     if (error) {
       // ELOOP: the component is a link, never followed; EXDEV: another mount;
@@ -353,14 +309,14 @@ std::error_code FolderHandleCache::Open(const ParsedPath& path, std::size_t dept
       TruncateChain(i);
       return error;
     }
+    base = opened.Get();
     if (i < chain_.size()) {
-      chain_[i].fd = opened;
+      chain_[i].fd = std::move(opened);
     } else {
-      chain_.push_back(Level{std::string(key), opened});
+      chain_.push_back(Level{std::string(key), std::move(opened)});
     }
     ++openLevels_;
     CloseShallowest(i);
-    base = opened;
   }
   fd = base;
   return {};
@@ -376,36 +332,35 @@ void FolderHandleCache::OpenJoined(const ParsedPath& path, std::size_t depth, st
       joined.append(path.components[end]);
       ++end;
     }
-    int opened = -1;
-    if (OpenBeneath(base, joined.c_str(), opened)) return;
+    ScopedFd opened;
+    if (OpenBeneath(kernel_, base, joined.c_str(), opened)) return;
+    base = opened.Get();
     // Only the deepest folder of the stretch is open; the levels above it
     // are known by name and reopened from an open ancestor when needed.
     for (std::size_t i = next; i < end; ++i) {
-      const int fd = i + 1 == end ? opened : -1;
+      ScopedFd fd(i + 1 == end ? opened.Release() : -1);
       if (i < chain_.size()) {
-        chain_[i].fd = fd;
+        chain_[i].fd = std::move(fd);
       } else {
-        chain_.push_back(Level{std::string(path.components[i]), fd});
+        chain_.push_back(Level{std::string(path.components[i]), std::move(fd)});
       }
     }
     ++openLevels_;
     CloseShallowest(end - 1);
-    base = opened;
     next = end;
   }
 }
 
-std::error_code FolderHandleCache::Take(const ParsedPath& path, std::size_t depth, int& fd) {
+std::error_code FolderHandleCache::Take(const ParsedPath& path, std::size_t depth, ScopedFd& fd) {
   int opened = -1;
   if (std::error_code error = Open(path, depth, opened)) return error;
   if (depth == 0) {
-    fd = openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return fd < 0 ? LastError() : std::error_code{};
+    fd.Reset(openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.Valid() ? std::error_code{} : LastError();
   }
   // The deepest level of the chain is the folder just opened.
-  chain_[depth - 1].fd = -1;
+  fd = std::move(chain_[depth - 1].fd);
   --openLevels_;
-  fd = opened;
   return {};
 }
 

@@ -1,4 +1,7 @@
 // Open directory descriptors along the most recently used folder path.
+// Every descriptor the cache holds (the chain's folders, the drives' roots)
+// is a ScopedFd; what it lends out (Open, Root) stays its own, what it hands
+// over (Take) is the caller's.
 //
 // Resolving "c:\A\B\C\" opens the part of the path that is not open yet below
 // the deepest open folder it shares with the chain: where the kernel has
@@ -60,20 +63,11 @@
 #include "platform/virtual_path.h"
 #include "platform/posix/folder_identity.h"
 #include "platform/posix/mount_identity.h"
+#include "platform/posix/open_beneath.h"
+#include "platform/posix/scoped_fd.h"
 #include "platform/posix/windows_attributes.h"
 
 namespace tidewell::platform {
-
-// Opens a listing of the folder open as `folderFd` on a fresh open file
-// description, so its reading position is its own. The caller closes it.
-// Opens `relative` (one component, or several joined by "/") below the
-// folder open as `base`, as a folder for listing, with one openat2 that
-// refuses a link anywhere on the way, a folder on another mount and anything
-// outside `base`. Fails with errc::function_not_supported where openat2 is
-// not available (an old kernel, a sandbox that refuses it).
-std::error_code OpenBeneath(int base, const char* relative, int& opened);
-
-std::error_code OpenListing(int folderFd, DIR*& stream);
 
 // Opens the entry `name` of the folder open as `parentFd` as an O_PATH
 // descriptor, a link never followed, without ever stepping onto another
@@ -82,14 +76,14 @@ std::error_code OpenListing(int folderFd, DIR*& stream);
 // nothing. openat2's RESOLVE_NO_XDEV refuses while the name is looked up in
 // the parent, before the mounted file system's root is reached, so a mount
 // whose file system never answers (a hung FUSE or network mount) is refused
-// at once, where a stat or an open of the name would wait for it. Where
-// openat2 is not available, a plain openat, which does step onto a mount.
-// Returns the descriptor, or -1 with errno.
-int OpenEntryHere(int parentFd, const char* name);
+// at once, where a stat or an open of the name would wait for it. Without
+// openat2 (open_beneath.h), a plain openat, which does step onto a mount.
+// Returns the descriptor, or an empty one with errno set.
+ScopedFd OpenEntryHere(Openat2 kernel, int parentFd, const char* name);
 
 // fstatat(parentFd, name, AT_SYMLINK_NOFOLLOW) through OpenEntryHere: never
 // a stat of another mount's root (-1 with errno EXDEV instead).
-int StatEntryHere(int parentFd, const char* name, struct stat& st);
+int StatEntryHere(Openat2 kernel, int parentFd, const char* name, struct stat& st);
 
 // Finds the name in the folder open as `folderFd` that equals `name` without
 // regard to case (the first one listed; names that are not IsDriveEntryName
@@ -112,8 +106,9 @@ class FolderHandleCache {
  public:
   static constexpr std::size_t kMaxOpenLevels = 128;
 
-  explicit FolderHandleCache(const DriveTable& drives) : drives_(drives) {}
-  ~FolderHandleCache();
+  // `kernel`: whether openat2 may be called (open_beneath.h), probed once
+  // by whoever makes the cache; every opening here follows it.
+  FolderHandleCache(const DriveTable& drives, Openat2 kernel) : drives_(drives), kernel_(kernel) {}
   FolderHandleCache(const FolderHandleCache&) = delete;
   FolderHandleCache& operator=(const FolderHandleCache&) = delete;
 
@@ -122,10 +117,11 @@ class FolderHandleCache {
   std::error_code Open(const ParsedPath& path, std::size_t depth, int& fd);
 
   // As Open, but the caller gets the folder's descriptor for its own (a
-  // listing of its own, read from the start) and closes it; the cache
-  // forgets it. For the drive's root, which the cache keeps, a fresh
+  // listing of its own, read from the start); the cache forgets it. For the drive's root, which the cache keeps, a fresh
   // descriptor of the root is made.
-  std::error_code Take(const ParsedPath& path, std::size_t depth, int& fd);
+  std::error_code Take(const ParsedPath& path, std::size_t depth, ScopedFd& fd);
+
+  Openat2 Kernel() const { return kernel_; }
 
   // The root descriptor of a drive and its mount identity. Fails with
   // errc::no_such_device when the root is refused (see above).
@@ -165,10 +161,10 @@ class FolderHandleCache {
  private:
   struct Level {
     std::string key;  // the component as asked for
-    int fd = -1;      // -1: closed to respect kMaxOpenLevels
+    ScopedFd fd;      // empty: closed to respect kMaxOpenLevels
   };
   struct RootHandle {
-    int fd = -1;
+    ScopedFd fd;
     MountIdentity identity;
     FolderIdentity folder;
     bool refused = false;
@@ -188,6 +184,7 @@ class FolderHandleCache {
   void MarkSpared(RootHandle& root) const;
 
   const DriveTable& drives_;
+  const Openat2 kernel_;
   std::array<RootHandle, 26> roots_{};
   std::vector<SparedFolder> spared_;
   std::vector<std::pair<std::uint64_t, VolumeFacts>> volumes_;

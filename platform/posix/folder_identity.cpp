@@ -1,12 +1,12 @@
 // Folder identities through statx, folders opened with no link in their
-// path, and the refusal of the host's own folders as drives.
+// path (openat2 through open_beneath.h, or one component at a time), and
+// the refusal of the host's own folders as drives.
 #include "platform/posix/folder_identity.h"
 
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
-#include <linux/openat2.h>
 #include <linux/stat.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -14,11 +14,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <mutex>
 #include <string_view>
 #include <utility>
 
-#include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
 namespace {
@@ -75,11 +73,6 @@ bool IsPseudoFileSystem(int fd) {
   }
 }
 
-std::optional<SystemFolders>& Replacement() {
-  static std::optional<SystemFolders> replacement;
-  return replacement;
-}
-
 }  // namespace
 
 std::error_code IdentifyFolder(int fd, FolderIdentity& identity) { return IdentifyEntry(fd, "", identity); }
@@ -94,22 +87,13 @@ std::error_code IdentifyEntry(int folderFd, const char* name, FolderIdentity& id
   return {};
 }
 
-std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess access, int& fd) {
-  fd = -1;
+std::error_code OpenRealFolder(Openat2 kernel, const std::string& absolutePath, FolderAccess access, ScopedFd& fd) {
+  fd.Reset();
   const int flags = access == FolderAccess::List ? kFolderFlags : (kFolderFlags & ~O_RDONLY) | O_PATH;
   if (absolutePath.empty() || absolutePath.front() != '/') return std::make_error_code(std::errc::invalid_argument);
-  static bool haveOpenat2 = true;
-  if (haveOpenat2) {
-    open_how how{};
-    how.flags = static_cast<std::uint64_t>(flags);
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    const long opened = syscall(SYS_openat2, AT_FDCWD, absolutePath.c_str(), &how, sizeof how);
-    if (opened >= 0) {
-      fd = static_cast<int>(opened);
-      return {};
-    }
-    if (errno != ENOSYS && errno != EPERM) return LastError();
-    haveOpenat2 = false;  // an old kernel, or a sandbox that refuses the call
+  if (std::error_code error = OpenWithOpenat2(kernel, AT_FDCWD, absolutePath.c_str(), flags, Confine::LinksOnly, fd);
+      error != std::errc::function_not_supported) {
+    return error;
   }
   // One component at a time, none of them followed if it is a link.
   ScopedFd current(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -125,18 +109,17 @@ std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess acc
     current.Reset(next);
   }
   if (access == FolderAccess::IdentityOnly) {
-    fd = current.Release();
+    fd = std::move(current);
     return {};
   }
-  fd = openat(current.Get(), ".", kFolderFlags);
-  return fd < 0 ? LastError() : std::error_code{};
+  fd.Reset(openat(current.Get(), ".", kFolderFlags));
+  return fd.Valid() ? std::error_code{} : LastError();
 }
 
 SystemFolders HostSystemFolders() {
   std::vector<std::string> rootNames;
-  if (DIR* top = opendir("/")) {
-    while (const dirent* entry = readdir(top)) rootNames.emplace_back(entry->d_name);
-    closedir(top);
+  if (const ScopedDir top{opendir("/")}) {
+    while (const dirent* entry = readdir(top.get())) rootNames.emplace_back(entry->d_name);
   }
   return HostSystemFoldersFrom(rootNames);
 }
@@ -188,14 +171,11 @@ std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folde
     for (const auto& [path, tree] : trees) {
       if (tree.SameFolder(here)) return "inside the system folder \"" + path + "\"";
     }
-    const int parent = openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ScopedFd parent(openat(current, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
     FolderIdentity above;
-    if (parent < 0 || IdentifyFolder(parent, above) || above.SameFolder(here)) {
-      if (parent >= 0) close(parent);
-      break;  // the top
-    }
-    parentHeld.Reset(parent);
-    current = parent;
+    if (!parent.Valid() || IdentifyFolder(parent.Get(), above) || above.SameFolder(here)) break;  // the top
+    current = parent.Get();
+    parentHeld = std::move(parent);
     here = above;
   }
   if (!insideAllowed && !folders.refused.empty()) {
@@ -211,12 +191,10 @@ std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folde
   return std::nullopt;
 }
 
-const SystemFolders& ActiveSystemFolders() {
+const SystemFolders& SystemFoldersOr(const std::optional<SystemFolders>& given) {
+  if (given) return *given;
   static const SystemFolders host = HostSystemFolders();
-  const std::optional<SystemFolders>& replacement = Replacement();
-  return replacement ? *replacement : host;
+  return host;
 }
-
-void ReplaceSystemFoldersForTests(std::optional<SystemFolders> folders) { Replacement() = std::move(folders); }
 
 }  // namespace tidewell::platform

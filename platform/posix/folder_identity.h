@@ -6,6 +6,8 @@
 // The same identities tell whether a folder is the host's root or one of the
 // system's own folders, however it is reached: through a link, a bind mount
 // (which shares device and inode with its source) or a /proc/N/root alias.
+// Which folders those are is a value handed to whoever asks (the drive
+// table's own list, or the host's), never a setting swapped behind it.
 #pragma once
 
 #include <optional>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "platform/drive_table.h"
+#include "platform/posix/open_beneath.h"
+#include "platform/posix/scoped_fd.h"
 #include "platform/system_folders.h"
 
 namespace tidewell::platform {
@@ -29,13 +33,20 @@ std::error_code IdentifyEntry(int folderFd, const char* name, FolderIdentity& id
 enum class FolderAccess { List, IdentityOnly };
 
 // Opens an absolute folder path with no symbolic link anywhere in it (nor a
-// /proc magic link): each component must be a real folder. Fails with ELOOP
-// (errc::too_many_symbolic_link_levels) at a link.
-std::error_code OpenRealFolder(const std::string& absolutePath, FolderAccess access, int& fd);
+// /proc magic link): each component must be a real folder. One openat2
+// where `kernel` has it, else one component at a time with O_NOFOLLOW
+// (open_beneath.h). Fails with ELOOP (errc::too_many_symbolic_link_levels)
+// at a link.
+std::error_code OpenRealFolder(Openat2 kernel, const std::string& absolutePath, FolderAccess access, ScopedFd& fd);
 
 // The host's (platform/system_folders.h), with the "/lib*" folders its root
 // holds now.
 SystemFolders HostSystemFolders();
+
+// The folders a drive table refuses: `given` when it has some (a test's
+// sentinel folders, DriveTable's constructor), else the host's, read once
+// per process on first use and never changed.
+const SystemFolders& SystemFoldersOr(const std::optional<SystemFolders>& given);
 
 // Why the folder open as `fd` can never be a drive ("the host's root folder
 // \"/\"", "the system folder \"/usr\"", "inside the system folder \"/proc\"")
@@ -44,14 +55,5 @@ SystemFolders HostSystemFolders();
 // is always refused, and so is a folder on the device of a refused tree
 // that is a mount of its own (/dev on devtmpfs).
 std::optional<std::string> ForbiddenDriveRoot(int fd, const SystemFolders& folders);
-
-// What the program uses: HostSystemFolders(), unless a test has put folders
-// of its own in their place (ReplaceSystemFoldersForTests).
-const SystemFolders& ActiveSystemFolders();
-
-// Tests only: the system folders to refuse from now on are `folders`
-// (sentinel folders in the test's own temporary folder); an empty optional
-// puts the host's back.
-void ReplaceSystemFoldersForTests(std::optional<SystemFolders> folders);
 
 }  // namespace tidewell::platform

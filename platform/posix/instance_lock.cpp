@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/host_paths.h"
 #include "platform/posix/scoped_fd.h"
@@ -33,7 +34,7 @@ std::string AbsoluteVariable(const char* name) {
 
 // The lock is held as long as its descriptor stays open.
 struct InstanceLock::Held {
-  explicit Held(int lockedFd) : fd(lockedFd) {}
+  explicit Held(ScopedFd lockedFd) : fd(std::move(lockedFd)) {}
   ScopedFd fd;
 };
 
@@ -53,14 +54,10 @@ std::string InstanceLock::DefaultPath() {
 
 bool InstanceLock::Acquire(const std::string& path) {
   if (path.empty()) return true;
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
-  if (fd < 0) return true;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const bool held = errno == EWOULDBLOCK;
-    close(fd);
-    return !held;
-  }
-  held_ = std::make_unique<Held>(fd);
+  ScopedFd fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
+  if (!fd.Valid()) return true;
+  if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return errno != EWOULDBLOCK;
+  held_ = std::make_unique<Held>(std::move(fd));
   return true;
 }
 

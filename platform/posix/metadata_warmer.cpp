@@ -22,20 +22,21 @@
 
 #include "platform/posix/folder_handle_cache.h"
 #include "platform/posix/folder_identity.h"
+#include "platform/posix/open_beneath.h"
 #include "platform/posix/raw_directory_entry.h"
 #include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
 namespace {
 
-// Opens `relative` ("A/B/C") below `rootFd` as the handle cache's openat2
-// does: no link anywhere on the way, no other mount, nothing outside the
-// root. -1 when it cannot.
+// Opens `relative` ("A/B/C") below `rootFd` as the handle cache does
+// (open_beneath.h): no link anywhere on the way, no other mount, nothing
+// outside the root. -1 when it cannot, also where the kernel has no openat2:
+// then nothing is warmed (Start's probe of the root fails).
 int OpenBelowRoot(int rootFd, const char* relative) {
-  open_how how{};
-  how.flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-  how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_BENEATH;
-  return static_cast<int>(syscall(SYS_openat2, rootFd, relative, &how, sizeof how));
+  ScopedFd opened;
+  OpenBeneath(Openat2::Present, rootFd, relative, opened);
+  return opened.Release();
 }
 
 

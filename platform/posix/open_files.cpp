@@ -1,5 +1,6 @@
 // The in-use snapshot from /proc: every process's descriptors, mappings,
-// executable, working folder and root folder, by device and inode.
+// executable, working folder and root folder, by device and inode. Each
+// descriptor and directory stream opened here is a ScopedFd or ScopedDir.
 #include "platform/open_files.h"
 
 #include <dirent.h>
@@ -12,6 +13,8 @@
 #include <cerrno>
 #include <string>
 #include <string_view>
+
+#include "platform/posix/scoped_fd.h"
 
 namespace tidewell::platform {
 namespace {
@@ -27,12 +30,11 @@ bool AllDigits(const char* name) {
 // Reads a whole (proc) file into `text`; false when it cannot be opened.
 bool ReadWhole(int folderFd, const char* name, std::string& text) {
   text.clear();
-  const int fd = openat(folderFd, name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  const ScopedFd fd(openat(folderFd, name, O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return false;
   char buffer[16384];
   ssize_t got = 0;
-  while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
-  close(fd);
+  while ((got = read(fd.Get(), buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
   return got == 0;
 }
 
@@ -133,21 +135,19 @@ class ProcessScanner {
   }
 
   void AddDescriptors(int processFd) {
-    const int fdFolderFd = openat(processFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fdFolderFd < 0) return;  // gone, or not ours to see
-    DIR* descriptors = fdopendir(fdFolderFd);
-    if (descriptors == nullptr) {
-      close(fdFolderFd);
-      return;
-    }
-    while (const dirent* descriptor = readdir(descriptors)) {
+    ScopedFd fdFolder(openat(processFd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fdFolder.Valid()) return;  // gone, or not ours to see
+    const int fdFolderFd = fdFolder.Get();
+    const ScopedDir descriptors(fdopendir(fdFolderFd));
+    if (descriptors == nullptr) return;
+    fdFolder.Release();  // the stream's now
+    while (const dirent* descriptor = readdir(descriptors.get())) {
       if (!AllDigits(descriptor->d_name)) continue;
       Found found;
       // Regular files only: an open folder is no reason to keep it (the
       // cleaner itself holds the folders it walks open).
       if (Lookup(fdFolderFd, descriptor->d_name, found) && found.regular) AddFound(found);
     }
-    closedir(descriptors);
   }
 
   // Each mapped file as maps names it. Where a file system gives stat a
@@ -156,7 +156,8 @@ class ProcessScanner {
   // map_files entry where that is readable (privileged runs).
   void AddMappings(int processFd) {
     if (!ReadWhole(processFd, "maps", maps_)) return;
-    int mapFilesFd = -2;  // not opened yet
+    ScopedFd mapFiles;
+    bool mapFilesTried = false;
     std::string_view rest = maps_;
     while (!rest.empty()) {
       const std::size_t end = std::min(rest.find('\n'), rest.size());
@@ -167,19 +168,20 @@ class ProcessScanner {
       const std::uint64_t key = OpenFiles::Key(mapping.device, mapping.inode);
       if (restated_.count(key) != 0) continue;
       files_.Add(mapping.device, mapping.inode);
-      if (mapFilesFd == -2) mapFilesFd = openat(processFd, "map_files", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (mapFilesFd < 0) continue;
+      if (!mapFilesTried) {
+        mapFiles.Reset(openat(processFd, "map_files", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        mapFilesTried = true;
+      }
+      if (!mapFiles.Valid()) continue;
       Found found;
       const std::string name(mapping.range);
-      if (Lookup(mapFilesFd, name.c_str(), found)) {
+      if (Lookup(mapFiles.Get(), name.c_str(), found)) {
         AddFound(found);
         restated_.insert(key);
       } else if (errno == EPERM || errno == EACCES) {
-        close(mapFilesFd);
-        mapFilesFd = -1;  // not readable for this process: maps alone
+        mapFiles.Reset();  // not readable for this process: maps alone
       }
     }
-    if (mapFilesFd >= 0) close(mapFilesFd);
   }
 
   OpenFiles& files_;
@@ -190,17 +192,15 @@ class ProcessScanner {
 
 OpenFiles OpenFiles::Scan() {
   OpenFiles files;
-  DIR* processes = opendir("/proc");
+  const ScopedDir processes(opendir("/proc"));
   if (processes == nullptr) return files;
   ProcessScanner scanner(files);
-  while (const dirent* process = readdir(processes)) {
+  while (const dirent* process = readdir(processes.get())) {
     if (!AllDigits(process->d_name)) continue;
-    const int processFd = openat(dirfd(processes), process->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (processFd < 0) continue;  // gone meanwhile
-    scanner.ScanProcess(processFd);
-    close(processFd);
+    const ScopedFd processFd(openat(dirfd(processes.get()), process->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!processFd.Valid()) continue;  // gone meanwhile
+    scanner.ScanProcess(processFd.Get());
   }
-  closedir(processes);
   return files;
 }
 

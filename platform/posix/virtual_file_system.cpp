@@ -1,13 +1,15 @@
 // Virtual file system on POSIX: every operation resolves its parent folder
-// through the folder handle cache and then acts on the last component with
-// the *at() calls, links never followed.
+// through the folder handle cache (OpenParent, platform/parent_path.h) and
+// then acts on the last component with the *at() calls, links never
+// followed. Every descriptor opened here is owned by a ScopedFd (or by the
+// FolderHandle or FolderReader it is handed to); openat2 is called only
+// through open_beneath.h, as the cache's probed kernel value allows.
 #include "platform/virtual_file_system.h"
 
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <utility>
-#include <sys/syscall.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -17,6 +19,7 @@
 #include <climits>
 #include <string>
 
+#include "platform/parent_path.h"
 #include "platform/posix/folder_handle_cache.h"
 #include "platform/posix/raw_directory_entry.h"
 #include "platform/posix/scoped_fd.h"
@@ -77,45 +80,19 @@ std::error_code OnDriveMount(FolderHandleCache& cache, char letter, int fd) {
   return {};
 }
 
-enum class Purpose { Read, Change };
-
-// Resolves a path to its parent folder's descriptor and its last component.
-// A path with no component (the root) leaves `leaf` empty and `parentFd` the
-// root. Nothing on a drive whose root is a spared folder may be changed.
-std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, std::string_view path,
-                           ParsedPath& parsed, int& parentFd, std::string_view& leaf,
-                           Purpose purpose = Purpose::Read) {
-  if (std::error_code error = ParseVirtualPath(drives, path, parsed)) return error;
-  if (purpose == Purpose::Change && cache.RootSpared(parsed.letter)) {
-    return std::make_error_code(std::errc::permission_denied);
-  }
-  if (parsed.components.empty()) {
-    leaf = {};
-    return cache.Root(parsed.letter, parentFd);
-  }
-  leaf = parsed.components.back();
-  return cache.Open(parsed, parsed.components.size() - 1, parentFd);
-}
-
 // An entry opened for its attributes, a link never followed. `fd` is open
 // for reading (`readable`) when the entry is a regular file or folder this
 // user may read, an O_PATH descriptor otherwise; the drive's root is the
 // cached folder descriptor itself.
 struct OpenedEntry {
-  OpenedEntry() = default;
-  OpenedEntry(const OpenedEntry&) = delete;
-  OpenedEntry& operator=(const OpenedEntry&) = delete;
-  ~OpenedEntry() {
-    if (owned && fd >= 0) close(fd);
-  }
-  int fd = -1;
-  bool owned = false;
+  int fd = -1;     // owned.Get(), or the root's descriptor, borrowed
+  ScopedFd owned;  // the entry's own descriptor; empty for the root
   bool readable = false;
   std::string name;  // as on disk; empty for the root
   struct stat st {};
 };
 
-std::error_code OpenEntry(int parentFd, std::string_view leaf, OpenedEntry& entry) {
+std::error_code OpenEntry(Openat2 kernel, int parentFd, std::string_view leaf, OpenedEntry& entry) {
   if (leaf.empty()) {
     entry.fd = parentFd;
     entry.readable = true;
@@ -123,20 +100,20 @@ std::error_code OpenEntry(int parentFd, std::string_view leaf, OpenedEntry& entr
   }
   std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& name) {
     entry.name = name;
-    entry.fd = OpenEntryHere(parentFd, name.c_str());
-    return entry.fd < 0 ? -1 : 0;
+    entry.owned = OpenEntryHere(kernel, parentFd, name.c_str());
+    entry.fd = entry.owned.Get();
+    return entry.owned.Valid() ? 0 : -1;
   });
   if (error) return error;
-  entry.owned = true;
   if (fstat(entry.fd, &entry.st) != 0) return LastError();
   if (S_ISREG(entry.st.st_mode) || S_ISDIR(entry.st.st_mode)) {
     // Reopened through the descriptor's /proc entry: exactly the inode just
     // checked, never a FIFO or device put in its place since. O_NONBLOCK and
     // O_NOCTTY all the same, for files with mandatory locks and the like.
-    const int readFd = open(ProcPath(entry.fd).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (readFd >= 0) {
-      close(entry.fd);
-      entry.fd = readFd;
+    ScopedFd readable(open(ProcPath(entry.fd).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (readable.Valid()) {
+      entry.owned = std::move(readable);
+      entry.fd = entry.owned.Get();
       entry.readable = true;
     }
   }
@@ -157,7 +134,10 @@ KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, cons
   FolderHandleCache::VolumeFacts* volume = cache.Volume(device);
   if (volume == nullptr || volume->record == VolumeRecord::Fat) {
     OpenedEntry entry;
-    if (OpenEntry(parentFd, name, entry) || entry.st.st_ino != st.st_ino || entry.st.st_dev != st.st_dev) return {};
+    if (OpenEntry(cache.Kernel(), parentFd, name, entry) || entry.st.st_ino != st.st_ino ||
+        entry.st.st_dev != st.st_dev) {
+      return {};
+    }
     if (volume == nullptr) {
       struct statfs facts {};
       if (fstatfs(entry.fd, &facts) != 0) return {};
@@ -185,9 +165,10 @@ KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, cons
 // file system may answer with part of what is left. A read interrupted
 // before it read anything is made again.
 struct FolderReader::State {
-  explicit State(int folderFd) : fd(folderFd) {}
+  State(ScopedFd folder, Openat2 kernel) : fd(std::move(folder)), kernel(kernel) {}
 
   ScopedFd fd;
+  const Openat2 kernel;
   std::size_t filled = 0;
   std::size_t next = 0;
   bool ended = false;
@@ -224,7 +205,7 @@ bool FolderReader::Next(FolderEntry& entry) {
       // A name where another file system is mounted is a folder to the
       // walk, which then finds it cannot be entered.
       struct stat st {};
-      const int stated = StatEntryHere(state.fd.Get(), found->name, st);
+      const int stated = StatEntryHere(state.kernel, state.fd.Get(), found->name, st);
       isFolder = stated == 0 ? S_ISDIR(st.st_mode) : errno == EXDEV;
     }
     entry.name.assign(name);
@@ -237,17 +218,16 @@ bool FolderReader::Next(FolderEntry& entry) {
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept : native_(std::exchange(other.native_, kNone)) {}
 
+// The handle owns its descriptor (handed over from a FolderReader's
+// ScopedFd) and gives it back to a ScopedFd to be closed.
 FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
   if (this != &other) {
-    if (native_ != kNone) close(static_cast<int>(native_));
-    native_ = std::exchange(other.native_, kNone);
+    const ScopedFd closed(static_cast<int>(std::exchange(native_, std::exchange(other.native_, kNone))));
   }
   return *this;
 }
 
-FolderHandle::~FolderHandle() {
-  if (native_ != kNone) close(static_cast<int>(native_));
-}
+FolderHandle::~FolderHandle() { const ScopedFd closed(static_cast<int>(native_)); }
 
 std::size_t FolderHandlesToSpare() {
   // Half of what is left of the soft limit once the program's own files
@@ -290,8 +270,10 @@ std::error_code FolderHandle::StatEntry(const char* name, EntryFacts& facts) con
   return StatEntryOf(static_cast<int>(native_), name, facts);
 }
 
-VirtualFileSystem::VirtualFileSystem(DriveTable drives)
-    : drives_(std::move(drives)), cache_(std::make_unique<FolderHandleCache>(drives_)) {}
+VirtualFileSystem::VirtualFileSystem(DriveTable drives, PathResolution resolution)
+    : drives_(std::move(drives)),
+      cache_(std::make_unique<FolderHandleCache>(
+          drives_, resolution == PathResolution::Probe ? ProbeOpenat2() : Openat2::Missing)) {}
 
 VirtualFileSystem::~VirtualFileSystem() = default;
 
@@ -301,11 +283,10 @@ void VirtualFileSystem::SpareFolders(const std::vector<std::string>& hostFolders
   std::vector<SparedFolder> spared;
   for (const std::string& folder : hostFolders) {
     if (folder.empty()) continue;
-    const int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) continue;
+    const ScopedFd fd(open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.Valid()) continue;
     SparedFolder described;
-    if (!DescribeSparedFolder(fd, described)) spared.push_back(std::move(described));
-    close(fd);
+    if (!DescribeSparedFolder(fd.Get(), described)) spared.push_back(std::move(described));
   }
   cache_->SetSparedFolders(std::move(spared));
 }
@@ -317,13 +298,12 @@ void VirtualFileSystem::OnDriveRefused(std::function<void(const std::string&)> l
 std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
   ParsedPath parsed;
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;
-  int listFd = -1;
+  ScopedFd listFd;
   if (std::error_code error = cache_->Take(parsed, parsed.components.size(), listFd)) {
     if (error == std::errc::cross_device_link) cache_->TellMountLeft(folder);
     return error;
   }
-  reader.state_ = std::unique_ptr<FolderReader::State>(
-      new FolderReader::State(listFd));
+  reader.state_ = std::make_unique<FolderReader::State>(std::move(listFd), cache_->Kernel());
   return {};
 }
 
@@ -331,10 +311,11 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
                                                  std::string_view folder, FolderReader& reader) {
   if (parent.IsOpen() && folder.size() >= 2 && folder[1] == ':' && IsDriveEntryName(name) &&
       !cache_->SparedMayLieOn(folder[0])) {
-    int opened = -1;
-    const std::error_code error = OpenBeneath(static_cast<int>(parent.native_), std::string(name).c_str(), opened);
+    ScopedFd opened;
+    const std::error_code error =
+        OpenBeneath(cache_->Kernel(), static_cast<int>(parent.native_), std::string(name).c_str(), opened);
     if (!error) {
-      reader.state_ = std::unique_ptr<FolderReader::State>(new FolderReader::State(opened));
+      reader.state_ = std::make_unique<FolderReader::State>(std::move(opened), cache_->Kernel());
       return {};
     }
     if (error == std::errc::cross_device_link) {
@@ -346,10 +327,10 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
 }
 
 std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts, AttributeQuery query) {
-  ParsedPath parsed;
+  ParentPath where;
   int parentFd = -1;
-  std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf)) return error;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::Read, where, parentFd)) return error;
+  const std::string_view leaf = where.leaf;
   struct stat st {};
   std::string name;
   KeptAttributes kept;
@@ -359,7 +340,7 @@ std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts
   } else {
     const std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
       name = candidate;
-      return StatEntryHere(parentFd, candidate.c_str(), st);
+      return StatEntryHere(cache_->Kernel(), parentFd, candidate.c_str(), st);
     });
     if (error == std::errc::cross_device_link) cache_->TellMountLeft(path);
     if (error) return error;
@@ -405,10 +386,12 @@ AttributeChangePlan PlanAttributeChange(const struct stat& st, const KeptAttribu
 }  // namespace
 
 std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
-  ParsedPath parsed;
+  ParentPath where;
   int parentFd = -1;
-  std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
+  if (std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::SetAttributes, where, parentFd)) {
+    return error;
+  }
+  const std::string_view leaf = where.leaf;
   // Most files already are as wanted: one stat (and one read of what the
   // volume keeps) settles it, and nothing is opened or written.
   if (!leaf.empty()) {
@@ -416,7 +399,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
     std::string name;
     std::error_code error = WithLeafName(parentFd, leaf, [&](const std::string& candidate) {
       name = candidate;
-      return StatEntryHere(parentFd, candidate.c_str(), st);
+      return StatEntryHere(cache_->Kernel(), parentFd, candidate.c_str(), st);
     });
     if (error) return error;
     // A link has no attributes of its own; its target is never touched.
@@ -426,7 +409,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
     if (PlanAttributeChange(st, kept, attributes, hasRecord).Nothing()) return {};
   }
   OpenedEntry entry;
-  if (std::error_code error = OpenEntry(parentFd, leaf, entry)) return error;
+  if (std::error_code error = OpenEntry(cache_->Kernel(), parentFd, leaf, entry)) return error;
   if (S_ISLNK(entry.st.st_mode)) return {};
   const KeptAttributes kept = KeptAttributesOf(entry);
   const Attributes wantedBits = attributes & kKeptAttributeBits;
@@ -441,7 +424,7 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
   if (!S_ISDIR(entry.st.st_mode) && entry.st.st_nlink > 1) return std::make_error_code(std::errc::too_many_links);
   // A mount point inside the drive (a folder, or a single file bound onto a
   // name) belongs to another file system: its attributes are not ours.
-  if (std::error_code error = OnDriveMount(*cache_, parsed.letter, entry.fd)) return error;
+  if (std::error_code error = OnDriveMount(*cache_, where.parsed.letter, entry.fd)) return error;
 
   // chmod through the descriptor's /proc entry acts on exactly the inode
   // opened above, never on whatever the name points to by now.
@@ -469,30 +452,30 @@ std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attribut
 }
 
 std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
-  ParsedPath parsed;
+  ParentPath where;
   int parentFd = -1;
-  std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
-  if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
-  return WithLeafName(parentFd, leaf,
+  if (std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::RemoveFile, where, parentFd)) {
+    return error;
+  }
+  return WithLeafName(parentFd, where.leaf,
                       [&](const std::string& name) { return unlinkat(parentFd, name.c_str(), 0); });
 }
 
 std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
-  ParsedPath parsed;
+  ParentPath where;
   int parentFd = -1;
-  std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parentFd, leaf, Purpose::Change)) return error;
-  if (leaf.empty()) return std::make_error_code(std::errc::operation_not_permitted);
+  if (std::error_code error = OpenParent(*cache_, drives_, folder, PathOperation::RemoveFolder, where, parentFd)) {
+    return error;
+  }
   // The chain of open folders ends at the parent, so the removed folder is
   // never left cached. A spared folder is never removed, even when empty.
-  const bool compare = cache_->SparedMayLieOn(parsed.letter);
-  return WithLeafName(parentFd, leaf, [&](const std::string& name) {
+  const bool compare = cache_->SparedMayLieOn(where.parsed.letter);
+  return WithLeafName(parentFd, where.leaf, [&](const std::string& name) {
     if (compare) {
       // Identified through a descriptor that never stands on another mount:
       // a mount point is refused here, its file system never asked.
-      const ScopedFd entry(OpenEntryHere(parentFd, name.c_str()));
-      if (entry.Get() < 0) return -1;
+      const ScopedFd entry = OpenEntryHere(cache_->Kernel(), parentFd, name.c_str());
+      if (!entry.Valid()) return -1;
       FolderIdentity identity;
       if (!IdentifyFolder(entry.Get(), identity) && cache_->IsSpared(identity)) {
         errno = EACCES;
@@ -504,16 +487,16 @@ std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
 }
 
 std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
-  ParsedPath parsed;
+  ParentPath where;
   int parentFd = -1;
-  std::string_view leaf;
-  if (std::error_code error = OpenParent(*cache_, drives_, path, parsed, parentFd, leaf, Purpose::Change)) return error;
-  if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
-  const std::string name(leaf);
+  if (std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::CreateFile, where, parentFd)) {
+    return error;
+  }
+  const std::string name(where.leaf);
   // An entry of that name in any case is somebody's: never opened.
   // (Another file system mounted on the name is somebody's entry too.)
   struct stat existing {};
-  if (StatEntryHere(parentFd, name.c_str(), existing) == 0 || errno == EXDEV) {
+  if (StatEntryHere(cache_->Kernel(), parentFd, name.c_str(), existing) == 0 || errno == EXDEV) {
     return std::make_error_code(std::errc::file_exists);
   }
   if (errno != ENOENT) return LastError();
@@ -521,9 +504,10 @@ std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
   if (!FindNameNoCase(parentFd, name, actual)) return std::make_error_code(std::errc::file_exists);
   // O_EXCL: whatever took the name meanwhile (a file, a link, a FIFO) makes
   // it fail; only a file this call made is ever opened.
-  const int fd = openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return LastError();
-  if (close(fd) != 0) return LastError();
+  ScopedFd created(openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!created.Valid()) return LastError();
+  // Closed here, not by the ScopedFd, so that a failed close is told.
+  if (close(created.Release()) != 0) return LastError();
   return {};
 }
 
@@ -551,7 +535,7 @@ std::error_code VirtualFileSystem::HostPath(std::string_view path, std::string& 
     if (resolving) {
       struct stat st {};
       std::string actual;
-      if (StatEntryHere(folderFd, name.c_str(), st) != 0 && errno == ENOENT &&
+      if (StatEntryHere(cache_->Kernel(), folderFd, name.c_str(), st) != 0 && errno == ENOENT &&
           !FindNameNoCase(folderFd, name, actual)) {
         name = actual;
       }

@@ -1,5 +1,5 @@
 // Virtual file system on Windows: every operation resolves its parent
-// folder through the folder handle cache (folder_handle_cache.h: folders
+// folder (OpenParent, platform/parent_path.h) through the folder handle cache (folder_handle_cache.h: folders
 // opened relative to their parent's handle, each checked once when opened:
 // no reparse point entered, no other volume, no spared folder) and then
 // opens the last component relative to that parent's handle, on itself,
@@ -15,6 +15,7 @@
 
 #include <utility>
 
+#include "platform/parent_path.h"
 #include "platform/text_case.h"
 #include "platform/win32/folder_handle_cache.h"
 #include "platform/win32/folder_identity.h"
@@ -72,23 +73,6 @@ std::error_code StatRelative(HANDLE folder, std::string_view name, EntryFacts& f
 std::error_code StatEntryOf(HANDLE folder, std::string_view name, EntryFacts& facts) {
   if (!IsDriveEntryName(name)) return std::make_error_code(std::errc::invalid_argument);
   return StatRelative(folder, name, facts);
-}
-
-// Resolves a path to its parent folder's handle (borrowed from the cache)
-// and its last component; the root has no last component and is its own
-// parent. For a change, nothing on a drive whose root is spared.
-enum class Purpose { Read, Change };
-
-std::error_code OpenParent(FolderHandleCache& cache, const DriveTable& drives, std::string_view path,
-                           ParsedPath& parsed, HANDLE& parent, std::string_view& leaf,
-                           Purpose purpose = Purpose::Read) {
-  if (std::error_code error = ParseVirtualPath(drives, path, parsed)) return error;
-  if (purpose == Purpose::Change && cache.RootSpared(parsed.letter)) {
-    return std::make_error_code(std::errc::permission_denied);
-  }
-  leaf = parsed.components.empty() ? std::string_view() : parsed.components.back();
-  const std::size_t depth = parsed.components.empty() ? 0 : parsed.components.size() - 1;
-  return cache.Open(parsed, depth, parent);
 }
 
 }  // namespace
@@ -175,7 +159,7 @@ std::error_code FolderHandle::StatEntry(const char* name, EntryFacts& facts) con
 // a walk keeps a generous share that still bounds what it holds.
 std::size_t FolderHandlesToSpare() { return 8192; }
 
-VirtualFileSystem::VirtualFileSystem(DriveTable drives)
+VirtualFileSystem::VirtualFileSystem(DriveTable drives, PathResolution /*resolution*/)
     : drives_(std::move(drives)), cache_(std::make_unique<FolderHandleCache>(drives_)) {}
 
 VirtualFileSystem::~VirtualFileSystem() = default;
@@ -225,25 +209,25 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
 }
 
 std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts, AttributeQuery query) {
-  ParsedPath parsed;
+  ParentPath where;
   HANDLE parent = INVALID_HANDLE_VALUE;
-  std::string_view leaf;
-  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf)) return error;
-  if (const std::error_code error = StatRelative(parent, leaf, facts)) return error;
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::Read, where, parent)) {
+    return error;
+  }
+  if (const std::error_code error = StatRelative(parent, where.leaf, facts)) return error;
   if (query == AttributeQuery::FolderOnly) facts.attributes &= kFolder;
   return {};
 }
 
 std::error_code VirtualFileSystem::SetAttributes(std::string_view path, Attributes attributes) {
-  ParsedPath parsed;
+  ParentPath where;
   HANDLE parent = INVALID_HANDLE_VALUE;
-  std::string_view leaf;
-  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf, Purpose::Change)) {
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::SetAttributes, where, parent)) {
     return error;
   }
   ScopedHandle handle;
   if (const std::error_code error =
-          OpenRelative(parent, leaf, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EntryKind::Any, handle)) {
+          OpenRelative(parent, where.leaf, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EntryKind::Any, handle)) {
     return error;
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -281,15 +265,13 @@ std::error_code DeleteByHandle(HANDLE handle) {
 }  // namespace
 
 std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
-  ParsedPath parsed;
+  ParentPath where;
   HANDLE parent = INVALID_HANDLE_VALUE;
-  std::string_view leaf;
-  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf, Purpose::Change)) {
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::RemoveFile, where, parent)) {
     return error;
   }
-  if (leaf.empty()) return std::make_error_code(std::errc::is_a_directory);
   ScopedHandle handle;
-  if (const std::error_code error = OpenRelative(parent, leaf, DELETE | FILE_READ_ATTRIBUTES, EntryKind::Any, handle)) {
+  if (const std::error_code error = OpenRelative(parent, where.leaf, DELETE | FILE_READ_ATTRIBUTES, EntryKind::Any, handle)) {
     return error;
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -302,30 +284,26 @@ std::error_code VirtualFileSystem::RemoveFile(std::string_view path) {
 }
 
 std::error_code VirtualFileSystem::RemoveFolder(std::string_view folder) {
-  ParsedPath parsed;
+  ParentPath where;
   HANDLE parent = INVALID_HANDLE_VALUE;
-  std::string_view leaf;
-  if (const std::error_code error = OpenParent(*cache_, drives_, folder, parsed, parent, leaf, Purpose::Change)) {
+  if (const std::error_code error = OpenParent(*cache_, drives_, folder, PathOperation::RemoveFolder, where, parent)) {
     return error;
   }
-  if (leaf.empty()) return std::make_error_code(std::errc::permission_denied);
   // Opened with the checks every folder gets: a reparse point or a spared
   // folder is never removed as a folder. The chain ends at the parent, so
   // the removed folder is never left cached.
   ScopedHandle handle;
-  if (const std::error_code error = cache_->OpenChecked(parsed.letter, parent, leaf, DELETE, handle)) return error;
+  if (const std::error_code error = cache_->OpenChecked(where.parsed.letter, parent, where.leaf, DELETE, handle)) return error;
   return DeleteByHandle(handle.Get());
 }
 
 std::error_code VirtualFileSystem::CreateEmptyFile(std::string_view path) {
-  ParsedPath parsed;
+  ParentPath where;
   HANDLE parent = INVALID_HANDLE_VALUE;
-  std::string_view leaf;
-  if (const std::error_code error = OpenParent(*cache_, drives_, path, parsed, parent, leaf, Purpose::Change)) {
+  if (const std::error_code error = OpenParent(*cache_, drives_, path, PathOperation::CreateFile, where, parent)) {
     return error;
   }
-  if (leaf.empty()) return std::make_error_code(std::errc::file_exists);
-  return win32::CreateNewFileRelative(parent, leaf);
+  return win32::CreateNewFileRelative(parent, where.leaf);
 }
 
 std::error_code VirtualFileSystem::FreeBytes(char driveLetter, std::uint64_t& bytes) {

@@ -58,9 +58,10 @@ TEST(HostSystemFoldersTest, TheHostsOwnFoldersAreRefusedAndOrdinaryOnesAreNot) {
   EXPECT_EQ(VerdictOn(temp.Path(), host), std::nullopt);
 }
 
-// A sentinel "host": <base>/host with usr/, dev/ and dev/shm/ in it, put in
-// the place of the system folders for the test's life; drives are mapped
-// onto links and mounts that reach it.
+// A sentinel "host": <base>/host with usr/, dev/ and dev/shm/ in it, given
+// to the test's drive table (and through it to each VirtualFileSystem made
+// from it) in the place of the system folders; drives are mapped onto links
+// and mounts that reach it.
 class DriveIdentityTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,14 +70,18 @@ class DriveIdentityTest : public ::testing::Test {
       fs::create_directories(base_ + folder);
     }
     WriteFile(base_ + "/host/usr/junk.tmp", "system file");
-    ReplaceSystemFoldersForTests(SystemFolders{{Host(), Host("/usr")}, {Host("/dev")}, {Host("/dev/shm")}});
+    table_ = SentinelTable();
   }
   void TearDown() override {
     for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it) umount2(it->c_str(), MNT_DETACH);
-    ReplaceSystemFoldersForTests(std::nullopt);
   }
 
   std::string Host(const std::string& below = {}) const { return base_ + "/host" + below; }
+
+  // An empty table that refuses the sentinel folders instead of the host's.
+  DriveTable SentinelTable() const {
+    return DriveTable(SystemFolders{{Host(), Host("/usr")}, {Host("/dev")}, {Host("/dev/shm")}});
+  }
 
   static void WriteFile(const std::string& path, const std::string& text) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -120,7 +125,7 @@ TEST_F(DriveIdentityTest, AMappingReachingASystemFolderThroughALinkIsRefused) {
   EXPECT_TRUE(table_.Empty());
   fs::create_directories(Host("/dev/shm/work/x/y"));
   EXPECT_EQ(MapE(Host("/dev/shm/work/x/y")), "") << "below the shared-memory folder, however deep";
-  table_ = DriveTable();
+  table_ = SentinelTable();
   EXPECT_EQ(MapE(Host("/dev/shm/work")), "") << "the shared-memory folder may hold a drive";
   ASSERT_NE(table_.Find('E'), nullptr);
   EXPECT_TRUE(table_.Find('E')->identity.has_value());
@@ -160,6 +165,32 @@ TEST_F(DriveIdentityTest, ARootSwappedForALinkAfterLoadingIsRefusedOnceAndStaysR
   EXPECT_EQ(files.Stat("e:\\mine.tmp", facts), std::errc::no_such_device);
   EXPECT_EQ(told.size(), 1u) << "told once";
   EXPECT_TRUE(fs::exists(Host("/usr/junk.tmp")));
+}
+
+// Where openat2 is missing (an old kernel, a sandbox) the root is opened one
+// folder at a time, and a link anywhere on its path is refused all the same.
+TEST_F(DriveIdentityTest, WithoutOpenat2ARootWhosePathNowLeadsThroughALinkIsRefused) {
+  fs::create_directories(base_ + "/drives/deep/e");
+  WriteFile(base_ + "/drives/deep/e/mine.tmp", "drive file");
+  ASSERT_EQ(MapE(base_ + "/drives/deep/e"), "");
+  VirtualFileSystem files(table_, PathResolution::OneFolderAtATime);
+  std::vector<std::string> told;
+  files.OnDriveRefused([&](const std::string& why) { told.push_back(why); });
+  EntryFacts facts;
+  ASSERT_FALSE(files.Stat("e:\\mine.tmp", facts)) << "the drive works before the swap";
+  files.ForgetOpenFolders();
+
+  // A folder above the root swapped for a link to a look-alike tree.
+  VirtualFileSystem later(table_, PathResolution::OneFolderAtATime);
+  later.OnDriveRefused([&](const std::string& why) { told.push_back(why); });
+  fs::create_directories(Host("/e"));
+  WriteFile(Host("/e/mine.tmp"), "outside file");
+  ASSERT_EQ(rename((base_ + "/drives/deep").c_str(), (base_ + "/drives/deep-away").c_str()), 0);
+  ASSERT_EQ(symlink(Host().c_str(), (base_ + "/drives/deep").c_str()), 0);
+  EXPECT_EQ(later.RemoveFile("e:\\mine.tmp"), std::errc::no_such_device);
+  EXPECT_TRUE(fs::exists(Host("/e/mine.tmp")));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NE(told[0].find("its path leads through a link now"), std::string::npos) << told[0];
 }
 
 TEST_F(DriveIdentityTest, ARootReplacedByAnotherFolderAfterLoadingIsRefused) {

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
@@ -46,7 +47,7 @@ struct Unmount {
 class FolderChainTest : public ::testing::Test {
  protected:
   TempDrive& C() { return world_.Drive('C'); }
-  VirtualFileSystem& Files() { return world_.files; }
+  VirtualFileSystem& Files() { return *files_; }
 
   std::int64_t Length(std::string_view path) {
     EntryFacts facts;
@@ -68,19 +69,31 @@ class FolderChainTest : public ::testing::Test {
   }
 
   TestWorld world_;
+  VirtualFileSystem* files_ = &world_.files;
 };
 
-// The same visits with the drive opened in stretches, and component by
-// component (a spared folder, here one off the tested paths, lies below the
-// drive's root). A spared folder outside the drive, on the same device,
-// leaves the drive to be opened in stretches.
-class FolderChainWaysTest : public FolderChainTest, public ::testing::WithParamInterface<bool> {
+// The ways a folder is reached. InStretches: the part not open yet in one
+// openat2 (a spared folder outside the drive, on the same device, leaves
+// the drive to be opened so). OneByOne: component by component, each
+// compared with the spared folders (one lies below the drive's root, off
+// the tested paths). WithoutOpenat2: as on a kernel or in a sandbox without
+// openat2, every component with O_NOFOLLOW and its mount compared after.
+enum class Way { InStretches, OneByOne, WithoutOpenat2 };
+
+class FolderChainWaysTest : public FolderChainTest, public ::testing::WithParamInterface<Way> {
  protected:
   void SetUp() override {
+    if (GetParam() == Way::WithoutOpenat2) {
+      withoutOpenat2_.emplace(world_.files.Drives(), PathResolution::OneFolderAtATime);
+      files_ = &*withoutOpenat2_;
+    }
     std::filesystem::create_directories(world_.Outside("program"));
     C().Folder("SPARED");
-    Files().SpareFolders({world_.Outside("program"), GetParam() ? C().Host("SPARED") : std::string()});
+    Files().SpareFolders({world_.Outside("program"), GetParam() == Way::OneByOne ? C().Host("SPARED") : std::string()});
   }
+
+ private:
+  std::optional<VirtualFileSystem> withoutOpenat2_;
 };
 
 // Each file has a length of its own, so reaching a wrong folder (a stale
@@ -363,9 +376,15 @@ TEST_F(FolderChainTest, ASparedFolderKnownThroughAnotherMountIsNeverEntered) {
   EXPECT_FALSE(Files().RemoveFile("c:\\PROGRAMS\\OTHER\\junk.tmp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(FolderChain, FolderChainWaysTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? std::string("OneByOne") : std::string("InStretches");
+INSTANTIATE_TEST_SUITE_P(FolderChain, FolderChainWaysTest,
+                         ::testing::Values(Way::InStretches, Way::OneByOne, Way::WithoutOpenat2),
+                         [](const ::testing::TestParamInfo<Way>& info) {
+                           switch (info.param) {
+                             case Way::InStretches: return std::string("InStretches");
+                             case Way::OneByOne: return std::string("OneByOne");
+                             case Way::WithoutOpenat2: return std::string("WithoutOpenat2");
+                           }
+                           return std::string();
                          });
 
 }  // namespace
