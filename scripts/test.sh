@@ -7,9 +7,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+# step NAME COMMAND...: runs the command, then says how long it took.
+step() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@"
+  echo "test.sh: $name: $((SECONDS - start)) s"
+}
+step "packages" scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWELL_BUILD_TESTS=ON >/dev/null
-cmake --build build
-ctest --test-dir build --output-on-failure -j "$(nproc)"
-scripts/test-windows.sh build-win
-scripts/compare-windows-log.sh build build-win
+step "Linux build" cmake --build build
+step "Linux suites" ctest --test-dir build --output-on-failure -j "$(nproc)"
+step "Windows build and suites" scripts/test-windows.sh build-win
+step "Windows console against Linux" scripts/compare-windows-log.sh build build-win

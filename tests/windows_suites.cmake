@@ -109,7 +109,7 @@ function(tidewell_windows_slow_cases name filter)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=-${filter}")
   add_test(NAME ${name}_slow COMMAND ${name})
   set_tests_properties(${name}_slow PROPERTIES ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=${filter}" TIMEOUT 3600
-                       LABELS wine-slow)
+                       LABELS "wine-slow;slow")
 endfunction()
 tidewell_windows_suite(engine_primitives_tests
   engine/deletion_primitives_test.cpp
@@ -140,8 +140,9 @@ target_link_libraries(engine_demo_tests PRIVATE tidewell_windows_test_support ti
 # Whole runs over 3,000-file demo drives: about six minutes under Wine on a
 # loaded two-core machine, and far longer when folders are opened by path;
 # the limit leaves room above ctest's default of 1,500 seconds.
-# Labelled wine-slow, as the other such entries: `ctest -LE wine-slow` leaves them out.
-set_tests_properties(engine_demo_tests PROPERTIES TIMEOUT 5400 LABELS wine-slow)
+# Labelled wine-slow, as the other such entries, and slow, as the long Linux
+# cases: `ctest -LE wine-slow` or `ctest -LE slow` leaves them out.
+set_tests_properties(engine_demo_tests PROPERTIES TIMEOUT 5400 LABELS "wine-slow;slow")
 
 # The extreme trees: a program of its own for its run time. The folder of
 # 100,000 entries ran past eight minutes under Wine without finishing; it is
@@ -154,7 +155,7 @@ set_tests_properties(engine_deep_tree_tests PROPERTIES
   ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=-${tidewell_folder_of_100k}")
 add_test(NAME engine_deep_tree_tests_long COMMAND engine_deep_tree_tests)
 set_tests_properties(engine_deep_tree_tests_long PROPERTIES
-  ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=${tidewell_folder_of_100k}" TIMEOUT 7200 LABELS wine-long)
+  ENVIRONMENT "LC_ALL=C;TZ=UTC;GTEST_FILTER=${tidewell_folder_of_100k}" TIMEOUT 7200 LABELS "wine-long;slow")
 
 tidewell_windows_suite(records_fixture_tests records/deletion_log_test.cpp)
 target_link_libraries(records_fixture_tests PRIVATE tidewell_windows_test_support)
