@@ -7,10 +7,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <future>
-#include <latch>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -92,14 +95,45 @@ TEST(BoundedQueueTest, EveryInterleavingOfPushesPopsAndCloseKeepsOrderAndLosesNo
 }
 
 // Runs `body` on a thread and waits for it, bounded so that a consumer that
-// is never woken fails the test instead of hanging it.
+// is never woken fails the test instead of hanging it. Such a consumer
+// cannot be joined, and the queue it sleeps on is about to go: the suite
+// ends there, failed.
 class Consumer {
  public:
   explicit Consumer(std::function<void()> body) : done_(std::async(std::launch::async, std::move(body))) {}
+  ~Consumer() {
+    if (Ends()) return;
+    std::fputs("a consumer was never woken: the suite cannot go on\n", stderr);
+    std::_Exit(1);
+  }
+  Consumer(const Consumer&) = delete;
+  Consumer& operator=(const Consumer&) = delete;
   bool Ends() { return done_.wait_for(std::chrono::seconds(30)) == std::future_status::ready; }
 
  private:
   std::future<void> done_;
+};
+
+// How many times consumers went to sleep, raised by the queue's hook; a
+// test waits for a count, bounded, before its next step.
+class Sleeps {
+ public:
+  void Raise() {
+    {
+      const std::lock_guard lock(mutex_);
+      ++count_;
+    }
+    changed_.notify_all();
+  }
+  bool Reach(int count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return count_ >= count; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int count_ = 0;
 };
 
 // A consumer sleeping on an empty queue gets an item pushed after it fell
@@ -107,35 +141,24 @@ class Consumer {
 // queue closes.
 TEST(BoundedQueueTest, ASleepingConsumerIsWokenByAPushByALaterWakeUpAndByTheClose) {
   Queue queue(4);
-  std::latch firstSleep(1);
-  std::latch secondSleep(1);
-  std::latch thirdSleep(1);
-  int sleeps = 0;  // counted under the queue's lock
-  queue.BeforeSleepForTests([&] {
-    ++sleeps;
-    if (sleeps == 1) firstSleep.count_down();
-    if (sleeps == 2) secondSleep.count_down();
-    if (sleeps == 3) thirdSleep.count_down();
-  });
+  Sleeps sleeps;
+  queue.BeforeSleepForTests([&] { sleeps.Raise(); });
   std::vector<int> got;
-  bool ended = false;
   Consumer consumer([&] {
     int item = 0;
     while (queue.Pop(item)) got.push_back(item);
-    ended = true;
   });
 
-  firstSleep.wait();
+  ASSERT_TRUE(sleeps.Reach(1));
   int item = 7;
   ASSERT_EQ(queue.TryPush(item), Queue::PushResult::Queued);  // wakes it at once
-  secondSleep.wait();  // it took the item and sleeps again
+  EXPECT_TRUE(sleeps.Reach(2)) << "not woken by a push";  // it took the item and sleeps again
   item = 8;
   ASSERT_EQ(queue.TryPush(item, Queue::Notify::Later), Queue::PushResult::Queued);
   queue.NotifyOne();  // the producer keeps its promise
-  thirdSleep.wait();
+  EXPECT_TRUE(sleeps.Reach(3)) << "not woken by NotifyOne";
   queue.Close();
-  ASSERT_TRUE(consumer.Ends()) << "a consumer slept through its wake-up";
-  EXPECT_TRUE(ended);
+  ASSERT_TRUE(consumer.Ends()) << "not woken by the close";
   EXPECT_EQ(got, (std::vector<int>{7, 8}));
 }
 
@@ -143,11 +166,8 @@ TEST(BoundedQueueTest, ASleepingConsumerIsWokenByAPushByALaterWakeUpAndByTheClos
 // close: closing drains and wakes every sleeper, each of which ends.
 TEST(BoundedQueueTest, CloseWakesEverySleeperAndDrainsWhatWasQueuedForLater) {
   Queue queue(8);
-  std::latch bothAsleep(2);
-  std::atomic<int> firstSleeps{0};
-  queue.BeforeSleepForTests([&] {
-    if (firstSleeps.fetch_add(1) < 2) bothAsleep.count_down();
-  });
+  Sleeps sleeps;
+  queue.BeforeSleepForTests([&] { sleeps.Raise(); });
   std::atomic<int> sum{0};
   std::atomic<int> count{0};
   const auto consume = [&] {
@@ -159,7 +179,7 @@ TEST(BoundedQueueTest, CloseWakesEverySleeperAndDrainsWhatWasQueuedForLater) {
   };
   Consumer first(consume);
   Consumer second(consume);
-  bothAsleep.wait();
+  ASSERT_TRUE(sleeps.Reach(2));
   for (int i = 1; i <= 5; ++i) {
     int item = i;
     ASSERT_EQ(queue.TryPush(item, Queue::Notify::Later), Queue::PushResult::Queued);
