@@ -41,10 +41,11 @@ bool WalkIo::StartThreads(std::size_t count) {
 
 void WalkIo::Reaching(std::int32_t cursor) {
   if (!finishing_ && finishingMode_ != WalkFinishing::Never &&
-      (finishingMode_ == WalkFinishing::Always ||
-       (cursor >= kStartAt && std::thread::hardware_concurrency() >= 2))) {
-    // A second thread pays only where a second processor runs it.
-    finishing_ = StartThreads(1);
+      (finishingMode_ == WalkFinishing::Always || cursor >= kStartAt)) {
+    // A second thread pays only where a second processor runs it. Asked
+    // once: the walk does its own finishing from then on if not.
+    finishing_ = (finishingMode_ == WalkFinishing::Always || std::thread::hardware_concurrency() >= 2) &&
+                 StartThreads(1);
     if (!finishing_) finishingMode_ = WalkFinishing::Never;
   }
   if (unwoken_ > 0 && cursor - lastWake_ >= kWakeEvery) {
