@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/drive_checks.h"
-#include "engine/walk_finisher.h"
+#include "engine/walk_io.h"
 #include "platform/text_case.h"
 #include "platform/wildcard.h"
 
@@ -59,17 +59,18 @@ namespace {
 // rather than by its whole path again. A folder's subfolders come in one
 // stretch of the list, and the stretches come in the order of their parents,
 // so the oldest parent is the one the walk needs next. Only so many are held
-// at once; the subfolders of a parent that did not fit are opened by path.
+// at once (the walk's share of its budget, WalkIo::Folders); the subfolders
+// of a parent that did not fit are opened by path.
 class OpenParents {
  public:
-  // Holds at most `most` folders; lets go of each through `finisher`.
-  OpenParents(std::size_t most, WalkFinisher& finisher) : most_(most), finisher_(finisher) {}
+  // Holds at most the walk's share of folders; lets go of each through `io`.
+  explicit OpenParents(WalkIo& io) : most_(io.Folders().forParents), io_(io) {}
 
   // The held parent of folder `index`, or null; lets go of parents whose
   // stretch lies before it.
   const platform::FolderHandle* ParentOf(std::int32_t index) {
     while (!held_.empty() && held_.front().lastChild < index) {
-      finisher_.Release(std::move(held_.front().folder));
+      io_.Close(std::move(held_.front().folder));
       held_.pop_front();
     }
     if (held_.empty() || held_.front().firstChild > index) return nullptr;
@@ -78,9 +79,9 @@ class OpenParents {
 
   // Holds `folder`, whose subfolders are folders `first` to `last` of the
   // list, when it has any and there is room; else lets go of it.
-  void Hold(std::int32_t first, std::int32_t last, WalkFinisher::SharedFolder folder) {
+  void Hold(std::int32_t first, std::int32_t last, WalkIo::SharedFolder folder) {
     if (first > last || held_.size() >= most_) {
-      finisher_.Release(std::move(folder));
+      io_.Close(std::move(folder));
       return;
     }
     held_.push_back({first, last, std::move(folder)});
@@ -90,10 +91,10 @@ class OpenParents {
   struct Parent {
     std::int32_t firstChild;
     std::int32_t lastChild;
-    WalkFinisher::SharedFolder folder;
+    WalkIo::SharedFolder folder;
   };
   std::size_t most_;
-  WalkFinisher& finisher_;
+  WalkIo& io_;
   std::deque<Parent> held_;
 };
 
@@ -118,9 +119,10 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   const bool startHidden = ContainsNoCase(folders[1], "\\.");
   // A file's time matters only to an age limit.
   const bool keepTimes = context.config.filters.minimumAgeDays.has_value();
-  // Declared before the parents it receives, so that it outlives them.
-  WalkFinisher finisher(context.config.finishing, keepTimes, platform::FolderHandlesToSpare());
-  OpenParents parents(finisher.LeftForWalk(), finisher);
+  // Declared before the parents it receives, so that it outlives them; its
+  // threads are joined, and every fact learnt, before the list is returned.
+  WalkIo io(context.config.finishing, context.config.warming, keepTimes, platform::FolderHandlesToSpare());
+  OpenParents parents(io);
   std::vector<FolderList::FactsPlace> toLearn;
   std::string full;
   platform::FolderEntry entry;
@@ -129,8 +131,8 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   // (A drive's own walk comes before anything is chosen.)
   const bool leaveOutRemoved = context.state.chosen.AnyFolderRemoved();
   for (std::int32_t cursor = 1; cursor <= folders.Count(); ++cursor) {
-    if (observer != nullptr) observer->Reaching(folders, cursor);
-    finisher.Reaching(cursor);
+    if (observer != nullptr) observer->Reaching(folders, cursor, io);
+    io.Reaching(cursor);
     const std::string_view current = folders[cursor];
     if (cursor == 1 && leaveOutRemoved && context.state.chosen.FolderRemoved(current)) break;
     // What a test run chose in this folder is gone (nothing, in a drive's walk).
@@ -145,9 +147,9 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     const std::int32_t firstChild = folders.Count() + 1;
     const bool keepAll = kept == nullptr || kept->KeepsAllIn(current);
     const bool lookUpAll = lookedUp != nullptr && lookedUp->KeepsAllIn(current);
-    // With the finisher's thread running, the files are looked up there
-    // once the listing is done; else here, while the folder is open.
-    const bool learnLater = finisher.Running();
+    // When the walk's threads finish its folders, the files are looked up
+    // there once the listing is done; else here, while the folder is open.
+    const bool learnLater = io.Finishing();
     toLearn.clear();
     while (reader.Next(entry)) {
       YieldToMessages(context);
@@ -175,7 +177,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
       folders.Add(full);
     }
     auto folder = std::make_shared<platform::FolderHandle>(reader.ReleaseFolder());
-    if (!toLearn.empty()) finisher.LookUp(folder, toLearn);
+    if (!toLearn.empty()) io.LearnFacts(folder, toLearn);
     parents.Hold(firstChild, folders.Count(), std::move(folder));
   }
   return folders;

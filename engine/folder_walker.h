@@ -35,13 +35,16 @@ class NoNames final : public KeptNames {
   bool Keeps(std::string_view) const override { return false; }
 };
 
+class WalkIo;
+
 // Told of a walk's progress, on the walk's thread.
 class WalkObserver {
  public:
   virtual ~WalkObserver() = default;
   // The walk is about to open folder `cursor` of `folders`; every folder
-  // before it has been listed.
-  virtual void Reaching(const FolderList& folders, std::int32_t cursor) = 0;
+  // before it has been listed. `io` is the walk's I/O queue (walk_io.h),
+  // for jobs the observer hands to the walk's threads.
+  virtual void Reaching(const FolderList& folders, std::int32_t cursor, WalkIo& io) = 0;
 };
 
 // Which folders below its start a walk leaves out, with everything below

@@ -135,7 +135,7 @@ struct RunConfig {
   // Whether a drive's walk is warmed ahead (engine/walk_warmer.h).
   WalkWarming warming = WalkWarming::WhenSlow;
   // Whether a drive's walk finishes its folders on a second thread
-  // (engine/walk_finisher.h).
+  // (engine/walk_io.h).
   WalkFinishing finishing = WalkFinishing::WhenLarge;
 
   bool IsOn(RunOption option) const { return tidewell::IsOn(options, option); }

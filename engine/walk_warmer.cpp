@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/drive_checks.h"
-#include "platform/text_case.h"
 #include "platform/thread_io.h"
 
 namespace tidewell {
@@ -28,9 +27,8 @@ WalkWarmer::WalkWarmer(RunContext& context, std::string_view drive, const KeptNa
     : kept_(kept),
       lookedUp_(lookedUp),
       mode_(context.config.warming),
-      warmer_(context.config.files, ToUpperAscii(DriveSpec(drive, context.config.files.Drives()).front()),
-              [names = lookedUp != nullptr ? lookedUp : &kept](std::string_view name) { return names->Keeps(name); },
-              kThreads) {}
+      reader_(context.config.files, DriveSpec(drive, context.config.files.Drives()).front(),
+              [names = lookedUp != nullptr ? lookedUp : &kept](std::string_view name) { return names->Keeps(name); }) {}
 
 bool WalkWarmer::ShouldStart() {
   switch (mode_) {
@@ -55,29 +53,33 @@ bool WalkWarmer::ShouldStart() {
   return slowScore_ >= kStartScore;
 }
 
-void WalkWarmer::Reaching(const FolderList& folders, std::int32_t cursor) {
-  if (!warmer_.Running()) {
+void WalkWarmer::Reaching(const FolderList& folders, std::int32_t cursor, WalkIo& io) {
+  if (!io.Warming()) {
     if (refused_ || !ShouldStart()) return;
-    if (!warmer_.Start()) {
+    if (!io.StartWarming(reads_)) {
       refused_ = true;
       return;
     }
+    started_ = true;
   }
   // The folders found but not reached, in the walk's order, as far as the
-  // queue takes them now (those the walk passed meanwhile are not offered
+  // queue takes them (those the walk passed meanwhile are not offered
   // any more): with the files the walk will look up, or else, once listed,
-  // for the kept names' stats, unless the queue for those is full.
+  // for the kept names' stats, when the queue has room for them.
   offered_ = std::max(offered_, cursor);
   if (lookedUp_ != nullptr) {
     while (offered_ < folders.Count()) {
       const std::string_view next = folders[offered_ + 1];
-      if (!warmer_.Offer(next, platform::MetadataWarmer::Files::Statted, lookedUp_->KeepsAllIn(next))) break;
+      if (!io.ListAhead(next, platform::MetadataWarmer::Files::Statted, lookedUp_->KeepsAllIn(next))) break;
       ++offered_;
     }
     return;
   }
-  while (offered_ < folders.Count() && warmer_.Offer(folders[offered_ + 1])) ++offered_;
-  if (cursor > 1) warmer_.OfferStats(folders[cursor - 1], kept_.KeepsAllIn(folders[cursor - 1]));
+  while (offered_ < folders.Count() &&
+         io.ListAhead(folders[offered_ + 1], platform::MetadataWarmer::Files::Left, false)) {
+    ++offered_;
+  }
+  if (cursor > 1) io.StatNames(folders[cursor - 1], kept_.KeepsAllIn(folders[cursor - 1]));
 }
 
 }  // namespace tidewell

@@ -122,6 +122,16 @@ class FolderHandle {
 
   bool IsOpen() const { return native_ != kNone; }
 
+  // The platform's descriptor (POSIX) or handle (Windows) this holds, still
+  // owned by the handle; and a handle taking `native` over (an empty one for
+  // -1). For the platform layer's own readers (metadata_warmer.h).
+  std::intptr_t Native() const { return native_; }
+  static FolderHandle Adopt(std::intptr_t native) {
+    FolderHandle handle;
+    handle.native_ = native < 0 ? kNone : native;
+    return handle;
+  }
+
   // FolderReader::StatEntry for the folder this holds: the entry with
   // exactly this name, a link not followed. Safe to call from any thread
   // while the handle lives.
@@ -135,7 +145,9 @@ class FolderHandle {
 };
 
 // How many folders a walk may hold open at once (FolderHandle) besides what
-// the program needs for itself: a share of what the process may open.
+// the program needs for itself: a share of what the process may open. The
+// walk shares it out between the parents it holds and its I/O queue in one
+// place (WalkIo::Share, engine/walk_io.h).
 std::size_t FolderHandlesToSpare();
 
 // Reads the entries of one open folder, one at a time, in the order the file
@@ -252,9 +264,22 @@ class VirtualFileSystem {
   // Called with a text for the user when a drive's root is refused.
   void OnDriveRefused(std::function<void(const std::string&)> listener);
 
- private:
-  friend class MetadataWarmer;  // the verified root and the spared folders (metadata_warmer.h)
+  // What threads that read a drive's folders besides the run's own need
+  // (the walk's read-ahead, metadata_warmer.h); each folder they open they
+  // open below the root they are given, the walk's way.
+  // A descriptor (handle) of drive `letter`'s verified root that is the
+  // caller's own, so that nothing this object closes or reopens is shared
+  // with them: fails as any opening on a refused or missing drive does.
+  std::error_code OpenRootForReaders(char letter, FolderHandle& root);
+  // Whether a spared folder may lie on drive `letter`: only then must a
+  // folder opened there be checked with IsSpared. True when not known.
+  bool SparedMayLieOn(char letter);
+  // Whether the open folder `folder` is one of the spared folders (true when
+  // it cannot be told). Unlike everything else here, safe to call from any
+  // thread, as long as SpareFolders is not called meanwhile.
+  bool IsSpared(const FolderHandle& folder) const;
 
+ private:
   DriveTable drives_;
   std::unique_ptr<FolderHandleCache> cache_;
 };

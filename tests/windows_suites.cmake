@@ -133,7 +133,8 @@ tidewell_windows_slow_cases(engine_run_tests
 tidewell_windows_suite(engine_demo_tests
   engine/category_totals_test.cpp
   engine/walk_warmer_test.cpp
-  engine/walk_finisher_test.cpp
+  engine/walk_io_test.cpp
+  engine/bounded_queue_test.cpp
   engine/demo_runs.cpp
 )
 target_link_libraries(engine_demo_tests PRIVATE tidewell_windows_test_support tidewell_demo_drive)

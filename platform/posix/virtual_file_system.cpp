@@ -295,6 +295,22 @@ void VirtualFileSystem::OnDriveRefused(std::function<void(const std::string&)> l
   cache_->OnRootRefused(std::move(listener));
 }
 
+std::error_code VirtualFileSystem::OpenRootForReaders(char letter, FolderHandle& root) {
+  int rootFd = -1;
+  if (std::error_code error = cache_->Root(letter, rootFd)) return error;
+  const int own = fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
+  if (own < 0) return std::error_code(errno, std::generic_category());
+  root = FolderHandle::Adopt(own);
+  return {};
+}
+
+bool VirtualFileSystem::SparedMayLieOn(char letter) { return cache_->SparedMayLieOn(letter); }
+
+bool VirtualFileSystem::IsSpared(const FolderHandle& folder) const {
+  FolderIdentity identity;
+  return !folder.IsOpen() || IdentifyFolder(static_cast<int>(folder.Native()), identity) || cache_->IsSpared(identity);
+}
+
 std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
   ParsedPath parsed;
   if (std::error_code error = ParseVirtualPath(drives_, folder, parsed)) return error;

@@ -182,6 +182,25 @@ void VirtualFileSystem::OnDriveRefused(std::function<void(const std::string&)> l
   cache_->OnRootRefused(std::move(listener));
 }
 
+std::error_code VirtualFileSystem::OpenRootForReaders(char letter, FolderHandle& root) {
+  HANDLE rootHandle = INVALID_HANDLE_VALUE;
+  if (std::error_code error = cache_->Root(letter, rootHandle)) return error;
+  HANDLE own = INVALID_HANDLE_VALUE;
+  if (!DuplicateHandle(GetCurrentProcess(), rootHandle, GetCurrentProcess(), &own, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    return std::make_error_code(std::errc::io_error);
+  }
+  root = FolderHandle::Adopt(reinterpret_cast<std::intptr_t>(own));
+  return {};
+}
+
+bool VirtualFileSystem::SparedMayLieOn(char) { return true; }
+
+bool VirtualFileSystem::IsSpared(const FolderHandle& folder) const {
+  FolderIdentity identity;
+  return !folder.IsOpen() || win32::IdentifyFolder(reinterpret_cast<HANDLE>(folder.Native()), identity) ||
+         cache_->IsSpared(identity);
+}
+
 std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderReader& reader) {
   reader.state_.reset();
   ParsedPath parsed;

@@ -1,0 +1,189 @@
+// The one I/O queue of a drive's walk: the system calls a walk (ListFolders)
+// can leave to other threads, as typed jobs on one bounded queue
+// (bounded_queue.h) served by one set of threads, within one budget of open
+// folders for the whole walk.
+//
+// Jobs:
+//   - LearnFacts: look up files of a folder the walk has listed, in that same
+//     open folder, and write their facts to their places in the walk's
+//     FolderList (a test run's lengths and times, WalkFacts). Never dropped:
+//     when the queue is full the walk does it itself, at once.
+//   - Close: let go of the walk's share of a listed folder, which is closed
+//     when the last holder lets go. When the queue is full the walk closes it.
+//   - ListAhead: list (and perhaps stat the files of) a folder the walk has
+//     found but not reached yet, throwing the answers away, so that the
+//     walk's own calls find the kernel's caches warm (metadata_warmer.h).
+//   - StatNames: stat the kept names of a folder the walk has listed, for the
+//     rule stage, the same way.
+//   The first two finish the walk's own work (WalkFinishing); the last two
+//   only warm caches (WalkWarming, started by the policy in walk_warmer.h)
+//   and are dropped, not done, once the walk ends.
+//
+// Threads: none until a kind of job wants them. Finishing starts one thread
+// once the walk reaches folder kStartAt (WhenLarge, on a machine with two
+// processors or more) or at once (Always); warming grows the set to
+// kReaders. A thread that cannot be started (std::system_error) is simply
+// not there: with none, every job is done by the walk itself, exactly as
+// with the speed-ups off; the run never ends over it. What a walk lists and
+// learns is the same however many threads there are and whichever job runs
+// where.
+//
+// Budget: what the process can spare for a walk's open folders
+// (platform::FolderHandlesToSpare) is shared out here and only here
+// (Share): the queue's part is kQueue (every waiting job holds at most one
+// folder) + kReaders (each thread holds one more while it works) + 1 (the
+// readers' own root); the walk's held parents (OpenParents) get the rest.
+// Threads are allowed only when the queue's part is at most half.
+//
+// Waking: a thread sleeping on an empty queue is woken by a warming job at
+// once, and for finishing jobs once kWakeAfter of them wait or the walk has
+// gone kWakeEvery folders further, whichever comes first (one wake-up for
+// several jobs spares the walk a system call per job). Finish() (the
+// destructor at the latest) closes the queue, lets the threads do every
+// finishing job left and drop the warming ones, and joins them: a walk's
+// list is complete when the walk returns, however it ends.
+//
+// Used by the walk's thread only (besides its own threads).
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "engine/bounded_queue.h"
+#include "engine/folder_list.h"
+#include "engine/run_context.h"
+#include "platform/metadata_warmer.h"
+#include "platform/virtual_file_system.h"
+
+namespace tidewell {
+
+// What one look-up of a listed file tells the walk: the facts of a file or a
+// link (the time only `withTimes`), or none when the look-up failed or found
+// a folder (a name that changed since the listing is left for whoever uses
+// it to find out).
+std::optional<WalkFacts> WalkFactsOf(std::error_code lookUp, const platform::EntryFacts& found, bool withTimes);
+
+// The reads a walk's warming has done, counted on the threads (tests and the
+// bench's curiosity; nothing decides on them).
+struct WarmReads {
+  explicit WarmReads(platform::MetadataWarmer& reader) : reader(reader) {}
+  platform::MetadataWarmer& reader;
+  std::atomic<std::int64_t> listed{0};
+  std::atomic<std::int64_t> statted{0};
+};
+
+class WalkIo {
+ public:
+  using SharedFolder = std::shared_ptr<platform::FolderHandle>;
+  // Starts a thread running `body`; throws std::system_error when it cannot,
+  // as std::thread does (tests inject failures).
+  using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+  static std::thread StartThread(std::function<void()> body) { return std::thread(std::move(body)); }
+
+  static constexpr std::size_t kQueue = 256;
+  static constexpr unsigned kReaders = 4;
+  static constexpr std::int32_t kStartAt = 64;
+  static constexpr std::size_t kWakeAfter = 32;
+  static constexpr std::int32_t kWakeEvery = 16;
+
+  // How a walk's open folders are shared out of `spare`, when threads may be
+  // wanted at all.
+  struct Budget {
+    std::size_t forParents = 0;  // held by the walk itself (OpenParents)
+    std::size_t forQueue = 0;    // held by jobs and threads; 0: no thread
+  };
+  static Budget Share(std::size_t spare, bool threadsWanted);
+
+  // `withTimes`: whether looked-up facts hold the files' times. `spare`:
+  // what the process can spare for the walk's open folders.
+  WalkIo(WalkFinishing finishing, WalkWarming warming, bool withTimes, std::size_t spare,
+         ThreadStarter start = StartThread);
+  ~WalkIo();
+  WalkIo(const WalkIo&) = delete;
+  WalkIo& operator=(const WalkIo&) = delete;
+
+  const Budget& Folders() const { return budget_; }
+
+  // The walk is about to open folder `cursor` (1 for its first): starts
+  // finishing once the walk has gone far enough, and wakes a thread for
+  // finishing jobs that have waited kWakeEvery folders.
+  void Reaching(std::int32_t cursor);
+  // Whether LearnFacts and Close go to the threads (else the walk does them).
+  bool Finishing() const { return finishing_; }
+  std::size_t Threads() const { return threads_.size(); }
+
+  // Looks up the files at `places` in `folder` and writes their facts there.
+  void LearnFacts(const SharedFolder& folder, std::span<const FolderList::FactsPlace> places);
+  // Lets go of the walk's share of `folder`.
+  void Close(SharedFolder folder);
+
+  // Starts warming with `reads` (which must outlive this object): opens its
+  // reader and grows the threads to kReaders. False, and nothing warmed,
+  // when the reader cannot open, threads are not allowed, or none starts.
+  bool StartWarming(WarmReads& reads);
+  bool Warming() const { return warm_ != nullptr; }
+  // Queues `folder` (a virtual folder path of the walk's drive) to be listed
+  // ahead, its files statted too with Files::Statted. False, and nothing
+  // queued, when warming has not started or half the queue already holds
+  // warming jobs; true for a folder no reader could read (another drive's,
+  // the root), which is taken and dropped.
+  bool ListAhead(std::string_view folder, platform::MetadataWarmer::Files files, bool allNames);
+  // The same for a listed folder whose files are to be statted.
+  bool StatNames(std::string_view folder, bool allNames);
+
+  // Closes the queue, lets the threads do what must be done, and joins them.
+  void Finish();
+
+  // Finishing jobs the threads did (tests).
+  std::int64_t JobsDone() const { return jobsDone_.load(std::memory_order_relaxed); }
+
+ private:
+  static constexpr std::size_t kPlacesPerJob = 6;
+
+  struct Job {
+    enum class Kind : std::uint8_t { LearnFacts, Close, ListAhead, StatNames };
+    Kind kind = Kind::Close;
+    bool statFiles = false;
+    bool allNames = false;
+    std::uint8_t count = 0;
+    SharedFolder folder;
+    std::array<FolderList::FactsPlace, kPlacesPerJob> places{};
+    std::string relative;  // "A/B/C" below the drive's root, for the warming jobs
+  };
+
+  // Grows the threads to `count`; false when none runs.
+  bool StartThreads(std::size_t count);
+  void HandFinishing(Job& job);
+  bool HandWarming(std::string_view folder, Job::Kind kind, bool statFiles, bool allNames);
+  void Do(Job& job);
+  void Learn(Job& job) const;
+  void Work();
+
+  WalkFinishing finishingMode_;
+  bool withTimes_;
+  Budget budget_;
+  ThreadStarter start_;
+  std::unique_ptr<BoundedQueue<Job>> queue_;  // made with the first thread
+  bool finishing_ = false;
+  bool startRefused_ = false;   // a thread failed to start: no more tries
+  std::size_t unwoken_ = 0;     // finishing jobs queued since the last wake-up
+  std::int32_t lastWake_ = 0;   // the folder of the last wake-up
+  WarmReads* warm_ = nullptr;
+  std::atomic<std::size_t> warmQueued_{0};
+  std::atomic<bool> dropWarming_{false};
+  std::atomic<std::int64_t> jobsDone_{0};
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace tidewell
