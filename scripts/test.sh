@@ -15,7 +15,10 @@ step() {
   echo "test.sh: $name: $((SECONDS - start)) s"
 }
 step "packages" scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWELL_BUILD_TESTS=ON >/dev/null
+# Line tables only (-g1): backtraces and profiles keep their file and line,
+# and the build takes about a fifth less processor time than with -g.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+  -DTIDEWELL_BUILD_TESTS=ON >/dev/null
 step "Linux build" cmake --build build
 step "Linux suites" ctest --test-dir build --output-on-failure -j "$(nproc)"
 step "Windows build and suites" scripts/test-windows.sh build-win
