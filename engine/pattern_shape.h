@@ -11,10 +11,13 @@
 // An empty pattern lists every file, as the delete action reads it: "*.*".
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/text_case.h"
 
 namespace tidewell {
 
@@ -49,6 +52,26 @@ struct PatternKeyHash {
     for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     return static_cast<std::size_t>(hash);
   }
+};
+
+// A quick first test of a set of upper-cased keys: one bit for each
+// (length, first character, last character) that some key has, all three
+// taken modulo 32, case ignored. MayHold is false only for a text no key can
+// equal (case ignored), so a lookup it lets through decides as before, and
+// most of a walk's names (which the table does not name) are turned away
+// with three loads instead of a hash, a division and a compare.
+class KeyPrefilter {
+ public:
+  void Add(std::string_view key) { bits_.set(Slot(key)); }
+  bool MayHold(std::string_view text) const { return bits_.test(Slot(text)); }
+
+ private:
+  static std::size_t Slot(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto fold = [](char c) { return static_cast<std::size_t>(static_cast<unsigned char>(ToUpperAscii(c))) & 31u; };
+    return ((text.size() & 31u) << 10) | (fold(text.front()) << 5) | fold(text.back());
+  }
+  std::bitset<32768> bits_;
 };
 
 }  // namespace tidewell

@@ -97,9 +97,11 @@ void RuleIndex::AddDeleteRow(RowNumber row, std::string_view pattern) {
   PatternShape shape = ShapeOfPattern(pattern);
   switch (shape.kind) {
     case PatternKind::Extension:
+      mayEndWith_.Add(shape.key);
       byExtension_[std::move(shape.key)].push_back(row);
       return;
     case PatternKind::ExactName:
+      mayBeNamed_.Add(shape.key);
       byName_[std::move(shape.key)].push_back(row);
       return;
     case PatternKind::Wildcard:
@@ -116,16 +118,17 @@ void RuleIndex::AddDeleteRow(RowNumber row, std::string_view pattern) {
 
 void RuleIndex::AddNameCandidates(std::size_t file, std::string_view name, FolderCandidates& into) const {
   auto add = [&](RowNumber row) { into.pairs_.push_back((std::uint64_t{row} << 32) | file); };
-  auto addAll = [&](const RowsByText& rows, std::string_view key) {
+  auto addAll = [&](const RowsByText& rows, const KeyPrefilter& mayHold, std::string_view key) {
+    if (!mayHold.MayHold(key)) return;
     const auto found = rows.find(key);
     if (found == rows.end()) return;
     for (RowNumber row : found->second) add(row);
   };
   UpperInto(name, into.upper_);
   const std::string_view upper = into.upper_;
-  addAll(byName_, upper);
+  addAll(byName_, mayBeNamed_, upper);
   if (const std::size_t dot = upper.rfind('.'); dot != std::string_view::npos) {
-    addAll(byExtension_, upper.substr(dot + 1));
+    addAll(byExtension_, mayEndWith_, upper.substr(dot + 1));
   }
   auto tryGeneral = [&](const std::vector<std::uint32_t>& which) {
     for (std::uint32_t at : which) {

@@ -105,7 +105,9 @@ class RuleIndex {
   std::vector<RowRange> sectionRows_;
   RowRange baseRows_;
   RowsByText byExtension_;
+  KeyPrefilter mayEndWith_;
   RowsByText byName_;
+  KeyPrefilter mayBeNamed_;
   RowsByText namedByLastComponent_;
   std::vector<GeneralRow> general_;
   // Indices into general_: by the upper-cased first character of the

@@ -60,9 +60,11 @@ void RuleTableNames::AddPattern(std::string_view pattern) {
   PatternShape shape = ShapeOfPattern(pattern);
   switch (shape.kind) {
     case PatternKind::Extension:
+      mayEndWith_.Add(shape.key);
       endings_.insert(std::move(shape.key));
       return;
     case PatternKind::ExactName:
+      mayBeNamed_.Add(shape.key);
       exactNames_.insert(std::move(shape.key));
       return;
     case PatternKind::Wildcard:
@@ -86,13 +88,18 @@ bool RuleTableNames::Keeps(std::string_view name) const {
   // A file name has at most 255 bytes.
   char upper[256];
   if (name.size() >= sizeof upper) return true;
-  for (std::size_t i = 0; i < name.size(); ++i) upper[i] = ToUpperAscii(name[i]);
-  const std::string_view upperName(upper, name.size());
-  const std::size_t dot = upperName.rfind('.');
-  if (dot != std::string_view::npos && endings_.contains(upperName.substr(dot + 1))) return true;
-  if (exactNames_.contains(upperName)) return true;
+  // Upper-cased only when a key may match (most names are turned away by the
+  // prefilters), and then once for both look-ups.
+  const std::size_t dot = name.rfind('.');
+  const bool mayEnd = dot != std::string_view::npos && mayEndWith_.MayHold(name.substr(dot + 1));
+  if (mayEnd || mayBeNamed_.MayHold(name)) {
+    for (std::size_t i = 0; i < name.size(); ++i) upper[i] = ToUpperAscii(name[i]);
+    const std::string_view upperName(upper, name.size());
+    if (mayEnd && endings_.contains(upperName.substr(dot + 1))) return true;
+    if (exactNames_.contains(upperName)) return true;
+  }
   if (!name.empty()) {
-    for (const platform::WildcardPattern& pattern : othersByFirst_[static_cast<unsigned char>(upper[0])]) {
+    for (const platform::WildcardPattern& pattern : othersByFirst_[static_cast<unsigned char>(ToUpperAscii(name.front()))]) {
       if (pattern.Matches(name)) return true;
     }
   }

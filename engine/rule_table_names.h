@@ -59,8 +59,10 @@ class RuleTableNames final : public KeptNames {
 
   // The keys of the "*.EXT" patterns (see pattern_shape.h).
   TextSet endings_;
+  KeyPrefilter mayEndWith_;
   // The keys of the plain-name patterns.
   TextSet exactNames_;
+  KeyPrefilter mayBeNamed_;
   // Every other pattern, asked one by one: those starting with a literal
   // character only of names that start with it (see LiteralFirstUpper).
   std::array<std::vector<platform::WildcardPattern>, 256> othersByFirst_;

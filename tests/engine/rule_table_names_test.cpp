@@ -1,5 +1,6 @@
 #include "engine/rule_table_names.h"
 
+#include <cctype>
 #include <functional>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "engine/category_rules.h"
 #include "engine/folder_walker.h"
 #include "engine/log_section.h"
+#include "engine/pattern_shape.h"
 #include "engine/rule_table.h"
 #include "platform/wildcard.h"
 #include "tests/support/temp_drive.h"
@@ -65,6 +67,38 @@ const std::vector<std::string> kTrickyNames{
 TEST(RuleTableNames, KeepsExactlyTheNamesSomeRowMatches) {
   const RuleTableNames table;
   for (const std::string& name : kTrickyNames) {
+    EXPECT_EQ(table.Keeps(name), SomeRowMatches(name)) << name;
+  }
+}
+
+// Every ending and plain name the table holds, in other cases and lengths:
+// the quick first tests in front of the look-ups must let each through, and
+// a name one character longer or shorter must be decided as the matcher does.
+TEST(RuleTableNames, KeepsEveryKeyOfTheTableWhateverItsCase) {
+  const RuleTableNames table;
+  std::vector<std::string> names;
+  auto addNamesFor = [&](std::string_view pattern) {
+    const PatternShape shape = ShapeOfPattern(pattern);
+    if (shape.kind == PatternKind::Wildcard) return;
+    std::string lower(shape.key);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string base = shape.kind == PatternKind::Extension ? "Name." : "";
+    names.push_back(base + shape.key);
+    names.push_back(base + lower);
+    names.push_back(base + lower + "x");
+    if (lower.size() > 1) names.push_back(base + lower.substr(1));
+  };
+  for (const RuleSection& section : CategorySections()) {
+    for (const CategoryRule& row : section.rows) {
+      if (!row.target.empty()) addNamesFor(row.target);
+      if (!row.marker.empty()) addNamesFor(row.marker);
+    }
+  }
+  for (const CategoryRule& row : BaseRows()) {
+    if (!row.target.empty()) addNamesFor(row.target);
+  }
+  ASSERT_GT(names.size(), 100u);
+  for (const std::string& name : names) {
     EXPECT_EQ(table.Keeps(name), SomeRowMatches(name)) << name;
   }
 }
