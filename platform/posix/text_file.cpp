@@ -111,7 +111,8 @@ std::error_code AppendFile::Append(std::string_view text) {
     // end is where this text began plus what reached it.
     struct stat st {};
     if (fstat(fd, &st) == 0 && st.st_size >= static_cast<off_t>(written)) {
-      (void)ftruncate(fd, st.st_size - static_cast<off_t>(written));
+      // When even that fails, the write's own error is what the caller hears.
+      if (ftruncate(fd, st.st_size - static_cast<off_t>(written)) != 0) return error;
     }
   }
   return error;
