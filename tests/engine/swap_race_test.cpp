@@ -71,8 +71,12 @@ class Swapper {
         for (std::size_t i = 0; i < sites.size(); ++i) {
           const SwapSite& site = sites[i];
           const int parent = parents_[i];
-          if (Missing(parent, site.real)) symlinkat(site.target.c_str(), parent, site.real.c_str());
-          if (Missing(parent, site.spare)) symlinkat(site.target.c_str(), parent, site.spare.c_str());
+          // Puts back a link the run removed; one that fails (the name came
+          // back meanwhile) is seen to on the next round.
+          for (const std::string* name : {&site.real, &site.spare}) {
+            if (!Missing(parent, *name)) continue;
+            [[maybe_unused]] const int relinked = symlinkat(site.target.c_str(), parent, name->c_str());
+          }
           if (Exchange(parent, site.real, site.spare)) swaps_.fetch_add(1, std::memory_order_relaxed);
         }
       }
