@@ -92,11 +92,12 @@ bool RuleTableNames::Keeps(std::string_view name) const {
   // prefilters), and then once for both look-ups.
   const std::size_t dot = name.rfind('.');
   const bool mayEnd = dot != std::string_view::npos && mayEndWith_.MayHold(name.substr(dot + 1));
-  if (mayEnd || mayBeNamed_.MayHold(name)) {
+  const bool mayBeNamed = mayBeNamed_.MayHold(name);
+  if (mayEnd || mayBeNamed) {
     for (std::size_t i = 0; i < name.size(); ++i) upper[i] = ToUpperAscii(name[i]);
     const std::string_view upperName(upper, name.size());
     if (mayEnd && endings_.contains(upperName.substr(dot + 1))) return true;
-    if (exactNames_.contains(upperName)) return true;
+    if (mayBeNamed && exactNames_.contains(upperName)) return true;
   }
   if (!name.empty()) {
     for (const platform::WildcardPattern& pattern : othersByFirst_[static_cast<unsigned char>(ToUpperAscii(name.front()))]) {
