@@ -47,7 +47,7 @@
 #include "ui/help_menu.h"
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
-#include "ui/wave_player.h"
+#include "ui/qt/wave_player.h"
 
 namespace tidewell::ui {
 
