@@ -1,0 +1,139 @@
+// The desktop program's Win32 front end: its windows over the program
+// session (session/program_session.h: the models, the run context and the
+// start-up sequence, shared with the Qt front end and the console) and the
+// Win32 side of RunFeedback (the main window's status bar, progress bar,
+// Animate control, PlaySound, the busy pointer, window state, locking, drive
+// list, record viewer and message boxes).
+//
+// It does what the Qt front end does (ui/qt/desktop_program.h), in the same
+// order and with the same texts; the decisions of its own:
+//   - ProcessPendingMessages dispatches the thread's pending messages at
+//     most once every 15 ms of wall time, with the menus' shortcut keys.
+//   - EndProgram ends the process at once (after an optional hook that tests
+//     use); nothing after ExitProgram runs.
+//   - The pointer during a run is the arrow with hourglass (IDC_APPSTARTING):
+//     the window still takes the Exit button's click.
+//   - A window hidden by "/I" stays hidden when a run minimises or restores
+//     it.
+//   - The Help menu's addresses open with ShellExecute ("open"); one that
+//     cannot be opened is named in a box (AddressNotOpened).
+//   - The uninstaller is "UnWise.exe" in the program's folder, started
+//     detached; when it is missing or cannot be started the user gets
+//     "Uninstall not available." and the program stays.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/host_paths.h"
+#include "platform/instance_lock.h"
+#include "session/program_session.h"
+#include "ui/help_menu.h"
+#include "ui/win32/deepwash_window.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/record_viewer.h"
+
+namespace tidewell::ui::win32 {
+
+struct DesktopEnvironment {
+  std::string commandLine;       // "/U /I"
+  std::string programFolder;     // empty: the executable's folder
+  std::string recordsFolder;     // empty: chosen from the program's folder
+  std::string storePath;         // empty: the per-user store file
+  std::string instanceLockPath;  // empty: InstanceLock::DefaultPath()
+  // Called by EndProgram before the process ends; a test's hook may throw
+  // instead of returning. Empty: nothing.
+  std::function<void(int exitStatus)> endProgram;
+  // Opens an address with the system's handler; false when it could not.
+  // Empty: ShellExecute.
+  std::function<bool(const std::string&)> openDocument;
+  const RunClock* clock = nullptr;                 // none: the wall clock
+  const platform::LocaleFormat* locale = nullptr;  // none: the user's
+  std::function<void()> onYield;                   // after each yield, for tests
+  std::FILE* problems = stderr;                    // where drive problems are told
+};
+
+class DesktopProgram : public RunFeedback {
+ public:
+  DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environment);
+  ~DesktopProgram() override;
+
+  // The start-up sequence, up to showing the window and, with "/U", the
+  // unattended run. False when another copy is running: end silently.
+  bool Start();
+
+  // Runs the message loop until the window's thread gets WM_QUIT.
+  int Run();
+  // Dispatches one message as the message loop does: the shortcut keys
+  // first, then the dialog keys of the window it is for.
+  void Dispatch(MSG& message);
+
+  MainWindow& Main() { return *main_; }
+  DeepwashWindow& Deepwash() { return *deepwash_; }
+  RecordViewerHost& Viewer() { return *viewer_; }
+  session::ProgramSession& Session() { return *session_; }
+  RunContext& Context() { return session_->Context(); }
+  MainWindowOptions& Options() { return session_->Options(); }
+  DeepwashSelection& Selection() { return session_->Selection(); }
+  const HelpAddresses& Addresses() const { return addresses_; }
+  // The wave file playing or last played (empty after CloseSoundDevice).
+  const std::string& CurrentSound() const { return sound_; }
+  bool BusyPointer() const { return busyPointer_; }
+
+  // RunFeedback
+  void SetStatusText(std::string_view text) override;
+  std::string StatusText() const override { return status_; }
+  void SetProgressValue(int value) override;
+  void StartAnimation() override;
+  void StopAnimation() override;
+  void PlayWave(const std::string& hostPath, bool wait) override;
+  void CloseSoundDevice() override;
+  void SetBusyPointer() override;
+  void SetDefaultPointer() override;
+  void MinimiseWindow() override;
+  void RestoreWindow() override;
+  void Repaint() override;
+  void Beep() override;
+  void LockControls() override;
+  void UnlockControls() override;
+  bool SelectDrive(char letter) override;
+  std::string SelectedDrive() const override { return session_->Drives().Current(); }
+  void ShowDeletionLog() override;
+  MessageAnswer ShowMessage(const Message& message) override { return boxes_.ShowMessage(message); }
+  [[noreturn]] void EndProgram(int exitStatus) override;
+  void ProcessPendingMessages() override;
+
+ private:
+  void Wire();
+  void OnCommand(int id, int notification);
+  void OnMenu(MenuCommand command);
+  void SetControlsEnabled(bool enabled);
+  void ShowDriveInList();
+  void OnCleanClicked();
+  void OnDeepwashClicked();
+  void OnUninstall();
+  void OpenDocument(const std::string& address);
+  std::string ProgramFile(const char* name) const {
+    return platform::JoinHostPath(session_->Context().config.programFolder, name);
+  }
+
+  MessageBoxes& boxes_;
+  DesktopEnvironment environment_;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<DeepwashWindow> deepwash_;
+  std::unique_ptr<session::ProgramSession> session_;
+  std::unique_ptr<RecordViewerHost> viewer_;
+  platform::InstanceLock instance_;
+  HelpAddresses addresses_;
+  std::string status_;
+  std::string sound_;
+  bool busyPointer_ = false;
+  bool running_ = false;
+  bool controlsEnabled_ = true;
+  ULONGLONG lastYield_ = 0;
+};
+
+}  // namespace tidewell::ui::win32
