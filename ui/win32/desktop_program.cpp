@@ -149,7 +149,9 @@ bool DesktopProgram::Start() {
   w.FitCaptions();
   CentreOnMonitor(w.Handle());
   const std::string clip = platform::ProgramDataFile(Context().config.programFolder, "Tidewell1.avi");
-  SendMessageW(w.animation, ACM_OPENW, 0, reinterpret_cast<LPARAM>(Widen(clip).c_str()));
+  // The clip's first frame is shown until a run plays it (a missing clip
+  // leaves the control empty).
+  if (SendMessageW(w.animation, ACM_OPENW, 0, reinterpret_cast<LPARAM>(Widen(clip).c_str()))) StopAnimation();
 
   // The window's start: the drive check runs for the start drive whatever
   // the options, C: becomes the working folder, and nothing stops it; a

@@ -47,7 +47,7 @@ class RecordViewerHost::ViewerWindow : public TopWindow {
     static_cast<void>(richEdit);
     CreateTopWindow(L"TidewellForm3", kViewerCaption, WS_OVERLAPPEDWINDOW, nullptr, kInitialClientWidthTwips,
                     kInitialClientHeightTwips);
-    textBox_ = MakeControl(MSFTEDIT_CLASS, "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL,
+    textBox_ = MakeControl(MSFTEDIT_CLASS, "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
                            1, {0, 0, 0, 0}, kTextFont);
     SendMessageW(textBox_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     Layout();

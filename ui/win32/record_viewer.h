@@ -2,12 +2,13 @@
 // one read-only RichEdit box that shows the deletion log or the run report.
 //
 // The window is made on the first ShowRecord and again after the user has
-// closed it (closing destroys it). A record that holds rich text is loaded
+// closed it (closing hides it; the next view makes a new one). A record that holds rich text is loaded
 // into the box as RTF, as it is; any other is shown as plain text (UTF-8,
 // or Windows-1252 when it is not valid UTF-8: ui/rich_text.h). On every
-// resize the text box sits at 0,0 and is 100 twips narrower and 350 twips
-// lower than the window's outer size, never less than nothing. What is
-// shown of a large record: ui/record_text.h.
+// resize the text box sits at 0,0, its lines wrapped at its width, and is
+// 100 twips narrower and 350 twips lower than the window's outer size,
+// never less than nothing. What is shown of a large record:
+// ui/record_text.h.
 #pragma once
 
 #include <windows.h>
