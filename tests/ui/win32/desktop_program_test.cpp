@@ -29,6 +29,8 @@
 #include "tools/demo_drive.h"
 #include "ui/win32/desktop_program.h"
 #include "ui/record_text.h"
+#include "ui/caption_fit.h"
+#include "ui/win32/caption_fit.h"
 #include "ui/win32/top_window.h"
 #include "ui/window_texts.h"
 
@@ -448,6 +450,61 @@ TEST(Win32DesktopProgram, TheViewerShowsTheNewestPartOfALargeLog) {
   EXPECT_EQ(program.Viewer().Window(), nullptr);
   ChooseMenu(program, MenuCommand::Log);
   EXPECT_NE(program.Viewer().Window(), nullptr);
+}
+
+// Exit in the middle of a run ends the program with the log closed on what
+// it holds (no count line) and the sound device closed.
+TEST(Win32DesktopProgram, ExitInTheMiddleOfARunClosesTheLogWithWhatItHolds) {
+  World world;
+  for (int i = 0; i < 40; ++i) world.File("F" + std::to_string(i) + "\\junk.tmp", 5);
+  DesktopEnvironment environment = world.Environment();
+  DesktopProgram* running = nullptr;
+  int yields = 0;
+  environment.onYield = [&] {
+    if (running != nullptr && running->Context().state.totals.totalFiles >= 3 && ++yields == 1) {
+      Click(running->Main().exitButton);
+    }
+  };
+  DesktopProgram program(world.boxes, std::move(environment));
+  running = &program;
+  ASSERT_TRUE(program.Start());
+  EXPECT_EQ(EndStatus([&] { Click(program.Main().cleanButton); }), std::optional<int>(0));
+  EXPECT_FALSE(program.Context().state.log.IsOpen());
+  const std::string log = world.Record("Tidewell.log");
+  EXPECT_NE(log.find("TIDEWELL III LOG FILE"), std::string::npos);
+  EXPECT_NE(log.find("Delete file: "), std::string::npos);
+  EXPECT_EQ(log.find("files DELETED"), std::string::npos);  // cut short: no count line
+  EXPECT_EQ(program.CurrentSound(), "");
+}
+
+// Every caption of the two windows is drawn whole in the font it got; one
+// given a font a third wider is drawn smaller until it fits.
+TEST(Win32DesktopProgram, EveryCaptionFitsItsControl) {
+  World world;
+  DesktopProgram program(world.boxes, world.Environment("/I"));
+  ASSERT_TRUE(program.Start());
+  MainWindow& w = program.Main();
+  auto font = [](HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); };
+  for (HWND label : {w.label4, w.label5, w.label6}) {
+    EXPECT_TRUE(CaptionFits(label, font(label), CaptionKind::Label)) << WindowText(label);
+  }
+  for (const RunOption option : kMainWindowOptions) {
+    EXPECT_TRUE(CaptionFits(w.BoxOf(option), font(w.BoxOf(option)), CaptionKind::CheckBox)) << WindowText(w.BoxOf(option));
+  }
+  for (const Category& entry : CatalogueEntries()) {
+    HWND box = program.Deepwash().CheckBox(entry.id);
+    EXPECT_TRUE(CaptionFits(box, font(box), CaptionKind::CheckBox)) << entry.controlName;
+  }
+
+  FontSet fonts;
+  const FontSpec wide{L"Arial", 8.25 * 4 / 3};
+  HWND box = w.BoxOf(RunOption::OptimisePerformance);
+  ASSERT_FALSE(CaptionFits(box, fonts.Get(wide, program.Main().Dpi()), CaptionKind::CheckBox));
+  const double points = FitCaption(box, wide, CaptionKind::CheckBox, fonts, program.Main().Dpi());
+  EXPECT_LT(points, wide.points);
+  EXPECT_GE(points, ui::kSmallestCaptionPoints);
+  EXPECT_TRUE(CaptionFits(box, font(box), CaptionKind::CheckBox));
+  w.FitCaptions();  // the window's own fonts again, before `fonts` goes
 }
 
 int main(int argc, char** argv) {
