@@ -90,9 +90,23 @@ void DesktopProgram::OnCommand(int id, int notification) {
     const char letter = entries[static_cast<std::size_t>(index)][0];
     // A drive the user picks in the list (the one shown included) is named
     // for this run: a destructive run may then clean it though it was only
-    // found on the host.
-    if (notification == CBN_SELCHANGE || notification == CBN_SELENDOK) session_->NameDrive(letter);
-    if (notification == CBN_SELCHANGE) session_->SelectDrive(letter);
+    // found on the host. A change (CBN_SELCHANGE) names and selects the
+    // drive picked; the list's closing on a pick (CBN_SELENDOK, which comes
+    // after it) names the drive shown only when the pick changed nothing,
+    // since a failed drive check may have moved the list to C: meanwhile.
+    switch (notification) {
+      case CBN_DROPDOWN: listChanged_ = false; break;
+      case CBN_SELCHANGE:
+        listChanged_ = true;
+        session_->NameDrive(letter);
+        session_->SelectDrive(letter);
+        break;
+      case CBN_SELENDOK:
+        if (!listChanged_) session_->NameDrive(letter);
+        listChanged_ = false;
+        break;
+      default: break;
+    }
     return;
   }
   if (notification != BN_CLICKED) return;
@@ -254,7 +268,6 @@ void DesktopProgram::OnUninstall() {
 
 void DesktopProgram::SetControlsEnabled(bool enabled) {
   MainWindow& w = *main_;
-  controlsEnabled_ = enabled;
   const UINT state = enabled ? MF_ENABLED : MF_GRAYED;
   // The menus and every entry in them, so their shortcut keys go with them.
   const int menus = GetMenuItemCount(w.menuBar);

@@ -132,7 +132,7 @@ class DesktopProgram : public RunFeedback {
   std::string sound_;
   bool busyPointer_ = false;
   bool running_ = false;
-  bool controlsEnabled_ = true;
+  bool listChanged_ = false;  // a CBN_SELCHANGE since the drive list opened
   ULONGLONG lastYield_ = 0;
 };
 
