@@ -1,5 +1,7 @@
 #include "ui/win32/caption_fit.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "ui/caption_fit.h"
@@ -15,14 +17,26 @@ std::wstring ControlText(HWND control) {
 }
 
 // The room a check box leaves its caption: its width less the box (the
-// system's check mark size at the control's DPI) and a gap of 4 pixels.
+// system's check mark size at the control's DPI), the gap after it and the
+// focus frame's margin: 12 pixels in all (what Wine's controls need).
 int CheckBoxCaptionWidth(HWND control, int width) {
   const UINT dpi = WindowDpi(control);
   using MetricsForDpiFn = int(WINAPI*)(int, UINT);
   static const auto metricsForDpi = reinterpret_cast<MetricsForDpiFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
   const int box = metricsForDpi != nullptr ? metricsForDpi(SM_CXMENUCHECK, dpi) : GetSystemMetrics(SM_CXMENUCHECK);
-  return width - box - Scaled(4, dpi);
+  return width - box - Scaled(12, dpi);
+}
+
+// The width a check box needs for its box and caption in `font`, as the
+// common controls 6 measure it (BCM_GETIDEALSIZE); 0 when they cannot.
+int CheckBoxIdealWidth(HWND control, HFONT font) {
+  const auto previous = static_cast<WPARAM>(SendMessageW(control, WM_GETFONT, 0, 0));
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SIZE ideal{0, 0};
+  const bool measured = SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
+  SendMessageW(control, WM_SETFONT, previous, FALSE);
+  return measured ? ideal.cx : 0;
 }
 
 }  // namespace
@@ -38,8 +52,13 @@ bool CaptionFits(HWND control, HFONT font, CaptionKind kind) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | (severalLines ? 0 : DT_SINGLELINE));
   SelectObject(dc, old);
   ReleaseDC(control, dc);
-  const int width = kind == CaptionKind::CheckBox ? CheckBoxCaptionWidth(control, client.right) : client.right;
-  if (needed.right > width) return false;
+  if (kind == CaptionKind::CheckBox) {
+    // Both measures must agree: Wine's common controls ask for less than
+    // they draw, and the estimate may be short of a theme's own margins.
+    const int ideal = CheckBoxIdealWidth(control, font);
+    return ideal <= client.right && needed.right <= CheckBoxCaptionWidth(control, client.right);
+  }
+  if (needed.right > client.right) return false;
   return !severalLines || needed.bottom <= client.bottom;
 }
 

@@ -1,9 +1,10 @@
 // Keeping captions whole in the Win32 windows: a caption is measured with
 // the font it is drawn in (GDI's DrawText, the access-key "&" left out) and,
 // where it does not fit its control, drawn a quarter point smaller at a
-// time (ui/caption_fit.h). A check box's caption has the control's width
-// less the box and the gap after it; a label of several lines must fit in
-// height too.
+// time (ui/caption_fit.h). A check box fits when the width the common
+// controls ask for its box and caption (BCM_GETIDEALSIZE) is no more than
+// its own, and its caption fits the width less the box and 12 pixels;
+// a label of several lines must fit in height too.
 #pragma once
 
 #include <windows.h>
