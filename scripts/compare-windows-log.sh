@@ -13,6 +13,12 @@
 # demo drive holds plain files and folders only (checked): under Wine a Unix
 # link looks like a plain file, and deleting it would reach its target.
 #
+# The Windows window, tidewell.exe "/U /I", runs on the same drive in test
+# mode (a first start) and must log the same items and report the same
+# figures as the console's test run. It needs a display: without DISPLAY the
+# script starts Xvfb on a display of its own; xdotool answers the test-mode
+# notice that a first start shows.
+#
 # A listing's order is the file system's own (NTFS and Wine give names in
 # order, Linux file systems do not), so the item lines are compared as sets;
 # everything else is compared as it stands.
@@ -31,9 +37,11 @@ cmake --build "$linux_build" --target tidewell-cli tidewell-make-demo-drive >/de
 work=$(mktemp -d "${TMPDIR:-/tmp}/tidewell-compare-XXXXXX")
 device=$WINEPREFIX/dosdevices/d:
 windows_program=$WINEPREFIX/drive_c/tidewell-compare
+xvfb_pid=
 cleanup() {
   rm -f "$device"
   rm -rf "$windows_program" "$work"
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -53,6 +61,8 @@ cp "$linux_build/cli/tidewell-cli" "$work/linux/"
 rm -rf "$windows_program"
 mkdir -p "$windows_program"
 cp "$windows_build/cli/tidewell-cli.exe" "$windows_program/"
+window_program=$windows_build/ui/tidewell.exe
+[ -f "$window_program" ] && cp "$window_program" "$windows_program/"
 windows_store=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -path '*/AppData/Roaming' | head -1)
 
 # run_linux DRIVE ARGS... / run_windows DRIVE ARGS...: one run with fresh settings on D:.
@@ -99,6 +109,46 @@ report_figures "$work/linux/Tidewell.txt" >"$work/linux.report"
 report_figures "$windows_program/Tidewell.txt" >"$work/windows.report"
 compare "test run's report figures" "$work/linux.report" "$work/windows.report"
 grep -q 'Delete file: ' "$work/linux.log" || { echo "the test run logged nothing" >&2; failed=1; }
+
+# The window: "/U /I" in test mode on D:, the drive of its working folder.
+# The test-mode notice is answered as a user would, with Enter.
+run_window() {
+  local drive=$1
+  [ -n "$windows_store" ] && rm -rf "$windows_store/Tidewell"
+  rm -f "$device" "$windows_program/Tidewell.log" "$windows_program/Tidewell.txt"
+  ln -s "$drive" "$device"
+  if [ -z "${DISPLAY:-}" ]; then
+    local display_file=$work/display
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+    export DISPLAY=:$(cat "$display_file")
+  fi
+  (cd "$drive" && LC_ALL=C TZ=UTC "$wine" 'C:\tidewell-compare\tidewell.exe' /U /I) &
+  local program=$!
+  for _ in $(seq 600); do
+    kill -0 "$program" 2>/dev/null || break
+    for window in $(xdotool search --name '^TEST MODE is ON' 2>/dev/null); do xdotool key --window "$window" Return; done
+    sleep 0.5
+  done
+  local status=0
+  wait "$program" || status=$?
+  rm -f "$device"
+  return "$status"
+}
+if [ -f "$windows_program/tidewell.exe" ] && command -v xdotool >/dev/null && command -v Xvfb >/dev/null; then
+  if run_window "$work/drive"; then
+    log_section "$windows_program/Tidewell.log" >"$work/window.log"
+    compare "window's /U /I test run's deletion log" "$work/linux.log" "$work/window.log"
+    report_figures "$windows_program/Tidewell.txt" >"$work/window.report"
+    compare "window's /U /I test run's report figures" "$work/linux.report" "$work/window.report"
+  else
+    echo "tidewell.exe /U /I did not end with 0" >&2
+    failed=1
+  fi
+else
+  echo "skipped: the window's /U /I run (needs $windows_build/ui/tidewell.exe, Xvfb and xdotool)" >&2
+fi
 
 rm -f "$work/linux/Tidewell.log" "$work/linux/Tidewell.txt" "$windows_program/Tidewell.log" "$windows_program/Tidewell.txt"
 run_linux "$work/linux-delete" --delete --log --select all

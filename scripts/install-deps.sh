@@ -3,7 +3,7 @@
 # As root it installs them with apt-get; otherwise it names them and stops.
 # With --windows it also installs what the Windows build and its tests under
 # Wine need (scripts/test-windows.sh): the mingw-w64 cross compiler, Wine and
-# GoogleTest's sources.
+# GoogleTest's sources, and Xvfb, the display the Win32 window's tests run on.
 set -euo pipefail
 
 # Qt 6 Widgets builds the desktop program; Qt 6 Multimedia gives it sound
@@ -21,7 +21,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-de
           fonts-liberation dosfstools ntfs-3g exfatprogs
           dpkg-dev desktop-file-utils appstream groff-base systemd)
 if [ "${1:-}" = --windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb)
 fi
 
 missing=()

@@ -33,7 +33,7 @@ fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
-  -DTIDEWELL_BUILD_UI=OFF -DTIDEWELL_BUILD_TESTS=ON >/dev/null
+  -DTIDEWELL_BUILD_UI=ON -DTIDEWELL_BUILD_TESTS=ON >/dev/null
 nice -n 15 cmake --build "$build" -j "$jobs"
 
 # The Wine prefix: made once, then stripped of every drive letter but C:
@@ -55,6 +55,19 @@ if [ -e "$WINEPREFIX/dosdevices/z:" ] || [ -L "$WINEPREFIX/dosdevices/z:" ]; the
   exit 1
 fi
 
+# A display for the Win32 window's tests: Xvfb on the first free display
+# number it finds (-displayfd), ended with the script. Started before
+# Wine's services, whose desktop process then has it too.
+if [ -z "${DISPLAY:-}" ]; then
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=:$(cat "$display_file")
+  rm -f "$display_file"
+  trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+fi
+
 # One Wine server for the whole run, with Wine's own services started here,
 # ended when the script ends. Left to itself, Wine ends its server a few
 # seconds after the last program goes, and a program that starts just then,
@@ -65,7 +78,7 @@ fi
 wineserver_=$(command -v wineserver || command -v wineserver-stable || true)
 if [ -n "$wineserver_" ]; then
   "$wineserver_" -p || true  # already running: keep that one
-  trap '"$wineserver_" -k >/dev/null 2>&1 || true' EXIT
+  trap '"$wineserver_" -k >/dev/null 2>&1 || true; [ -z "${xvfb_pid:-}" ] || kill "$xvfb_pid" 2>/dev/null || true' EXIT
   "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 fi
 

@@ -9,7 +9,7 @@
 
 #include "media/avi_clip.h"
 #include "tests/support/temp_drive.h"
-#include "ui/animation_player.h"
+#include "ui/qt/animation_player.h"
 
 using namespace tidewell;
 using namespace tidewell::ui;

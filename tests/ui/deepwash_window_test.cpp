@@ -15,8 +15,8 @@
 #include "settings/check_value.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_drive.h"
-#include "ui/deepwash_window.h"
-#include "ui/twips.h"
+#include "ui/qt/deepwash_window.h"
+#include "ui/qt/twips.h"
 
 using namespace tidewell;
 using namespace tidewell::ui;

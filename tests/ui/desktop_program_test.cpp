@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
@@ -32,11 +33,13 @@
 #include "tests/support/temp_drive.h"
 #include "settings/category_catalogue.h"
 #include "settings/main_options.h"
-#include "ui/caption_fit.h"
-#include "ui/deepwash_window.h"
-#include "ui/desktop_program.h"
-#include "ui/main_window.h"
-#include "ui/record_viewer.h"
+#include "ui/qt/animation_player.h"
+#include "ui/qt/caption_fit.h"
+#include "ui/qt/deepwash_window.h"
+#include "ui/qt/desktop_program.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/record_viewer.h"
+#include "ui/window_texts.h"
 
 namespace fs = std::filesystem;
 using namespace tidewell;
@@ -117,6 +120,8 @@ int NeededWidth(const QWidget& caption) {
          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) +
          box->fontMetrics().size(Qt::TextShowMnemonic, box->text()).width();
 }
+
+QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 bool NearlyCentred(const QWidget& window) {
   const QPoint off = OffCentre(window);
@@ -603,6 +608,47 @@ class DesktopProgramTest : public QObject {
     program.Deepwash().close();
     QVERIFY(w.isVisible());
     QVERIFY(!program.Deepwash().isVisible());
+  }
+
+  // The Qt menus are the shared table's (ui/window_texts.h), which the Win32
+  // front end builds its menus and shortcut keys from: same entries, order,
+  // captions and keys.
+  void menusAreTheSharedTable() {
+    MainWindow w;
+    const QMenu* menus[] = {w.fileMenu, w.viewMenu, w.optionsMenu, w.helpMenu};
+    QCOMPARE(MainMenus().size(), std::size(menus));
+    for (std::size_t i = 0; i < std::size(menus); ++i) {
+      const Menu& shared = MainMenus()[i];
+      QCOMPARE(menus[i]->title(), FromView(shared.caption));
+      QCOMPARE(menus[i]->objectName(), FromView(shared.name));
+      const QList<QAction*> actions = menus[i]->actions();
+      QCOMPARE(static_cast<std::size_t>(actions.size()), shared.entries.size());
+      for (std::size_t j = 0; j < shared.entries.size(); ++j) {
+        const MenuEntry& entry = shared.entries[j];
+        const QAction* action = actions[static_cast<qsizetype>(j)];
+        QCOMPARE(action->isSeparator(), !entry.command.has_value());
+        if (action->isSeparator()) continue;
+        QCOMPARE(action->objectName(), FromView(entry.name));
+        QCOMPARE(action->text(), FromView(entry.caption));
+        QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), FromView(entry.shortcut.text));
+      }
+    }
+  }
+
+  // The Qt window's captions and tooltips are the shared ones.
+  void controlTextsAreTheSharedOnes() {
+    MainWindow w;
+    QCOMPARE(w.windowTitle(), FromView(kMainWindowCaption));
+    const std::pair<QWidget*, std::string_view> tooltips[] = {
+        {w.title[2], kTitleTooltip},     {w.label4, kBannerTooltip},        {w.animation, kAnimationTooltip},
+        {w.progressBar, kProgressTooltip}, {w.cleanButton, kCleanTooltip}, {w.exitButton, kExitTooltip},
+        {w.deepwashButton, kDeepwashButtonTooltip}, {w.driveList, kDriveListTooltip}, {w.statusLine, kStatusBarTooltip}};
+    for (const auto& [widget, tooltip] : tooltips) QCOMPARE(widget->toolTip(), FromView(tooltip));
+    for (std::size_t i = 1; i <= 6; ++i) QCOMPARE(w.check1[i]->toolTip(), FromView(kOptionTooltips[i - 1]));
+    QCOMPARE(w.cleanButton->text(), FromView(kCleanCaption));
+    QCOMPARE(w.exitButton->text(), FromView(kExitCaption));
+    QCOMPARE(w.deepwashButton->text(), FromView(kDeepwashButtonCaption));
+    QCOMPARE(w.frame->title(), FromView(kFrameCaption));
   }
 
   void deletingARecordAsksFirst() {

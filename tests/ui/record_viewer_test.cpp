@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "tests/support/temp_drive.h"
-#include "ui/record_viewer.h"
+#include "ui/qt/record_viewer.h"
 
 using namespace tidewell;
 using namespace tidewell::ui;

@@ -16,9 +16,9 @@
 #include "settings/main_options.h"
 #include "tests/support/temp_drive.h"
 #include "ui/help_menu.h"
-#include "ui/layout_fonts.h"
-#include "ui/main_window.h"
-#include "ui/qt_message_boxes.h"
+#include "ui/qt/layout_fonts.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_message_boxes.h"
 
 using namespace tidewell;
 using namespace tidewell::ui;

@@ -15,9 +15,9 @@
 
 #include <optional>
 
-#include "ui/main_window.h"
-#include "ui/qt_message_boxes.h"
-#include "ui/title_layer.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_message_boxes.h"
+#include "ui/qt/title_layer.h"
 
 using namespace tidewell;
 using namespace tidewell::ui;

@@ -1,4 +1,4 @@
-#include "ui/window_style.h"
+#include "ui/qt/window_style.h"
 
 #include <QApplication>
 #include <QPainter>

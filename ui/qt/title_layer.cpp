@@ -1,4 +1,4 @@
-#include "ui/title_layer.h"
+#include "ui/qt/title_layer.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

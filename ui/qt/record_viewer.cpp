@@ -1,7 +1,6 @@
-#include "ui/record_viewer.h"
+#include "ui/qt/record_viewer.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include <QFont>
 #include <QMoveEvent>
@@ -10,10 +9,10 @@
 #include <QTextEdit>
 #include <QWidget>
 
-#include "platform/text_file.h"
-#include "ui/layout_fonts.h"
+#include "ui/qt/layout_fonts.h"
 #include "ui/rich_text.h"
-#include "ui/twips.h"
+#include "ui/qt/twips.h"
+#include "ui/record_text.h"
 
 namespace tidewell::ui {
 namespace {
@@ -68,17 +67,6 @@ class ViewerWindow : public QWidget {
   QTextEdit* textBox_ = nullptr;
 };
 
-// The tail of a record as shown: a first line saying what was left out, then
-// the tail from its first whole line on (the cut falls inside a line).
-std::string WithLeftOutNotice(std::string tail, std::uint64_t skipped) {
-  std::size_t start = tail.find('\n');
-  start = start == std::string::npos ? tail.size() : start + 1;
-  skipped += start;
-  return "[The first " + std::to_string(skipped) +
-         " bytes of this file, its oldest entries, are left out: the viewer shows the last " +
-         std::to_string(RecordViewerHost::kShownBytes >> 20) + " MiB.]\r\n" + tail.substr(start);
-}
-
 void ShowContent(QTextEdit& textBox, const std::string& bytes) {
   if (LooksLikeRtf(bytes)) {
     textBox.setHtml(QString::fromStdString(RtfToHtml(bytes)));
@@ -108,12 +96,10 @@ void RecordViewerHost::CreateWindow() {
 bool RecordViewerHost::ShowRecord(const std::string& hostPath, const std::string& caption,
                                   std::string* problem) {
   std::string bytes;
-  std::uint64_t skipped = 0;
-  if (const std::error_code error = platform::ReadTextFileTail(hostPath, bytes, kShownBytes, skipped)) {
+  if (const std::error_code error = ReadShownRecord(hostPath, bytes)) {
     if (problem != nullptr) *problem = error.message();
     return false;
   }
-  if (skipped > 0) bytes = WithLeftOutNotice(std::move(bytes), skipped);
   if (Window() == nullptr) CreateWindow();
   ShowContent(*textBox_, bytes);
   window_->setWindowTitle(QString::fromStdString(caption));

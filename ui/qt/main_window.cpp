@@ -1,4 +1,4 @@
-#include "ui/main_window.h"
+#include "ui/qt/main_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,12 +16,12 @@
 #include <cstdlib>
 
 #include "settings/main_options.h"
-#include "ui/animation_player.h"
-#include "ui/caption_fit.h"
-#include "ui/layout_fonts.h"
-#include "ui/title_layer.h"
-#include "ui/twips.h"
-#include "ui/window_style.h"
+#include "ui/qt/animation_player.h"
+#include "ui/qt/caption_fit.h"
+#include "ui/qt/layout_fonts.h"
+#include "ui/qt/title_layer.h"
+#include "ui/qt/twips.h"
+#include "ui/qt/window_style.h"
 
 namespace tidewell::ui {
 namespace {

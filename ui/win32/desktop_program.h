@@ -1,59 +1,42 @@
-// The desktop program: its windows over the program session (the models,
-// the run context and the start-up sequence; see session/program_session.h),
-// and the Qt side of RunFeedback (the main
-// window's status line, progress bar, animation, sound, pointer, window
-// state, locking, drive list, log viewer and message boxes).
+// The desktop program's Win32 front end: its windows over the program
+// session (session/program_session.h: the models, the run context and the
+// start-up sequence, shared with the Qt front end and the console) and the
+// Win32 side of RunFeedback (the main window's status bar, progress bar,
+// Animate control, PlaySound, the busy pointer, window state, locking, drive
+// list, record viewer and message boxes).
 //
-// Decisions of the window's own:
-//   - YieldToMessages processes the window's events at most once every
-//     15 ms of wall time; the engine's call sites stay where they are.
+// It does what the Qt front end does (ui/qt/desktop_program.h), in the same
+// order and with the same texts; the decisions of its own:
+//   - ProcessPendingMessages dispatches the thread's pending messages at
+//     most once every 15 ms of wall time, with the menus' shortcut keys.
 //   - EndProgram ends the process at once (after an optional hook that tests
 //     use); nothing after ExitProgram runs.
-//   - With no drive mapped at all, start-up says how to map one and
-//     "&Clean HD" stays disabled (an unattended start then ends with 1).
-//   - When the store's file exists but cannot be read, start-up says which
-//     file and why, and nothing can be cleaned, whatever names the drives
-//     ("&Clean HD" stays disabled, "/U /I" ends with 1): the file holds the
-//     keep list and the age limit. Drives then come only from
-//     TIDEWELL_DRIVES (shown in the list), never from discovery (the file
-//     may name others).
-//   - A drive that was only found on the host (no TIDEWELL_DRIVES, no
-//     [Drives]) is shown in the list as any other; picking it there (the
-//     list's "activated", also when it was already shown) names it for this
-//     run. A destructive run of a drive not named is refused with a message
-//     ("/U" then ends with 2), and a destructive all-drives run leaves such
-//     drives out; a test run takes every drive.
-//   - When an address of the Help menu or the support label cannot be
-//     opened (no browser or no handler for it), the user is told so in a
-//     box that names the address, to open it by hand (AddressNotOpened in
-//     ui/help_menu.h); nothing else changes.
-//   - The main window and the Deepwash window open centred on the screen,
-//     frame included (ui/screen_centring.h).
-//   - The pointer during a run is the arrow with hourglass (Qt::BusyCursor):
+//   - The pointer during a run is the arrow with hourglass (IDC_APPSTARTING):
 //     the window still takes the Exit button's click.
+//   - A window hidden by "/I" stays hidden when a run minimises or restores
+//     it.
+//   - The Help menu's addresses open with ShellExecute ("open"); one that
+//     cannot be opened is named in a box (AddressNotOpened).
 //   - The uninstaller is "UnWise.exe" in the program's folder, started
 //     detached; when it is missing or cannot be started the user gets
 //     "Uninstall not available." and the program stays.
 #pragma once
 
-#include <QElapsedTimer>
+#include <windows.h>
 
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "session/program_session.h"
-#include "ui/help_menu.h"
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
-#include "ui/wave_player.h"
+#include "session/program_session.h"
+#include "ui/help_menu.h"
+#include "ui/win32/deepwash_window.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/record_viewer.h"
 
-namespace tidewell::ui {
-
-class DeepwashWindow;
-class MainWindow;
-class RecordViewerHost;
+namespace tidewell::ui::win32 {
 
 struct DesktopEnvironment {
   std::string commandLine;       // "/U /I"
@@ -64,13 +47,13 @@ struct DesktopEnvironment {
   // Called by EndProgram before the process ends; a test's hook may throw
   // instead of returning. Empty: nothing.
   std::function<void(int exitStatus)> endProgram;
-  // Opens an address with the desktop's default handler; false when it
-  // could not. Empty: the desktop.
+  // Opens an address with the system's handler; false when it could not.
+  // Empty: ShellExecute.
   std::function<bool(const std::string&)> openDocument;
-  const RunClock* clock = nullptr;              // none: the wall clock
-  const platform::LocaleFormat* locale = nullptr;  // empty: the user's
-  std::function<void()> onYield;                // after each yield, for tests
-  std::FILE* problems = stderr;                 // where drive problems are told
+  const RunClock* clock = nullptr;                 // none: the wall clock
+  const platform::LocaleFormat* locale = nullptr;  // none: the user's
+  std::function<void()> onYield;                   // after each yield, for tests
+  std::FILE* problems = stderr;                    // where drive problems are told
 };
 
 class DesktopProgram : public RunFeedback {
@@ -82,6 +65,12 @@ class DesktopProgram : public RunFeedback {
   // unattended run. False when another copy is running: end silently.
   bool Start();
 
+  // Runs the message loop until the window's thread gets WM_QUIT.
+  int Run();
+  // Dispatches one message as the message loop does: the shortcut keys
+  // first, then the dialog keys of the window it is for.
+  void Dispatch(MSG& message);
+
   MainWindow& Main() { return *main_; }
   DeepwashWindow& Deepwash() { return *deepwash_; }
   RecordViewerHost& Viewer() { return *viewer_; }
@@ -89,8 +78,10 @@ class DesktopProgram : public RunFeedback {
   RunContext& Context() { return session_->Context(); }
   MainWindowOptions& Options() { return session_->Options(); }
   DeepwashSelection& Selection() { return session_->Selection(); }
-  WavePlayer& Sound() { return wave_; }
   const HelpAddresses& Addresses() const { return addresses_; }
+  // The wave file playing or last played (empty after CloseSoundDevice).
+  const std::string& CurrentSound() const { return sound_; }
+  bool BusyPointer() const { return busyPointer_; }
 
   // RunFeedback
   void SetStatusText(std::string_view text) override;
@@ -117,9 +108,10 @@ class DesktopProgram : public RunFeedback {
 
  private:
   void Wire();
+  void OnCommand(int id, int notification);
+  void OnMenu(MenuCommand command);
   void SetControlsEnabled(bool enabled);
   void ShowDriveInList();
-  void OnDriveChosen(int index);
   void OnCleanClicked();
   void OnDeepwashClicked();
   void OnUninstall();
@@ -134,13 +126,14 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<DeepwashWindow> deepwash_;
   std::unique_ptr<session::ProgramSession> session_;
   std::unique_ptr<RecordViewerHost> viewer_;
-  WavePlayer wave_;
   platform::InstanceLock instance_;
   HelpAddresses addresses_;
   std::string status_;
+  std::string sound_;
   bool busyPointer_ = false;
   bool running_ = false;
-  QElapsedTimer sinceYield_;
+  bool listChanged_ = false;  // a CBN_SELCHANGE since the drive list opened
+  ULONGLONG lastYield_ = 0;
 };
 
-}  // namespace tidewell::ui
+}  // namespace tidewell::ui::win32

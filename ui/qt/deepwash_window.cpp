@@ -1,4 +1,4 @@
-#include "ui/deepwash_window.h"
+#include "ui/qt/deepwash_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -8,10 +8,10 @@
 #include <QStatusBar>
 
 #include "settings/deepwash_layout.h"
-#include "ui/caption_fit.h"
-#include "ui/screen_centring.h"
-#include "ui/twips.h"
-#include "ui/window_style.h"
+#include "ui/qt/caption_fit.h"
+#include "ui/qt/screen_centring.h"
+#include "ui/qt/twips.h"
+#include "ui/qt/window_style.h"
 
 namespace tidewell::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/animation_player.h"
+#include "ui/qt/animation_player.h"
 
 #include <QFile>
 #include <QPainter>

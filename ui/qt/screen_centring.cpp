@@ -1,4 +1,4 @@
-#include "ui/screen_centring.h"
+#include "ui/qt/screen_centring.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -9,12 +9,8 @@
 // twips lower than the window's outer size (frame included), never less
 // than nothing.
 //
-// The deletion log only grows, run after run, and may reach hundreds of MiB.
-// The viewer never loads a record whole: it shows at most the last
-// kShownBytes (16 MiB), the newest runs, from the first whole line in them
-// on, under a first line that says how many bytes at the beginning were
-// left out. A smaller record is shown whole, as it is. Opening a record
-// never waits (a FIFO in its place is refused with a reason).
+// What is shown of a large record, and how a FIFO is refused:
+// ui/record_text.h.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +18,7 @@
 #include <QPointer>
 
 #include "engine/record_actions.h"
+#include "ui/record_text.h"
 
 class QTextEdit;
 class QWidget;
@@ -36,7 +33,7 @@ class RecordViewerHost : public RecordViewer {
   ~RecordViewerHost() override;
 
   // The most of a record the viewer loads: its last 16 MiB.
-  static constexpr std::size_t kShownBytes = 16u << 20;
+  static constexpr std::size_t kShownBytes = kRecordShownBytes;
 
   bool ShowRecord(const std::string& hostPath, const std::string& caption, std::string* problem) override;
 

@@ -1,4 +1,4 @@
-#include "ui/layout_fonts.h"
+#include "ui/qt/layout_fonts.h"
 
 namespace tidewell::ui {
 namespace {

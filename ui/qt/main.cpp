@@ -4,8 +4,8 @@
 #include <QIcon>
 
 #include "platform/process_facts.h"
-#include "ui/desktop_program.h"
-#include "ui/qt_message_boxes.h"
+#include "ui/qt/desktop_program.h"
+#include "ui/qt/qt_message_boxes.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

@@ -1,4 +1,4 @@
-#include "ui/qt_message_boxes.h"
+#include "ui/qt/qt_message_boxes.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "ui/wave_player.h"
+#include "ui/qt/wave_player.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

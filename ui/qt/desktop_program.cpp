@@ -1,4 +1,4 @@
-#include "ui/desktop_program.h"
+#include "ui/qt/desktop_program.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,17 +15,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "engine/cleaning_run.h"
 #include "engine/record_actions.h"
 #include "platform/host_paths.h"
 #include "platform/program_files.h"
-#include "ui/animation_player.h"
-#include "ui/deepwash_window.h"
-#include "ui/main_window.h"
-#include "ui/qt_message_boxes.h"
-#include "ui/record_viewer.h"
-#include "ui/screen_centring.h"
+#include "ui/qt/animation_player.h"
+#include "ui/qt/deepwash_window.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_message_boxes.h"
+#include "ui/qt/record_viewer.h"
+#include "ui/qt/screen_centring.h"
+#include "ui/window_texts.h"
 
 namespace tidewell::ui {
 namespace {
@@ -128,12 +130,12 @@ bool DesktopProgram::Start() {
   w.setWindowState(Qt::WindowNoState);
   w.adjustSize();
   CentreOnScreen(w);
-  for (QLabel* label : w.title) label->setText(QStringLiteral("Tidewell III"));
-  w.label4->setText(QStringLiteral("Automatic Win95/98/NT4/2K HD Cleanup"));
+  for (QLabel* label : w.title) label->setText(FromStd(kTitleText));
+  w.label4->setText(FromStd(kBannerText));
   w.label5->setText(MessageTextForDisplay(SupportLabelText()));
-  w.label5->setToolTip(QStringLiteral("CLICK HERE for TECH SUPPORT"));
+  w.label5->setToolTip(FromStd(kSupportTooltip));
   w.label6->setText(QString::number(BuildNumber()));
-  w.label6->setToolTip(QStringLiteral("Build ") + QString::number(BuildNumber()));
+  w.label6->setToolTip(FromStd(kBuildTooltipPrefix) + QString::number(BuildNumber()));
   w.FitCaptions();
   w.animation->Open(QString::fromStdString(platform::ProgramDataFile(Context().config.programFolder, "Tidewell1.avi")));
 
@@ -142,9 +144,9 @@ bool DesktopProgram::Start() {
   // window with no drive only cannot clean.
   session_->Start({.enterDriveC = true});
   if (!session_->HasDrives()) {
-    SetStatusText("No drive to clean");
+    SetStatusText(kNoDriveStatus);
   } else if (session_->StoreUnreadable()) {
-    SetStatusText("Settings file unreadable: nothing can be cleaned");
+    SetStatusText(kStoreUnreadableStatus);
   }
   if (!HasSwitch(Context().config.commandLine, 'I')) w.show();
   Repaint();
@@ -161,27 +163,10 @@ bool DesktopProgram::Start() {
 
 void DesktopProgram::OnCleanClicked() {
   if (running_ || !session_->CanClean()) return;
-  // A stored age limit or keep line that cannot be read was meant to protect
-  // something: no cleaning until it is fixed, as in the console.
-  if (!session_->FilterProblems().empty()) {
-    std::string text = "Tidewell cannot use these lines of " + session_->StorePath() + ":\r\r";
-    for (const std::string& problem : session_->FilterProblems()) text += problem + "\r";
-    text += "\rFix or remove them and start Tidewell again. Nothing was cleaned.";
-    boxes_.ShowMessage({"Settings Error", text, MessageIcon::Exclamation, MessageButtons::Ok});
-    return;
-  }
-  // A drive only found on the host is cleaned for real only once the user
-  // picked it in the list (an all-drives run leaves such drives out).
-  const std::string& current = session_->Drives().Current();
-  const RunConfig& config = Context().config;
-  if (!config.IsOn(RunOption::TestRun) && !config.IsOn(RunOption::ScanAllDrives) && !current.empty() &&
-      !session_->DriveIsNamed(current[0])) {
-    const std::string name = current.substr(0, 2);
-    boxes_.ShowMessage({"Drive Not Chosen",
-                        "Drive " + name + " was found on this machine, not chosen by you. Pick it in the drive list "
-                        "to clean it, or map it with TIDEWELL_DRIVES or under [Drives] in " +
-                            session_->StorePath() + ". Nothing was cleaned.",
-                        MessageIcon::Exclamation, MessageButtons::Ok});
+  // A stored age limit or keep line that cannot be read, or a destructive
+  // run of a drive the user did not pick: told, nothing cleaned.
+  if (const std::optional<Message> refusal = CleanRefusal(*session_)) {
+    boxes_.ShowMessage(*refusal);
     return;
   }
   running_ = true;

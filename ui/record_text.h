@@ -1,0 +1,23 @@
+// What the record viewer of either front end shows of a record file.
+//
+// The deletion log only grows, run after run, and may reach hundreds of MiB.
+// The viewer never loads a record whole: it shows at most the last
+// kRecordShownBytes (16 MiB), the newest runs, from the first whole line in
+// them on, under a first line that says how many bytes at the beginning
+// were left out. A smaller record is shown whole, as it is. Reading never
+// waits (a FIFO in the record's place is refused with a reason).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <system_error>
+
+namespace tidewell::ui {
+
+inline constexpr std::size_t kRecordShownBytes = 16u << 20;
+
+// The bytes to show of the record at `hostPath` (plain or rich text, as
+// stored); on failure, why it could not be read.
+std::error_code ReadShownRecord(const std::string& hostPath, std::string& shown);
+
+}  // namespace tidewell::ui
