@@ -21,6 +21,8 @@ constexpr MenuEntry kViewEntries[] = {
     {MenuCommand::Info, "InfoMenu", "&Info", Ctrl('I', "Ctrl+I")},
     {MenuCommand::Report, "ReportMenu", "&Report", Ctrl('R', "Ctrl+R")},
     {MenuCommand::Log, "LogMenu", "&Log", Ctrl('L', "Ctrl+L")},
+    kSeparator,
+    {MenuCommand::Figures, "FiguresMenu", "&Figures by Category", Ctrl('F', "Ctrl+F")},
 };
 constexpr MenuEntry kOptionsEntries[] = {
     {MenuCommand::Deepwash, "DeepwashMenu", "&Deepwash ...", Ctrl('G', "Ctrl+G")},

@@ -57,7 +57,7 @@ inline constexpr std::string_view kStoreUnreadableStatus = "Settings file unread
 // What a menu entry does; each front end binds these to its handlers.
 enum class MenuCommand {
   CleanHd, DeleteReport, DeleteLog, Exit,
-  Info, Report, Log,
+  Info, Report, Log, Figures,
   Deepwash,
   About, Documentation, TechSupport, Tips, UpdateHistory, WebUpdate, Uninstall,
 };

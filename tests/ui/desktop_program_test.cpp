@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
+#include <QTableWidget>
 #include <QTextEdit>
 
 #include <fcntl.h>
@@ -37,6 +38,7 @@
 #include "ui/qt/caption_fit.h"
 #include "ui/qt/deepwash_window.h"
 #include "ui/qt/desktop_program.h"
+#include "ui/qt/figures_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/record_viewer.h"
 #include "ui/window_texts.h"
@@ -270,6 +272,54 @@ class DesktopProgramTest : public QObject {
     QVERIFY(program.Viewer().Window() != nullptr);
     QVERIFY(program.Viewer().Window()->windowTitle().endsWith(QStringLiteral("TIDEWELL.LOG]")));
     QVERIFY(program.Viewer().TextBox()->toPlainText().contains(QStringLiteral("Delete file: c:\\DATA\\scratch.tmp")));
+  }
+
+  // View > Figures by Category: greyed until a run has ended a drive, then
+  // the last run's table, filled afresh after each run.
+  void figuresByCategoryShowTheLastRunsTable() {
+    World world;
+    world.File("DATA/scratch.tmp", 100);
+    world.File("DATA/letter.bak", 30);
+    world.File("DATA/keep.txt", 7);
+    DesktopProgram program(world.boxes, world.Environment());
+    QVERIFY(program.Start());
+    MainWindow& w = program.Main();
+    QVERIFY(!w.figuresAction->isEnabled());
+    w.figuresAction->trigger();
+    QCOMPARE(program.Figures(), nullptr);
+
+    w.cleanButton->click();
+    QVERIFY(w.figuresAction->isEnabled());
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+    FiguresWindow* figures = program.Figures();
+    QVERIFY(figures != nullptr);
+    QVERIFY(figures->isVisible());
+    QCOMPARE(figures->windowTitle(), QStringLiteral("Figures by Category"));
+    const QTableWidget& table = *figures->Table();
+    // One row a category that chose files, biggest first; their files and
+    // bytes add up to what the run counted.
+    const auto& totals = program.Context().state.totals;
+    QCOMPARE(static_cast<float>(table.rowCount()), static_cast<float>(totals.byCategory.Biggest().size()));
+    QVERIFY(table.rowCount() >= 1);
+    long files = 0;
+    for (int r = 0; r < table.rowCount(); ++r) {
+      QCOMPARE(table.item(r, 0)->text(), QStringLiteral("C:"));
+      QVERIFY(!table.item(r, 1)->text().isEmpty());
+      QVERIFY(!table.item(r, 2)->text().isEmpty());
+      files += table.item(r, 3)->text().toLong();
+    }
+    QCOMPARE(static_cast<float>(files), totals.totalFiles);
+    QVERIFY(files >= 1);
+    QCOMPARE(table.item(0, 4)->text(), QStringLiteral("100 bytes"));  // scratch.tmp's category, the biggest
+
+    // The next run finds nothing: the table says so instead of keeping the
+    // first run's rows.
+    fs::remove(world.base.Path() + "/drive_c/DATA/scratch.tmp");
+    fs::remove(world.base.Path() + "/drive_c/DATA/letter.bak");
+    w.cleanButton->click();
+    w.figuresAction->trigger();
+    QCOMPARE(table.rowCount(), 1);
+    QCOMPARE(table.item(0, 2)->text(), QStringLiteral("(no category chose a file)"));
   }
 
   void exitInTheMiddleOfARunClosesTheLogWithWhatItHolds() {

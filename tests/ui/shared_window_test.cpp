@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/locale_format.h"
 #include "ui/caption_fit.h"
+#include "ui/category_figures.h"
 #include "ui/window_texts.h"
 
 namespace tidewell::ui {
@@ -65,6 +67,37 @@ TEST(MainMenus, EveryCommandOnceWithItsOwnShortcutAndAnAccessKey) {
   }
   EXPECT_EQ(menuNames, (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
   EXPECT_EQ(commands.size(), static_cast<std::size_t>(MenuCommand::Uninstall) + 1);
+}
+
+// Figures by Category: each drive of the run in the order the run ended
+// them, its categories biggest first with the console's figures, and a drive
+// where no category chose a file said so in one row.
+TEST(RunFigures, RowsPerDriveBiggestFirstAndOneRowForADriveWithNone) {
+  RunFigures figures;
+  EXPECT_TRUE(figures.Empty());
+  DriveSummary c;
+  c.drive = "c:";
+  c.totals.byCategory.Add(TotalsBucket::Of(CategoryId::Backups), 3, 1536);
+  c.totals.byCategory.Add(TotalsBucket::Of(CategoryId::Recent), 1234, 2'097'152);
+  DriveSummary d;
+  d.drive = "d:";
+  figures.Add(c);
+  figures.Add(d);
+  const std::vector<CategoryFiguresRow> rows = figures.Rows(platform::LocaleFormat::Classic());
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].drive, "C:");
+  EXPECT_EQ(rows[0].category, "Recent");
+  EXPECT_EQ(rows[0].files, "1,234");
+  EXPECT_EQ(rows[0].size, "2.00 Megabytes");
+  EXPECT_EQ(rows[1].category, "Backups");
+  EXPECT_EQ(rows[1].caption, TotalsBucket::Of(CategoryId::Backups).Caption());
+  EXPECT_EQ(rows[1].files, "3");
+  EXPECT_EQ(rows[2].drive, "D:");
+  EXPECT_EQ(rows[2].category, "");
+  EXPECT_EQ(rows[2].caption, kNoCategoryChoseAFile);
+  figures.Clear();
+  EXPECT_TRUE(figures.Empty());
+  EXPECT_TRUE(figures.Rows(platform::LocaleFormat::Classic()).empty());
 }
 
 }  // namespace

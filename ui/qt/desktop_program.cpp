@@ -23,6 +23,7 @@
 #include "platform/program_files.h"
 #include "ui/qt/animation_player.h"
 #include "ui/qt/deepwash_window.h"
+#include "ui/qt/figures_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/record_viewer.h"
@@ -58,6 +59,8 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
   deepwash_->Bind(Selection());
   session_->onDriveSelected = [this] { ShowDriveInList(); };
   viewer_ = std::make_unique<RecordViewerHost>();
+  // Each drive a run ends, for View > Figures by Category.
+  session_->Config().driveFinished = [this](const DriveSummary& drive) { figures_.Add(drive); };
   addresses_ = BuiltInAddresses(Context().config.programFolder);
   Wire();
 }
@@ -109,6 +112,7 @@ void DesktopProgram::Wire() {
                    [this] { ShowRecordFile(Context(), *viewer_, RecordKind::RunReport); });
   QObject::connect(w.logAction, &QAction::triggered,
                    [this] { ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); });
+  QObject::connect(w.figuresAction, &QAction::triggered, [this] { OnFiguresChosen(); });
 
   QObject::connect(w.aboutAction, &QAction::triggered,
                    [this] { boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); });
@@ -170,8 +174,15 @@ void DesktopProgram::OnCleanClicked() {
     return;
   }
   running_ = true;
+  figures_.Clear();
   RunCleaning(Context());
   running_ = false;
+}
+
+void DesktopProgram::OnFiguresChosen() {
+  if (figures_.Empty()) return;
+  if (!figuresWindow_) figuresWindow_ = std::make_unique<FiguresWindow>();
+  figuresWindow_->Show(figures_.Rows(*Context().config.locale));
 }
 
 void DesktopProgram::OnDeepwashClicked() {
@@ -214,6 +225,8 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
   for (QMenu* menu : {w.fileMenu, w.viewMenu, w.optionsMenu, w.helpMenu}) {
     for (QAction* action : menu->actions()) action->setEnabled(enabled);
   }
+  // Figures by Category has nothing to show before a run has ended a drive.
+  w.figuresAction->setEnabled(enabled && !figures_.Empty());
   const bool canClean = enabled && session_->CanClean();
   w.cleanButton->setEnabled(canClean);
   w.cleanAction->setEnabled(canClean);

@@ -47,11 +47,13 @@
 #include "ui/help_menu.h"
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
+#include "ui/category_figures.h"
 #include "ui/qt/wave_player.h"
 
 namespace tidewell::ui {
 
 class DeepwashWindow;
+class FiguresWindow;
 class MainWindow;
 class RecordViewerHost;
 
@@ -85,6 +87,8 @@ class DesktopProgram : public RunFeedback {
   MainWindow& Main() { return *main_; }
   DeepwashWindow& Deepwash() { return *deepwash_; }
   RecordViewerHost& Viewer() { return *viewer_; }
+  // View > Figures by Category; nullptr until first shown.
+  FiguresWindow* Figures() { return figuresWindow_.get(); }
   session::ProgramSession& Session() { return *session_; }
   RunContext& Context() { return session_->Context(); }
   MainWindowOptions& Options() { return session_->Options(); }
@@ -122,6 +126,7 @@ class DesktopProgram : public RunFeedback {
   void OnDriveChosen(int index);
   void OnCleanClicked();
   void OnDeepwashClicked();
+  void OnFiguresChosen();
   void OnUninstall();
   void OpenDocument(const std::string& address);
   std::string ProgramFile(const char* name) const {
@@ -134,6 +139,8 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<DeepwashWindow> deepwash_;
   std::unique_ptr<session::ProgramSession> session_;
   std::unique_ptr<RecordViewerHost> viewer_;
+  RunFigures figures_;  // the drives the last run ended
+  std::unique_ptr<FiguresWindow> figuresWindow_;
   WavePlayer wave_;
   platform::InstanceLock instance_;
   HelpAddresses addresses_;

@@ -225,6 +225,10 @@ void MainWindow::BuildMenus() {
   infoAction = AddEntry(viewMenu, "InfoMenu", "&Info", QKeySequence(Qt::CTRL | Qt::Key_I));
   reportAction = AddEntry(viewMenu, "ReportMenu", "&Report", QKeySequence(Qt::CTRL | Qt::Key_R));
   logAction = AddEntry(viewMenu, "LogMenu", "&Log", QKeySequence(Qt::CTRL | Qt::Key_L));
+  viewMenu->addSeparator();
+  figuresAction =
+      AddEntry(viewMenu, "FiguresMenu", "&Figures by Category", QKeySequence(Qt::CTRL | Qt::Key_F));
+  figuresAction->setEnabled(false);
 
   optionsMenu = bar->addMenu(QStringLiteral("&Options"));
   optionsMenu->setObjectName(QStringLiteral("OptionsMenu"));

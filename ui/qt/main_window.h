@@ -66,6 +66,7 @@ class MainWindow : public QMainWindow {
   QAction* infoAction;          // InfoMenu
   QAction* reportAction;        // ReportMenu
   QAction* logAction;           // LogMenu
+  QAction* figuresAction;       // FiguresMenu: greyed until a run has ended a drive
   QAction* deepwashAction;      // DeepwashMenu
   QAction* aboutAction;         // AboutMenu
   QAction* documentationAction; // DocumentationMenu
