@@ -49,16 +49,27 @@ if [ ! -d "$WINEPREFIX/dosdevices" ]; then
   (cd "$build" && "$wine" wineboot --init) >/dev/null 2>&1 || true
   "$wineserver" -w
 fi
-for device in "$WINEPREFIX"/dosdevices/*; do
-  [ -e "$device" ] || [ -L "$device" ] || continue
-  case $(basename "$device") in c:) ;; *) rm -f "$device" ;; esac
-done
-[ ! -e "$WINEPREFIX/dosdevices/z:" ] && [ ! -L "$WINEPREFIX/dosdevices/z:" ] ||
-  fail "the Wine prefix still maps Z:; refusing to run"
+# Every drive but C: goes (Wine's restart makes its devices again, so this
+# runs after each one too).
+only_drive_c() {
+  for device in "$WINEPREFIX"/dosdevices/*; do
+    [ -e "$device" ] || [ -L "$device" ] || continue
+    case $(basename "$device") in c:) ;; *) rm -f "$device" ;; esac
+  done
+  [ ! -e "$WINEPREFIX/dosdevices/z:" ] && [ ! -L "$WINEPREFIX/dosdevices/z:" ] ||
+    fail "the Wine prefix still maps Z:; refusing to run"
+}
+only_drive_c
 # Wine starts a program in the Windows folder of the current one: each runs
 # from C:'s own folder (without Z:, the repository is no Windows folder).
 
 drive_c=$WINEPREFIX/drive_c
+# Wine's restart: what programs asked to be done at the next restart is done.
+restart_wine() {
+  (cd "$drive_c" && "$wine" wineboot -r) >/dev/null 2>&1 || fail "wineboot -r exited with $?"
+  "$wineserver" -w
+  only_drive_c
+}
 program_folder="$drive_c/Program Files/Tidewell"
 start_menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tidewell"
 appdata=$(find "$drive_c/users" -maxdepth 4 -type d -path '*/AppData/Roaming' ! -path '*/Public/*' | head -1)
@@ -90,8 +101,7 @@ uninstall_key() {
 
 # A restart first settles what an earlier run that failed half-way left
 # for the next one (an uninstaller's copy of itself in %TEMP%).
-(cd "$drive_c" && "$wine" wineboot -r) >/dev/null 2>&1 || fail "wineboot -r exited with $?"
-"$wineserver" -w
+restart_wine
 
 # ---- the user's store, before Tidewell is installed ----
 mkdir -p "$(dirname "$store")"
@@ -187,8 +197,7 @@ pass
 
 # The uninstaller ran from a copy of itself in %TEMP%, which it asked
 # Windows to delete at the next restart; Wine's restart does that.
-(cd "$drive_c" && "$wine" wineboot -r) >/dev/null 2>&1 || fail "wineboot -r exited with $?"
-"$wineserver" -w
+restart_wine
 # Everything else on C: is as it was (the records and their folder aside).
 listing_after=$(c_drive_listing | grep -vxF -e './Program Files/Tidewell' \
   -e './Program Files/Tidewell/Tidewell.log' -e './Program Files/Tidewell/Tidewell.txt')
