@@ -41,9 +41,10 @@ fail() {
 pass() { checks=$((checks + 1)); }
 
 cmake --build "$build" --target tidewell-setup >/dev/null
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 setup=$build/tidewell-setup.exe
-zips=("$build"/tidewell-*-win64.zip)
-[ -f "$setup" ] && [ -f "${zips[0]}" ] || fail "the build made no tidewell-setup.exe and zip"
+zip=$build/tidewell-$version-win64.zip
+[ -f "$setup" ] && [ -f "$zip" ] || fail "the build made no tidewell-setup.exe and zip"
 
 if [ ! -d "$WINEPREFIX/dosdevices" ]; then
   (cd "$build" && "$wine" wineboot --init) >/dev/null 2>&1 || true
@@ -119,7 +120,7 @@ fi
 # version no longer ships; installing over it must remove that file (the
 # installer runs the installed version's uninstaller first).
 mkdir -p "$work/zip" "$work/older"
-(cd "$work/zip" && cmake -E tar xf "${zips[0]}")
+(cd "$work/zip" && cmake -E tar xf "$zip")
 printf 'shipped by an older version only\n' >"$work/older/tidewell-old.dll"
 older_programs=$(find "$work/zip/Tidewell" -maxdepth 1 -name '*.exe' | sort | tr '\n' '|')
 cmake -DBUNDLE="$work/older/bundle" -DZIP="$work/older/older.zip" -DSETUP="$work/older/tidewell-setup.exe" \
@@ -156,7 +157,6 @@ for value in '"DisplayName"="Tidewell"' '"Publisher"="The Tidewell developers"' 
   '"InstallLocation"="C:\\Program Files\\Tidewell"'; do
   grep -qxF "$value" <<<"$values" || fail "the uninstall key lacks $value: $values"
 done
-version=$(basename "${zips[0]}" | sed -E 's/^tidewell-(.*)-win64\.zip$/\1/')
 grep -qxF "\"DisplayVersion\"=\"$version\"" <<<"$values" || fail "the uninstall key's version is not $version: $values"
 pass
 
