@@ -3,7 +3,8 @@
 # As root it installs them with apt-get; otherwise it names them and stops.
 # With --windows it also installs what the Windows build and its tests under
 # Wine need (scripts/test-windows.sh): the mingw-w64 cross compiler, Wine and
-# GoogleTest's sources, and Xvfb, the display the Win32 window's tests run on.
+# GoogleTest's sources, Xvfb, the display the Win32 window's tests run on,
+# and NSIS for the installer (packaging/windows).
 set -euo pipefail
 
 # Qt 6 Widgets builds the desktop program; Qt 6 Multimedia gives it sound
@@ -14,14 +15,15 @@ set -euo pipefail
 # exfatprogs to check that; the attribute tests make and mount scratch NTFS
 # and FAT volumes with the same tools (they skip without them). The package
 # test (scripts/test-package.sh) builds the Debian package with dpkg-dev
-# (dpkg-shlibdeps computes its dependencies), validates the desktop entry
-# and the AppStream metadata (desktop-file-utils, appstream), renders the
-# man pages (groff-base) and verifies the systemd examples (systemd).
+# (dpkg-shlibdeps computes its dependencies), checks it with lintian,
+# validates the desktop entry and the AppStream metadata (desktop-file-utils,
+# appstream), renders the man pages (groff-base) and verifies the systemd
+# examples (systemd).
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-dev qt6-multimedia-dev
           fonts-liberation dosfstools ntfs-3g exfatprogs
-          dpkg-dev desktop-file-utils appstream groff-base systemd)
+          dpkg-dev lintian desktop-file-utils appstream groff-base systemd)
 if [ "${1:-}" = --windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb nsis)
 fi
 
 missing=()

@@ -2,8 +2,13 @@
 # Builds the Debian package from build/ (the folder scripts/test.sh builds),
 # unpacks it with dpkg -x into a temporary root and checks the installation
 # there, as a user would meet it:
-#   - the package's dependencies and its files (programs, shipped data,
-#     desktop entry, icons, metadata, man pages, completion, examples);
+#   - lintian finds no error and no warning in the package;
+#   - the package's fields (maintainer, homepage, dependencies) and its files
+#     (programs, shipped data, desktop entry, icons, metadata, man pages,
+#     completion, examples, copyright file, changelog, README);
+#   - the programs are hardened (fortified calls, immediate binding,
+#     read-only relocations) and carry no .comment section;
+#   - cpack refuses a build configured for /usr/local, and says why;
 #   - the desktop entry and the AppStream metadata validate, the man pages
 #     render without warnings and name every option of the installed
 #     tidewell-cli, the completion offers exactly its options and categories,
@@ -41,7 +46,25 @@ debs=("$work"/deb/tidewell_*.deb)
 deb=${debs[0]}
 echo "Package: $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB)"
 
+# ---- lintian: no error, no warning ----
+# Informational tags are printed for whoever reads the log, not failed on;
+# the hardening ones among them are checked below on the programs themselves.
+# Exit status 1 is a tag at the levels failed on, 2 lintian's own failure.
+status=0
+lintian_output=$(lintian --fail-on error,warning --display-info --tag-display-limit 0 "$deb" 2>&1) || status=$?
+[ -z "$lintian_output" ] || echo "$lintian_output" | sed 's/^/lintian: /'
+[ "$status" -eq 0 ] || fail "lintian exited with $status: $(grep -E '^[EW]: ' <<<"$lintian_output" | head -5)"
+! grep -qE '^[EW]: ' <<<"$lintian_output" || fail "lintian reports errors or warnings"
+pass
+
 # ---- the package's fields ----
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+configured_maintainer=$(sed -n 's/^TIDEWELL_MAINTAINER:STRING=//p' build/CMakeCache.txt)
+[ "$maintainer" == "$configured_maintainer" ] || fail "Maintainer is '$maintainer', the build was given '$configured_maintainer'"
+address_pattern='^[^<>@]+ <[^<>@ ]+@[^<>@ ]+\.[a-z]+>$'
+[[ "$maintainer" =~ $address_pattern ]] && [[ "$maintainer" != *@localhost* ]] ||
+  fail "Maintainer has no address mail reaches: $maintainer"
+[[ "$(dpkg-deb -f "$deb" Homepage)" == https://* ]] || fail "no Homepage field"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6widgets6 libqt6core6 libblkid1 fonts-liberation; do
   [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed: $depends"
@@ -63,7 +86,8 @@ for file in bin/tidewell bin/tidewell-cli \
   share/man/man1/tidewell.1.gz share/man/man1/tidewell-cli.1.gz \
   share/bash-completion/completions/tidewell-cli \
   share/doc/tidewell/examples/tidewell-clean.service share/doc/tidewell/examples/tidewell-clean.timer \
-  share/doc/tidewell/examples/README; do
+  share/doc/tidewell/examples/README \
+  share/doc/tidewell/copyright share/doc/tidewell/changelog.gz share/doc/tidewell/README.md; do
   [ -s "$root/usr/$file" ] || fail "the package lacks /usr/$file"
 done
 [ -x "$bin/tidewell" ] && [ -x "$bin/tidewell-cli" ] || fail "the programs are not executable"
@@ -75,6 +99,31 @@ for size in 16 32 48 64 128 256; do
   width=$(((ihdr[0] << 24) + (ihdr[1] << 16) + (ihdr[2] << 8) + ihdr[3]))
   height=$(((ihdr[4] << 24) + (ihdr[5] << 16) + (ihdr[6] << 8) + ihdr[7]))
   [ "$width" -eq "$size" ] && [ "$height" -eq "$size" ] || fail "the ${size}x${size} icon is ${width}x${height}"
+done
+pass
+
+# The copyright file names the licence the repository carries; the
+# changelog's newest entry is this package's version.
+grep -qx 'License: Expat' "$share/doc/tidewell/copyright" || fail "the copyright file names no Expat licence"
+grep -qF 'Permission is hereby granted, free of charge' "$share/doc/tidewell/copyright" ||
+  fail "the copyright file lacks the licence text"
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(zcat "$share/doc/tidewell/changelog.gz" | head -1)" == "tidewell ($version) unstable; urgency=medium" ] ||
+  fail "the changelog's first entry is not $version: $(zcat "$share/doc/tidewell/changelog.gz" | head -1)"
+pass
+
+# ---- the programs: hardened, no .comment ----
+for program in "$bin/tidewell" "$bin/tidewell-cli"; do
+  name=$(basename "$program")
+  # Whole outputs first: grep -q ending a pipe early would fail it (pipefail).
+  sections=$(readelf -S -W "$program")
+  dynamic=$(readelf -d -W "$program")
+  headers=$(readelf -l -W "$program")
+  symbols=$(readelf --dyn-syms -W "$program")
+  ! grep -qE '\] \.comment ' <<<"$sections" || fail "$name has a .comment section"
+  grep -qE 'FLAGS.*\bNOW\b' <<<"$dynamic" || fail "$name is not bound at start-up (-z now)"
+  grep -q GNU_RELRO <<<"$headers" || fail "$name has no read-only relocations (-z relro)"
+  grep -qE '__[a-z]+_chk@' <<<"$symbols" || fail "$name calls no fortified function"
 done
 pass
 
@@ -212,6 +261,19 @@ grep -q 'bytes SAVED' "$work/data/Tidewell/Tidewell.txt" || fail "the window wro
 pass
 
 [ "$(manifest "$work/outside")" == "$outside_before" ] || fail "the sentinel folder outside the drives changed"
+pass
+
+# ---- cpack refuses a build for /usr/local ----
+# Configured only: the refusal comes before anything is built or installed.
+cmake -S . -B "$work/local-build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWELL_BUILD_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX=/usr/local >/dev/null
+status=0
+(cd "$work/local-build" && cpack -G DEB -B "$work/local-deb") >"$work/local.out" 2>&1 || status=$?
+[ "$status" -ne 0 ] || fail "cpack made a package of a build configured for /usr/local"
+# (CMake wraps the message; its words are compared with one space between.)
+tr -s ' \n' '  ' <"$work/local.out" | grep -qF 'configured for /usr/local, but a Debian package installs under /usr' ||
+  fail "cpack's refusal does not say why: $(cat "$work/local.out")"
+[ -z "$(find "$work/local-deb" -name '*.deb' 2>/dev/null)" ] || fail "cpack left a package of /usr/local files"
 pass
 
 echo "test-package: all $checks checks passed"

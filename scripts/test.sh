@@ -2,8 +2,10 @@
 # Builds Tidewell and runs every test: installs missing Debian packages,
 # configures with CMake, builds, and runs the suites with ctest; then builds
 # the Windows console and its suites with mingw-w64, runs them under Wine
-# (scripts/test-windows.sh), and checks the Windows console against the
-# Linux one on the same demo drive (scripts/compare-windows-log.sh).
+# (scripts/test-windows.sh), checks the Windows console against the Linux
+# one on the same demo drive (scripts/compare-windows-log.sh), and installs
+# and uninstalls the Windows installer under Wine
+# (scripts/test-windows-installer.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +25,4 @@ step "Linux build" cmake --build build
 step "Linux suites" ctest --test-dir build --output-on-failure -j "$(nproc)"
 step "Windows build and suites" scripts/test-windows.sh build-win
 step "Windows console against Linux" scripts/compare-windows-log.sh build build-win
+step "Windows installer" scripts/test-windows-installer.sh build-win
