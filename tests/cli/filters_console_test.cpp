@@ -57,7 +57,7 @@ TEST_F(FiltersConsoleTest, TheStoredLimitAndKeepListSpareFilesInADestructiveRun)
   EXPECT_TRUE(Exists("TEMP/fresh.tmp"));
   EXPECT_TRUE(Exists("GAMES/SAVEGAME.TMP"));
   EXPECT_TRUE(Exists("PROJECTS/build/out.tmp"));
-  EXPECT_TRUE(Contains(run.out, "Drive C: 1 files deleted, 100 bytes reclaimed.\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "Drive C: 1 files deleted, 100 bytes reclaimed. (DRIVE_C at ")) << run.out;
 }
 
 TEST_F(FiltersConsoleTest, OlderThanReplacesTheStoredLimitAndKeepAddsToTheStoredList) {
