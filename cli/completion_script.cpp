@@ -43,20 +43,17 @@ std::string CasePattern(ValueKind kind) {
   return pattern;
 }
 
-constexpr std::string_view kHeader =
-    "completion for tidewell-cli, written by `tidewell-cli --completion %s`\n"
-    "# from the program's own option table; do not edit.\n";
-
-std::string Header(std::string_view comment, std::string_view shell) {
-  std::string text(kHeader);
-  text.replace(text.find("%s"), 2, shell);
-  return std::string(comment) + " " + text;
+// The first lines of each script: made by the program at build time.
+std::string Header(std::string_view shell) {
+  return "# " + std::string(shell) +
+         " completion for tidewell-cli, written by the program itself from its\n"
+         "# own option table when it is built; do not edit.\n";
 }
 
 std::string Bash() {
   std::vector<std::string> longNames;
   for (const OptionSpec* option : VisibleOptions()) longNames.emplace_back(option->name);
-  std::string text = Header("# bash", "bash");
+  std::string text = Header("bash");
   text += R"(
 _tidewell_cli() {
   local cur=${COMP_WORDS[COMP_CWORD]}
@@ -139,7 +136,7 @@ std::string ZshValueAction(ValueKind kind) {
 }
 
 std::string Zsh() {
-  std::string text = "#compdef tidewell-cli\n" + Header("# zsh", "zsh");
+  std::string text = "#compdef tidewell-cli\n" + Header("zsh");
   text += R"zsh(
 # The letters of the drives the program would use, first column.
 _tidewell_cli_drives() {
@@ -199,11 +196,12 @@ std::string FishQuoted(std::string_view text) {
 }
 
 std::string Fish() {
-  std::string text = Header("# fish", "fish");
+  std::string text = Header("fish");
   text += R"(
 # The letters of the drives the program would use, first column.
 function __tidewell_cli_drives
-    command (commandline -opc)[1] --drives 2>/dev/null | string match -r '^[A-Z]:'
+    set -l program (commandline -opc)[1]
+    command $program --drives 2>/dev/null | string match -r '^[A-Z]:'
 end
 
 # Category names, each after the names already in a comma-separated list.
