@@ -3,9 +3,13 @@
 // and mounted with ntfs-3g (found on the machine as a mounted volume), and
 // the volume lookup behind the file system column.
 #ifndef _WIN32
-#include <sys/stat.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 #endif
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -17,6 +21,9 @@
 
 #include "platform/drive_discovery.h"
 #include "tests/support/console_sandbox.h"
+#ifndef _WIN32
+#include "tests/support/scratch_volume.h"
+#endif
 
 namespace tidewell {
 namespace {
@@ -123,47 +130,17 @@ TEST_F(DrivesConsoleTest, NoDriveAtAllSaysHowToMapOne) {
 // A real NTFS volume, labelled as a Windows 2000 disk would be, mounted with
 // ntfs-3g inside the test's own folder: no drive is mapped, so the program
 // finds it among the machine's mounts; its label and folder show in
-// --drives, and a test run's summary line and JSON carry them.
-class NtfsVolumeTest : public DrivesConsoleTest {
- protected:
-  void TearDown() override {
-    if (!mounted_.empty()) {
-      ChildOptions options;
-      options.arguments = {mounted_};
-      options.timeout = std::chrono::seconds(30);
-      testing::RunChild(testing::FindSystemTool("umount"), options);
-    }
+// --drives, and a test run's summary line and JSON carry them. The test
+// first moves into a mount namespace of its own, so that the volume is seen
+// by this process and its children only, never by another run's discovery.
+TEST_F(DrivesConsoleTest, AnNtfsVolumesLabelAndFolderShowInDrivesAndInTheSummary) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting an NTFS image with ntfs-3g needs root";
+  if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    GTEST_SKIP() << "no mount namespace of its own for the volume: " << std::strerror(errno);
   }
-  // Why the volume cannot be made and mounted here; empty when it can.
-  static std::string Missing() {
-    if (geteuid() != 0) return "mounting with ntfs-3g needs root (FUSE's allow_other and the loop-free mount)";
-    if (access("/dev/fuse", R_OK | W_OK) != 0) return "no /dev/fuse: FUSE is not available";
-    for (const char* tool : {"mkntfs", "ntfs-3g", "umount"}) {
-      if (testing::FindSystemTool(tool).empty()) return std::string(tool) + " is not installed (package ntfs-3g)";
-    }
-    return {};
-  }
-  std::string mounted_;
-};
-
-TEST_F(NtfsVolumeTest, TheVolumesLabelAndFolderShowInDrivesAndInTheSummary) {
-  if (const std::string missing = Missing(); !missing.empty()) GTEST_SKIP() << missing;
-  const std::string image = Base() + "/win2k.img";
-  { std::ofstream(image).close(); }
-  ASSERT_EQ(truncate(image.c_str(), 16 << 20), 0);
-  ChildOptions make;
-  make.arguments = {"-F", "-Q", "-L", "WIN2KVOL", image};
-  make.environment = {{"PATH", "/usr/sbin:/usr/bin:/sbin:/bin"}, {"LC_ALL", "C"}};
-  const ChildResult made = testing::RunChild(testing::FindSystemTool("mkntfs"), make);
-  ASSERT_EQ(made.exitStatus, 0) << made.err;
   const std::string folder = Folder("ntfs");
-  ChildOptions mount;
-  mount.arguments = {image, folder};
-  mount.environment = make.environment;
-  mount.timeout = std::chrono::seconds(30);
-  const ChildResult mountRun = testing::RunChild(testing::FindSystemTool("ntfs-3g"), mount);
-  if (mountRun.exitStatus != 0) GTEST_SKIP() << "ntfs-3g could not mount here: " << mountRun.err;
-  mounted_ = folder;
+  testing::ScratchVolume volume(testing::ScratchVolume::Kind::Ntfs, Base() + "/win2k.img", folder, "WIN2KVOL");
+  if (!volume.Mounted()) GTEST_SKIP() << volume.Reason();
   fs::create_directories(folder + "/TEMP");
   std::ofstream(folder + "/TEMP/old.tmp") << std::string(100, 'x');
 
