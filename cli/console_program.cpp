@@ -101,7 +101,7 @@ void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
 // --drives: the drive table as the session reads it, before start-up, so
 // that nothing but the store's [Drives] section is read and nothing written.
 int ListDrives(bool json, std::FILE* out, std::FILE* err) {
-  ConsoleFeedback feedback(out, err, true, false);
+  ConsoleFeedback feedback(out, err, true, {});
   ConsoleDeepwashView deepwashView(feedback);
   session::ProgramSession program(feedback, feedback, deepwashView,
                                   {.programName = "tidewell-cli", .problems = err,
@@ -151,7 +151,8 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
   // half-way through a drive: writes to the closed pipe then fail with EPIPE
   // and are dropped, while the run, its log and its report finish.
   platform::IgnoreBrokenPipe();
-  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, platform::IsTerminal(err));
+  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json,
+                           {.out = platform::IsTerminal(out), .err = platform::IsTerminal(err)});
   ConsoleDeepwashView deepwashView(feedback);
   const bool listing = arguments.listCategories;
   session::ProgramSession program(feedback, feedback, deepwashView,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/help_text.h"
 #include "platform/host_paths.h"
 #include "platform/text_case.h"
 #include "platform/utf8.h"
@@ -23,17 +24,25 @@ std::string CategoriesJson(const CategoryTotals& totals) {
   return json + "]";
 }
 
+// The table under a drive's line, within 80 columns: the caption comes
+// last and wraps within its column, so every row keeps its whole caption.
 void PrintCategoryTable(std::FILE* out, const CategoryTotals& totals, const platform::LocaleFormat& locale) {
   const std::vector<CategoryTotals::Row> rows = totals.Biggest();
   if (rows.empty()) {
     std::fprintf(out, "  (no category chose a file)\n");
     return;
   }
-  std::fprintf(out, "  %-14s %-58s %10s  %s\n", "Category", "Caption", "Files", "Size");
+  constexpr const char* kRow = "  %-14s %10s  %-18s  ";
+  char head[96];
+  std::snprintf(head, sizeof head, kRow, "Category", "Files", "Size");
+  const std::string captionIndent(std::string(head).size(), ' ');
+  std::fprintf(out, "%sCaption\n", head);
   for (const CategoryTotals::Row& row : rows) {
-    std::fprintf(out, "  %-14s %-58s %10s  %s\n", std::string(row.bucket.Name()).c_str(),
-                 row.bucket.Caption().c_str(), locale.WholeNumber(static_cast<double>(row.figures.files)).c_str(),
-                 FormatByteCount(static_cast<double>(row.figures.bytes), ExactBytes::Omit, locale).c_str());
+    char start[160];
+    std::snprintf(start, sizeof start, kRow, std::string(row.bucket.Name()).c_str(),
+                  locale.WholeNumber(static_cast<double>(row.figures.files)).c_str(),
+                  FormatByteCount(static_cast<double>(row.figures.bytes), ExactBytes::Omit, locale).c_str());
+    std::fputs(Wrapped(row.bucket.Caption(), start, captionIndent).c_str(), out);
   }
 }
 
