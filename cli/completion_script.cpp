@@ -177,7 +177,9 @@ _tidewell_cli() {
   return 1
 }
 
-if [[ $zsh_eval_context[-1] == loadautofunc ]]; then
+# Run as the autoloaded completion function (on its first load and on every
+# call after): complete; sourced by hand: register the function.
+if [[ $funcstack[1] == _tidewell-cli ]]; then
   _tidewell_cli "$@"
 else
   compdef _tidewell_cli tidewell-cli

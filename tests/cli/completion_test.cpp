@@ -182,22 +182,53 @@ TEST_F(ShellCompletion, FishOffersOptionsAndValuesFromTheSameTable) {
   EXPECT_EQ(Fish("tidewell-cli --drive "), (std::set<std::string>{"C:", "E:"}));
 }
 
-// zsh's completion system needs a terminal to show candidates; here it
-// loads the file as compinit does and runs its option table through
-// _arguments' own parser, which fails on a malformed spec.
-TEST_F(ShellCompletion, ZshLoadsTheFileAsTheCompletionOfTidewellCli) {
+// zsh completes only inside its line editor: a zsh on a pseudo-terminal
+// (zpty) types the command line and a tab, and a compadd wrapper writes down
+// every match the completion function adds.
+constexpr std::string_view kZshDriver = R"zsh(
+# zsh -f driver FUNCTIONS HITS LINE: the matches completing LINE adds, into HITS
+zmodload zsh/zpty
+zpty z zsh -f -i
+zpty -w z "bindkey -e; fpath=($1 \$fpath); autoload -U compinit; compinit -u -D -d $2.dump"
+zpty -w z "compadd() { local -a __hits; builtin compadd -O __hits \"\$@\"; (( \$#__hits )) && print -rl -- \$__hits >> $2; builtin compadd \"\$@\" }"
+zpty -n -w z "$3"$'\t'
+sleep 0.5
+zpty -n -w z $'\C-u'
+zpty -w z "print -r -- end >> $2.end"
+for i in {1..100}; do [[ -e $2.end ]] && break; sleep 0.1; done
+zpty -d z
+[[ -e $2.end ]]
+)zsh";
+
+TEST_F(ShellCompletion, ZshOffersOptionsAndOnlyValuesWhereAValueIsWanted) {
   if (testing::FindSystemTool("zsh").empty()) GTEST_SKIP() << "zsh is not installed (package zsh)";
   const std::string folder = Base() + "/zfunctions";
   fs::create_directories(folder);
   std::ofstream(folder + "/_tidewell-cli") << CompletionScript("zsh");
-  const ChildResult run = RunShell(
+  std::ofstream(Base() + "/driver.zsh") << kZshDriver;
+  int round = 0;
+  const auto offered = [&](const std::string& line) {
+    const std::string hits = Base() + "/hits" + std::to_string(++round);
+    const ChildResult run = RunShell("zsh", {"-f", Base() + "/driver.zsh", folder, hits, line});
+    EXPECT_EQ(run.exitStatus, 0) << line << ": " << run.err;
+    return LineSet(Slurp(hits));
+  };
+  // As compinit loads it: the file is the completion of tidewell-cli.
+  const ChildResult loaded = RunShell(
       "zsh", {"-f", "-c",
               "fpath=(" + folder + " $fpath); autoload -U compinit; compinit -u -D -d " + Base() +
-                  "/zcompdump; print -r -- \"${_comps[tidewell-cli]}\"; autoload -Uz +X _tidewell-cli && "
-                  "whence -w _tidewell-cli"});
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_EQ(run.out, "_tidewell-cli\n_tidewell-cli: function\n") << run.err;
-  EXPECT_EQ(run.err, "");
+                  "/zcompdump; print -r -- \"${_comps[tidewell-cli]}\""});
+  EXPECT_EQ(loaded.out, "_tidewell-cli\n") << loaded.err;
+
+  EXPECT_EQ(offered("tidewell-cli --sel"), std::set<std::string>{"--select"});
+  EXPECT_EQ(offered("tidewell-cli --select "), (std::set<std::string>{"all", "none", "safest"}));
+  EXPECT_EQ(offered("tidewell-cli --enable te"), CategoryNamesStartingWith("te")) << "case ignored";
+  EXPECT_EQ(offered("tidewell-cli --disable temp,re"), CategoryNamesStartingWith("re"))
+      << "the last name of a list (the names before it stay as typed)";
+  EXPECT_EQ(offered("tidewell-cli --older-than "), std::set<std::string>{});
+  EXPECT_EQ(offered("tidewell-cli --keep "), std::set<std::string>{});
+  EXPECT_EQ(offered("tidewell-cli --drive "), (std::set<std::string>{"C:", "E:"}));
+  EXPECT_EQ(offered("tidewell-cli --select n"), std::set<std::string>{"none"});
 }
 #endif
 
