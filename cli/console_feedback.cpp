@@ -67,17 +67,14 @@ void ConsoleFeedback::SetProgressValue(int) { CheckInterrupt(); }
 
 void ConsoleFeedback::ShowDriveProgress(const DriveProgress& progress) {
   if (progress_.Style() == ProgressStyle::None) return;
-  ProgressFigures figures;
-  const platform::LocaleFormat* locale = program_ != nullptr ? program_->Context().config.locale : nullptr;
-  auto number = [&](double value) {
-    return locale != nullptr ? locale->WholeNumber(value) : std::to_string(static_cast<long long>(value));
-  };
-  if (locale != nullptr) {
+  progress_.Show(progress, [&] {
+    const platform::LocaleFormat* locale = program_ != nullptr ? program_->Context().config.locale : nullptr;
+    if (locale == nullptr) return ProgressFigures{std::to_string(progress.done), std::to_string(progress.listed)};
     const RunTotals& totals = program_->Context().state.totals;
-    figures.files = locale->WholeNumber(totals.totalFiles);
-    figures.bytes = FormatByteCount(totals.totalBytes, ExactBytes::Omit, *locale);
-  }
-  progress_.Show(progress, figures, number(progress.done), number(progress.listed));
+    return ProgressFigures{locale->WholeNumber(progress.done), locale->WholeNumber(progress.listed),
+                           locale->WholeNumber(totals.totalFiles),
+                           FormatByteCount(totals.totalBytes, ExactBytes::Omit, *locale)};
+  });
 }
 
 void ConsoleFeedback::ClearProgressBar() { progress_.Clear(); }

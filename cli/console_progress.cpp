@@ -15,8 +15,7 @@ constexpr char kSpinner[] = {'|', '/', '-', '\\'};
 ConsoleProgress::ConsoleProgress(std::FILE* out, std::FILE* err, ProgressStyle style, ProgressTiming timing)
     : out_(out), err_(err), style_(style), timing_(timing) {}
 
-void ConsoleProgress::Show(const DriveProgress& progress, const ProgressFigures& figures,
-                           const std::string& foldersDone, const std::string& foldersListed) {
+void ConsoleProgress::Show(const DriveProgress& progress, const ProgressTexts& texts) {
   if (style_ == ProgressStyle::None) return;
   const auto now = std::chrono::steady_clock::now();
   const bool newPhase = phase_ != progress.phase;
@@ -35,11 +34,12 @@ void ConsoleProgress::Show(const DriveProgress& progress, const ProgressFigures&
     // The stage's own status line has just said where the run is.
     if (newPhase || now - lastLine_ < timing_.line) return;
     lastLine_ = now;
+    const ProgressFigures figures = texts();
     if (cleaning) {
-      std::fprintf(out_, "Cleaning HD: folder %s of %s (%d%%)\n", foldersDone.c_str(), foldersListed.c_str(),
+      std::fprintf(out_, "Cleaning HD: folder %s of %s (%d%%)\n", figures.done.c_str(), figures.listed.c_str(),
                    shownPermille_ / 10);
     } else {
-      std::fprintf(out_, "Analyzing HD: %s folders found, %s read\n", foldersListed.c_str(), foldersDone.c_str());
+      std::fprintf(out_, "Analyzing HD: %s folders found, %s read\n", figures.listed.c_str(), figures.done.c_str());
     }
     std::fflush(out_);
     return;
@@ -47,11 +47,12 @@ void ConsoleProgress::Show(const DriveProgress& progress, const ProgressFigures&
   const bool complete = cleaning && progress.done >= progress.listed;
   if (barShown_ && !newPhase && !complete && now - lastFrame_ < timing_.redraw) return;
   lastFrame_ = now;
-  DrawBar(progress, figures, foldersDone, foldersListed);
+  DrawBar(progress, texts());
 }
 
-void ConsoleProgress::DrawBar(const DriveProgress& progress, const ProgressFigures& figures,
-                              const std::string& done, const std::string& listed) {
+void ConsoleProgress::DrawBar(const DriveProgress& progress, const ProgressFigures& figures) {
+  const std::string& done = figures.done;
+  const std::string& listed = figures.listed;
   std::string line;
   if (progress.phase == DriveProgress::Phase::Analysing) {
     spinner_ = (spinner_ + 1) % static_cast<int>(sizeof kSpinner);

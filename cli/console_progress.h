@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,19 +35,23 @@ struct ProgressTiming {
   std::chrono::milliseconds line{5000};   // at most one plain line per
 };
 
-// What the bar shows beside the folders: the run's totals so far and the
-// locale's texts for them; empty texts leave them out.
+// What a frame or line shows, in the locale's texts: the folders, and the
+// run's totals so far (empty texts leave them out).
 struct ProgressFigures {
-  std::string files;  // "1,234"
-  std::string bytes;  // "3.40 Megabytes"
+  std::string done;    // "1,234"
+  std::string listed;  // "5,678"
+  std::string files{};   // "1,234"
+  std::string bytes{};   // "3.40 Megabytes"
 };
+// Makes the texts; asked only when a frame or line is drawn, so that the
+// run does not format numbers for each of its folders.
+using ProgressTexts = std::function<ProgressFigures()>;
 
 class ConsoleProgress {
  public:
   ConsoleProgress(std::FILE* out, std::FILE* err, ProgressStyle style, ProgressTiming timing = {});
 
-  void Show(const DriveProgress& progress, const ProgressFigures& figures, const std::string& foldersDone,
-            const std::string& foldersListed);
+  void Show(const DriveProgress& progress, const ProgressTexts& texts);
   // Wipes the bar's line, so that another line can be printed; the next
   // Show() draws it again.
   void Clear();
@@ -54,8 +59,7 @@ class ConsoleProgress {
   ProgressStyle Style() const { return style_; }
 
  private:
-  void DrawBar(const DriveProgress& progress, const ProgressFigures& figures, const std::string& done,
-               const std::string& listed);
+  void DrawBar(const DriveProgress& progress, const ProgressFigures& figures);
 
   std::FILE* out_;
   std::FILE* err_;
