@@ -186,16 +186,21 @@ TEST_F(ShellCompletion, FishOffersOptionsAndValuesFromTheSameTable) {
 // (zpty) types the command line and a tab, and a compadd wrapper writes down
 // every match the completion function adds.
 constexpr std::string_view kZshDriver = R"zsh(
-# zsh -f driver FUNCTIONS HITS LINE: the matches completing LINE adds, into HITS
+# zsh -f driver FUNCTIONS HITS LINE...: the matches completing each LINE in
+# turn adds, into HITS. Ctrl+T completes the line, empties it and writes
+# HITS.end; nothing is typed until that file is there, so no typeahead can
+# cut a completion short.
 zmodload zsh/zpty
 zpty z zsh -f -i
 zpty -w z "bindkey -e; fpath=($1 \$fpath); autoload -U compinit; compinit -u -D -d $2.dump"
 zpty -w z "compadd() { local -a __hits; builtin compadd -O __hits \"\$@\"; (( \$#__hits )) && print -rl -- \$__hits >> $2; builtin compadd \"\$@\" }"
-zpty -n -w z "$3"$'\t'
-sleep 0.5
-zpty -n -w z $'\C-u'
-zpty -w z "print -r -- end >> $2.end"
-for i in {1..100}; do [[ -e $2.end ]] && break; sleep 0.1; done
+zpty -w z "zle -C tidewell-complete complete-word _main_complete; tidewell-test() { zle tidewell-complete; print -r -- end >> $2.end; BUFFER= }; zle -N tidewell-test; bindkey '^T' tidewell-test"
+for line in "${@:3}"; do
+  rm -f $2.end
+  zpty -n -w z "$line"$'\C-t'
+  for i in {1..600}; do [[ -e $2.end ]] && break; sleep 0.05; done
+  [[ -e $2.end ]] || break
+done
 zpty -d z
 [[ -e $2.end ]]
 )zsh";
@@ -207,9 +212,11 @@ TEST_F(ShellCompletion, ZshOffersOptionsAndOnlyValuesWhereAValueIsWanted) {
   std::ofstream(folder + "/_tidewell-cli") << CompletionScript("zsh");
   std::ofstream(Base() + "/driver.zsh") << kZshDriver;
   int round = 0;
-  const auto offered = [&](const std::string& line) {
+  const auto offered = [&](const std::string& line, const std::string& next = "") {
     const std::string hits = Base() + "/hits" + std::to_string(++round);
-    const ChildResult run = RunShell("zsh", {"-f", Base() + "/driver.zsh", folder, hits, line});
+    std::vector<std::string> arguments = {"-f", Base() + "/driver.zsh", folder, hits, line};
+    if (!next.empty()) arguments.push_back(next);
+    const ChildResult run = RunShell("zsh", arguments);
     EXPECT_EQ(run.exitStatus, 0) << line << ": " << run.err;
     return LineSet(Slurp(hits));
   };
@@ -228,7 +235,9 @@ TEST_F(ShellCompletion, ZshOffersOptionsAndOnlyValuesWhereAValueIsWanted) {
   EXPECT_EQ(offered("tidewell-cli --older-than "), std::set<std::string>{});
   EXPECT_EQ(offered("tidewell-cli --keep "), std::set<std::string>{});
   EXPECT_EQ(offered("tidewell-cli --drive "), (std::set<std::string>{"C:", "E:"}));
-  EXPECT_EQ(offered("tidewell-cli --select n"), std::set<std::string>{"none"});
+  // Twice in one shell: the autoloaded function completes at every call,
+  // not only at the first, which loads it.
+  EXPECT_EQ(offered("tidewell-cli --select n", "tidewell-cli --select s"), (std::set<std::string>{"none", "safest"}));
 }
 #endif
 
