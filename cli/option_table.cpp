@@ -58,7 +58,7 @@ constexpr OptionSpec kOptions[] = {
      "print every category and option with its state, and exit"},
     {"--json", 0, None, "", Output, "print the summary as JSON Lines",
      "print the summary as JSON Lines: one object per drive the run took on, in the order cleaned, then one "
-     "totals object (see JSON OUTPUT below); with --drives, one array"},
+     "totals object (see \"JSON output\" below); with --drives, one array"},
     {"--by-category", 0, None, "", Output, "after each drive's summary, a table by category",
      "after each drive's summary line, a table of what each category chose (files, size), biggest first, "
      "e.g. --test --by-category"},
