@@ -4,10 +4,13 @@
 // contradict each other (--test --delete) resolve to the last one given;
 // --select, --enable and --disable apply in the order given.
 //
+// The options themselves are the rows of cli/option_table.h.
+//
 // What is refused, each with one line that names the option and the value:
 // an unknown option (with a hint when only its case is wrong: options are
 // lower case, while the values of --drive, --select and --enable/--disable
-// are read without regard to case), a word that is no option ("-", "--",
+// are read without regard to case; or "did you mean --delete?" when a known
+// option is at most two edits away, "--dlete"), a word that is no option ("-", "--",
 // "file.txt"), a value given to a switch ("--test=yes"), a missing or empty
 // value, and a value-taking option followed by another option ("--drive
 // --test": no value starts with "-", so the value was left out). Values are
@@ -35,6 +38,9 @@ struct SelectionChange {
   bool on = false;
 };
 
+// Which help was asked for: -h the short one, --help the long one.
+enum class Help { None, Short, Long };
+
 struct CliArguments {
   std::optional<char> drive;  // upper case
   std::optional<bool> allDrives;
@@ -48,8 +54,10 @@ struct CliArguments {
   bool listCategories = false;
   bool json = false;
   bool quiet = false;
-  bool help = false;
+  bool listDrives = false;  // --drives
+  Help help = Help::None;
   bool version = false;
+  std::string completionShell;  // the hidden --completion: "bash", "zsh" or "fish"
 };
 
 struct ParsedArguments {
@@ -58,8 +66,5 @@ struct ParsedArguments {
 };
 
 ParsedArguments ParseArguments(std::span<const std::string_view> words);
-
-// The --help text.
-std::string UsageText();
 
 }  // namespace tidewell::cli

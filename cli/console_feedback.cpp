@@ -3,6 +3,7 @@
 #include "engine/cleaning_run.h"
 #include "engine/drive_checks.h"
 #include "platform/interrupts.h"
+#include "records/byte_count.h"
 
 namespace tidewell::cli {
 namespace {
@@ -23,10 +24,27 @@ std::string ConsoleText(std::string_view text) {
   return out;
 }
 
+ProgressStyle StyleFor(bool quiet, ConsoleTerminals terminals) {
+  if (quiet) return ProgressStyle::None;
+  return terminals.err ? ProgressStyle::Bar : ProgressStyle::Lines;
+}
+
+// A status text the bar carries: "Cleaning HD: 3.40 Megabytes, 120 files
+// cleaned", not the bare "Cleaning HD:" that starts the stage.
+bool HoldsCleaningFigures(std::string_view text) {
+  constexpr std::string_view kCleaning = "Cleaning HD: ";
+  return text.starts_with(kCleaning) && text.size() > kCleaning.size();
+}
+
 }  // namespace
 
-ConsoleFeedback::ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar)
-    : out_(out), err_(err), quiet_(quiet), progressBar_(progressBar && !quiet) {}
+ConsoleFeedback::ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, ConsoleTerminals terminals,
+                                 ProgressTiming timing)
+    : out_(out),
+      err_(err),
+      quiet_(quiet),
+      progress_(out, err, StyleFor(quiet, terminals), timing),
+      barHoldsFigures_(progress_.Style() == ProgressStyle::Bar && terminals.out) {}
 
 void ConsoleFeedback::Attach(session::ProgramSession& program) {
   program_ = &program;
@@ -34,7 +52,7 @@ void ConsoleFeedback::Attach(session::ProgramSession& program) {
 
 void ConsoleFeedback::SetStatusText(std::string_view text) {
   status_ = text;
-  if (!quiet_ && status_ != lastPrinted_) {
+  if (!quiet_ && status_ != lastPrinted_ && !(barHoldsFigures_ && HoldsCleaningFigures(status_))) {
     ClearProgressBar();
     std::fprintf(out_, "%s\n", status_.c_str());
     std::fflush(out_);
@@ -43,27 +61,23 @@ void ConsoleFeedback::SetStatusText(std::string_view text) {
   CheckInterrupt();
 }
 
-void ConsoleFeedback::SetProgressValue(int value) {
-  if (progressBar_ && value != lastBarValue_) {
-    constexpr int kWidth = 40;
-    const int filled = value * kWidth / 100;
-    std::string bar = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
-                      std::string(static_cast<std::size_t>(kWidth - filled), ' ') + "] working ...";
-    std::fputs(bar.c_str(), err_);
-    std::fflush(err_);
-    barShown_ = true;
-    lastBarValue_ = value;
-  }
-  CheckInterrupt();
+// The engine's bar bounces to show that work goes on; the console shows
+// the folders instead (ShowDriveProgress).
+void ConsoleFeedback::SetProgressValue(int) { CheckInterrupt(); }
+
+void ConsoleFeedback::ShowDriveProgress(const DriveProgress& progress) {
+  if (progress_.Style() == ProgressStyle::None) return;
+  progress_.Show(progress, [&] {
+    const platform::LocaleFormat* locale = program_ != nullptr ? program_->Context().config.locale : nullptr;
+    if (locale == nullptr) return ProgressFigures{std::to_string(progress.done), std::to_string(progress.listed)};
+    const RunTotals& totals = program_->Context().state.totals;
+    return ProgressFigures{locale->WholeNumber(progress.done), locale->WholeNumber(progress.listed),
+                           locale->WholeNumber(totals.totalFiles),
+                           FormatByteCount(totals.totalBytes, ExactBytes::Omit, *locale)};
+  });
 }
 
-void ConsoleFeedback::ClearProgressBar() {
-  if (!barShown_) return;
-  std::fputs("\r\033[K", err_);
-  std::fflush(err_);
-  barShown_ = false;
-  lastBarValue_ = -1;
-}
+void ConsoleFeedback::ClearProgressBar() { progress_.Clear(); }
 
 bool ConsoleFeedback::SelectDrive(char letter) {
   return program_ != nullptr && program_->SelectDrive(letter);

@@ -1,6 +1,11 @@
 // The console's RunFeedback: status texts as lines on stdout, message boxes
-// as their title and text (errors on stderr), a bouncing progress bar on
-// stderr when it is a terminal, and the drive list over the drive table.
+// as their title and text (errors on stderr), the drive's progress in
+// folders (cli/console_progress.h: a bar on stderr when it is a terminal,
+// else a plain line now and then; the engine's bouncing bar is not shown),
+// and the drive list over the drive table. When the bar is drawn and stdout
+// is a terminal too, the "Cleaning HD: " status texts with their figures are
+// not printed as lines: the bar shows the same figures in place, where they
+// would otherwise scroll by hundreds.
 //
 // Questions are answered with their safe choice, No; every other box is
 // answered OK without waiting. Ctrl+C (platform/interrupts.h) is noticed at the next status text,
@@ -15,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/console_progress.h"
 #include "engine/run_context.h"
 #include "session/program_session.h"
 #include "settings/deepwash_selection.h"
@@ -27,9 +33,17 @@ struct ProgramEnd {
   int exitStatus;
 };
 
+// Which of the console's streams are terminals.
+struct ConsoleTerminals {
+  bool out = false;
+  bool err = false;
+};
+
 class ConsoleFeedback : public RunFeedback {
  public:
-  ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, bool progressBar);
+  // `quiet`: status texts and progress are not shown, only problems.
+  ConsoleFeedback(std::FILE* out, std::FILE* err, bool quiet, ConsoleTerminals terminals,
+                  ProgressTiming timing = {});
 
   // The program this feedback serves: its drive list answers SelectDrive,
   // and an interrupt ends its run. Set once the session exists.
@@ -60,6 +74,7 @@ class ConsoleFeedback : public RunFeedback {
   [[noreturn]] void EndProgram(int exitStatus) override;
   void ProcessPendingMessages() override { CheckInterrupt(); }
   bool StopRequested() const override;
+  void ShowDriveProgress(const DriveProgress& progress) override;
 
  private:
   void ClearProgressBar();
@@ -68,9 +83,8 @@ class ConsoleFeedback : public RunFeedback {
   std::FILE* out_;
   std::FILE* err_;
   bool quiet_;
-  bool progressBar_;
-  bool barShown_ = false;
-  int lastBarValue_ = -1;
+  ConsoleProgress progress_;
+  bool barHoldsFigures_;  // the bar shows what the "Cleaning HD: " lines would
   std::string status_;
   std::string lastPrinted_;
   bool ending_ = false;

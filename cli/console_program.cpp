@@ -3,8 +3,11 @@
 #include <vector>
 
 #include "cli/cli_arguments.h"
+#include "cli/completion_script.h"
 #include "cli/console_feedback.h"
+#include "cli/drive_listing.h"
 #include "cli/drive_summary.h"
+#include "cli/help_text.h"
 #include "engine/cleaning_run.h"
 #include "platform/interrupts.h"
 #include "platform/text_case.h"
@@ -95,6 +98,31 @@ void ListCategories(std::FILE* out, const FixedCategoryStates& categories) {
   }
 }
 
+// --drives: the drive table as the session reads it, before start-up, so
+// that nothing but the store's [Drives] section is read and nothing written.
+int ListDrives(bool json, std::FILE* out, std::FILE* err) {
+  ConsoleFeedback feedback(out, err, true, {});
+  ConsoleDeepwashView deepwashView(feedback);
+  session::ProgramSession program(feedback, feedback, deepwashView,
+                                  {.programName = "tidewell-cli", .problems = err,
+                                   .runValues = session::RunValues::CopiedAtStart});
+  for (const std::string& problem : program.DriveProblems()) {
+    std::fprintf(err, "%s\n", session::ProblemLine("tidewell-cli", problem).c_str());
+  }
+  if (program.StoreUnreadable()) {
+    std::fprintf(err, "tidewell-cli: %s cannot be read: only TIDEWELL_DRIVES names drives now\n",
+                 program.StorePath().c_str());
+  }
+  const std::vector<DriveFacts> drives = DescribeDrives(program);
+  PrintDrives(out, drives, json);
+  if (drives.empty()) {
+    std::fprintf(err, "tidewell-cli: no drive is mapped: map one in TIDEWELL_DRIVES or under [Drives] in %s\n",
+                 program.StorePath().c_str());
+    return kDriveNotCleaned;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FILE* err) {
@@ -104,21 +132,27 @@ int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FIL
     return kBadUsage;
   }
   const CliArguments& arguments = parsed.arguments;
-  if (arguments.help) {
-    std::fputs(UsageText().c_str(), out);
+  if (arguments.help != Help::None) {
+    std::fputs((arguments.help == Help::Short ? ShortHelp() : LongHelp()).c_str(), out);
     return 0;
   }
   if (arguments.version) {
     std::fprintf(out, "tidewell-cli %s\n", TIDEWELL_VERSION);
     return 0;
   }
+  if (!arguments.completionShell.empty()) {
+    std::fputs(CompletionScript(arguments.completionShell).c_str(), out);
+    return 0;
+  }
+  if (arguments.listDrives) return ListDrives(arguments.json, out, err);
 
   platform::InstallInterruptHandlers();
   // A reader that goes away (`tidewell-cli | head -1`) must not kill the run
   // half-way through a drive: writes to the closed pipe then fail with EPIPE
   // and are dropped, while the run, its log and its report finish.
   platform::IgnoreBrokenPipe();
-  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json, platform::IsTerminal(err));
+  ConsoleFeedback feedback(out, err, arguments.quiet || arguments.json,
+                           {.out = platform::IsTerminal(out), .err = platform::IsTerminal(err)});
   ConsoleDeepwashView deepwashView(feedback);
   const bool listing = arguments.listCategories;
   session::ProgramSession program(feedback, feedback, deepwashView,

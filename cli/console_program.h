@@ -15,6 +15,12 @@
 //     and skips the start-up check.
 //   - The test-mode notice is printed, not waited for, when this run is a
 //     test run.
+//   - -h, --help, -V and the build's hidden --completion print and exit 0
+//     before anything else is read. --drives reads only the drive table (the
+//     session's constructor: TIDEWELL_DRIVES, the store's [Drives], else
+//     discovery), prints it (cli/drive_listing.h) with the table's problems
+//     on stderr, and exits: 0, or 1 when no drive is mapped; it writes
+//     nothing, not even a first store.
 //   - Bad usage exits 2 with one line on stderr, before the store is read,
 //     so it creates and changes nothing; a --drive letter that no drive maps
 //     is found once the drive table is read, and also exits 2 with nothing

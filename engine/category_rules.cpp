@@ -211,6 +211,7 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
   const SweptFolders swept(context, drive);
   for (std::int32_t i = 1; i <= count; ++i) {
     YieldToMessages(context);
+    context.config.feedback.ShowDriveProgress({DriveProgress::Phase::Cleaning, i - 1, count});
     if (DrawOneToSixteen(random) == 8) StepProgress(context, ProgressStep::Advance);
     guards.Read(folders[i]);
     if (!guards.Spared()) ApplyRowsToFolder(context, drive, folders, i, guards, purged, candidates);
@@ -218,6 +219,7 @@ void ApplyCategoryRules(RunContext& context, std::string_view drive, const Folde
     // before it), but the sweep and the wallpaper step read theirs.
     if (!context.state.chosen.Empty() && !swept.Holds(folders[i])) context.state.chosen.Forget(folders[i]);
   }
+  context.config.feedback.ShowDriveProgress({DriveProgress::Phase::Cleaning, count, count});
   StepProgress(context, ProgressStep::Advance);
   SweepSystemBackups(context, drive);
   StepProgress(context, ProgressStep::Advance);

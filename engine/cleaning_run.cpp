@@ -18,6 +18,21 @@
 namespace tidewell {
 namespace {
 
+// Tells the front end how far a drive's walk has come, folder by folder,
+// and lets the warmer watch the walk as before.
+class AnalysisProgress final : public WalkObserver {
+ public:
+  AnalysisProgress(RunFeedback& feedback, WalkObserver& warmer) : feedback_(feedback), warmer_(warmer) {}
+  void Reaching(const FolderList& folders, std::int32_t cursor, WalkIo& io) override {
+    warmer_.Reaching(folders, cursor, io);
+    feedback_.ShowDriveProgress({DriveProgress::Phase::Analysing, cursor - 1, folders.Count()});
+  }
+
+ private:
+  RunFeedback& feedback_;
+  WalkObserver& warmer_;
+};
+
 std::string TestModeResultsText(const RunContext& context) {
   return "Tidewell is running in TEST MODE, and has NOT deleted any files.\r\r"
          "If Tidewell was NOT running in test mode, you would have reclaimed " +
@@ -96,7 +111,8 @@ bool CleanDrive(RunContext& context, std::string_view drive) {
     }
     const FolderList folders = [&] {
       WalkWarmer warmer(context, drive, kTableNames, lookedUp ? &*lookedUp : nullptr);  // its threads end with the walk
-      return ListFolders(context, drive, "\\", &kTableNames, lookedUp ? &*lookedUp : nullptr, &warmer);
+      AnalysisProgress progress(ui, warmer);
+      return ListFolders(context, drive, "\\", &kTableNames, lookedUp ? &*lookedUp : nullptr, &progress);
     }();
     StepProgress(context, ProgressStep::Advance);
     ui.SetStatusText("Cleaning HD:");

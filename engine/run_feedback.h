@@ -5,12 +5,24 @@
 // user through nothing else.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "settings/message_box.h"
 
 namespace tidewell {
+
+// A drive's progress in folders. While the drive is analysed, `listed`
+// grows as the walk finds folders and `done` counts those it has listed;
+// while it is cleaned, `listed` is the whole list and `done` the folders
+// the rules have finished. Within a phase neither figure ever falls.
+struct DriveProgress {
+  enum class Phase { Analysing, Cleaning };
+  Phase phase = Phase::Analysing;
+  std::int32_t done = 0;
+  std::int32_t listed = 0;
+};
 
 class RunFeedback : public MessageBoxes {
  public:
@@ -81,6 +93,13 @@ class RunFeedback : public MessageBoxes {
   // (ExitProgram: the deletion log closed with the lines it holds). One that
   // cannot be asked to stop keeps this default.
   virtual bool StopRequested() const { return false; }
+
+  // Where a drive's run stands, for a front end that shows more than the
+  // bouncing bar (the console's determinate bar): called for each folder
+  // the walk reaches while the drive is analysed, and for each folder the
+  // rules take while it is cleaned. Called on the run's thread. The default
+  // shows nothing.
+  virtual void ShowDriveProgress(const DriveProgress&) {}
 };
 
 }  // namespace tidewell

@@ -69,6 +69,16 @@ DiscoverySources HostDiscoverySources();
 // each folder once.
 std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources);
 
+// The file system and volume label of the volume that holds `folder` (a
+// real path, as the drive table keeps it), for showing a drive to the
+// user: the mount that holds it in `sources.mountInfoText` (the longest
+// mount point at or above it; the last one mounted there), its device
+// probed when it can be (else the mount type, with no label). On Windows,
+// the volume of the folder's drive letter. nullopt when no mount holds it.
+// Asks neither the folder nor its file system anything, so a hung mount
+// cannot stop it.
+std::optional<VolumeIdentity> VolumeOfFolder(const DiscoverySources& sources, const std::string& folder);
+
 // The drive table a front end starts with: TIDEWELL_DRIVES, else `stored`
 // (the store's letter=folder pairs), else what DiscoverDrives() finds on this
 // host. Problems of the chosen source are added to `problems`.

@@ -22,6 +22,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-dev qt6-multimedia-dev
           fonts-liberation dosfstools ntfs-3g exfatprogs
           dpkg-dev lintian desktop-file-utils appstream groff-base systemd)
+packages+=(zsh fish)  # the console's completion tests run both shells
 if [ "${1:-}" = --windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb nsis)
 fi

@@ -143,6 +143,9 @@ class ProgramSession {
   // they were only found, not named; in letter order.
   std::vector<char> UnnamedDrives() const;
   const std::string& StorePath() const { return storeFile_.Path(); }
+  // The drive table's problems (refused entries), one line each, as step 1
+  // of Start() tells them; known from construction on.
+  const std::vector<std::string>& DriveProblems() const { return driveProblems_; }
   // The stored filter values (age limit, keep list) that could not be read
   // and were left out, one line each as told at start-up; empty when all read.
   const std::vector<std::string>& FilterProblems() const { return filterProblems_; }

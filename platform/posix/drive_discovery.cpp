@@ -301,6 +301,29 @@ std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources) {
   return std::move(found).InLetterOrder();
 }
 
+std::optional<VolumeIdentity> VolumeOfFolder(const DiscoverySources& sources, const std::string& folder) {
+  std::optional<MountedVolume> holder;
+  std::string_view mountInfo = sources.mountInfoText;
+  while (!mountInfo.empty()) {
+    const std::size_t end = std::min(mountInfo.find('\n'), mountInfo.size());
+    std::optional<MountedVolume> volume = ParseMountLine(mountInfo.substr(0, end));
+    mountInfo.remove_prefix(std::min(end + 1, mountInfo.size()));
+    if (!volume) continue;
+    const std::string& point = volume->mountPoint;
+    const bool holds = folder == point || point == "/" ||
+                       (folder.starts_with(point) && folder.size() > point.size() && folder[point.size()] == '/');
+    if (holds && (!holder || point.size() >= holder->mountPoint.size())) holder = std::move(volume);
+  }
+  if (!holder) return std::nullopt;
+  if (sources.probe && holder->source.starts_with('/')) {
+    if (std::optional<VolumeIdentity> identity = sources.probe(holder->source)) {
+      identity->label = ShownVolumeLabel(identity->label);
+      return identity;
+    }
+  }
+  return VolumeIdentity{holder->fileSystem, ""};
+}
+
 DriveTable LoadDriveTable(const std::vector<std::pair<std::string, std::string>>& stored,
                           std::vector<std::string>* problems) {
   // Discovery reads the host's mounts and Wine prefix: only when needed.

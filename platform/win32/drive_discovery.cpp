@@ -41,6 +41,11 @@ std::vector<DriveMapping> DiscoverDrives(const DiscoverySources& sources) {
   return found;
 }
 
+std::optional<VolumeIdentity> VolumeOfFolder(const DiscoverySources& sources, const std::string& folder) {
+  if (!sources.probe || folder.size() < 2 || folder[1] != ':') return std::nullopt;
+  return sources.probe(folder.substr(0, 2) + "/");
+}
+
 DriveTable LoadDriveTable(const std::vector<std::pair<std::string, std::string>>& stored,
                           std::vector<std::string>* problems) {
   // Asking every volume for its label is left until no earlier source gives a drive.

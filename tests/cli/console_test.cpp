@@ -113,7 +113,11 @@ TEST_F(ConsoleTest, ADestructiveRunLogsOnlyWhenAskedAndOptionsAreNotStored) {
   EXPECT_FALSE(fs::exists(LogPath()));
   EXPECT_FALSE(fs::exists(ReportPath()));
   EXPECT_FALSE(Contains(run.out, "TEST MODE"));
-  EXPECT_TRUE(Contains(run.out, "Drive C: 1 files deleted, 10 bytes reclaimed.\n"));
+  // The line names the volume and folder the letter stood for.
+  EXPECT_TRUE(Contains(run.out, "Drive C: 1 files deleted, 10 bytes reclaimed. (DRIVE_C at ")) << run.out;
+#ifndef _WIN32  // Windows writes the folder in its own form
+  EXPECT_TRUE(Contains(run.out, "reclaimed. (DRIVE_C at " + fs::canonical(Drive('C')).string() + ")\n")) << run.out;
+#endif
 
   File('C', "DATA/two.tmp");
   run = Run({"--delete", "--log", "--quiet"});
@@ -160,11 +164,24 @@ TEST_F(ConsoleTest, AnAllDrivesRunCleansEachDriveFromCAndNeverAOrB) {
   EXPECT_EQ(blocks, (std::vector<std::string>{"Tidewell STARTED", "Tidewell FINISHED", "Drive C:",
                                               "Tidewell STARTED", "Tidewell FINISHED", "Drive D:"}));
   EXPECT_EQ(Stored("Info", "FilesDeleted"), "2");
-  const std::string json =
-      "{\"drive\":\"C:\",\"testRun\":false,\"finished\":true,\"filesDeleted\":1,\"bytesSaved\":10,"
-      "\"bytesSavedText\":\"10 bytes\",";
-  EXPECT_TRUE(run.out.starts_with(json)) << run.out;
-  EXPECT_TRUE(Contains(run.out, "\n{\"drive\":\"D:\",\"testRun\":false,\"finished\":true,\"filesDeleted\":2,"));
+  // JSON Lines: one object per drive, with its label and folder, then the totals.
+  std::vector<std::string> lines;
+  std::istringstream out(run.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u) << run.out;
+  EXPECT_TRUE(lines[0].starts_with("{\"drive\":\"C:\",\"label\":\"DRIVE_C\",\"folder\":\"")) << run.out;
+#ifndef _WIN32  // Windows writes the folder in its own form
+  EXPECT_TRUE(lines[0].starts_with("{\"drive\":\"C:\",\"label\":\"DRIVE_C\",\"folder\":\"" +
+                                   fs::canonical(Drive('C')).string() + "\",")) << run.out;
+#endif
+  EXPECT_TRUE(Contains(lines[0], "\",\"testRun\":false,\"finished\":true,\"filesDeleted\":1,\"bytesSaved\":10,"
+                                 "\"bytesSavedText\":\"10 bytes\",")) << run.out;
+  EXPECT_TRUE(lines[1].starts_with("{\"drive\":\"D:\",\"label\":\"DRIVE_D\","));
+  EXPECT_TRUE(Contains(lines[1], "\"testRun\":false,\"finished\":true,\"filesDeleted\":2,"));
+  EXPECT_TRUE(lines[2].starts_with("{\"totals\":{\"drives\":2,\"files\":3,\"bytes\":30,\"bytesText\":\"30 bytes\"},"
+                                   "\"testRun\":false,\"finished\":true,\"deletionLog\":\""))
+      << lines[2];
+  EXPECT_FALSE(Contains(lines[2], "filesDeleted")) << "a reader of the drives' key names finds drives only";
 }
 
 TEST_F(ConsoleTest, BadUsageExitsTwoWithAClearMessageBeforeTouchingAnything) {
@@ -336,7 +353,7 @@ TEST_F(ConsoleTest, AnInterruptedRunEndsWithEveryRemovedFileLogged) {
   for (int at = static_cast<int>(count.size()) - 3; at > 0; at -= 3) count.insert(static_cast<std::size_t>(at), ",");
   const std::size_t summary = run.out.find("Drive C: interrupted: " + count + " files deleted, ");
   ASSERT_NE(summary, std::string::npos) << run.out.substr(run.out.size() > 400 ? run.out.size() - 400 : 0);
-  EXPECT_NE(run.out.find(" reclaimed.\n", summary), std::string::npos);
+  EXPECT_NE(run.out.find(" reclaimed. (DRIVE_C at ", summary), std::string::npos);
   EXPECT_FALSE(Contains(run.out, "No drive was cleaned"));
   EXPECT_TRUE(Contains(run.out, "Deletion log: " + LogPath() + "\n"));
 }
@@ -394,9 +411,12 @@ TEST_F(ClosingLinesTest, AnInterruptedRunsJsonSaysUnfinishedWithItsFigures) {
   const int gone = Gone();
   ASSERT_GT(gone, 0);
   ASSERT_LT(gone, 3000);
-  EXPECT_TRUE(run.out.starts_with("{\"drive\":\"C:\",\"testRun\":false,\"finished\":false,\"filesDeleted\":" +
-                                  std::to_string(gone) + ",\"bytesSaved\":" + std::to_string(gone) + ","))
+  EXPECT_TRUE(run.out.starts_with("{\"drive\":\"C:\",\"label\":\"DRIVE_C\","));
+  EXPECT_TRUE(Contains(run.out, "\"testRun\":false,\"finished\":false,\"filesDeleted\":" + std::to_string(gone) +
+                                    ",\"bytesSaved\":" + std::to_string(gone) + ","))
       << run.out;
+  EXPECT_TRUE(Contains(run.out, "\n{\"totals\":{\"drives\":1,\"files\":" + std::to_string(gone) + ","));
+  EXPECT_TRUE(Contains(run.out, "\"testRun\":false,\"finished\":false,")) << "the totals say the run was cut";
   EXPECT_TRUE(Contains(run.out, "\"deletionLog\":\"" + LogPath() + "\",")) << run.out;
 }
 

@@ -8,7 +8,8 @@
 
 namespace tidewell::testing {
 
-ScratchVolume::ScratchVolume(Kind kind, const std::string& image, const std::string& mountPoint)
+ScratchVolume::ScratchVolume(Kind kind, const std::string& image, const std::string& mountPoint,
+                             const std::string& label)
     : mountPoint_(mountPoint) {
   if (geteuid() != 0) {
     reason_ = "mounting a scratch volume needs root";
@@ -26,9 +27,15 @@ ScratchVolume::ScratchVolume(Kind kind, const std::string& image, const std::str
       reason_ = "ntfs-3g needs /dev/fuse, which is missing here";
       return;
     }
-    mounted_ = Run("mkntfs", {"-F", "-q", "-f", image}) && Run("ntfs-3g", {image, mountPoint});
+    std::vector<std::string> make = {"-F", "-q", "-f"};
+    if (!label.empty()) make.insert(make.end(), {"-L", label});
+    make.push_back(image);
+    mounted_ = Run("mkntfs", make) && Run("ntfs-3g", {image, mountPoint});
   } else {
-    mounted_ = Run("mkfs.vfat", {image}) && Run("mount", {"-t", "vfat", "-o", "loop", image, mountPoint});
+    std::vector<std::string> make;
+    if (!label.empty()) make = {"-n", label};
+    make.push_back(image);
+    mounted_ = Run("mkfs.vfat", make) && Run("mount", {"-t", "vfat", "-o", "loop", image, mountPoint});
   }
 }
 

@@ -19,7 +19,8 @@ class ScratchVolume {
  public:
   enum class Kind { Fat, Ntfs };
 
-  ScratchVolume(Kind kind, const std::string& image, const std::string& mountPoint);
+  // `label`: the volume label the file system is made with (none when empty).
+  ScratchVolume(Kind kind, const std::string& image, const std::string& mountPoint, const std::string& label = {});
   ~ScratchVolume();
   ScratchVolume(const ScratchVolume&) = delete;
   ScratchVolume& operator=(const ScratchVolume&) = delete;

@@ -1,0 +1,72 @@
+#include "cli/drive_listing.h"
+
+#include "cli/drive_summary.h"
+#include "platform/drive_discovery.h"
+
+namespace tidewell::cli {
+
+const char* SourceName(platform::DriveSource source) {
+  switch (source) {
+    case platform::DriveSource::Environment:
+      return "environment";
+    case platform::DriveSource::Store:
+      return "store";
+    case platform::DriveSource::WinePrefix:
+      return "Wine prefix";
+    case platform::DriveSource::Mount:
+      return "mount";
+    case platform::DriveSource::SystemLetter:
+      return "system";
+  }
+  return "?";
+}
+
+std::vector<DriveFacts> DescribeDrives(session::ProgramSession& program) {
+  // The mount table is read once; a folder that gave no answer when the
+  // table was read is not asked again, and its device is not probed.
+  const platform::DiscoverySources sources = platform::HostDiscoverySources();
+  platform::DiscoverySources unprobed = sources;
+  unprobed.probe = nullptr;
+  std::vector<DriveFacts> drives;
+  for (const platform::DriveMapping& mapping : program.Files().Drives().Drives()) {
+    DriveFacts facts{mapping.letter, mapping.label, std::nullopt, SourceName(mapping.source),
+                     program.DriveIsNamed(mapping.letter), mapping.hostRoot};
+    if (const auto volume = platform::VolumeOfFolder(mapping.answers ? sources : unprobed, mapping.hostRoot)) {
+      facts.fileSystem = volume->fileSystem;
+    }
+    drives.push_back(std::move(facts));
+  }
+  return drives;
+}
+
+void PrintDrives(std::FILE* out, const std::vector<DriveFacts>& drives, bool json) {
+  if (json) {
+    std::string text = "[";
+    for (const DriveFacts& d : drives) {
+      if (text.size() > 1) text += ",";
+      text += "{\"drive\":" + JsonString(std::string(1, d.letter) + ":") + ",\"label\":" + JsonString(d.label) +
+              ",\"fileSystem\":" + (d.fileSystem ? JsonString(*d.fileSystem) : "null") +
+              ",\"source\":" + JsonString(d.source) + ",\"unattended\":" + (d.unattended ? "true" : "false") +
+              ",\"folder\":" + JsonString(d.folder) + "}";
+    }
+    std::fprintf(out, "%s]\n", text.c_str());
+    return;
+  }
+  constexpr const char* kRow = "%-6s %-12s %-11s %-12s %-10s %s\n";
+  std::fprintf(out, kRow, "Drive", "Label", "File system", "Found in", "Unattended", "Folder");
+  bool foundOnly = false;
+  for (const DriveFacts& d : drives) {
+    std::fprintf(out, kRow, (std::string(1, d.letter) + ":").c_str(), d.label.c_str(),
+                 d.fileSystem.value_or("?").c_str(), d.source.c_str(), d.unattended ? "yes" : "no",
+                 d.folder.c_str());
+    foundOnly = foundOnly || !d.unattended;
+  }
+  if (foundOnly) {
+    std::fprintf(out,
+                 "A drive marked \"no\" was only found, not named: a destructive run cleans it\n"
+                 "only when named with --drive (or mapped in TIDEWELL_DRIVES or [Drives]).\n"
+                 "Test runs take every drive.\n");
+  }
+}
+
+}  // namespace tidewell::cli
