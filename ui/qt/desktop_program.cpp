@@ -243,7 +243,20 @@ void DesktopProgram::SetStatusText(std::string_view text) {
   main_->statusText->setText(MessageTextForDisplay(status_));
 }
 
-void DesktopProgram::SetProgressValue(int value) { main_->progressBar->setValue(value); }
+void DesktopProgram::SetProgressValue(int value) {
+  QProgressBar* bar = main_->progressBar;
+  if (bar->maximum() == 0) bar->setRange(0, 100);  // the analysis is over: the bar bounces again
+  bar->setValue(value);
+}
+
+// While a drive is analysed nothing yet says how much is left, and the
+// bouncing steps wait for the cleaning: the bar runs as the style's busy
+// indicator meanwhile (a range of nothing), and takes its range back with
+// the first step after.
+void DesktopProgram::ShowDriveProgress(const DriveProgress& progress) {
+  QProgressBar* bar = main_->progressBar;
+  if (progress.phase == DriveProgress::Phase::Analysing && bar->maximum() != 0) bar->setRange(0, 0);
+}
 void DesktopProgram::StartAnimation() { main_->animation->Play(); }
 void DesktopProgram::StopAnimation() { main_->animation->Stop(); }
 void DesktopProgram::PlayWave(const std::string& hostPath, bool wait) { wave_.Play(QString::fromStdString(hostPath), wait); }

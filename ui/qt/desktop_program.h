@@ -100,6 +100,7 @@ class DesktopProgram : public RunFeedback {
   void SetStatusText(std::string_view text) override;
   std::string StatusText() const override { return status_; }
   void SetProgressValue(int value) override;
+  void ShowDriveProgress(const DriveProgress& progress) override;
   void StartAnimation() override;
   void StopAnimation() override;
   void PlayWave(const std::string& hostPath, bool wait) override;
