@@ -187,12 +187,8 @@ set_tests_properties(wine_host_drives PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900
 
 # The Win32 window (ui/win32), created for real and driven with window
 # messages; needs a display under Wine (scripts/test-windows.sh starts one).
-# Defined after tidewell_windows_slow_cases, which it uses.
 if(TIDEWELL_BUILD_UI)
   tidewell_windows_suite(win32_window_tests ui/win32/desktop_program_test.cpp)
   target_link_libraries(win32_window_tests PRIVATE tidewell_win32_ui tidewell_windows_test_support
                         tidewell_demo_drive)
-  # The viewer on a 16 MiB log: RichEdit takes minutes to load it under Wine
-  # (not on Windows).
-  tidewell_windows_slow_cases(win32_window_tests "Win32DesktopProgram.TheViewerShowsTheNewestPartOfALargeLog")
 endif()

@@ -17,7 +17,11 @@ namespace tidewell::ui {
 inline constexpr std::size_t kRecordShownBytes = 16u << 20;
 
 // The bytes to show of the record at `hostPath` (plain or rich text, as
-// stored); on failure, why it could not be read.
-std::error_code ReadShownRecord(const std::string& hostPath, std::string& shown);
+// stored), at most the last `shownBytes` of it; on failure, why it could not
+// be read. The limit is the viewer's to choose; the front ends use
+// kRecordShownBytes, and tests a smaller one where loading 16 MiB into a
+// text box is slow (RichEdit under Wine).
+std::error_code ReadShownRecord(const std::string& hostPath, std::string& shown,
+                                std::size_t shownBytes = kRecordShownBytes);
 
 }  // namespace tidewell::ui

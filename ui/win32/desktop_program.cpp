@@ -48,7 +48,7 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
                                                        });
   deepwash_->Bind(Selection());
   session_->onDriveSelected = [this] { ShowDriveInList(); };
-  viewer_ = std::make_unique<RecordViewerHost>();
+  viewer_ = std::make_unique<RecordViewerHost>(environment_.recordShownBytes);
   addresses_ = BuiltInAddresses(Context().config.programFolder);
   Wire();
 }

@@ -54,6 +54,8 @@ struct DesktopEnvironment {
   const platform::LocaleFormat* locale = nullptr;  // none: the user's
   std::function<void()> onYield;                   // after each yield, for tests
   std::FILE* problems = stderr;                    // where drive problems are told
+  // The most of a record the viewer loads (ui/record_text.h).
+  std::size_t recordShownBytes = kRecordShownBytes;
 };
 
 class DesktopProgram : public RunFeedback {

@@ -110,7 +110,7 @@ class RecordViewerHost::ViewerWindow : public TopWindow {
   bool closed_ = false;
 };
 
-RecordViewerHost::RecordViewerHost() = default;
+RecordViewerHost::RecordViewerHost(std::size_t shownBytes) : shownBytes_(shownBytes) {}
 RecordViewerHost::~RecordViewerHost() = default;
 
 HWND RecordViewerHost::Window() const {
@@ -133,7 +133,7 @@ std::string RecordViewerHost::Text() const {
 
 bool RecordViewerHost::ShowRecord(const std::string& hostPath, const std::string& caption, std::string* problem) {
   std::string bytes;
-  if (const std::error_code error = ReadShownRecord(hostPath, bytes)) {
+  if (const std::error_code error = ReadShownRecord(hostPath, bytes, shownBytes_)) {
     if (problem != nullptr) *problem = error.message();
     return false;
   }

@@ -13,16 +13,19 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include "engine/record_actions.h"
+#include "ui/record_text.h"
 
 namespace tidewell::ui::win32 {
 
 class RecordViewerHost : public RecordViewer {
  public:
-  RecordViewerHost();
+  // Shows at most the last `shownBytes` of a record (ui/record_text.h).
+  explicit RecordViewerHost(std::size_t shownBytes = kRecordShownBytes);
   RecordViewerHost(const RecordViewerHost&) = delete;
   RecordViewerHost& operator=(const RecordViewerHost&) = delete;
   ~RecordViewerHost() override;
@@ -37,6 +40,7 @@ class RecordViewerHost : public RecordViewer {
 
  private:
   class ViewerWindow;
+  std::size_t shownBytes_;
   std::unique_ptr<ViewerWindow> window_;
 };
 
