@@ -4,6 +4,8 @@
 # With --windows it also installs what the Windows build and its tests under
 # Wine need (scripts/test-windows.sh): the mingw-w64 cross compiler, Wine and
 # GoogleTest's sources, Xvfb, the display the Win32 window's tests run on,
+# xdotool, which answers the window's test-mode notice when the Windows
+# window is compared with the console (scripts/compare-windows-log.sh),
 # and NSIS for the installer (packaging/windows).
 set -euo pipefail
 
@@ -24,7 +26,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libblkid-dev qt6-base-de
           dpkg-dev lintian desktop-file-utils appstream groff-base systemd)
 packages+=(zsh fish)  # the console's completion tests run both shells
 if [ "${1:-}" = --windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb nsis)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool nsis)
 fi
 
 missing=()

@@ -8,6 +8,9 @@
 #   deepwash.png  the Deepwash window (Ctrl+G)
 #   results.png   the results of a test run (Ctrl+C)
 #   viewer.png    the record viewer with the run's log
+#   figures.png   View > Figures by Category after that run (Ctrl+F)
+#   drives.png    Options > Drives... (Ctrl+D)
+#   adddrive.png  its Add a Drive window (Alt+A)
 #   info.png      the Info box (Ctrl+I)
 #   about.png     the About box (F1)
 #
@@ -111,6 +114,21 @@ shot results
 press Return
 window 'TIDEWELL.LOG' >/dev/null
 shot viewer
+window '^Tidewell$' >/dev/null
+press ctrl+f
+window '^Figures by Category$' >/dev/null
+shot figures
+press Return
+window '^Tidewell$' >/dev/null
+press ctrl+d
+window '^Drives$' >/dev/null
+shot drives
+press alt+a
+window '^Add a Drive$' >/dev/null
+shot adddrive
+press Escape
+window '^Drives$' >/dev/null
+press Escape
 window '^Tidewell$' >/dev/null
 press ctrl+i
 window '^Info' >/dev/null

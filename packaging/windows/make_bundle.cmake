@@ -8,7 +8,8 @@
 #   <SETUP>                tidewell-setup.exe, when MAKENSIS is given
 #
 # Variables: BUNDLE, ZIP, SETUP, MAKENSIS, NSI, PROGRAMS (the .exe files, a
-# "|"-separated list), LICENSE, README, VERSION, MAINTAINER, HOMEPAGE.
+# "|"-separated list), LICENSE, README, VERSION, MAINTAINER, HOMEPAGE, and
+# STRIP (the cross toolchain's strip, run on the copied programs).
 foreach(required BUNDLE ZIP PROGRAMS LICENSE README VERSION)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "make_bundle.cmake needs -D${required}=...")
@@ -26,6 +27,12 @@ set(window OFF)
 foreach(program ${PROGRAMS})
   file(COPY ${program} DESTINATION ${files})
   get_filename_component(name ${program} NAME)
+  if(STRIP)
+    execute_process(COMMAND ${STRIP} --strip-debug ${files}/${name} RESULT_VARIABLE stripped)
+    if(NOT stripped EQUAL 0)
+      message(FATAL_ERROR "could not strip ${files}/${name}")
+    endif()
+  endif()
   if(name STREQUAL "tidewell.exe")
     set(window ON)
     get_filename_component(folder ${program} DIRECTORY)
