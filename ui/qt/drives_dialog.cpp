@@ -45,7 +45,11 @@ AddDriveDialog::AddDriveDialog(const std::vector<char>& freeLetters, QWidget* pa
   folderRow->addWidget(browseButton);
   auto* form = new QFormLayout;
   form->addRow(FromStd(kAddDriveLetterCaption), letterList);
-  form->addRow(FromStd(kAddDriveFolderCaption), folderRow);
+  // A label for a row of two widgets takes the folder's field as its buddy
+  // by hand, so that its access key works (and its "&" is not shown).
+  auto* folderLabel = new QLabel(FromStd(kAddDriveFolderCaption), this);
+  folderLabel->setBuddy(folderEdit);
+  form->addRow(folderLabel, folderRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     if (!onOk || onOk()) accept();
