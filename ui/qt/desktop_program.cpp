@@ -210,7 +210,12 @@ void DesktopProgram::RefillDriveList() {
   }
   ShowDriveInList();
   SetControlsEnabled(true);
-  if (!session_->HasDrives()) SetStatusText(kNoDriveStatus);
+  // As at start: with nothing to clean the status line says why.
+  if (!session_->HasDrives()) {
+    SetStatusText(kNoDriveStatus);
+  } else if (session_->StoreUnreadable()) {
+    SetStatusText(kStoreUnreadableStatus);
+  }
 }
 
 void DesktopProgram::OnDeepwashClicked() {
