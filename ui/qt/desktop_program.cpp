@@ -21,6 +21,7 @@
 #include "engine/record_actions.h"
 #include "platform/host_paths.h"
 #include "platform/program_files.h"
+#include "ui/drives_model.h"
 #include "ui/qt/animation_player.h"
 #include "ui/qt/deepwash_window.h"
 #include "ui/qt/drives_dialog.h"
@@ -29,7 +30,6 @@
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/record_viewer.h"
 #include "ui/qt/screen_centring.h"
-#include "ui/drives_model.h"
 #include "ui/window_texts.h"
 
 namespace tidewell::ui {

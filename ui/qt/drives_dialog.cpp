@@ -33,7 +33,9 @@ AddDriveDialog::AddDriveDialog(const std::vector<char>& freeLetters, QWidget* pa
   setWindowTitle(FromStd(kAddDriveTitle));
   for (const char letter : freeLetters) letterList->addItem(QString(QChar(letter)) + QLatin1Char(':'));
   const auto first = std::find_if(freeLetters.begin(), freeLetters.end(), [](char l) { return l >= 'C'; });
-  if (first != freeLetters.end()) letterList->setCurrentIndex(static_cast<int>(std::distance(freeLetters.begin(), first)));
+  if (first != freeLetters.end()) {
+    letterList->setCurrentIndex(static_cast<int>(std::distance(freeLetters.begin(), first)));
+  }
   folderEdit->setMinimumWidth(320);
   connect(browseButton, &QPushButton::clicked, this, [this] {
     const QString folder = QFileDialog::getExistingDirectory(this, FromStd(kAddDriveTitle), folderEdit->text());
