@@ -123,6 +123,13 @@ class DrivesDialogTest : public QObject {
     QVERIFY(add != nullptr);
     QCOMPARE(add->letterList->currentText(), QStringLiteral("C:"));
     QCOMPARE(add->letterList->count(), 26);
+    // Both fields are reached by their labels' access keys.
+    QStringList buddied;
+    for (const QLabel* label : add->findChildren<QLabel*>()) {
+      if (label->buddy() != nullptr) buddied << label->text();
+    }
+    buddied.sort();
+    QCOMPARE(buddied, (QStringList{QStringLiteral("&Folder:"), QStringLiteral("Drive &letter:")}));
     add->folderEdit->setText(QString::fromStdString(world.root + "/missing"));
     PressOk(*add);
     QCOMPARE(world.boxes.Titles(), std::vector<std::string>{"Drives"});
