@@ -1,10 +1,12 @@
 #include "ui/drives_model.h"
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
 
 #include "platform/drive_host.h"
+#include "platform/mount_time_limit.h"
 #include "platform/text_case.h"
 
 namespace tidewell::ui {
@@ -88,7 +90,14 @@ std::optional<Message> DrivesModel::AddRefusal(char letter, const std::string& f
   if (!std::filesystem::path(folder).is_absolute()) {
     return Box("\"" + folder + "\" is not a full path. Give the folder's full path.");
   }
-  switch (platform::KindOfHostEntry(folder)) {
+  // Asked with the mount time limit, as the drive table asks: a folder on a
+  // hung mount must not hold the window for ever.
+  auto kind = std::make_shared<platform::HostEntryKind>(platform::HostEntryKind::Missing);
+  const auto ask = [kind, folder] { *kind = platform::KindOfHostEntry(folder); };
+  if (!platform::AnswersWithin(platform::MountTimeLimit(), ask)) {
+    return Box("The folder \"" + folder + "\" gives no answer (a hung mount?). Choose another folder.");
+  }
+  switch (*kind) {
     case platform::HostEntryKind::Missing:
       return Box("The folder \"" + folder + "\" does not exist. Choose an existing folder.");
     case platform::HostEntryKind::NotAFolder:

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "platform/virtual_file_system.h"
+#ifndef _WIN32
+#include "tests/support/hung_mount.h"
+#endif
 #include "tests/support/recording_feedback.h"
 #include "tests/support/scoped_variable.h"
 #include "tests/support/temp_drive.h"
@@ -132,6 +136,29 @@ TEST_F(DrivesModelTest, AFolderThatCannotBeADriveIsRefusedWithItsReasonAndNothin
   }
   EXPECT_EQ(StoreText(), Started());
   EXPECT_EQ(Entries(), (std::vector<std::string>{"c: [C]"}));
+}
+
+// A folder whose file system never answers (a hung FUSE mount) is refused
+// once the mount time limit is over, not waited for.
+TEST_F(DrivesModelTest, AFolderOnAHungMountIsRefusedWhenTheTimeLimitIsOver) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the hung file system is a FUSE one";
+#else
+  WriteStore("[Drives]\nC=" + root_ + "/c\n");
+  DrivesModel& model = Open();
+  fs::create_directories(root_ + "/hung");
+  testing::HungMount mount(root_ + "/hung");
+  if (!mount.Unavailable().empty()) GTEST_SKIP() << mount.Unavailable();
+  testing::ScopedVariable limit("TIDEWELL_MOUNT_TIMEOUT", "0.5");
+
+  std::optional<Message> refusal;
+  ASSERT_TRUE(testing::FinishesWithin(std::chrono::seconds(20), mount,
+                                      [&] { refusal = model.AddRefusal('D', root_ + "/hung"); }));
+
+  ASSERT_TRUE(refusal);
+  EXPECT_NE(refusal->text.find("gives no answer"), std::string::npos) << refusal->text;
+  EXPECT_EQ(StoreText(), Started());
+#endif
 }
 
 // Only the store's drives can be removed; every spelling of the letter goes.
