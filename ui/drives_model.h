@@ -16,9 +16,11 @@
 //   - A drive found on this machine (Wine prefix, mount, system letter) is
 //     no entry of any file: Remove refuses it and says so.
 //   - A folder is added under a letter that no drive uses, when it is an
-//     existing folder given by its full path, and the drive table accepts
-//     it (not the host's root or a system folder, not a folder another
-//     drive already stands for); otherwise the refusal says why.
+//     existing folder given by its full path, it answers within the mount
+//     time limit (platform/mount_time_limit.h: a hung mount does not hold
+//     the window), and the drive table accepts it (not the host's root or a
+//     system folder, not a folder another drive already stands for);
+//     otherwise the refusal says why.
 //   - Found drives are used only while [Drives] names none: the first
 //     folder added would make them vanish. AddQuestion() then asks first,
 //     and Add() writes the found drives to [Drives] too, so they stay; as
