@@ -21,8 +21,10 @@
 #include "engine/record_actions.h"
 #include "platform/host_paths.h"
 #include "platform/program_files.h"
+#include "ui/drives_model.h"
 #include "ui/qt/animation_player.h"
 #include "ui/qt/deepwash_window.h"
+#include "ui/qt/drives_dialog.h"
 #include "ui/qt/figures_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_message_boxes.h"
@@ -113,6 +115,7 @@ void DesktopProgram::Wire() {
   QObject::connect(w.logAction, &QAction::triggered,
                    [this] { ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); });
   QObject::connect(w.figuresAction, &QAction::triggered, [this] { OnFiguresChosen(); });
+  QObject::connect(w.drivesAction, &QAction::triggered, [this] { OnDrivesChosen(); });
 
   QObject::connect(w.aboutAction, &QAction::triggered,
                    [this] { boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); });
@@ -183,6 +186,36 @@ void DesktopProgram::OnFiguresChosen() {
   if (figures_.Empty()) return;
   if (!figuresWindow_) figuresWindow_ = std::make_unique<FiguresWindow>();
   figuresWindow_->Show(figures_.Rows(*Context().config.locale));
+}
+
+void DesktopProgram::OnDrivesChosen() {
+  if (running_) return;
+  if (!drivesDialog_) {
+    drivesModel_ = std::make_unique<DrivesModel>(*session_);
+    drivesDialog_ = std::make_unique<DrivesDialog>(*drivesModel_, boxes_, main_.get());
+    drivesDialog_->onDrivesChanged = [this] { RefillDriveList(); };
+  }
+  drivesDialog_->Refresh();
+  drivesDialog_->show();
+  drivesDialog_->raise();
+  drivesDialog_->activateWindow();
+}
+
+void DesktopProgram::RefillDriveList() {
+  QComboBox* list = main_->driveList;
+  {
+    const QSignalBlocker blocker(list);
+    list->clear();
+    for (const std::string& entry : session_->Drives().Entries()) list->addItem(FromStd(entry));
+  }
+  ShowDriveInList();
+  SetControlsEnabled(true);
+  // As at start: with nothing to clean the status line says why.
+  if (!session_->HasDrives()) {
+    SetStatusText(kNoDriveStatus);
+  } else if (session_->StoreUnreadable()) {
+    SetStatusText(kStoreUnreadableStatus);
+  }
 }
 
 void DesktopProgram::OnDeepwashClicked() {
