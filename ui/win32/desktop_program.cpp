@@ -49,6 +49,8 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
   deepwash_->Bind(Selection());
   session_->onDriveSelected = [this] { ShowDriveInList(); };
   viewer_ = std::make_unique<RecordViewerHost>(environment_.recordShownBytes);
+  // Each drive a run ends, for View > Figures by Category.
+  session_->Config().driveFinished = [this](const DriveSummary& drive) { figures_.Add(drive); };
   addresses_ = BuiltInAddresses(Context().config.programFolder);
   Wire();
 }
@@ -137,6 +139,7 @@ void DesktopProgram::OnMenu(MenuCommand command) {
     case MenuCommand::Info: boxes_.ShowMessage(InfoSummary(Context())); break;
     case MenuCommand::Report: ShowRecordFile(Context(), *viewer_, RecordKind::RunReport); break;
     case MenuCommand::Log: ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); break;
+    case MenuCommand::Figures: OnFiguresChosen(); break;
     case MenuCommand::Deepwash: OnDeepwashClicked(); break;
     case MenuCommand::About: boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); break;
     case MenuCommand::Tips: boxes_.ShowMessage(TipsBox(addresses_)); break;
@@ -203,8 +206,8 @@ void DesktopProgram::Dispatch(MSG& message) {
       TranslateAcceleratorW(mainWindow, main_->accelerators, &message)) {
     return;
   }
-  for (HWND window : {mainWindow, deepwash_->Handle()}) {
-    if (IsDialogMessageW(window, &message)) return;
+  for (HWND window : {mainWindow, deepwash_->Handle(), figuresWindow_ ? figuresWindow_->Handle() : nullptr}) {
+    if (window != nullptr && IsDialogMessageW(window, &message)) return;
   }
   TranslateMessage(&message);
   DispatchMessageW(&message);
@@ -219,8 +222,15 @@ void DesktopProgram::OnCleanClicked() {
     return;
   }
   running_ = true;
+  figures_.Clear();
   RunCleaning(Context());
   running_ = false;
+}
+
+void DesktopProgram::OnFiguresChosen() {
+  if (figures_.Empty()) return;
+  if (!figuresWindow_) figuresWindow_ = std::make_unique<FiguresWindow>();
+  figuresWindow_->Show(figures_.Rows(*Context().config.locale));
 }
 
 void DesktopProgram::OnDeepwashClicked() {
@@ -277,6 +287,9 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
     const int entries = GetMenuItemCount(popup);
     for (int j = 0; j < entries; ++j) EnableMenuItem(popup, static_cast<UINT>(j), MF_BYPOSITION | state);
   }
+  // Figures by Category has nothing to show before a run has ended a drive.
+  EnableMenuItem(w.menuBar, MenuId(MenuCommand::Figures),
+                 MF_BYCOMMAND | (enabled && !figures_.Empty() ? MF_ENABLED : MF_GRAYED));
   DrawMenuBar(w.Handle());
   const bool canClean = enabled && session_->CanClean();
   EnableWindow(w.cleanButton, canClean);

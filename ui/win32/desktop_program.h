@@ -3,7 +3,8 @@
 // start-up sequence, shared with the Qt front end and the console) and the
 // Win32 side of RunFeedback (the main window's status bar, progress bar,
 // Animate control, PlaySound, the busy pointer, window state, locking, drive
-// list, record viewer and message boxes).
+// list, record viewer and message boxes), and View > Figures by Category
+// over the drives the last run ended (ui/win32/figures_window.h).
 //
 // It does what the Qt front end does (ui/qt/desktop_program.h), in the same
 // order and with the same texts; the decisions of its own:
@@ -31,8 +32,10 @@
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
 #include "session/program_session.h"
+#include "ui/category_figures.h"
 #include "ui/help_menu.h"
 #include "ui/win32/deepwash_window.h"
+#include "ui/win32/figures_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/record_viewer.h"
 
@@ -76,6 +79,8 @@ class DesktopProgram : public RunFeedback {
   MainWindow& Main() { return *main_; }
   DeepwashWindow& Deepwash() { return *deepwash_; }
   RecordViewerHost& Viewer() { return *viewer_; }
+  // View > Figures by Category; nullptr until first shown.
+  FiguresWindow* Figures() { return figuresWindow_.get(); }
   session::ProgramSession& Session() { return *session_; }
   RunContext& Context() { return session_->Context(); }
   MainWindowOptions& Options() { return session_->Options(); }
@@ -116,6 +121,7 @@ class DesktopProgram : public RunFeedback {
   void ShowDriveInList();
   void OnCleanClicked();
   void OnDeepwashClicked();
+  void OnFiguresChosen();
   void OnUninstall();
   void OpenDocument(const std::string& address);
   std::string ProgramFile(const char* name) const {
@@ -128,6 +134,8 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<DeepwashWindow> deepwash_;
   std::unique_ptr<session::ProgramSession> session_;
   std::unique_ptr<RecordViewerHost> viewer_;
+  RunFigures figures_;  // the drives the last run ended
+  std::unique_ptr<FiguresWindow> figuresWindow_;
   platform::InstanceLock instance_;
   HelpAddresses addresses_;
   std::string status_;

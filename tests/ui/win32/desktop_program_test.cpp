@@ -269,6 +269,82 @@ TEST(Win32DesktopProgram, ATestRunLocksEverythingButExitAndShowsItsResults) {
   EXPECT_NE(world.Record("Tidewell.txt").find("100 bytes SAVED"), std::string::npos) << world.Record("Tidewell.txt");
 }
 
+// View > Figures by Category: greyed until a run has ended a drive, then
+// the last run's table in a ListView, its captions whole, filled afresh
+// after each run.
+TEST(Win32DesktopProgram, FiguresByCategoryShowTheLastRunsTable) {
+  World world;
+  world.File("DATA\\scratch.tmp", 100);
+  world.File("DATA\\letter.bak", 30);
+  world.File("DATA\\keep.txt", 7);
+  DesktopProgram program(world.boxes, world.Environment());
+  ASSERT_TRUE(program.Start());
+  MainWindow& w = program.Main();
+  const UINT figuresId = static_cast<UINT>(MenuId(MenuCommand::Figures));
+  EXPECT_NE(GetMenuState(w.menuBar, figuresId, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  ChooseMenu(program, MenuCommand::Figures);
+  PressKey(program, 'F', true);
+  EXPECT_EQ(program.Figures(), nullptr);
+
+  Click(w.cleanButton);
+  EXPECT_EQ(GetMenuState(w.menuBar, figuresId, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  PressKey(program, 'F', true);
+  FiguresWindow* figures = program.Figures();
+  ASSERT_NE(figures, nullptr);
+  EXPECT_TRUE(IsWindowVisible(figures->Handle()));
+  EXPECT_EQ(WindowText(figures->Handle()), "Figures by Category");
+  HWND list = figures->List();
+  // One row a category that chose files, biggest first; their files add up
+  // to what the run counted.
+  const auto& totals = program.Context().state.totals;
+  const auto rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(static_cast<std::size_t>(rows), totals.byCategory.Biggest().size());
+  ASSERT_GE(rows, 1);
+  long files = 0;
+  for (int r = 0; r < rows; ++r) {
+    EXPECT_EQ(figures->CellText(r, 0), "C:");
+    EXPECT_FALSE(figures->CellText(r, 1).empty());
+    EXPECT_FALSE(figures->CellText(r, 2).empty());
+    files += std::stol(figures->CellText(r, 3));
+  }
+  EXPECT_EQ(static_cast<double>(files), static_cast<double>(totals.totalFiles));
+  EXPECT_EQ(figures->CellText(0, 4), "100 bytes");  // scratch.tmp's category, the biggest
+  // The figures line up on the right; no heading or cell is cut.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  for (int c = 0; c < 5; ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, c >= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT) << "column " << c;
+    const auto width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+    wchar_t heading[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = heading;
+    item.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(header, HDM_GETITEMW, c, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_GT(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading))) << "column " << c;
+    for (int r = 0; r < rows; ++r) {
+      const std::wstring cell = platform::win32::Widen(figures->CellText(r, c));
+      EXPECT_GT(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(cell.c_str())))
+          << "row " << r << ", column " << c;
+    }
+  }
+  Click(figures->OkButton());
+  EXPECT_FALSE(IsWindowVisible(figures->Handle()));
+
+  // The next run finds nothing: the same window says so instead of keeping
+  // the first run's rows.
+  fs::remove(HostPathOf(world.Path("drive_c\\DATA\\scratch.tmp")));
+  fs::remove(HostPathOf(world.Path("drive_c\\DATA\\letter.bak")));
+  Click(w.cleanButton);
+  ChooseMenu(program, MenuCommand::Figures);
+  EXPECT_EQ(program.Figures(), figures);
+  EXPECT_TRUE(IsWindowVisible(figures->Handle()));
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  EXPECT_EQ(figures->CellText(0, 2), "(no category chose a file)");
+}
+
 // A destructive run of a demo drive mapped to D:, picked in the list: the
 // default categories' junk goes, the keepers stay, and a folder beside the
 // drive is untouched byte for byte.
