@@ -21,6 +21,8 @@ namespace {
 using platform::win32::Widen;
 
 constexpr ULONGLONG kYieldIntervalMs = 15;
+// How often the busy progress bar's marquee moves.
+constexpr LPARAM kMarqueeStepMs = 30;
 
 // A menu command from a WM_COMMAND id; none for a control's id.
 std::optional<MenuCommand> MenuCommandOf(int id) {
@@ -311,7 +313,30 @@ void DesktopProgram::SetStatusText(std::string_view text) {
   SendMessageW(main_->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));
 }
 
-void DesktopProgram::SetProgressValue(int value) { SendMessageW(main_->progressBar, PBM_SETPOS, value, 0); }
+void DesktopProgram::SetProgressValue(int value) {
+  EndBusyProgress();  // the analysis is over: the bar counts again
+  SendMessageW(main_->progressBar, PBM_SETPOS, value, 0);
+}
+
+void DesktopProgram::EndBusyProgress() {
+  HWND bar = main_->progressBar;
+  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
+  if ((style & PBS_MARQUEE) == 0) return;
+  SendMessageW(bar, PBM_SETMARQUEE, FALSE, 0);
+  SetWindowLongPtrW(bar, GWL_STYLE, style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
+  SendMessageW(bar, PBM_SETRANGE32, 0, 100);
+}
+
+// While a drive is analysed nothing yet says how much is left, and the
+// steps wait for the cleaning: the bar runs as a marquee meanwhile, and
+// takes its style and range back with the first step after.
+void DesktopProgram::ShowDriveProgress(const DriveProgress& progress) {
+  HWND bar = main_->progressBar;
+  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
+  if (progress.phase != DriveProgress::Phase::Analysing || (style & PBS_MARQUEE) != 0) return;
+  SetWindowLongPtrW(bar, GWL_STYLE, style | PBS_MARQUEE);
+  SendMessageW(bar, PBM_SETMARQUEE, TRUE, kMarqueeStepMs);
+}
 
 void DesktopProgram::StartAnimation() { SendMessageW(main_->animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF)); }
 
@@ -359,7 +384,11 @@ void DesktopProgram::Repaint() {
 
 void DesktopProgram::Beep() { MessageBeep(MB_OK); }
 void DesktopProgram::LockControls() { SetControlsEnabled(false); }
-void DesktopProgram::UnlockControls() { SetControlsEnabled(true); }
+void DesktopProgram::UnlockControls() {
+  // A drive abandoned before its cleaning leaves no bar running.
+  EndBusyProgress();
+  SetControlsEnabled(true);
+}
 
 bool DesktopProgram::SelectDrive(char letter) { return session_->SelectDrive(letter); }
 

@@ -18,6 +18,10 @@
 //     it.
 //   - The Help menu's addresses open with ShellExecute ("open"); one that
 //     cannot be opened is named in a box (AddressNotOpened).
+//   - While a drive is analysed nothing yet says how much is left: the
+//     progress bar runs as a marquee (PBS_MARQUEE) until the cleaning's
+//     first step, which gives it back its style and its range of 0 to 100
+//     (as does the end of a run whose drive was abandoned before then).
 //   - The uninstaller is "UnWise.exe" in the program's folder, started
 //     detached; when it is missing or cannot be started the user gets
 //     "Uninstall not available." and the program stays.
@@ -94,6 +98,7 @@ class DesktopProgram : public RunFeedback {
   void SetStatusText(std::string_view text) override;
   std::string StatusText() const override { return status_; }
   void SetProgressValue(int value) override;
+  void ShowDriveProgress(const DriveProgress& progress) override;
   void StartAnimation() override;
   void StopAnimation() override;
   void PlayWave(const std::string& hostPath, bool wait) override;
@@ -122,6 +127,8 @@ class DesktopProgram : public RunFeedback {
   void OnCleanClicked();
   void OnDeepwashClicked();
   void OnFiguresChosen();
+  // The progress bar back from its marquee, with its range of 0 to 100.
+  void EndBusyProgress();
   void OnUninstall();
   void OpenDocument(const std::string& address);
   std::string ProgramFile(const char* name) const {

@@ -238,8 +238,14 @@ TEST(Win32DesktopProgram, ATestRunLocksEverythingButExitAndShowsItsResults) {
   std::map<std::string, bool> duringRun;
   bool exitEnabled = false;
   bool busyDuringRun = false;
+  int analysingYields = 0;
+  int marqueeWhileAnalysing = 0;
   DesktopProgram* running = nullptr;
   environment.onYield = [&] {
+    if (running != nullptr && running->StatusText().starts_with("Analyzing HD")) {
+      ++analysingYields;
+      if ((GetWindowLongPtrW(running->Main().progressBar, GWL_STYLE) & PBS_MARQUEE) != 0) ++marqueeWhileAnalysing;
+    }
     if (!duringRun.empty() || running == nullptr) return;
     duringRun = LockableStates(*running);
     exitEnabled = IsWindowEnabled(running->Main().exitButton) != 0;
@@ -261,6 +267,12 @@ TEST(Win32DesktopProgram, ATestRunLocksEverythingButExitAndShowsItsResults) {
   EXPECT_TRUE(world.Exists("DATA\\scratch.tmp"));
   EXPECT_EQ(StatusBarText(program.Main().statusBar), "Done: 100 bytes, 1 files cleaned (TEST)");
   EXPECT_EQ(SendMessageW(program.Main().progressBar, PBM_GETPOS, 0, 0), 100);
+  // A marquee while the drive was analysed; its style and range back for
+  // the steps after.
+  ASSERT_GT(analysingYields, 0);
+  EXPECT_EQ(marqueeWhileAnalysing, analysingYields);
+  EXPECT_EQ(GetWindowLongPtrW(program.Main().progressBar, GWL_STYLE) & PBS_MARQUEE, 0);
+  EXPECT_EQ(SendMessageW(program.Main().progressBar, PBM_GETRANGE, FALSE, 0), 100);
   EXPECT_EQ(world.boxes.Titles(), std::vector<std::string>{"TEST MODE RESULTS"});
   ASSERT_NE(program.Viewer().Window(), nullptr);
   EXPECT_TRUE(WindowText(program.Viewer().Window()).ends_with("TIDEWELL.LOG]"));
