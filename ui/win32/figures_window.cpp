@@ -18,6 +18,9 @@ constexpr int kClientWidthTwips = 9000;
 constexpr int kClientHeightTwips = 4200;
 constexpr TwipsRect kListPlace{120, 120, 8760, 3360};
 constexpr TwipsRect kOkPlace{7665, 3630, 1215, 375};
+// Either side of a heading: the header item's raised edge (one 2-pixel
+// edge) and a margin of three edges.
+constexpr int kHeadingMarginsPixels = 2 * (1 + 3) * 2;
 constexpr int kListId = 100;  // apart from the OK button's IDOK
 
 struct Column {
@@ -31,14 +34,23 @@ constexpr std::array<Column, 5> kColumns = {{{"Drive", LVCFMT_LEFT},
                                              {"Files", LVCFMT_RIGHT},
                                              {"Size", LVCFMT_RIGHT}}};
 
-// Each column as wide as the wider of its heading and its longest cell.
-void FitColumns(HWND list) {
+// Each column as wide as the wider of its heading and its longest cell;
+// the last also takes what is left of the list's width. The heading's
+// width is measured here: the header draws its text inside a raised edge
+// and a margin of three edges on either side, which the list's own sizing
+// to the heading (LVSCW_AUTOSIZE_USEHEADER) does not always count (under
+// Wine a short heading such as "Drive" was cut).
+void FitColumns(HWND list, UINT dpi) {
+  const int margins = Scaled(kHeadingMarginsPixels, dpi);
   for (int c = 0; c < static_cast<int>(kColumns.size()); ++c) {
+    const std::wstring heading = Widen(kColumns[static_cast<std::size_t>(c)].heading);
+    const LRESULT headingWidth =
+        SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading.c_str())) + margins;
     SendMessageW(list, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
     const LRESULT cells = SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0);
     SendMessageW(list, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
-    const LRESULT heading = SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0);
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, c, std::max(cells, heading));
+    const LRESULT byHeader = SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, c, std::max({cells, byHeader, headingWidth}));
   }
 }
 
@@ -85,7 +97,7 @@ void FiguresWindow::Show(const std::vector<CategoryFiguresRow>& rows) {
                    reinterpret_cast<LPARAM>(&item));
     }
   }
-  FitColumns(list_);
+  FitColumns(list_, Dpi());
   SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list_, nullptr, TRUE);
 
@@ -109,7 +121,7 @@ std::string FiguresWindow::CellText(int row, int column) const {
 
 void FiguresWindow::AfterLayout() {
   // The list's font changes with the DPI; its columns follow it.
-  FitColumns(list_);
+  FitColumns(list_, Dpi());
 }
 
 LRESULT FiguresWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

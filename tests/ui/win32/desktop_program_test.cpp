@@ -321,8 +321,11 @@ TEST(Win32DesktopProgram, FiguresByCategoryShowTheLastRunsTable) {
   }
   EXPECT_EQ(static_cast<double>(files), static_cast<double>(totals.totalFiles));
   EXPECT_EQ(figures->CellText(0, 4), "100 bytes");  // scratch.tmp's category, the biggest
-  // The figures line up on the right; no heading or cell is cut.
+  // The figures line up on the right; no heading or cell is cut (a
+  // heading is drawn inside a raised edge and three edges of margin on
+  // either side).
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int headingMargins = 2 * (1 + 3) * GetSystemMetrics(SM_CXEDGE);
   for (int c = 0; c < 5; ++c) {
     LVCOLUMNW column{};
     column.mask = LVCF_FMT;
@@ -335,7 +338,8 @@ TEST(Win32DesktopProgram, FiguresByCategoryShowTheLastRunsTable) {
     item.pszText = heading;
     item.cchTextMax = 64;
     ASSERT_TRUE(SendMessageW(header, HDM_GETITEMW, c, reinterpret_cast<LPARAM>(&item)));
-    EXPECT_GT(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading))) << "column " << c;
+    EXPECT_GE(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading)) + headingMargins)
+        << "column " << c;
     for (int r = 0; r < rows; ++r) {
       const std::wstring cell = platform::win32::Widen(figures->CellText(r, c));
       EXPECT_GT(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(cell.c_str())))
