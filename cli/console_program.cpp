@@ -113,7 +113,7 @@ int ListDrives(bool json, std::FILE* out, std::FILE* err) {
     std::fprintf(err, "tidewell-cli: %s cannot be read: only TIDEWELL_DRIVES names drives now\n",
                  program.StorePath().c_str());
   }
-  const std::vector<DriveFacts> drives = DescribeDrives(program);
+  const std::vector<DriveFacts> drives = session::DescribeDrives(program);
   PrintDrives(out, drives, json);
   if (drives.empty()) {
     std::fprintf(err, "tidewell-cli: no drive is mapped: map one in TIDEWELL_DRIVES or under [Drives] in %s\n",

@@ -208,6 +208,15 @@ void IniDocument::Set(std::string_view section, std::string_view name, std::stri
   InsertLine(lines_.size(), valueLine);
 }
 
+bool IniDocument::Remove(std::string_view section, std::string_view name) {
+  bool removed = false;
+  while (const std::optional<std::size_t> index = FindValue(section, name)) {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*index));
+    removed = true;
+  }
+  return removed;
+}
+
 bool IniDocument::Holds(std::string_view section, std::string_view name, std::string_view value) const {
   if (!CanStore(section, name, value)) return false;
   const std::optional<std::size_t> index = FindValue(section, name);

@@ -31,6 +31,10 @@
 //     (CR LF or LF; LF for a text without any). A torn last line gets a line
 //     end before anything is added after it.
 //   - Blanks around a stored value are not kept: Get() gives it trimmed.
+//
+// Removals (Remove): every value line of that name in the section goes,
+// with its line end; every other line, the section's header included
+// (even when it is left empty), stays byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -71,6 +75,10 @@ class IniDocument {
   // Creates or replaces one value (see above). Does nothing when
   // CanStore() refuses the triple.
   void Set(std::string_view section, std::string_view name, std::string_view value);
+
+  // Removes every value named `name` in `section` (see above); false when
+  // there was none, and the text is then unchanged.
+  bool Remove(std::string_view section, std::string_view name);
 
   // True when Set() with this triple would give back the very text: the
   // section holds the name and its line has exactly `value` after the blanks

@@ -144,16 +144,30 @@ std::error_code PreferencesFile::Write(std::string_view section, std::string_vie
   if (const IniDocument* current = ReadDocument(); current != nullptr && current->Holds(section, name, value)) {
     return {};
   }
+  return ChangeLocked([&](IniDocument& document) { document.Set(section, name, value); });
+}
+
+std::error_code PreferencesFile::Remove(std::string_view section, std::string_view name) {
+  if (path_.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  // Nothing to remove (no such value, no file): no lock, no file made. An
+  // unreadable file goes the locked way, which fails as a write does.
+  const IniDocument* current = ReadDocument();
+  if (current != nullptr ? !current->Get(section, name) : !ReadProblem()) return {};
+  return ChangeLocked([&](IniDocument& document) { document.Remove(section, name); });
+}
+
+template <typename Change>
+std::error_code PreferencesFile::ChangeLocked(Change&& change) {
   if (std::error_code error = CreateFoldersFor(path_)) return error;
 
-  // The text the file holds once this write is done, for a batch's view.
+  // The text the file holds once this change is done, for a batch's view.
   std::optional<std::string> left;
   const std::error_code result = WithExclusiveLock(path_ + ".lock", [&]() -> std::error_code {
     const std::string target = ReplacementTarget(path_);
     std::string text;
     if (std::error_code error = ReadExisting(target, text)) return error;
     IniDocument document = IniDocument::Parse(text);
-    document.Set(section, name, value);
+    change(document);
     // A file grown past the limit would no longer be read: every value in it
     // would fall back to its default at the next start.
     std::string replacement = document.Text();

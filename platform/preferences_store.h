@@ -34,6 +34,9 @@
 //     never lose each other's values. The lock file stays; temporary files
 //     left by a writer that crashed are removed by the next write that
 //     changes the file.
+//   - Remove() takes a value out (every line of that name in the section)
+//     the same way: re-read under the lock, replaced atomically, nothing
+//     written when the file holds no such value.
 //   - Write() refuses (errc::invalid_argument, nothing written) what would
 //     not read back as written: see IniDocument::CanStore().
 //   - Write() fails, leaving the file as it is, when an existing file cannot
@@ -99,6 +102,12 @@ class PreferencesStore {
                                 std::string_view value) = 0;
   // Every Name=Value of a section in file order (empty when missing/unreadable).
   virtual std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) = 0;
+  // Removes a value (every one of that name the section holds) at once; no
+  // error when there was none. A store that cannot remove values says
+  // errc::operation_not_supported.
+  virtual std::error_code Remove(std::string_view /*section*/, std::string_view /*name*/) {
+    return std::make_error_code(std::errc::operation_not_supported);
+  }
   // Every value of a name that the section repeats, in file order (a list
   // such as [Keep] Path=). A store without repeated names gives the one value.
   virtual std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) {
@@ -170,6 +179,7 @@ class PreferencesFile : public PreferencesStore {
                    std::string_view fallback) override;
   std::error_code Write(std::string_view section, std::string_view name,
                         std::string_view value) override;
+  std::error_code Remove(std::string_view section, std::string_view name) override;
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) override;
   std::vector<std::string> ReadEvery(std::string_view section, std::string_view name) override;
   std::vector<NumberedValue> ReadEveryNumbered(std::string_view section, std::string_view name) override;
@@ -183,6 +193,10 @@ class PreferencesFile : public PreferencesStore {
   // The file's document as it is now (inside a batch: the batch's view);
   // null when it is missing or cannot be read.
   const IniDocument* ReadDocument() const;
+  // Re-reads the file under the lock, lets `change` change its document and
+  // replaces the file when the text differs (Write() and Remove()).
+  template <typename Change>
+  std::error_code ChangeLocked(Change&& change);
 
   std::string path_;
   mutable std::string parsedText_;

@@ -203,6 +203,13 @@ class VirtualFileSystem {
 
   const DriveTable& Drives() const { return drives_; }
 
+  // Takes `drives` as the table from now on (the user added or removed a
+  // drive): every cached handle, the roots' included, is closed, and each
+  // root is opened and checked afresh when first used. The listener of
+  // OnDriveRefused stays; the spared folders are dropped until the next
+  // SpareFolders() (each run sets them). Not while a run is under way.
+  void ReplaceDrives(DriveTable drives);
+
   // Opens a folder for listing. Fails when it is missing, not a folder, a
   // link, on another file system, or unreadable.
   std::error_code OpenFolder(std::string_view folder, FolderReader& reader);
@@ -282,6 +289,7 @@ class VirtualFileSystem {
  private:
   DriveTable drives_;
   std::unique_ptr<FolderHandleCache> cache_;
+  std::function<void(const std::string&)> onDriveRefused_;  // kept for a new cache
 };
 
 // The Windows folder: the first of the folders named "WINDOWS" and "WINNT"

@@ -152,6 +152,22 @@ void ProgramSession::CopyBoxes() {
   for (const Category& entry : CatalogueEntries()) categoriesCopy_.Set(entry.id, selection_.CheckValue(entry.id));
 }
 
+void ProgramSession::ReloadDrives() {
+  driveProblems_.clear();
+  std::error_code storeProblem;
+  files_.ReplaceDrives(LoadDrives(storeFile_, storeProblem, driveProblems_));
+  storeProblem_ = storeProblem;
+  for (const std::string& problem : driveProblems_) TellProblem(problem);
+  const std::string before = drives_.Current();
+  drives_ = DriveList(files_.Drives(), before.empty() ? 'C' : before[0]);
+  config_.windowsDir = platform::FindWindowsDir(files_);
+  config_.filters.keep.SeeThroughDrives(files_.Drives());
+  if (drives_.Current() != before) {
+    if (onDriveSelected) onDriveSelected();
+    if (!drives_.Current().empty()) CheckSelectedDrive(context_);
+  }
+}
+
 bool ProgramSession::SelectDrive(char letter) {
   const DriveSelection result = drives_.Select(letter);
   if (result == DriveSelection::NoSuchDrive) return false;

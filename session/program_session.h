@@ -131,6 +131,17 @@ class ProgramSession {
   // (or does not exist yet).
   bool CanClean() const { return HasDrives() && !StoreUnreadable(); }
 
+  // Reads the drive table afresh from its sources, as the constructor did
+  // (TIDEWELL_DRIVES, else the store's [Drives], else discovery), after the
+  // user changed [Drives] (Options > Drives...). The drive list keeps its
+  // drive when it still has one (else it moves as at start: C, else the
+  // first drive); a changed selection is shown through `onDriveSelected` and
+  // checked, as SelectDrive does. The keep list sees through the new drives,
+  // the Windows folder is found again, and each problem of the new table is
+  // told on the problem stream and is in DriveProblems(). Drives named for
+  // this run stay named. Not while a run is under way.
+  void ReloadDrives();
+
   // Named drives. A drive is named when TIDEWELL_DRIVES or the store's
   // [Drives] maps it, or when the user names it for this run (NameDrive:
   // the console's --drive, a pick in the window's drive list). A drive only
@@ -151,6 +162,9 @@ class ProgramSession {
   const std::vector<std::string>& FilterProblems() const { return filterProblems_; }
 
   WarnOnceStore& Store() { return store_; }
+  // The store's file itself, for a change whose failure the caller tells
+  // the user in its own words (a drive added or removed).
+  platform::PreferencesFile& StoreFile() { return storeFile_; }
   platform::VirtualFileSystem& Files() { return files_; }
   MainWindowOptions& Options() { return options_; }
   DeepwashSelection& Selection() { return selection_; }

@@ -26,6 +26,8 @@ constexpr MenuEntry kViewEntries[] = {
 };
 constexpr MenuEntry kOptionsEntries[] = {
     {MenuCommand::Deepwash, "DeepwashMenu", "&Deepwash ...", Ctrl('G', "Ctrl+G")},
+    // Options > Drives... (ui/drives_model.h); R, since D is Deepwash's.
+    {MenuCommand::Drives, "DrivesMenu", "D&rives...", Ctrl('D', "Ctrl+D")},
 };
 constexpr MenuEntry kHelpEntries[] = {
     {MenuCommand::About, "AboutMenu", "&About Tidewell", Function(1, "F1")},

@@ -58,7 +58,7 @@ inline constexpr std::string_view kStoreUnreadableStatus = "Settings file unread
 enum class MenuCommand {
   CleanHd, DeleteReport, DeleteLog, Exit,
   Info, Report, Log, Figures,
-  Deepwash,
+  Deepwash, Drives,
   About, Documentation, TechSupport, Tips, UpdateHistory, WebUpdate, Uninstall,
 };
 

@@ -178,7 +178,15 @@ void VirtualFileSystem::SpareFolders(const std::vector<std::string>& hostFolders
   cache_->SetSparedFolders(std::move(identities));
 }
 
+void VirtualFileSystem::ReplaceDrives(DriveTable drives) {
+  cache_.reset();  // its handles close before the table they were opened for goes
+  drives_ = std::move(drives);
+  cache_ = std::make_unique<FolderHandleCache>(drives_);
+  cache_->OnRootRefused(onDriveRefused_);
+}
+
 void VirtualFileSystem::OnDriveRefused(std::function<void(const std::string&)> listener) {
+  onDriveRefused_ = listener;
   cache_->OnRootRefused(std::move(listener));
 }
 

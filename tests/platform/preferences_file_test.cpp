@@ -82,6 +82,15 @@ TEST(IniDocumentTest, SetChangesOnlyWhatItMust) {
 // when Set() would give the text back byte for byte: not for a value with
 // blanks after it that Set() would drop, nor for a second "name", nor for a
 // name in another section.
+TEST(IniDocumentTest, RemoveTakesEveryLineOfTheNameInThatSectionOnly) {
+  IniDocument doc = IniDocument::Parse("[Drives]\r\nC=/c\r\n; note\r\n d = /d \r\n[Keep]\r\nD=x\r\n[drives]\r\nD=/other");
+  EXPECT_TRUE(doc.Remove("DRIVES", "D"));  // both blocks of the section, any spelling, a torn last line
+  EXPECT_EQ(doc.Text(), "[Drives]\r\nC=/c\r\n; note\r\n[Keep]\r\nD=x\r\n[drives]\r\n");
+  EXPECT_FALSE(doc.Remove("Drives", "E"));
+  EXPECT_FALSE(doc.Remove("Missing", "C"));
+  EXPECT_EQ(doc.Text(), "[Drives]\r\nC=/c\r\n; note\r\n[Keep]\r\nD=x\r\n[drives]\r\n");
+}
+
 TEST(IniDocumentTest, HoldsExactlyWhenSetWouldGiveTheTextBack) {
   const std::vector<std::string> texts = {
       "", kMessy, "[A]\nx=1\n", "[A]\nx = 1 \n", "[A]\r\nx=\r\n", "[A]\nx=  \n", "[a]\nX=1\nx=2\n",
@@ -138,6 +147,24 @@ TEST_F(PreferencesFileTest, WriteCreatesFoldersAndReadsBackLeavingNoStrayFile) {
   EXPECT_EQ(Slurp(path_), "[Info]\nVersion=3.1\n\n[Drives]\nD=/mnt/d=x\n");
   EXPECT_EQ(store_.ReadSection("DRIVES"), (Values{{"D", "/mnt/d=x"}}));
   EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
+}
+
+TEST_F(PreferencesFileTest, RemoveReplacesTheFileOnlyWhenItHoldsTheValue) {
+  EXPECT_FALSE(store_.Remove("Drives", "C"));
+  EXPECT_FALSE(fs::exists(folder_)) << "nothing to remove must make no file";
+  ASSERT_FALSE(store_.Write("Drives", "C", "/c"));
+  ASSERT_FALSE(store_.Write("Drives", "D", "/d"));
+  const auto before = fs::last_write_time(path_);
+  EXPECT_FALSE(store_.Remove("Drives", "E"));
+  EXPECT_EQ(fs::last_write_time(path_), before);
+
+  EXPECT_FALSE(store_.Remove("drives", "c"));
+  EXPECT_EQ(Slurp(path_), "[Drives]\nD=/d\n");
+  EXPECT_EQ(FolderEntries(), (std::set<std::string>{"Tidewell.ini", "Tidewell.ini.lock"}));
+
+  fs::remove(path_);
+  fs::create_directory(path_);  // unreadable: told, not taken for "nothing there"
+  EXPECT_EQ(store_.Remove("Drives", "D"), std::errc::is_a_directory);
 }
 
 TEST_F(PreferencesFileTest, StoringTheValueAlreadyThereLeavesTheFileUntouched) {

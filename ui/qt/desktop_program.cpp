@@ -23,11 +23,13 @@
 #include "platform/program_files.h"
 #include "ui/qt/animation_player.h"
 #include "ui/qt/deepwash_window.h"
+#include "ui/qt/drives_dialog.h"
 #include "ui/qt/figures_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/record_viewer.h"
 #include "ui/qt/screen_centring.h"
+#include "ui/drives_model.h"
 #include "ui/window_texts.h"
 
 namespace tidewell::ui {
@@ -113,6 +115,7 @@ void DesktopProgram::Wire() {
   QObject::connect(w.logAction, &QAction::triggered,
                    [this] { ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); });
   QObject::connect(w.figuresAction, &QAction::triggered, [this] { OnFiguresChosen(); });
+  QObject::connect(w.drivesAction, &QAction::triggered, [this] { OnDrivesChosen(); });
 
   QObject::connect(w.aboutAction, &QAction::triggered,
                    [this] { boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); });
@@ -183,6 +186,31 @@ void DesktopProgram::OnFiguresChosen() {
   if (figures_.Empty()) return;
   if (!figuresWindow_) figuresWindow_ = std::make_unique<FiguresWindow>();
   figuresWindow_->Show(figures_.Rows(*Context().config.locale));
+}
+
+void DesktopProgram::OnDrivesChosen() {
+  if (running_) return;
+  if (!drivesDialog_) {
+    drivesModel_ = std::make_unique<DrivesModel>(*session_);
+    drivesDialog_ = std::make_unique<DrivesDialog>(*drivesModel_, boxes_, main_.get());
+    drivesDialog_->onDrivesChanged = [this] { RefillDriveList(); };
+  }
+  drivesDialog_->Refresh();
+  drivesDialog_->show();
+  drivesDialog_->raise();
+  drivesDialog_->activateWindow();
+}
+
+void DesktopProgram::RefillDriveList() {
+  QComboBox* list = main_->driveList;
+  {
+    const QSignalBlocker blocker(list);
+    list->clear();
+    for (const std::string& entry : session_->Drives().Entries()) list->addItem(FromStd(entry));
+  }
+  ShowDriveInList();
+  SetControlsEnabled(true);
+  if (!session_->HasDrives()) SetStatusText(kNoDriveStatus);
 }
 
 void DesktopProgram::OnDeepwashClicked() {

@@ -23,6 +23,10 @@
 //     run. A destructive run of a drive not named is refused with a message
 //     ("/U" then ends with 2), and a destructive all-drives run leaves such
 //     drives out; a test run takes every drive.
+//   - Options > Drives... (ui/qt/drives_dialog.h) lists the drives and adds
+//     or removes folders in [Drives]; after each change the drive list is
+//     filled afresh, "&Clean HD" follows whether there is a drive to clean
+//     now, and with none left the status line says so again.
 //   - When an address of the Help menu or the support label cannot be
 //     opened (no browser or no handler for it), the user is told so in a
 //     box that names the address, to open it by hand (AddressNotOpened in
@@ -53,6 +57,8 @@
 namespace tidewell::ui {
 
 class DeepwashWindow;
+class DrivesDialog;
+class DrivesModel;
 class FiguresWindow;
 class MainWindow;
 class RecordViewerHost;
@@ -89,6 +95,8 @@ class DesktopProgram : public RunFeedback {
   RecordViewerHost& Viewer() { return *viewer_; }
   // View > Figures by Category; nullptr until first shown.
   FiguresWindow* Figures() { return figuresWindow_.get(); }
+  // Options > Drives...; nullptr until first opened.
+  DrivesDialog* Drives() { return drivesDialog_.get(); }
   session::ProgramSession& Session() { return *session_; }
   RunContext& Context() { return session_->Context(); }
   MainWindowOptions& Options() { return session_->Options(); }
@@ -128,6 +136,10 @@ class DesktopProgram : public RunFeedback {
   void OnCleanClicked();
   void OnDeepwashClicked();
   void OnFiguresChosen();
+  void OnDrivesChosen();
+  // Fills the drive list afresh from the session's (after Options >
+  // Drives... changed the drives) and enables what a drive now allows.
+  void RefillDriveList();
   void OnUninstall();
   void OpenDocument(const std::string& address);
   std::string ProgramFile(const char* name) const {
@@ -142,6 +154,8 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<RecordViewerHost> viewer_;
   RunFigures figures_;  // the drives the last run ended
   std::unique_ptr<FiguresWindow> figuresWindow_;
+  std::unique_ptr<DrivesModel> drivesModel_;
+  std::unique_ptr<DrivesDialog> drivesDialog_;
   WavePlayer wave_;
   platform::InstanceLock instance_;
   HelpAddresses addresses_;

@@ -233,6 +233,7 @@ void MainWindow::BuildMenus() {
   optionsMenu = bar->addMenu(QStringLiteral("&Options"));
   optionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
   deepwashAction = AddEntry(optionsMenu, "DeepwashMenu", "&Deepwash ...", QKeySequence(Qt::CTRL | Qt::Key_G));
+  drivesAction = AddEntry(optionsMenu, "DrivesMenu", "D&rives...", QKeySequence(Qt::CTRL | Qt::Key_D));
 
   helpMenu = bar->addMenu(QStringLiteral("&Help"));
   helpMenu->setObjectName(QStringLiteral("HelpMenu"));

@@ -68,6 +68,7 @@ class MainWindow : public QMainWindow {
   QAction* logAction;           // LogMenu
   QAction* figuresAction;       // FiguresMenu: greyed until a run has ended a drive
   QAction* deepwashAction;      // DeepwashMenu
+  QAction* drivesAction;        // DrivesMenu: Options > Drives...
   QAction* aboutAction;         // AboutMenu
   QAction* documentationAction; // DocumentationMenu
   QAction* techSupportAction;   // TechSupportMenu

@@ -143,6 +143,7 @@ void DesktopProgram::OnMenu(MenuCommand command) {
     case MenuCommand::Log: ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); break;
     case MenuCommand::Figures: OnFiguresChosen(); break;
     case MenuCommand::Deepwash: OnDeepwashClicked(); break;
+    case MenuCommand::Drives: break;  // Options > Drives... is not built for this window yet
     case MenuCommand::About: boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); break;
     case MenuCommand::Tips: boxes_.ShowMessage(TipsBox(addresses_)); break;
     case MenuCommand::Documentation:
