@@ -61,10 +61,7 @@ DesktopProgram::~DesktopProgram() { PlaySoundW(nullptr, nullptr, 0); }
 
 void DesktopProgram::Wire() {
   MainWindow& w = *main_;
-  for (const std::string& entry : session_->Drives().Entries()) {
-    SendMessageW(w.driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
-  }
-  ShowDriveInList();
+  RefillDriveList();
   w.onCommand = [this](int id, int notification) { OnCommand(id, notification); };
   w.onCloseRequested = [this] { ExitProgram(Context(), 0); };
   w.onSetCursor = [this] {
@@ -143,7 +140,7 @@ void DesktopProgram::OnMenu(MenuCommand command) {
     case MenuCommand::Log: ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); break;
     case MenuCommand::Figures: OnFiguresChosen(); break;
     case MenuCommand::Deepwash: OnDeepwashClicked(); break;
-    case MenuCommand::Drives: break;  // Options > Drives... is not built for this window yet
+    case MenuCommand::Drives: OnDrivesChosen(); break;
     case MenuCommand::About: boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); break;
     case MenuCommand::Tips: boxes_.ShowMessage(TipsBox(addresses_)); break;
     case MenuCommand::Documentation:
@@ -209,7 +206,9 @@ void DesktopProgram::Dispatch(MSG& message) {
       TranslateAcceleratorW(mainWindow, main_->accelerators, &message)) {
     return;
   }
-  for (HWND window : {mainWindow, deepwash_->Handle(), figuresWindow_ ? figuresWindow_->Handle() : nullptr}) {
+  for (HWND window : {mainWindow, deepwash_->Handle(), figuresWindow_ ? figuresWindow_->Handle() : nullptr,
+                      drivesWindow_ ? drivesWindow_->Handle() : nullptr,
+                      drivesWindow_ ? drivesWindow_->AddWindow().Handle() : nullptr}) {
     if (window != nullptr && IsDialogMessageW(window, &message)) return;
   }
   TranslateMessage(&message);
@@ -234,6 +233,29 @@ void DesktopProgram::OnFiguresChosen() {
   if (figures_.Empty()) return;
   if (!figuresWindow_) figuresWindow_ = std::make_unique<FiguresWindow>();
   figuresWindow_->Show(figures_.Rows(*Context().config.locale));
+}
+
+void DesktopProgram::OnDrivesChosen() {
+  if (running_) return;
+  if (!drivesWindow_) {
+    drivesModel_ = std::make_unique<DrivesModel>(*session_);
+    drivesWindow_ = std::make_unique<DrivesWindow>(*drivesModel_, boxes_);
+    drivesWindow_->onDrivesChanged = [this] {
+      RefillDriveList();
+      SetControlsEnabled(true);
+      if (!session_->HasDrives()) SetStatusText(kNoDriveStatus);
+    };
+  }
+  drivesWindow_->Open(main_->Handle());
+}
+
+void DesktopProgram::RefillDriveList() {
+  HWND list = main_->driveList;
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& entry : session_->Drives().Entries()) {
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+  }
+  ShowDriveInList();
 }
 
 void DesktopProgram::OnDeepwashClicked() {

@@ -22,6 +22,11 @@
 //     progress bar runs as a marquee (PBS_MARQUEE) until the cleaning's
 //     first step, which gives it back its style and its range of 0 to 100
 //     (as does the end of a run whose drive was abandoned before then).
+//   - Options > Drives... (ui/win32/drives_window.h) lists the drives and
+//     adds or removes folders in [Drives]; the main window is disabled
+//     while it is open. After each change the drive list is filled afresh,
+//     "&Clean HD" follows whether there is a drive to clean now, and with
+//     none left the status line says so again.
 //   - The uninstaller is "UnWise.exe" in the program's folder, started
 //     detached; when it is missing or cannot be started the user gets
 //     "Uninstall not available." and the program stays.
@@ -38,7 +43,9 @@
 #include "session/program_session.h"
 #include "ui/category_figures.h"
 #include "ui/help_menu.h"
+#include "ui/drives_model.h"
 #include "ui/win32/deepwash_window.h"
+#include "ui/win32/drives_window.h"
 #include "ui/win32/figures_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/record_viewer.h"
@@ -85,6 +92,8 @@ class DesktopProgram : public RunFeedback {
   RecordViewerHost& Viewer() { return *viewer_; }
   // View > Figures by Category; nullptr until first shown.
   FiguresWindow* Figures() { return figuresWindow_.get(); }
+  // Options > Drives...; nullptr until first opened.
+  DrivesWindow* Drives() { return drivesWindow_.get(); }
   session::ProgramSession& Session() { return *session_; }
   RunContext& Context() { return session_->Context(); }
   MainWindowOptions& Options() { return session_->Options(); }
@@ -127,6 +136,10 @@ class DesktopProgram : public RunFeedback {
   void OnCleanClicked();
   void OnDeepwashClicked();
   void OnFiguresChosen();
+  void OnDrivesChosen();
+  // Fills the drive list afresh from the session's (after Options >
+  // Drives... changed the drives) and enables what a drive now allows.
+  void RefillDriveList();
   // The progress bar back from its marquee, with its range of 0 to 100.
   void EndBusyProgress();
   void OnUninstall();
@@ -143,6 +156,8 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<RecordViewerHost> viewer_;
   RunFigures figures_;  // the drives the last run ended
   std::unique_ptr<FiguresWindow> figuresWindow_;
+  std::unique_ptr<DrivesModel> drivesModel_;
+  std::unique_ptr<DrivesWindow> drivesWindow_;
   platform::InstanceLock instance_;
   HelpAddresses addresses_;
   std::string status_;

@@ -170,6 +170,22 @@ std::map<std::string, bool> LockableStates(DesktopProgram& program) {
   return states;
 }
 
+// One column of the drives window's list, top to bottom.
+std::vector<std::string> DrivesColumn(DrivesWindow& drives, int column) {
+  std::vector<std::string> cells;
+  const auto rows = static_cast<int>(SendMessageW(drives.list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < rows; ++r) cells.push_back(drives.CellText(r, column));
+  return cells;
+}
+
+// A row of a report list picked by the user.
+void SelectRow(HWND list, int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
 template <typename Action>
 std::optional<int> EndStatus(Action action) {
   try {
@@ -359,6 +375,97 @@ TEST(Win32DesktopProgram, FiguresByCategoryShowTheLastRunsTable) {
   EXPECT_TRUE(IsWindowVisible(figures->Handle()));
   ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
   EXPECT_EQ(figures->CellText(0, 2), "(no category chose a file)");
+}
+
+// Options > Drives... over drives the store names: a refused folder keeps
+// the Add window open; a folder added under the first free letter from C
+// on and removed again, with the store, the list and the main window's
+// drive list following. The main window is disabled while it is open.
+TEST(Win32DesktopProgram, TheDrivesWindowAddsAndRemovesAFolderOfTheStore) {
+  World world;
+  fs::create_directories(HostPathOf(world.Path("drive_e")));
+  {
+    platform::PreferencesFile store(world.Path("config\\Tidewell.ini"));
+    ASSERT_FALSE(store.Write("Drives", "C", world.Path("drive_c")));
+    ASSERT_FALSE(store.Write("Drives", "D", world.Path("drive_d")));
+  }
+  world.drives.Set(nullptr);
+  DesktopProgram program(world.boxes, world.Environment());
+  ASSERT_TRUE(program.Start());
+  world.boxes.messages.clear();
+  HWND mainWindow = program.Main().Handle();
+
+  ChooseMenu(program, MenuCommand::Drives);
+  DrivesWindow* drives = program.Drives();
+  ASSERT_NE(drives, nullptr);
+  EXPECT_TRUE(IsWindowVisible(drives->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(mainWindow));
+  EXPECT_EQ(WindowText(drives->Handle()), "Drives");
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
+  EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"store", "store"}));
+  EXPECT_EQ(drives->BlockedNote(), "");
+  EXPECT_TRUE(IsWindowEnabled(drives->addButton));
+  EXPECT_FALSE(IsWindowEnabled(drives->removeButton));  // no row picked
+
+  Click(drives->addButton);
+  AddDriveWindow& add = drives->AddWindow();
+  ASSERT_TRUE(add.IsOpen());
+  EXPECT_FALSE(IsWindowEnabled(drives->Handle()));
+  EXPECT_EQ(add.Letter(), 'E');
+  SetWindowText(add.folderEdit, world.Path("nowhere"));
+  Click(add.okButton);
+  EXPECT_TRUE(add.IsOpen());
+  ASSERT_EQ(world.boxes.messages.size(), 1u);
+  EXPECT_EQ(world.boxes.messages[0].title, "Drives");
+  EXPECT_EQ(world.Stored("Drives", "E"), "<none>");
+
+  SetWindowText(add.folderEdit, "  " + world.Path("drive_e") + " ");
+  Click(add.okButton);
+  EXPECT_FALSE(add.IsOpen());
+  EXPECT_TRUE(IsWindowEnabled(drives->Handle()));
+  EXPECT_EQ(world.boxes.messages.size(), 1u);
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:", "E:"}));
+  EXPECT_NE(world.Stored("Drives", "E"), "<none>");
+  auto listed = [&](char letter) {
+    for (const std::string& entry : ComboEntries(program.Main().driveList)) {
+      if (std::toupper(static_cast<unsigned char>(entry[0])) == letter) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(listed('E'));
+
+  SelectRow(drives->list, 2);
+  EXPECT_TRUE(IsWindowEnabled(drives->removeButton));
+  Click(drives->removeButton);
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
+  EXPECT_EQ(world.Stored("Drives", "E"), "<none>");
+  EXPECT_NE(world.Stored("Drives", "D"), "<none>");
+  EXPECT_FALSE(listed('E'));
+  EXPECT_TRUE(listed('D'));
+
+  Click(drives->closeButton);
+  EXPECT_FALSE(IsWindowVisible(drives->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(mainWindow));
+}
+
+// With TIDEWELL_DRIVES set nothing written to the store would count: the
+// window lists the drives it names and says why nothing can change.
+TEST(Win32DesktopProgram, TheDrivesWindowChangesNothingTheEnvironmentNames) {
+  World world;
+  DesktopProgram program(world.boxes, world.Environment());
+  ASSERT_TRUE(program.Start());
+  ChooseMenu(program, MenuCommand::Drives);
+  DrivesWindow* drives = program.Drives();
+  ASSERT_NE(drives, nullptr);
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
+  EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"environment", "environment"}));
+  EXPECT_TRUE(drives->BlockedNote().starts_with("TIDEWELL_DRIVES names the drives")) << drives->BlockedNote();
+  EXPECT_FALSE(IsWindowEnabled(drives->addButton));
+  SelectRow(drives->list, 1);
+  EXPECT_FALSE(IsWindowEnabled(drives->removeButton));
+  SendMessageW(drives->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(drives->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(program.Main().Handle()));
 }
 
 // A destructive run of a demo drive mapped to D:, picked in the list: the
