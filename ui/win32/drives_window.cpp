@@ -160,7 +160,9 @@ DrivesWindow::DrivesWindow(DrivesModel& model, MessageBoxes& boxes) : model_(mod
   std::vector<ReportColumn> columns;
   for (const std::string_view heading : kDrivesColumns) columns.push_back({heading});
   AddReportColumns(list, columns);
-  MakeControl(L"STATIC", kDrivesNote, SS_LEFT, -1, kNotePlace, kDialogFont, CaptionKind::Label);
+  // The notes wrap in their place, which holds three lines: they keep the
+  // dialog font (a caption fitted to one line would be drawn tiny).
+  note_ = MakeControl(L"STATIC", kDrivesNote, SS_LEFT, -1, kNotePlace, kDialogFont);
   addButton = MakeControl(L"BUTTON", kAddDriveCaption, BS_PUSHBUTTON | WS_TABSTOP, kAddId, kAddPlace, kDialogFont);
   removeButton = MakeControl(L"BUTTON", kRemoveDriveCaption, BS_PUSHBUTTON | WS_TABSTOP, kRemoveId, kRemovePlace,
                              kDialogFont);

@@ -79,6 +79,9 @@ class DrivesWindow : public TopWindow {
   std::string CellText(int row, int column) const;
   // The note saying why nothing can change here ("" when things can).
   std::string BlockedNote() const;
+  HWND BlockedNoteLabel() const { return blockedNote_; }
+  // The note on unattended drives under the list.
+  HWND NoteLabel() const { return note_; }
 
   std::function<void()> onDrivesChanged;
 
@@ -104,6 +107,7 @@ class DrivesWindow : public TopWindow {
   MessageBoxes& boxes_;
   AddDriveWindow addWindow_;
   HWND blockedNote_ = nullptr;
+  HWND note_ = nullptr;
   HWND owner_ = nullptr;
 };
 

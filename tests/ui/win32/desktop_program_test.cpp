@@ -178,6 +178,20 @@ std::vector<std::string> DrivesColumn(DrivesWindow& drives, int column) {
   return cells;
 }
 
+// Whether a label's text, wrapped at its width in its font, fits its height.
+bool WrappedTextFits(HWND label) {
+  RECT client{};
+  GetClientRect(label, &client);
+  const std::wstring text = platform::win32::Widen(WindowText(label));
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  RECT needed{0, 0, client.right, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  return needed.right <= client.right && needed.bottom <= client.bottom;
+}
+
 // A row of a report list picked by the user.
 void SelectRow(HWND list, int row) {
   LVITEMW item{};
@@ -404,6 +418,9 @@ TEST(Win32DesktopProgram, TheDrivesWindowAddsAndRemovesAFolderOfTheStore) {
   EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
   EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"store", "store"}));
   EXPECT_EQ(drives->BlockedNote(), "");
+  // The note wraps whole in the list's own font, not shrunk to one line.
+  EXPECT_TRUE(WrappedTextFits(drives->NoteLabel())) << WindowText(drives->NoteLabel());
+  EXPECT_EQ(SendMessageW(drives->NoteLabel(), WM_GETFONT, 0, 0), SendMessageW(drives->list, WM_GETFONT, 0, 0));
   EXPECT_TRUE(IsWindowEnabled(drives->addButton));
   EXPECT_FALSE(IsWindowEnabled(drives->removeButton));  // no row picked
 
@@ -460,6 +477,7 @@ TEST(Win32DesktopProgram, TheDrivesWindowChangesNothingTheEnvironmentNames) {
   EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
   EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"environment", "environment"}));
   EXPECT_TRUE(drives->BlockedNote().starts_with("TIDEWELL_DRIVES names the drives")) << drives->BlockedNote();
+  EXPECT_TRUE(WrappedTextFits(drives->BlockedNoteLabel())) << drives->BlockedNote();
   EXPECT_FALSE(IsWindowEnabled(drives->addButton));
   SelectRow(drives->list, 1);
   EXPECT_FALSE(IsWindowEnabled(drives->removeButton));
