@@ -23,6 +23,8 @@ constexpr int kDrivesWidthTwips = 10800;
 constexpr int kDrivesHeightTwips = 4710;
 constexpr TwipsRect kBlockedPlace{120, 120, 10560, 600};
 constexpr TwipsRect kDrivesListPlace{120, 780, 10560, 2640};
+// With nothing blocked the note above is hidden and the list takes its place.
+constexpr TwipsRect kDrivesListPlaceUnblocked{120, 120, 10560, 3300};
 constexpr TwipsRect kNotePlace{120, 3480, 10560, 600};
 constexpr TwipsRect kAddPlace{120, 4215, 1215, 375};
 constexpr TwipsRect kRemovePlace{1455, 4215, 1215, 375};
@@ -186,8 +188,22 @@ void DrivesWindow::Refresh() {
   const std::optional<std::string> blocked = model_.ChangesBlocked();
   SetWindowText(blockedNote_, blocked.value_or(""));
   ShowWindow(blockedNote_, blocked ? SW_SHOW : SW_HIDE);
+  blocked_ = blocked.has_value();
+  PlaceList();
   EnableWindow(addButton, !blocked && !model_.FreeLetters().empty());
   EnableRemove();
+}
+
+void DrivesWindow::PlaceList() {
+  const PixelRect place = ScaledRect(blocked_ ? kDrivesListPlace : kDrivesListPlaceUnblocked, Dpi());
+  SetWindowPos(list, nullptr, place.left, place.top, place.width, place.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DrivesWindow::AfterLayout() {
+  // Layout puts every control in its first place; the list then goes where
+  // the note above it leaves room, and its columns follow the new font.
+  PlaceList();
+  FitReportColumns(list, Dpi());
 }
 
 void DrivesWindow::EnableRemove() { EnableWindow(removeButton, !model_.ChangesBlocked() && SelectedLetter() != '\0'); }

@@ -92,8 +92,10 @@ class DrivesWindow : public TopWindow {
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void AfterLayout() override;
 
  private:
+  void PlaceList();
   void OnAdd();
   // Adds the Add window's drive; false when it was refused or not confirmed.
   bool OnAddAccepted();
@@ -108,6 +110,7 @@ class DrivesWindow : public TopWindow {
   AddDriveWindow addWindow_;
   HWND blockedNote_ = nullptr;
   HWND note_ = nullptr;
+  bool blocked_ = true;  // the note above the list is shown
   HWND owner_ = nullptr;
 };
 

@@ -192,6 +192,13 @@ bool WrappedTextFits(HWND label) {
   return needed.right <= client.right && needed.bottom <= client.bottom;
 }
 
+// Where a control is on the screen.
+RECT ScreenRect(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  return rect;
+}
+
 // A row of a report list picked by the user.
 void SelectRow(HWND list, int row) {
   LVITEMW item{};
@@ -418,6 +425,9 @@ TEST(Win32DesktopProgram, TheDrivesWindowAddsAndRemovesAFolderOfTheStore) {
   EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
   EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"store", "store"}));
   EXPECT_EQ(drives->BlockedNote(), "");
+  // With nothing to say above it, the list takes the note's room.
+  EXPECT_FALSE(IsWindowVisible(drives->BlockedNoteLabel()));
+  EXPECT_LT(ScreenRect(drives->list).top, ScreenRect(drives->BlockedNoteLabel()).bottom);
   // The note wraps whole in the list's own font, not shrunk to one line.
   EXPECT_TRUE(WrappedTextFits(drives->NoteLabel())) << WindowText(drives->NoteLabel());
   EXPECT_EQ(SendMessageW(drives->NoteLabel(), WM_GETFONT, 0, 0), SendMessageW(drives->list, WM_GETFONT, 0, 0));
@@ -478,6 +488,8 @@ TEST(Win32DesktopProgram, TheDrivesWindowChangesNothingTheEnvironmentNames) {
   EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"environment", "environment"}));
   EXPECT_TRUE(drives->BlockedNote().starts_with("TIDEWELL_DRIVES names the drives")) << drives->BlockedNote();
   EXPECT_TRUE(WrappedTextFits(drives->BlockedNoteLabel())) << drives->BlockedNote();
+  EXPECT_TRUE(IsWindowVisible(drives->BlockedNoteLabel()));
+  EXPECT_GE(ScreenRect(drives->list).top, ScreenRect(drives->BlockedNoteLabel()).bottom);
   EXPECT_FALSE(IsWindowEnabled(drives->addButton));
   SelectRow(drives->list, 1);
   EXPECT_FALSE(IsWindowEnabled(drives->removeButton));
