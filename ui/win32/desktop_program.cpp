@@ -243,7 +243,12 @@ void DesktopProgram::OnDrivesChosen() {
     drivesWindow_->onDrivesChanged = [this] {
       RefillDriveList();
       SetControlsEnabled(true);
-      if (!session_->HasDrives()) SetStatusText(kNoDriveStatus);
+      // As at start: with nothing to clean the status line says why.
+      if (!session_->HasDrives()) {
+        SetStatusText(kNoDriveStatus);
+      } else if (session_->StoreUnreadable()) {
+        SetStatusText(kStoreUnreadableStatus);
+      }
     };
   }
   drivesWindow_->Open(main_->Handle());
