@@ -21,6 +21,8 @@ namespace {
 using platform::win32::Widen;
 
 constexpr ULONGLONG kYieldIntervalMs = 15;
+// How often the busy progress bar's marquee moves.
+constexpr LPARAM kMarqueeStepMs = 30;
 
 // A menu command from a WM_COMMAND id; none for a control's id.
 std::optional<MenuCommand> MenuCommandOf(int id) {
@@ -49,6 +51,8 @@ DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environme
   deepwash_->Bind(Selection());
   session_->onDriveSelected = [this] { ShowDriveInList(); };
   viewer_ = std::make_unique<RecordViewerHost>(environment_.recordShownBytes);
+  // Each drive a run ends, for View > Figures by Category.
+  session_->Config().driveFinished = [this](const DriveSummary& drive) { figures_.Add(drive); };
   addresses_ = BuiltInAddresses(Context().config.programFolder);
   Wire();
 }
@@ -57,10 +61,7 @@ DesktopProgram::~DesktopProgram() { PlaySoundW(nullptr, nullptr, 0); }
 
 void DesktopProgram::Wire() {
   MainWindow& w = *main_;
-  for (const std::string& entry : session_->Drives().Entries()) {
-    SendMessageW(w.driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
-  }
-  ShowDriveInList();
+  RefillDriveList();
   w.onCommand = [this](int id, int notification) { OnCommand(id, notification); };
   w.onCloseRequested = [this] { ExitProgram(Context(), 0); };
   w.onSetCursor = [this] {
@@ -137,8 +138,9 @@ void DesktopProgram::OnMenu(MenuCommand command) {
     case MenuCommand::Info: boxes_.ShowMessage(InfoSummary(Context())); break;
     case MenuCommand::Report: ShowRecordFile(Context(), *viewer_, RecordKind::RunReport); break;
     case MenuCommand::Log: ShowRecordFile(Context(), *viewer_, RecordKind::DeletionLog); break;
+    case MenuCommand::Figures: OnFiguresChosen(); break;
     case MenuCommand::Deepwash: OnDeepwashClicked(); break;
-    case MenuCommand::Drives: break;  // Options > Drives... is not built for this window yet
+    case MenuCommand::Drives: OnDrivesChosen(); break;
     case MenuCommand::About: boxes_.ShowMessage(AboutBox(BuildNumber(), addresses_)); break;
     case MenuCommand::Tips: boxes_.ShowMessage(TipsBox(addresses_)); break;
     case MenuCommand::Documentation:
@@ -204,8 +206,10 @@ void DesktopProgram::Dispatch(MSG& message) {
       TranslateAcceleratorW(mainWindow, main_->accelerators, &message)) {
     return;
   }
-  for (HWND window : {mainWindow, deepwash_->Handle()}) {
-    if (IsDialogMessageW(window, &message)) return;
+  for (HWND window : {mainWindow, deepwash_->Handle(), figuresWindow_ ? figuresWindow_->Handle() : nullptr,
+                      drivesWindow_ ? drivesWindow_->Handle() : nullptr,
+                      drivesWindow_ ? drivesWindow_->AddWindow().Handle() : nullptr}) {
+    if (window != nullptr && IsDialogMessageW(window, &message)) return;
   }
   TranslateMessage(&message);
   DispatchMessageW(&message);
@@ -220,8 +224,43 @@ void DesktopProgram::OnCleanClicked() {
     return;
   }
   running_ = true;
+  figures_.Clear();
   RunCleaning(Context());
   running_ = false;
+}
+
+void DesktopProgram::OnFiguresChosen() {
+  if (figures_.Empty()) return;
+  if (!figuresWindow_) figuresWindow_ = std::make_unique<FiguresWindow>();
+  figuresWindow_->Show(figures_.Rows(*Context().config.locale));
+}
+
+void DesktopProgram::OnDrivesChosen() {
+  if (running_) return;
+  if (!drivesWindow_) {
+    drivesModel_ = std::make_unique<DrivesModel>(*session_);
+    drivesWindow_ = std::make_unique<DrivesWindow>(*drivesModel_, boxes_);
+    drivesWindow_->onDrivesChanged = [this] {
+      RefillDriveList();
+      SetControlsEnabled(true);
+      // As at start: with nothing to clean the status line says why.
+      if (!session_->HasDrives()) {
+        SetStatusText(kNoDriveStatus);
+      } else if (session_->StoreUnreadable()) {
+        SetStatusText(kStoreUnreadableStatus);
+      }
+    };
+  }
+  drivesWindow_->Open(main_->Handle());
+}
+
+void DesktopProgram::RefillDriveList() {
+  HWND list = main_->driveList;
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& entry : session_->Drives().Entries()) {
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+  }
+  ShowDriveInList();
 }
 
 void DesktopProgram::OnDeepwashClicked() {
@@ -278,6 +317,9 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
     const int entries = GetMenuItemCount(popup);
     for (int j = 0; j < entries; ++j) EnableMenuItem(popup, static_cast<UINT>(j), MF_BYPOSITION | state);
   }
+  // Figures by Category has nothing to show before a run has ended a drive.
+  EnableMenuItem(w.menuBar, MenuId(MenuCommand::Figures),
+                 MF_BYCOMMAND | (enabled && !figures_.Empty() ? MF_ENABLED : MF_GRAYED));
   DrawMenuBar(w.Handle());
   const bool canClean = enabled && session_->CanClean();
   EnableWindow(w.cleanButton, canClean);
@@ -299,7 +341,30 @@ void DesktopProgram::SetStatusText(std::string_view text) {
   SendMessageW(main_->statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));
 }
 
-void DesktopProgram::SetProgressValue(int value) { SendMessageW(main_->progressBar, PBM_SETPOS, value, 0); }
+void DesktopProgram::SetProgressValue(int value) {
+  EndBusyProgress();  // the analysis is over: the bar counts again
+  SendMessageW(main_->progressBar, PBM_SETPOS, value, 0);
+}
+
+void DesktopProgram::EndBusyProgress() {
+  HWND bar = main_->progressBar;
+  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
+  if ((style & PBS_MARQUEE) == 0) return;
+  SendMessageW(bar, PBM_SETMARQUEE, FALSE, 0);
+  SetWindowLongPtrW(bar, GWL_STYLE, style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
+  SendMessageW(bar, PBM_SETRANGE32, 0, 100);
+}
+
+// While a drive is analysed nothing yet says how much is left, and the
+// steps wait for the cleaning: the bar runs as a marquee meanwhile, and
+// takes its style and range back with the first step after.
+void DesktopProgram::ShowDriveProgress(const DriveProgress& progress) {
+  HWND bar = main_->progressBar;
+  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
+  if (progress.phase != DriveProgress::Phase::Analysing || (style & PBS_MARQUEE) != 0) return;
+  SetWindowLongPtrW(bar, GWL_STYLE, style | PBS_MARQUEE);
+  SendMessageW(bar, PBM_SETMARQUEE, TRUE, kMarqueeStepMs);
+}
 
 void DesktopProgram::StartAnimation() { SendMessageW(main_->animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF)); }
 
@@ -347,7 +412,11 @@ void DesktopProgram::Repaint() {
 
 void DesktopProgram::Beep() { MessageBeep(MB_OK); }
 void DesktopProgram::LockControls() { SetControlsEnabled(false); }
-void DesktopProgram::UnlockControls() { SetControlsEnabled(true); }
+void DesktopProgram::UnlockControls() {
+  // A drive abandoned before its cleaning leaves no bar running.
+  EndBusyProgress();
+  SetControlsEnabled(true);
+}
 
 bool DesktopProgram::SelectDrive(char letter) { return session_->SelectDrive(letter); }
 

@@ -3,7 +3,8 @@
 // start-up sequence, shared with the Qt front end and the console) and the
 // Win32 side of RunFeedback (the main window's status bar, progress bar,
 // Animate control, PlaySound, the busy pointer, window state, locking, drive
-// list, record viewer and message boxes).
+// list, record viewer and message boxes), and View > Figures by Category
+// over the drives the last run ended (ui/win32/figures_window.h).
 //
 // It does what the Qt front end does (ui/qt/desktop_program.h), in the same
 // order and with the same texts; the decisions of its own:
@@ -17,6 +18,15 @@
 //     it.
 //   - The Help menu's addresses open with ShellExecute ("open"); one that
 //     cannot be opened is named in a box (AddressNotOpened).
+//   - While a drive is analysed nothing yet says how much is left: the
+//     progress bar runs as a marquee (PBS_MARQUEE) until the cleaning's
+//     first step, which gives it back its style and its range of 0 to 100
+//     (as does the end of a run whose drive was abandoned before then).
+//   - Options > Drives... (ui/win32/drives_window.h) lists the drives and
+//     adds or removes folders in [Drives]; the main window is disabled
+//     while it is open. After each change the drive list is filled afresh,
+//     "&Clean HD" follows whether there is a drive to clean now, and with
+//     none left the status line says so again.
 //   - The uninstaller is "UnWise.exe" in the program's folder, started
 //     detached; when it is missing or cannot be started the user gets
 //     "Uninstall not available." and the program stays.
@@ -31,8 +41,12 @@
 #include "platform/host_paths.h"
 #include "platform/instance_lock.h"
 #include "session/program_session.h"
+#include "ui/category_figures.h"
 #include "ui/help_menu.h"
+#include "ui/drives_model.h"
 #include "ui/win32/deepwash_window.h"
+#include "ui/win32/drives_window.h"
+#include "ui/win32/figures_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/record_viewer.h"
 
@@ -76,6 +90,10 @@ class DesktopProgram : public RunFeedback {
   MainWindow& Main() { return *main_; }
   DeepwashWindow& Deepwash() { return *deepwash_; }
   RecordViewerHost& Viewer() { return *viewer_; }
+  // View > Figures by Category; nullptr until first shown.
+  FiguresWindow* Figures() { return figuresWindow_.get(); }
+  // Options > Drives...; nullptr until first opened.
+  DrivesWindow* Drives() { return drivesWindow_.get(); }
   session::ProgramSession& Session() { return *session_; }
   RunContext& Context() { return session_->Context(); }
   MainWindowOptions& Options() { return session_->Options(); }
@@ -89,6 +107,7 @@ class DesktopProgram : public RunFeedback {
   void SetStatusText(std::string_view text) override;
   std::string StatusText() const override { return status_; }
   void SetProgressValue(int value) override;
+  void ShowDriveProgress(const DriveProgress& progress) override;
   void StartAnimation() override;
   void StopAnimation() override;
   void PlayWave(const std::string& hostPath, bool wait) override;
@@ -116,6 +135,13 @@ class DesktopProgram : public RunFeedback {
   void ShowDriveInList();
   void OnCleanClicked();
   void OnDeepwashClicked();
+  void OnFiguresChosen();
+  void OnDrivesChosen();
+  // Fills the drive list afresh from the session's (after Options >
+  // Drives... changed the drives) and enables what a drive now allows.
+  void RefillDriveList();
+  // The progress bar back from its marquee, with its range of 0 to 100.
+  void EndBusyProgress();
   void OnUninstall();
   void OpenDocument(const std::string& address);
   std::string ProgramFile(const char* name) const {
@@ -128,6 +154,10 @@ class DesktopProgram : public RunFeedback {
   std::unique_ptr<DeepwashWindow> deepwash_;
   std::unique_ptr<session::ProgramSession> session_;
   std::unique_ptr<RecordViewerHost> viewer_;
+  RunFigures figures_;  // the drives the last run ended
+  std::unique_ptr<FiguresWindow> figuresWindow_;
+  std::unique_ptr<DrivesModel> drivesModel_;
+  std::unique_ptr<DrivesWindow> drivesWindow_;
   platform::InstanceLock instance_;
   HelpAddresses addresses_;
   std::string status_;

@@ -170,6 +170,43 @@ std::map<std::string, bool> LockableStates(DesktopProgram& program) {
   return states;
 }
 
+// One column of the drives window's list, top to bottom.
+std::vector<std::string> DrivesColumn(DrivesWindow& drives, int column) {
+  std::vector<std::string> cells;
+  const auto rows = static_cast<int>(SendMessageW(drives.list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < rows; ++r) cells.push_back(drives.CellText(r, column));
+  return cells;
+}
+
+// Whether a label's text, wrapped at its width in its font, fits its height.
+bool WrappedTextFits(HWND label) {
+  RECT client{};
+  GetClientRect(label, &client);
+  const std::wstring text = platform::win32::Widen(WindowText(label));
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  RECT needed{0, 0, client.right, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  return needed.right <= client.right && needed.bottom <= client.bottom;
+}
+
+// Where a control is on the screen.
+RECT ScreenRect(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  return rect;
+}
+
+// A row of a report list picked by the user.
+void SelectRow(HWND list, int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
 template <typename Action>
 std::optional<int> EndStatus(Action action) {
   try {
@@ -238,8 +275,14 @@ TEST(Win32DesktopProgram, ATestRunLocksEverythingButExitAndShowsItsResults) {
   std::map<std::string, bool> duringRun;
   bool exitEnabled = false;
   bool busyDuringRun = false;
+  int analysingYields = 0;
+  int marqueeWhileAnalysing = 0;
   DesktopProgram* running = nullptr;
   environment.onYield = [&] {
+    if (running != nullptr && running->StatusText().starts_with("Analyzing HD")) {
+      ++analysingYields;
+      if ((GetWindowLongPtrW(running->Main().progressBar, GWL_STYLE) & PBS_MARQUEE) != 0) ++marqueeWhileAnalysing;
+    }
     if (!duringRun.empty() || running == nullptr) return;
     duringRun = LockableStates(*running);
     exitEnabled = IsWindowEnabled(running->Main().exitButton) != 0;
@@ -261,12 +304,198 @@ TEST(Win32DesktopProgram, ATestRunLocksEverythingButExitAndShowsItsResults) {
   EXPECT_TRUE(world.Exists("DATA\\scratch.tmp"));
   EXPECT_EQ(StatusBarText(program.Main().statusBar), "Done: 100 bytes, 1 files cleaned (TEST)");
   EXPECT_EQ(SendMessageW(program.Main().progressBar, PBM_GETPOS, 0, 0), 100);
+  // A marquee while the drive was analysed; its style and range back for
+  // the steps after.
+  ASSERT_GT(analysingYields, 0);
+  EXPECT_EQ(marqueeWhileAnalysing, analysingYields);
+  EXPECT_EQ(GetWindowLongPtrW(program.Main().progressBar, GWL_STYLE) & PBS_MARQUEE, 0);
+  EXPECT_EQ(SendMessageW(program.Main().progressBar, PBM_GETRANGE, FALSE, 0), 100);
   EXPECT_EQ(world.boxes.Titles(), std::vector<std::string>{"TEST MODE RESULTS"});
   ASSERT_NE(program.Viewer().Window(), nullptr);
   EXPECT_TRUE(WindowText(program.Viewer().Window()).ends_with("TIDEWELL.LOG]"));
   EXPECT_NE(program.Viewer().Text().find("Delete file: c:\\DATA\\scratch.tmp"), std::string::npos);
   EXPECT_NE(world.Record("Tidewell.log").find("Delete file: c:\\DATA\\scratch.tmp"), std::string::npos);
   EXPECT_NE(world.Record("Tidewell.txt").find("100 bytes SAVED"), std::string::npos) << world.Record("Tidewell.txt");
+}
+
+// View > Figures by Category: greyed until a run has ended a drive, then
+// the last run's table in a ListView, its captions whole, filled afresh
+// after each run.
+TEST(Win32DesktopProgram, FiguresByCategoryShowTheLastRunsTable) {
+  World world;
+  world.File("DATA\\scratch.tmp", 100);
+  world.File("DATA\\letter.bak", 30);
+  world.File("DATA\\keep.txt", 7);
+  DesktopProgram program(world.boxes, world.Environment());
+  ASSERT_TRUE(program.Start());
+  MainWindow& w = program.Main();
+  const UINT figuresId = static_cast<UINT>(MenuId(MenuCommand::Figures));
+  EXPECT_NE(GetMenuState(w.menuBar, figuresId, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  ChooseMenu(program, MenuCommand::Figures);
+  PressKey(program, 'F', true);
+  EXPECT_EQ(program.Figures(), nullptr);
+
+  Click(w.cleanButton);
+  EXPECT_EQ(GetMenuState(w.menuBar, figuresId, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  PressKey(program, 'F', true);
+  FiguresWindow* figures = program.Figures();
+  ASSERT_NE(figures, nullptr);
+  EXPECT_TRUE(IsWindowVisible(figures->Handle()));
+  EXPECT_EQ(WindowText(figures->Handle()), "Figures by Category");
+  HWND list = figures->List();
+  // One row a category that chose files, biggest first; their files add up
+  // to what the run counted.
+  const auto& totals = program.Context().state.totals;
+  const auto rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(static_cast<std::size_t>(rows), totals.byCategory.Biggest().size());
+  ASSERT_GE(rows, 1);
+  long files = 0;
+  for (int r = 0; r < rows; ++r) {
+    EXPECT_EQ(figures->CellText(r, 0), "C:");
+    EXPECT_FALSE(figures->CellText(r, 1).empty());
+    EXPECT_FALSE(figures->CellText(r, 2).empty());
+    files += std::stol(figures->CellText(r, 3));
+  }
+  EXPECT_EQ(static_cast<double>(files), static_cast<double>(totals.totalFiles));
+  EXPECT_EQ(figures->CellText(0, 4), "100 bytes");  // scratch.tmp's category, the biggest
+  // The figures line up on the right; no heading or cell is cut (a
+  // heading is drawn inside a raised edge and three edges of margin on
+  // either side).
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int headingMargins = 2 * (1 + 3) * GetSystemMetrics(SM_CXEDGE);
+  for (int c = 0; c < 5; ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, c >= 3 ? LVCFMT_RIGHT : LVCFMT_LEFT) << "column " << c;
+    const auto width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+    wchar_t heading[64] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = heading;
+    item.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(header, HDM_GETITEMW, c, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_GE(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading)) + headingMargins)
+        << "column " << c;
+    for (int r = 0; r < rows; ++r) {
+      const std::wstring cell = platform::win32::Widen(figures->CellText(r, c));
+      EXPECT_GT(width, SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(cell.c_str())))
+          << "row " << r << ", column " << c;
+    }
+  }
+  Click(figures->OkButton());
+  EXPECT_FALSE(IsWindowVisible(figures->Handle()));
+
+  // The next run finds nothing: the same window says so instead of keeping
+  // the first run's rows.
+  fs::remove(HostPathOf(world.Path("drive_c\\DATA\\scratch.tmp")));
+  fs::remove(HostPathOf(world.Path("drive_c\\DATA\\letter.bak")));
+  Click(w.cleanButton);
+  ChooseMenu(program, MenuCommand::Figures);
+  EXPECT_EQ(program.Figures(), figures);
+  EXPECT_TRUE(IsWindowVisible(figures->Handle()));
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  EXPECT_EQ(figures->CellText(0, 2), "(no category chose a file)");
+}
+
+// Options > Drives... over drives the store names: a refused folder keeps
+// the Add window open; a folder added under the first free letter from C
+// on and removed again, with the store, the list and the main window's
+// drive list following. The main window is disabled while it is open.
+TEST(Win32DesktopProgram, TheDrivesWindowAddsAndRemovesAFolderOfTheStore) {
+  World world;
+  fs::create_directories(HostPathOf(world.Path("drive_e")));
+  {
+    platform::PreferencesFile store(world.Path("config\\Tidewell.ini"));
+    ASSERT_FALSE(store.Write("Drives", "C", world.Path("drive_c")));
+    ASSERT_FALSE(store.Write("Drives", "D", world.Path("drive_d")));
+  }
+  world.drives.Set(nullptr);
+  DesktopProgram program(world.boxes, world.Environment());
+  ASSERT_TRUE(program.Start());
+  world.boxes.messages.clear();
+  HWND mainWindow = program.Main().Handle();
+
+  ChooseMenu(program, MenuCommand::Drives);
+  DrivesWindow* drives = program.Drives();
+  ASSERT_NE(drives, nullptr);
+  EXPECT_TRUE(IsWindowVisible(drives->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(mainWindow));
+  EXPECT_EQ(WindowText(drives->Handle()), "Drives");
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
+  EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"store", "store"}));
+  EXPECT_EQ(drives->BlockedNote(), "");
+  // With nothing to say above it, the list takes the note's room.
+  EXPECT_FALSE(IsWindowVisible(drives->BlockedNoteLabel()));
+  EXPECT_LT(ScreenRect(drives->list).top, ScreenRect(drives->BlockedNoteLabel()).bottom);
+  // The note wraps whole in the list's own font, not shrunk to one line.
+  EXPECT_TRUE(WrappedTextFits(drives->NoteLabel())) << WindowText(drives->NoteLabel());
+  EXPECT_EQ(SendMessageW(drives->NoteLabel(), WM_GETFONT, 0, 0), SendMessageW(drives->list, WM_GETFONT, 0, 0));
+  EXPECT_TRUE(IsWindowEnabled(drives->addButton));
+  EXPECT_FALSE(IsWindowEnabled(drives->removeButton));  // no row picked
+
+  Click(drives->addButton);
+  AddDriveWindow& add = drives->AddWindow();
+  ASSERT_TRUE(add.IsOpen());
+  EXPECT_FALSE(IsWindowEnabled(drives->Handle()));
+  EXPECT_EQ(add.Letter(), 'E');
+  SetWindowText(add.folderEdit, world.Path("nowhere"));
+  Click(add.okButton);
+  EXPECT_TRUE(add.IsOpen());
+  ASSERT_EQ(world.boxes.messages.size(), 1u);
+  EXPECT_EQ(world.boxes.messages[0].title, "Drives");
+  EXPECT_EQ(world.Stored("Drives", "E"), "<none>");
+
+  SetWindowText(add.folderEdit, "  " + world.Path("drive_e") + " ");
+  Click(add.okButton);
+  EXPECT_FALSE(add.IsOpen());
+  EXPECT_TRUE(IsWindowEnabled(drives->Handle()));
+  EXPECT_EQ(world.boxes.messages.size(), 1u);
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:", "E:"}));
+  EXPECT_NE(world.Stored("Drives", "E"), "<none>");
+  auto listed = [&](char letter) {
+    for (const std::string& entry : ComboEntries(program.Main().driveList)) {
+      if (std::toupper(static_cast<unsigned char>(entry[0])) == letter) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(listed('E'));
+
+  SelectRow(drives->list, 2);
+  EXPECT_TRUE(IsWindowEnabled(drives->removeButton));
+  Click(drives->removeButton);
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
+  EXPECT_EQ(world.Stored("Drives", "E"), "<none>");
+  EXPECT_NE(world.Stored("Drives", "D"), "<none>");
+  EXPECT_FALSE(listed('E'));
+  EXPECT_TRUE(listed('D'));
+
+  Click(drives->closeButton);
+  EXPECT_FALSE(IsWindowVisible(drives->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(mainWindow));
+}
+
+// With TIDEWELL_DRIVES set nothing written to the store would count: the
+// window lists the drives it names and says why nothing can change.
+TEST(Win32DesktopProgram, TheDrivesWindowChangesNothingTheEnvironmentNames) {
+  World world;
+  DesktopProgram program(world.boxes, world.Environment());
+  ASSERT_TRUE(program.Start());
+  ChooseMenu(program, MenuCommand::Drives);
+  DrivesWindow* drives = program.Drives();
+  ASSERT_NE(drives, nullptr);
+  EXPECT_EQ(DrivesColumn(*drives, 0), (std::vector<std::string>{"C:", "D:"}));
+  EXPECT_EQ(DrivesColumn(*drives, 3), (std::vector<std::string>{"environment", "environment"}));
+  EXPECT_TRUE(drives->BlockedNote().starts_with("TIDEWELL_DRIVES names the drives")) << drives->BlockedNote();
+  EXPECT_TRUE(WrappedTextFits(drives->BlockedNoteLabel())) << drives->BlockedNote();
+  EXPECT_TRUE(IsWindowVisible(drives->BlockedNoteLabel()));
+  EXPECT_GE(ScreenRect(drives->list).top, ScreenRect(drives->BlockedNoteLabel()).bottom);
+  EXPECT_FALSE(IsWindowEnabled(drives->addButton));
+  SelectRow(drives->list, 1);
+  EXPECT_FALSE(IsWindowEnabled(drives->removeButton));
+  SendMessageW(drives->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(drives->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(program.Main().Handle()));
 }
 
 // A destructive run of a demo drive mapped to D:, picked in the list: the
