@@ -1,5 +1,5 @@
 // The console in German: LANG=de_DE.UTF-8 (LC_ALL unset) with the shipped
-// catalogue beside the program gives German help and status lines, while the
+// catalogue beside the program gives German helps and status lines, while the
 // deletion log, the report and the --json output stay exactly as in English.
 #include <algorithm>
 #include <filesystem>
@@ -50,31 +50,38 @@ struct GermanConsole {
   ConsoleSandbox sandbox{TIDEWELL_CLI_PATH};
 };
 
-TEST(GermanConsole, EveryOptionOfTheShortHelpHasItsGerman) {
+TEST(GermanConsole, EveryOptionOfBothHelpsHasItsGerman) {
   i18n::Catalogue german;
   ASSERT_EQ(i18n::Catalogue::Parse(ReadAll(TIDEWELL_GERMAN_CATALOGUE), german), std::nullopt);
   for (const OptionSpec& option : Options()) {
     if (option.group == OptionGroup::Hidden) continue;
     EXPECT_TRUE(german.Has(option.summary)) << option.name << ": no German for \"" << option.summary << "\"";
+    EXPECT_TRUE(german.Has(option.details)) << option.name << ": no German for \"" << option.details << "\"";
   }
 }
 
-TEST(GermanConsole, TheShortHelpIsGermanAndStaysWithin80Columns) {
+void ExpectWithin80Columns(const std::string& text) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const auto columns = std::count_if(line.begin(), line.end(),
+                                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    EXPECT_LE(columns, 80) << line;
+  }
+}
+
+TEST(GermanConsole, BothHelpsAreGermanAndStayWithin80Columns) {
   const GermanConsole console;
   const ChildResult german = console.Run({"-h"}, nullptr);
   ASSERT_EQ(german.exitStatus, 0) << german.err;
   EXPECT_TRUE(Contains(german.out, "Aufruf: tidewell-cli [Optionen]\n")) << german.out;
   EXPECT_TRUE(Contains(german.out, "Testlauf: nichts löschen")) << german.out;
   EXPECT_FALSE(Contains(german.out, "clean drive X")) << german.out;
-  std::istringstream lines(german.out);
-  for (std::string line; std::getline(lines, line);) {
-    const auto columns = std::count_if(line.begin(), line.end(),
-                                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-    EXPECT_LE(columns, 80) << line;
-  }
-  // The long help's group titles are German, its paragraphs still English.
+  ExpectWithin80Columns(german.out);
   const ChildResult longHelp = console.Run({"--help"}, nullptr);
   EXPECT_TRUE(Contains(longHelp.out, "\nWas der Lauf tut:\n")) << longHelp.out;
+  EXPECT_TRUE(Contains(longHelp.out, "\nRückgabewert: 0 der Lauf ist fertig;")) << longHelp.out;
+  EXPECT_FALSE(Contains(longHelp.out, "Exit status")) << longHelp.out;
+  ExpectWithin80Columns(longHelp.out);
   // LC_ALL=C wins over LANG: the English help, as before.
   EXPECT_TRUE(Contains(console.Run({"-h"}, "C").out, "Usage: tidewell-cli [options]\n"));
 }
