@@ -190,6 +190,9 @@ std::string Catalogue::Translate(std::string_view english) const {
   if (found != translated_.end()) return found->second;
   for (const std::size_t index : patterns_) {
     const Entry& pattern = entries_[index];
+    // Most patterns fail on their opening words; those are checked first,
+    // without taking the pattern apart (status lines come often).
+    if (!english.starts_with(std::string_view(pattern.english).substr(0, pattern.english.find('{')))) continue;
     if (const auto values = Fit(Split(pattern.english), english)) return FillPlaceholders(pattern.translated, *values);
   }
   return std::string(english);

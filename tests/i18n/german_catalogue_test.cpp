@@ -63,6 +63,12 @@ TEST(GermanCatalogue, TranslatesComposedStatusLinesAndMessagesLineByLine) {
             "Die Protokolldatei ist leer.\r\rAktivieren Sie ''Nur Testlauf'', um eine Protokolldatei zu erzeugen.");
   EXPECT_EQ(TranslatedLines("Last cleanup:\tNone\rFiles deleted:\t12"),
             "Letzte Bereinigung:\tNone\rGelöschte Dateien:\t12");
+  EXPECT_EQ(TranslatedLines("Drive D: was found on this machine, not chosen by you. Pick it in the drive list to "
+                            "clean it, or map it with TIDEWELL_DRIVES or under [Drives] in /h/Tidewell.ini. "
+                            "Nothing was cleaned."),
+            "Laufwerk D: wurde auf diesem Rechner gefunden, nicht von Ihnen gewählt. Wählen Sie es in der "
+            "Laufwerksliste, um es zu bereinigen, oder ordnen Sie es mit TIDEWELL_DRIVES oder unter [Drives] in "
+            "/h/Tidewell.ini zu. Nichts wurde bereinigt.");
   // A line with no entry stays as it is, its neighbours translated.
   EXPECT_EQ(TranslatedLines("Tidewell can't read /x/y\r\rno such line"),
             "Tidewell kann /x/y nicht lesen\r\rno such line");

@@ -10,11 +10,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMap>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -26,6 +28,7 @@
 #include "ui/qt/deepwash_window.h"
 #include "ui/qt/desktop_program.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/qt_message_boxes.h"
 
 namespace fs = std::filesystem;
 using namespace tidewell;
@@ -219,6 +222,32 @@ class GermanWindowTest : public QObject {
       QCOMPARE(SharedMnemonics(entries), QStringList());
     }
     QCOMPARE(SharedMnemonics(bar), QStringList());
+  }
+
+  // The Qt message box shows the German title, text and buttons; the
+  // text is translated line by line, a line with no entry kept.
+  void messageBoxesAreGermanLineByLine() {
+    GermanSession german;
+    World world;
+    DesktopProgram program(world.boxes, world.Environment());  // loads the catalogue
+    QtMessageBoxes boxes;
+    QString title, text;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      title = box->windowTitle();
+      text = box->text();
+      for (QAbstractButton* button : box->buttons()) buttons << button->text();
+      box->button(QMessageBox::No)->click();
+    });
+    const MessageAnswer answer = boxes.ShowMessage({"Delete Log", "Are you sure you want to delete the log file?\r\rC:\\X",
+                                                    MessageIcon::Question, MessageButtons::YesNo});
+    QCOMPARE(answer, MessageAnswer::No);
+    QCOMPARE(title, QStringLiteral("Protokoll löschen"));
+    QCOMPARE(text, QStringLiteral("Möchten Sie die Protokolldatei wirklich löschen?\n\nC:\\X"));
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")}));
   }
 
   // With LC_ALL=C, as every other suite runs, the same program is English.
