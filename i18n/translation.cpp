@@ -36,11 +36,11 @@ std::optional<std::string> ReadFile(const std::string& hostPath) {
 std::optional<std::string> UseUserLanguage(const std::string& programFolder, const EnvironmentReader& environment) {
   Active() = Catalogue{};
   for (const std::string& name : CatalogueFileNames(MessagesLocale(environment))) {
-    const std::string shipped = "locale/" + name;
-    const std::optional<std::string> text = ReadFile(platform::ProgramDataFile(programFolder, shipped));
+    const std::string path = platform::ProgramDataFile(programFolder, "locale/" + name);
+    const std::optional<std::string> text = ReadFile(path);
     if (!text) continue;
     Catalogue catalogue;
-    if (std::optional<std::string> problem = Catalogue::Parse(*text, catalogue)) return shipped + ": " + *problem;
+    if (std::optional<std::string> problem = Catalogue::Parse(*text, catalogue)) return path + ": " + *problem;
     Active() = std::move(catalogue);
     return std::nullopt;
   }

@@ -35,9 +35,9 @@ namespace tidewell::i18n {
 // or in ../share/tidewell (platform/program_files.h), replacing the one
 // active before. English (an empty catalogue) when the user asked for none
 // or no file for the language exists. A file that exists but cannot be read
-// as a catalogue also leaves English; the returned text then says why
-// ("locale/de.po: line 12: ..."), for the program to tell on its error
-// stream. Never throws.
+// as a catalogue also leaves English; the returned text then says which
+// file and why ("/usr/share/tidewell/locale/de.po: line 12: ..."), for the
+// program to tell on its error stream. Never throws.
 std::optional<std::string> UseUserLanguage(const std::string& programFolder,
                                            const EnvironmentReader& environment = ProcessEnvironment);
 

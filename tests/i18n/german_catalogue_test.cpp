@@ -124,7 +124,7 @@ TEST(UserLanguage, ABrokenOrUnreadableCatalogueLeavesEnglishAndSaysWhy) {
   const ProgramFiles files;
   files.Ship("usr/bin/locale/de.po", std::string(kFile) + "msgid \"&Help\"\n");
   files.Use({{"LANG", "de_DE.UTF-8"}});
-  EXPECT_EQ(files.Use({{"LANG", "de_DE.UTF-8"}}), "locale/de.po: line 3: msgid without a msgstr");
+  EXPECT_EQ(files.Use({{"LANG", "de_DE.UTF-8"}}), files.bin() + "/locale/de.po: line 3: msgid without a msgstr");
   EXPECT_EQ(Translated("&File"), "&File");
   // A folder in the file's place, or an empty file, is no German: English,
   // and nothing to tell.
