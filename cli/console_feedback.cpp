@@ -106,7 +106,9 @@ MessageAnswer ConsoleFeedback::ShowMessage(const Message& message) {
     std::FILE* stream = problem ? err_ : out_;
     std::fprintf(stream, "\n[%s]\n%s\n", std::string(i18n::Translated(message.title)).c_str(),
                  ConsoleText(i18n::TranslatedLines(message.text)).c_str());
-    if (message.buttons == MessageButtons::YesNo) std::fprintf(stream, "%s\n", i18n::Translated("(answered No)").data());
+    if (message.buttons == MessageButtons::YesNo) {
+      std::fprintf(stream, "%s\n", std::string(i18n::Translated("(answered No)")).c_str());
+    }
     std::fprintf(stream, "\n");
     std::fflush(stream);
   }
@@ -124,10 +126,10 @@ void ConsoleFeedback::CheckInterrupt() {
   if (!platform::InterruptRequested() || ending_ || program_ == nullptr) return;
   ending_ = true;
   ClearProgressBar();
-  std::fprintf(err_, "%s\n",
-               i18n::Translated(runBegun_ ? "tidewell-cli: interrupted; the deletion log is closed with what it holds."
-                                          : "tidewell-cli: interrupted during start-up; nothing was cleaned.")
-                   .data());
+  const std::string_view line = runBegun_
+                                    ? "tidewell-cli: interrupted; the deletion log is closed with what it holds."
+                                    : "tidewell-cli: interrupted during start-up; nothing was cleaned.";
+  std::fprintf(err_, "%s\n", std::string(i18n::Translated(line)).c_str());
   std::fflush(err_);
   ExitProgram(program_->Context(), 130);
 }

@@ -137,7 +137,9 @@ std::string LongHelp() {
     }
     text += Entry(Synopsis(option), i18n::Translated(option.details), kDescriptionColumn);
   }
-  for (const std::string_view paragraph : {kDrives, kJson, kExitStatus}) text += "\n" + Wrapped(i18n::Translated(paragraph), "", "");
+  for (const std::string_view paragraph : {kDrives, kJson, kExitStatus}) {
+    text += "\n" + Wrapped(i18n::Translated(paragraph), "", "");
+  }
   return text;
 }
 

@@ -24,8 +24,8 @@ std::vector<std::string> CatalogueFileNames(const std::string& locale) {
   if (name.empty() || name == "C" || name == "POSIX") return {};
   // Only letters, digits, '_' and '-': the name becomes part of a path.
   for (const char c : name) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
-    if (!plain) return {};
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && c != '_' && c != '-') return {};
   }
   const std::string language = name.substr(0, name.find('_'));
   std::vector<std::string> files{name + ".po"};

@@ -166,7 +166,8 @@ class GermanWindowTest : public QObject {
     QCOMPARE(w.helpMenu->actions().constFirst()->text(), QStringLiteral("&Über Tidewell"));
     QCOMPARE(w.check1[6]->text(), QStringLiteral("Nur &Testlauf"));
     QCOMPARE(w.label4->text(), QStringLiteral("Automatische Win95/98/NT4/2K-Festplattenreinigung"));
-    QCOMPARE(w.cleanButton->toolTip(), QStringLiteral("Hier klicken, um verschwendeten Festplattenplatz zurückzugewinnen"));
+    QCOMPARE(w.cleanButton->toolTip(),
+             QStringLiteral("Hier klicken, um verschwendeten Festplattenplatz zurückzugewinnen"));
     QCOMPARE(w.statusText->text(), QStringLiteral("Bereit, Laufwerk C: [DRIVE_C] zu bereinigen"));
     // Names and numbers stay as they are.
     QCOMPARE(w.title[1]->text(), QStringLiteral("Tidewell III"));
@@ -241,8 +242,9 @@ class GermanWindowTest : public QObject {
       for (QAbstractButton* button : box->buttons()) buttons << button->text();
       box->button(QMessageBox::No)->click();
     });
-    const MessageAnswer answer = boxes.ShowMessage({"Delete Log", "Are you sure you want to delete the log file?\r\rC:\\X",
-                                                    MessageIcon::Question, MessageButtons::YesNo});
+    const MessageAnswer answer =
+        boxes.ShowMessage({"Delete Log", "Are you sure you want to delete the log file?\r\rC:\\X",
+                           MessageIcon::Question, MessageButtons::YesNo});
     QCOMPARE(answer, MessageAnswer::No);
     QCOMPARE(title, QStringLiteral("Protokoll löschen"));
     QCOMPARE(text, QStringLiteral("Möchten Sie die Protokolldatei wirklich löschen?\n\nC:\\X"));
