@@ -2,7 +2,13 @@
 // name has its German entry (the Qt window's test checks the widgets).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "i18n/catalogue.h"
+#include "settings/category_catalogue.h"
+#include "settings/category_warnings.h"
+#include "settings/deepwash_layout.h"
 #include "settings/main_options.h"
 #include "ui/window_texts.h"
 
@@ -33,6 +39,42 @@ TEST(GermanCatalogue, HoldsEveryCaptionMenuAndTooltipOfTheMainWindow) {
   for (std::string_view text : texts) {
     EXPECT_TRUE(german.Has(text)) << "no German for \"" << text << "\"";
   }
+}
+
+// The Deepwash window's texts, and every warning box as the Deepwash
+// selection composes it: its title and each of its lines have German.
+TEST(GermanCatalogue, HoldsEveryTextOfTheDeepwashWindowAndItsWarnings) {
+  const Catalogue german = ShippedGerman();
+  std::vector<std::string_view> texts = {kDeepwashCaption, kDeepwashLabelText, kDeepwashLabelTooltip,
+                                         kDeepwashStatusBarTooltip};
+  for (const Category& entry : CatalogueEntries()) {
+    texts.push_back(entry.caption);
+    texts.push_back(entry.tooltip);
+  }
+  for (const DeepwashButton& button : DeepwashButtons()) {
+    texts.push_back(button.caption);
+    texts.push_back(button.tooltip);
+  }
+  for (std::string_view text : texts) EXPECT_TRUE(german.Has(text)) << "no German for \"" << text << "\"";
+
+  std::vector<const CategoryWarning*> warnings{&SelectAllWarning()};
+  for (const Category& entry : CatalogueEntries()) {
+    if (const CategoryWarning* warning = WarningFor(entry.id)) warnings.push_back(warning);
+  }
+  EXPECT_EQ(warnings.size(), 36u);
+  for (const CategoryWarning* warning : warnings) {
+    const std::string title = "WARNING about deleting " + std::string(warning->title);
+    EXPECT_TRUE(german.Has(title)) << "no German for \"" << title << "\"";
+    const std::string text = "WARNING: " + warning->Text();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+      const std::size_t end = std::min(text.find('\r', start), text.size());
+      const std::string line = text.substr(start, end - start);
+      if (!line.empty()) EXPECT_TRUE(german.Has(line)) << warning->title << ": no German for \"" << line << "\"";
+      start = end + 1;
+    }
+  }
+  EXPECT_TRUE(german.Has(WarningStatusLine("")));
 }
 
 }  // namespace

@@ -182,6 +182,11 @@ class GermanWindowTest : public QObject {
     QCOMPARE(deepwash.findChild<QCheckBox*>(QStringLiteral("ChkRecycled"))->text(), QStringLiteral("&Papierkorb"));
     QCOMPARE(LeftEnglish(ShownTexts(deepwash)), QStringList());
     QCOMPARE(deepwash.findChildren<QCheckBox*>().size(), 38);
+    // Turning a box off clears the warning line, in German.
+    QCheckBox* thumbnails = deepwash.findChild<QCheckBox*>(QStringLiteral("ChkThumbnails"));
+    QVERIFY(thumbnails->isChecked());
+    thumbnails->click();
+    QCOMPARE(deepwash.findChild<QStatusBar*>()->currentMessage(), QStringLiteral("WARNUNGEN: Keine."));
   }
 
   // The German captions are longer than the English ones; each still fits

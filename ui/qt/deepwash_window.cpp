@@ -164,8 +164,10 @@ void DeepwashWindow::CheckValueChanged(CategoryId id, int value) { ShowValue(id,
 void DeepwashWindow::SetStatusText(std::string_view text) {
   // The warning texts break their paragraphs with carriage returns, and the
   // status line keeps the first 90 characters of a warning as they are; on
-  // one line each line break shows as a blank.
-  QString line = Text(text);
+  // one line each line break shows as a blank. Only a whole line the
+  // catalogue holds is translated ("WARNINGS: None."): a cut warning stays
+  // as it is rather than mix two languages.
+  QString line = Shown(text);
   line.replace(QLatin1Char('\r'), QLatin1Char(' '));
   line.replace(QLatin1Char('\n'), QLatin1Char(' '));
   statusBar_->showMessage(line);
