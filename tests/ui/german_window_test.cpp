@@ -19,6 +19,8 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "i18n/translation.h"
 #include "platform/locale_format.h"
@@ -255,6 +257,32 @@ class GermanWindowTest : public QObject {
     QCOMPARE(text, QStringLiteral("Möchten Sie die Protokolldatei wirklich löschen?\n\nC:\\X"));
     buttons.sort();
     QCOMPARE(buttons, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")}));
+  }
+
+  // The other way round: every text the English windows show has its
+  // German (or is a name or number that stays), so a caption added without
+  // its catalogue entry is caught here.
+  void everyEnglishTextOfBothWindowsHasItsGerman() {
+    World world;
+    DesktopProgram program(world.boxes, world.Environment());  // LC_ALL=C: English
+    QVERIFY(program.Start());
+    program.Main().deepwashButton->click();
+    QStringList shown = ShownTexts(program.Main()) + ShownTexts(program.Deepwash());
+    i18n::Catalogue german;
+    std::ifstream in(TIDEWELL_GERMAN_CATALOGUE, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QVERIFY(!i18n::Catalogue::Parse(text, german).has_value());
+    const QString build = program.Main().label6->text();
+    const QStringList names = {QStringLiteral("Tidewell"), QStringLiteral("Tidewell III"), build,
+                               QStringLiteral("Build ") + build};
+    QStringList missing;
+    for (const QString& english : shown) {
+      const std::string utf8 = english.toStdString();
+      if (english.isEmpty() || names.contains(english) || german.Has(utf8)) continue;
+      if (german.Translate(utf8) == utf8) missing << english;
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(" | "))));
+    QVERIFY(shown.size() > 100);
   }
 
   // With LC_ALL=C, as every other suite runs, the same program is English.
