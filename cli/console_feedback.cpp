@@ -2,6 +2,7 @@
 
 #include "engine/cleaning_run.h"
 #include "engine/drive_checks.h"
+#include "i18n/translation.h"
 #include "platform/interrupts.h"
 #include "records/byte_count.h"
 
@@ -54,7 +55,7 @@ void ConsoleFeedback::SetStatusText(std::string_view text) {
   status_ = text;
   if (!quiet_ && status_ != lastPrinted_ && !(barHoldsFigures_ && HoldsCleaningFigures(status_))) {
     ClearProgressBar();
-    std::fprintf(out_, "%s\n", status_.c_str());
+    std::fprintf(out_, "%s\n", i18n::TranslatedLines(status_).c_str());
     std::fflush(out_);
     lastPrinted_ = status_;
   }
@@ -90,7 +91,7 @@ std::string ConsoleFeedback::SelectedDrive() const {
 void ConsoleFeedback::ShowDeletionLog() {
   if (quiet_ || program_ == nullptr) return;
   ClearProgressBar();
-  std::fprintf(out_, "Deletion log: %s\n", program_->Context().config.LogPath().c_str());
+  std::fprintf(out_, "%s\n", i18n::TranslatedComposed("Deletion log: " + program_->Context().config.LogPath()).c_str());
   std::fflush(out_);
 }
 
@@ -103,8 +104,11 @@ MessageAnswer ConsoleFeedback::ShowMessage(const Message& message) {
   if (problem || !quiet_) {
     ClearProgressBar();
     std::FILE* stream = problem ? err_ : out_;
-    std::fprintf(stream, "\n[%s]\n%s\n", message.title.c_str(), ConsoleText(message.text).c_str());
-    if (message.buttons == MessageButtons::YesNo) std::fprintf(stream, "(answered No)\n");
+    std::fprintf(stream, "\n[%s]\n%s\n", std::string(i18n::Translated(message.title)).c_str(),
+                 ConsoleText(i18n::TranslatedLines(message.text)).c_str());
+    if (message.buttons == MessageButtons::YesNo) {
+      std::fprintf(stream, "%s\n", std::string(i18n::Translated("(answered No)")).c_str());
+    }
     std::fprintf(stream, "\n");
     std::fflush(stream);
   }
@@ -122,8 +126,10 @@ void ConsoleFeedback::CheckInterrupt() {
   if (!platform::InterruptRequested() || ending_ || program_ == nullptr) return;
   ending_ = true;
   ClearProgressBar();
-  std::fprintf(err_, runBegun_ ? "tidewell-cli: interrupted; the deletion log is closed with what it holds.\n"
-                               : "tidewell-cli: interrupted during start-up; nothing was cleaned.\n");
+  const std::string_view line = runBegun_
+                                    ? "tidewell-cli: interrupted; the deletion log is closed with what it holds."
+                                    : "tidewell-cli: interrupted during start-up; nothing was cleaned.";
+  std::fprintf(err_, "%s\n", std::string(i18n::Translated(line)).c_str());
   std::fflush(err_);
   ExitProgram(program_->Context(), 130);
 }

@@ -9,7 +9,9 @@
 #include "cli/drive_summary.h"
 #include "cli/help_text.h"
 #include "engine/cleaning_run.h"
+#include "i18n/translation.h"
 #include "platform/interrupts.h"
+#include "platform/process_facts.h"
 #include "platform/text_case.h"
 #include "platform/terminal.h"
 #include "session/program_session.h"
@@ -126,6 +128,11 @@ int ListDrives(bool json, std::FILE* out, std::FILE* err) {
 }  // namespace
 
 int RunConsole(std::span<const std::string_view> words, std::FILE* out, std::FILE* err) {
+  // The user's language for the help, the status lines and the messages;
+  // what is parsed (--json, --drives, the summary line) stays English.
+  if (const std::optional<std::string> problem = i18n::UseUserLanguage(platform::ProgramFolder())) {
+    std::fprintf(err, "tidewell-cli: %s\n", problem->c_str());
+  }
   const ParsedArguments parsed = ParseArguments(words);
   if (!parsed.error.empty()) {
     std::fprintf(err, "tidewell-cli: %s\n", parsed.error.c_str());

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cli/option_table.h"
+#include "i18n/translation.h"
 
 namespace tidewell::cli {
 namespace {
@@ -20,7 +21,7 @@ std::string Synopsis(const OptionSpec& option) {
   return text;
 }
 
-std::string GroupTitle(OptionGroup group) {
+std::string_view GroupTitle(OptionGroup group) {
   switch (group) {
     case OptionGroup::Drives:
       return "Drives:";
@@ -110,29 +111,35 @@ std::string Wrapped(std::string_view text, std::string_view firstIndent, std::st
 }
 
 std::string ShortHelp() {
-  std::string text = "Usage: tidewell-cli [options]\n"
-                     "Runs one Tidewell cleaning run with your stored preferences, then exits.\n\n";
+  std::string text = std::string(i18n::Translated("Usage: tidewell-cli [options]")) + "\n" +
+                     std::string(i18n::Translated(
+                         "Runs one Tidewell cleaning run with your stored preferences, then exits.")) +
+                     "\n\n";
   for (const OptionSpec& option : Options()) {
     if (option.group == OptionGroup::Hidden) continue;
-    text += Entry(Synopsis(option), option.summary, kSummaryColumn);
+    text += Entry(Synopsis(option), i18n::Translated(option.summary), kSummaryColumn);
   }
-  text += "\nSee tidewell-cli --help for the details, the drives, --json and the exit\n"
-          "statuses, or man tidewell-cli.\n";
+  text += "\n" + Wrapped(i18n::Translated("See tidewell-cli --help for the details, the drives, --json and the exit "
+                                          "statuses, or man tidewell-cli."),
+                        "", "");
   return text;
 }
 
 std::string LongHelp() {
-  std::string text = "Usage: tidewell-cli [options]\n\n" + Wrapped(kIntro, "", "");
+  std::string text = std::string(i18n::Translated("Usage: tidewell-cli [options]")) + "\n\n" +
+                     Wrapped(i18n::Translated(kIntro), "", "");
   std::optional<OptionGroup> group;
   for (const OptionSpec& option : Options()) {
     if (option.group == OptionGroup::Hidden) continue;
     if (option.group != group) {
       group = option.group;
-      text += "\n" + GroupTitle(option.group) + "\n";
+      text += "\n" + std::string(i18n::Translated(GroupTitle(option.group))) + "\n";
     }
-    text += Entry(Synopsis(option), option.details, kDescriptionColumn);
+    text += Entry(Synopsis(option), i18n::Translated(option.details), kDescriptionColumn);
   }
-  for (const std::string_view paragraph : {kDrives, kJson, kExitStatus}) text += "\n" + Wrapped(paragraph, "", "");
+  for (const std::string_view paragraph : {kDrives, kJson, kExitStatus}) {
+    text += "\n" + Wrapped(i18n::Translated(paragraph), "", "");
+  }
   return text;
 }
 

@@ -3,7 +3,7 @@
 # of the operating system and no Qt header, so it builds unchanged on any
 # host and under any front end. Prints each offending line and fails.
 #
-# Checked: engine/, records/, settings/, session/ (where it exists), cli/,
+# Checked: engine/, records/, settings/, session/ (where it exists), cli/, i18n/,
 # and the portable part of platform/ (its own headers and sources, not the
 # folders of a host's implementation below it). Allowed there are the C++ standard library's
 # headers (<string>, <cstdint>, ...; <csignal> excepted, since handlers
@@ -24,7 +24,7 @@ collect() {  # folder, then find's options
   while IFS= read -r -d '' file; do files+=("$file"); done \
     < <(find "$folder" "$@" -type f \( -name '*.h' -o -name '*.cpp' \) -print0)
 }
-for folder in engine records settings session cli; do collect "$folder"; done
+for folder in engine records settings session cli i18n; do collect "$folder"; done
 collect platform -maxdepth 1
 
 if [ "${#files[@]}" -eq 0 ]; then

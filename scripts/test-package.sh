@@ -81,6 +81,7 @@ share="$root/usr/share"
 for file in bin/tidewell bin/tidewell-cli \
   share/tidewell/Tidewell1.avi share/tidewell/Tidewell1.wav share/tidewell/Tidewell2.wav \
   share/tidewell/help/index.html share/tidewell/help/history.html share/tidewell/help/support.html \
+  share/tidewell/locale/de.po \
   share/applications/org.tidewell.Tidewell.desktop share/metainfo/org.tidewell.Tidewell.metainfo.xml \
   share/icons/hicolor/scalable/apps/org.tidewell.Tidewell.svg \
   share/man/man1/tidewell.1.gz share/man/man1/tidewell-cli.1.gz \
@@ -140,6 +141,11 @@ sandbox=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/conf
          LC_ALL=C TZ=UTC)
 mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
 cli() { "${sandbox[@]}" TIDEWELL_DRIVES="$1" "$bin/tidewell-cli" "${@:2}"; }
+
+# ---- the installed program finds the German catalogue in ../share/tidewell ----
+german_help=$(env -i PATH=/usr/bin:/bin HOME="$work/home" LANG=de_DE.UTF-8 "$bin/tidewell-cli" -h 2>&1)
+[[ "$german_help" == "Aufruf: tidewell-cli [Optionen]"* ]] || fail "LANG=de_DE.UTF-8 gives no German help: $german_help"
+pass
 
 # ---- man pages: no roff warnings, the usual sections, every option ----
 cli_options=$(cli "" --help | grep -E '^  -' | grep -oE -- '--[a-z][-a-z]*' | sort -u)

@@ -48,6 +48,15 @@ foreach(program ${PROGRAMS})
   endif()
 endforeach()
 
+# The translation catalogues, which both programs find in locale/ beside them.
+foreach(program ${PROGRAMS})
+  get_filename_component(folder ${program} DIRECTORY)
+  file(GLOB catalogues ${folder}/locale/*.po)
+  if(catalogues)
+    file(COPY ${catalogues} DESTINATION ${files}/locale)
+  endif()
+endforeach()
+
 # Text files with Windows line ends, so that every editor shows them whole.
 foreach(text LICENSE README)
   file(READ ${${text}} content)

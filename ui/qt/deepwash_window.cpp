@@ -10,6 +10,7 @@
 #include "settings/deepwash_layout.h"
 #include "ui/qt/caption_fit.h"
 #include "ui/qt/screen_centring.h"
+#include "ui/qt/translated_text.h"
 #include "ui/qt/twips.h"
 #include "ui/qt/window_style.h"
 
@@ -41,7 +42,7 @@ DeepwashWindow::DeepwashWindow(MessageBoxes& boxes, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       messageBoxes_(boxes) {
   setObjectName(Text("Form2"));
-  setWindowTitle(Text(kDeepwashCaption));
+  setWindowTitle(Shown(kDeepwashCaption));
   setFixedSize(ToPixels(kDeepwashClientWidth, kDeepwashClientHeight));
   // The layout gives the check boxes 13 pixels of height and the captions
   // the width of a small dialog font: 11 pixels, condensed where the font
@@ -68,16 +69,16 @@ void DeepwashWindow::BuildWidgets() {
   frame_->setGeometry(ToPixels(kDeepwashFrameRect));
   const QPoint frameOrigin = frame_->geometry().topLeft();
 
-  auto* label = new QLabel(Text(kDeepwashLabelText), frame_);
+  auto* label = new QLabel(Shown(kDeepwashLabelText), frame_);
   label->setObjectName(Text(kDeepwashLabelName));
-  label->setToolTip(Text(kDeepwashLabelTooltip));
+  label->setToolTip(Shown(kDeepwashLabelTooltip));
   label->setGeometry(ToPixels(kDeepwashLabelRect).translated(-frameOrigin));
 
   for (const Category& entry : CatalogueEntries()) {
     const bool inFrame = entry.kind == EntryKind::Category;
-    auto* box = new QCheckBox(Text(entry.caption), inFrame ? static_cast<QWidget*>(frame_) : this);
+    auto* box = new QCheckBox(Shown(entry.caption), inFrame ? static_cast<QWidget*>(frame_) : this);
     box->setObjectName(Text(entry.controlName));
-    box->setToolTip(Text(entry.tooltip));
+    box->setToolTip(Shown(entry.tooltip));
     const QRect rect = ToPixels(CheckBoxRect(entry.id));
     box->setGeometry(inFrame ? rect.translated(-frameOrigin) : rect);
     const CategoryId id = entry.id;
@@ -88,9 +89,9 @@ void DeepwashWindow::BuildWidgets() {
   }
 
   for (const DeepwashButton& entry : DeepwashButtons()) {
-    auto* button = new QPushButton(Text(entry.caption), this);
+    auto* button = new QPushButton(Shown(entry.caption), this);
     button->setObjectName(Text(entry.controlName));
-    button->setToolTip(Text(entry.tooltip));
+    button->setToolTip(Shown(entry.tooltip));
     button->setGeometry(ToPixels(entry.rect));
     button->setAutoDefault(false);
     const DeepwashCommand command = entry.command;
@@ -99,7 +100,7 @@ void DeepwashWindow::BuildWidgets() {
 
   statusBar_ = new QStatusBar(this);
   statusBar_->setObjectName(Text(kDeepwashStatusBarName));
-  statusBar_->setToolTip(Text(kDeepwashStatusBarTooltip));
+  statusBar_->setToolTip(Shown(kDeepwashStatusBarTooltip));
   statusBar_->setSizeGripEnabled(false);
   const int statusHeight = Pixels(kStatusBarHeightTwips);
   statusBar_->setGeometry(0, height() - statusHeight, width(), statusHeight);
@@ -163,8 +164,10 @@ void DeepwashWindow::CheckValueChanged(CategoryId id, int value) { ShowValue(id,
 void DeepwashWindow::SetStatusText(std::string_view text) {
   // The warning texts break their paragraphs with carriage returns, and the
   // status line keeps the first 90 characters of a warning as they are; on
-  // one line each line break shows as a blank.
-  QString line = Text(text);
+  // one line each line break shows as a blank. Only a whole line the
+  // catalogue holds is translated ("WARNINGS: None."): a cut warning stays
+  // as it is rather than mix two languages.
+  QString line = Shown(text);
   line.replace(QLatin1Char('\r'), QLatin1Char(' '));
   line.replace(QLatin1Char('\n'), QLatin1Char(' '));
   statusBar_->showMessage(line);

@@ -20,6 +20,7 @@
 #include "engine/cleaning_run.h"
 #include "engine/record_actions.h"
 #include "platform/host_paths.h"
+#include "platform/process_facts.h"
 #include "platform/program_files.h"
 #include "ui/drives_model.h"
 #include "ui/qt/animation_player.h"
@@ -30,6 +31,7 @@
 #include "ui/qt/qt_message_boxes.h"
 #include "ui/qt/record_viewer.h"
 #include "ui/qt/screen_centring.h"
+#include "ui/qt/translated_text.h"
 #include "ui/window_texts.h"
 
 namespace tidewell::ui {
@@ -45,6 +47,14 @@ constexpr int kYieldIntervalMs = 15;
 
 DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environment)
     : boxes_(boxes), environment_(std::move(environment)) {
+  // The user's language before any window is built: the windows take their
+  // captions from it. A broken catalogue leaves English and is told.
+  const std::string programFolder =
+      environment_.programFolder.empty() ? platform::ProgramFolder() : environment_.programFolder;
+  if (const std::optional<std::string> problem = i18n::UseUserLanguage(programFolder);
+      problem && environment_.problems != nullptr) {
+    std::fprintf(environment_.problems, "tidewell: %s\n", problem->c_str());
+  }
   main_ = std::make_unique<MainWindow>();
   deepwash_ = std::make_unique<DeepwashWindow>(boxes_);
   session_ = std::make_unique<session::ProgramSession>(*this, boxes_, *deepwash_,
@@ -138,11 +148,11 @@ bool DesktopProgram::Start() {
   w.adjustSize();
   CentreOnScreen(w);
   for (QLabel* label : w.title) label->setText(FromStd(kTitleText));
-  w.label4->setText(FromStd(kBannerText));
-  w.label5->setText(MessageTextForDisplay(SupportLabelText()));
-  w.label5->setToolTip(FromStd(kSupportTooltip));
+  w.label4->setText(Shown(kBannerText));
+  w.label5->setText(MessageTextForDisplay(i18n::TranslatedLines(SupportLabelText())));
+  w.label5->setToolTip(Shown(kSupportTooltip));
   w.label6->setText(QString::number(BuildNumber()));
-  w.label6->setToolTip(FromStd(kBuildTooltipPrefix) + QString::number(BuildNumber()));
+  w.label6->setToolTip(Shown(kBuildTooltipPrefix) + QString::number(BuildNumber()));
   w.FitCaptions();
   w.animation->Open(QString::fromStdString(platform::ProgramDataFile(Context().config.programFolder, "Tidewell1.avi")));
 
@@ -273,7 +283,7 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
 
 void DesktopProgram::SetStatusText(std::string_view text) {
   status_ = text;
-  main_->statusText->setText(MessageTextForDisplay(status_));
+  main_->statusText->setText(MessageTextForDisplay(i18n::TranslatedLines(status_)));
 }
 
 void DesktopProgram::SetProgressValue(int value) {

@@ -5,6 +5,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/qt/translated_text.h"
+
 namespace tidewell::ui {
 namespace {
 
@@ -14,12 +16,11 @@ QString FromStd(const std::string& text) { return QString::fromUtf8(text.data(),
 
 FiguresWindow::FiguresWindow(QWidget* parent) : QDialog(parent), table_(new QTableWidget(this)) {
   setObjectName(QStringLiteral("FiguresWindow"));
-  setWindowTitle(QString::fromLatin1(kFiguresTitle));
+  setWindowTitle(Shown(kFiguresTitle));
   table_->setObjectName(QStringLiteral("FiguresTable"));
   table_->setColumnCount(5);
   table_->setHorizontalHeaderLabels(
-      {QStringLiteral("Drive"), QStringLiteral("Category"), QStringLiteral("Caption"), QStringLiteral("Files"),
-       QStringLiteral("Size")});
+      {Shown("Drive"), Shown("Category"), Shown("Caption"), Shown("Files"), Shown("Size")});
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->verticalHeader()->hide();

@@ -20,6 +20,7 @@
 #include "ui/qt/caption_fit.h"
 #include "ui/qt/layout_fonts.h"
 #include "ui/qt/title_layer.h"
+#include "ui/qt/translated_text.h"
 #include "ui/qt/twips.h"
 #include "ui/qt/window_style.h"
 
@@ -47,12 +48,12 @@ Widget* Make(QWidget* parent, const char* name, const QRect& place, const char* 
   auto* widget = new Widget(parent);
   widget->setObjectName(QString::fromLatin1(name));
   widget->setGeometry(place);
-  if (tooltip != nullptr) widget->setToolTip(QString::fromLatin1(tooltip));
+  if (tooltip != nullptr) widget->setToolTip(Shown(tooltip));
   return widget;
 }
 
 QAction* AddEntry(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut) {
-  QAction* action = menu->addAction(QString::fromLatin1(caption));
+  QAction* action = menu->addAction(Shown(caption));
   action->setObjectName(QString::fromLatin1(name));
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
   // Shortcuts work while the window has the focus, menus closed or open.
@@ -133,13 +134,13 @@ void MainWindow::BuildControls(QWidget* client) {
 
   cleanButton = Make<QPushButton>(client, "Command1", Place(240, 2760, 1695, 675),
                                   "Click here to reclaim wasted hard disk space");
-  cleanButton->setText(QStringLiteral("&Clean HD"));
+  cleanButton->setText(Shown("&Clean HD"));
   exitButton = Make<QPushButton>(client, "Command2", Place(2160, 2760, 1695, 675),
                                  "Click here to EXIT Tidewell and return to Windows");
-  exitButton->setText(QStringLiteral("E&xit"));
+  exitButton->setText(Shown("E&xit"));
 
   frame = Make<QGroupBox>(client, "Frame1", Place(240, 3600, 3615, 1575));
-  frame->setTitle(QStringLiteral("Controls"));
+  frame->setTitle(Shown("Controls"));
 
   struct BoxPlace {
     int index;
@@ -163,7 +164,7 @@ void MainWindow::BuildControls(QWidget* client) {
     QCheckBox* check = Make<QCheckBox>(box.inFrame ? static_cast<QWidget*>(frame) : client, name.c_str(),
                                        box.place, box.tooltip);
     const std::string_view caption = MainOptionEntries()[static_cast<std::size_t>(box.index - 1)].caption;
-    check->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    check->setText(Shown(caption));
     check1[static_cast<std::size_t>(box.index)] = check;
   }
   // The two boxes of the frame's second column lie over the frame.
@@ -174,11 +175,11 @@ void MainWindow::BuildControls(QWidget* client) {
                               "Click here to select a different disk drive");
   deepwashButton = Make<QPushButton>(frame, "Command3", Place(2040, 960, 1455, 495),
                                      "Click here to increase Tidewell's scrubbing power");
-  deepwashButton->setText(QStringLiteral("&Deepwash"));
+  deepwashButton->setText(Shown("&Deepwash"));
 
   statusLine = new QStatusBar(this);
   statusLine->setObjectName(QStringLiteral("StatusBar1"));
-  statusLine->setToolTip(QStringLiteral("Status messages are displayed here"));
+  statusLine->setToolTip(Shown("Status messages are displayed here"));
   statusLine->setFixedHeight(Pixels(kClientHeightTwips - kStatusBarTopTwips));
   statusLine->setSizeGripEnabled(false);
   statusText = new QLabel(statusLine);
@@ -211,7 +212,7 @@ void MainWindow::FitCaptions() {
 
 void MainWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
-  fileMenu = bar->addMenu(QStringLiteral("&File"));
+  fileMenu = bar->addMenu(Shown("&File"));
   fileMenu->setObjectName(QStringLiteral("FileMenu"));
   cleanAction = AddEntry(fileMenu, "CleanHDmenu", "&Clean HD", QKeySequence(Qt::CTRL | Qt::Key_C));
   fileMenu->addSeparator();
@@ -220,7 +221,7 @@ void MainWindow::BuildMenus() {
   fileMenu->addSeparator();
   exitAction = AddEntry(fileMenu, "ExitMenu", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-  viewMenu = bar->addMenu(QStringLiteral("&View"));
+  viewMenu = bar->addMenu(Shown("&View"));
   viewMenu->setObjectName(QStringLiteral("ViewMenu"));
   infoAction = AddEntry(viewMenu, "InfoMenu", "&Info", QKeySequence(Qt::CTRL | Qt::Key_I));
   reportAction = AddEntry(viewMenu, "ReportMenu", "&Report", QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -230,12 +231,12 @@ void MainWindow::BuildMenus() {
       AddEntry(viewMenu, "FiguresMenu", "&Figures by Category", QKeySequence(Qt::CTRL | Qt::Key_F));
   figuresAction->setEnabled(false);
 
-  optionsMenu = bar->addMenu(QStringLiteral("&Options"));
+  optionsMenu = bar->addMenu(Shown("&Options"));
   optionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
   deepwashAction = AddEntry(optionsMenu, "DeepwashMenu", "&Deepwash ...", QKeySequence(Qt::CTRL | Qt::Key_G));
   drivesAction = AddEntry(optionsMenu, "DrivesMenu", "D&rives...", QKeySequence(Qt::CTRL | Qt::Key_D));
 
-  helpMenu = bar->addMenu(QStringLiteral("&Help"));
+  helpMenu = bar->addMenu(Shown("&Help"));
   helpMenu->setObjectName(QStringLiteral("HelpMenu"));
   aboutAction = AddEntry(helpMenu, "AboutMenu", "&About Tidewell", QKeySequence(Qt::Key_F1));
   helpMenu->addSeparator()->setObjectName(QStringLiteral("D"));

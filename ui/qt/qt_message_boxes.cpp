@@ -1,6 +1,9 @@
 #include "ui/qt/qt_message_boxes.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+
+#include "ui/qt/translated_text.h"
 
 namespace tidewell::ui {
 
@@ -38,12 +41,13 @@ QString MessageTableHtml(const std::string& text) {
 
 MessageAnswer QtMessageBoxes::ShowMessage(const Message& message) {
   QMessageBox box(parent_);
-  box.setWindowTitle(QString::fromStdString(message.title));
-  if (const QString table = MessageTableHtml(message.text); !table.isEmpty()) {
+  box.setWindowTitle(Shown(message.title));
+  const std::string text = i18n::TranslatedLines(message.text);
+  if (const QString table = MessageTableHtml(text); !table.isEmpty()) {
     box.setTextFormat(Qt::RichText);
     box.setText(table);
   } else {
-    box.setText(MessageTextForDisplay(message.text));
+    box.setText(MessageTextForDisplay(text));
   }
   switch (message.icon) {
     case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
@@ -54,9 +58,12 @@ MessageAnswer QtMessageBoxes::ShowMessage(const Message& message) {
   if (message.buttons == MessageButtons::YesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(Shown("&Yes"));
+    box.button(QMessageBox::No)->setText(Shown("&No"));
     return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
   }
   box.setStandardButtons(QMessageBox::Ok);
+  box.button(QMessageBox::Ok)->setText(Shown("&OK"));
   box.exec();
   return MessageAnswer::Ok;
 }

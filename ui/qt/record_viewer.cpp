@@ -11,6 +11,7 @@
 
 #include "ui/qt/layout_fonts.h"
 #include "ui/rich_text.h"
+#include "ui/qt/translated_text.h"
 #include "ui/qt/twips.h"
 #include "ui/record_text.h"
 
@@ -27,7 +28,7 @@ class ViewerWindow : public QWidget {
  public:
   ViewerWindow() {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Tidewell Viewer"));
+    setWindowTitle(Shown("Tidewell Viewer"));
     setAttribute(Qt::WA_DeleteOnClose);
     textBox_ = new QTextEdit(this);
     textBox_->setObjectName(QStringLiteral("RichTextBox1"));
@@ -102,7 +103,7 @@ bool RecordViewerHost::ShowRecord(const std::string& hostPath, const std::string
   }
   if (Window() == nullptr) CreateWindow();
   ShowContent(*textBox_, bytes);
-  window_->setWindowTitle(QString::fromStdString(caption));
+  window_->setWindowTitle(ShownLines(caption));
   if (window_->isMinimized()) {
     window_->showNormal();
   } else {
