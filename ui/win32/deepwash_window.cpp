@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "i18n/translation.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::ui::win32 {
@@ -104,8 +105,9 @@ void DeepwashWindow::CheckValueChanged(CategoryId id, int value) { ShowValue(id,
 
 void DeepwashWindow::SetStatusText(std::string_view text) {
   // The warnings break their paragraphs with carriage returns; on one line
-  // each line break shows as a blank.
-  std::string line(text);
+  // each line break shows as a blank. Only a whole line the catalogue holds
+  // is translated: a warning cut short stays as it is.
+  std::string line(i18n::Translated(text));
   for (char& c : line) {
     if (c == '\r' || c == '\n') c = ' ';
   }

@@ -10,6 +10,8 @@
 
 #include "engine/cleaning_run.h"
 #include "engine/record_actions.h"
+#include "i18n/translation.h"
+#include "platform/process_facts.h"
 #include "platform/program_files.h"
 #include "platform/win32/wide_text.h"
 #include "ui/win32/message_boxes.h"
@@ -35,6 +37,14 @@ std::optional<MenuCommand> MenuCommandOf(int id) {
 
 DesktopProgram::DesktopProgram(MessageBoxes& boxes, DesktopEnvironment environment)
     : boxes_(boxes), environment_(std::move(environment)) {
+  // The user's language before any window is built: the windows take their
+  // captions from it. A broken catalogue leaves English and is told.
+  const std::string programFolder =
+      environment_.programFolder.empty() ? platform::ProgramFolder() : environment_.programFolder;
+  if (const std::optional<std::string> problem = i18n::UseUserLanguage(programFolder);
+      problem && environment_.problems != nullptr) {
+    std::fprintf(environment_.problems, "tidewell: %s\n", problem->c_str());
+  }
   main_ = std::make_unique<MainWindow>();
   deepwash_ = std::make_unique<DeepwashWindow>(boxes_);
   session_ = std::make_unique<session::ProgramSession>(*this, boxes_, *deepwash_,
@@ -159,7 +169,7 @@ bool DesktopProgram::Start() {
 
   SetWindowText(w.title, kTitleText);
   SetWindowText(w.label4, kBannerText);
-  SetWindowTextW(w.label5, WindowsLineBreaks(SupportLabelText()).c_str());
+  SetWindowTextW(w.label5, WindowsLineBreaks(i18n::TranslatedLines(SupportLabelText())).c_str());
   w.SetTooltip(w.label5, kSupportTooltip);
   SetWindowText(w.label6, std::to_string(BuildNumber()));
   w.SetTooltip(w.label6, std::string(kBuildTooltipPrefix) + std::to_string(BuildNumber()));
@@ -334,7 +344,7 @@ void DesktopProgram::SetControlsEnabled(bool enabled) {
 
 void DesktopProgram::SetStatusText(std::string_view text) {
   status_ = text;
-  std::string line(text);
+  std::string line = i18n::TranslatedLines(text);
   for (char& c : line) {
     if (c == '\r' || c == '\n') c = ' ';
   }

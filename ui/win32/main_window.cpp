@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "i18n/translation.h"
 #include "platform/win32/wide_text.h"
 #include "settings/main_options.h"
 
@@ -128,7 +129,7 @@ void MainWindow::BuildMenus() {
         continue;
       }
       const int id = MenuId(*entry.command);
-      std::string caption(entry.caption);
+      std::string caption(i18n::Translated(entry.caption));
       if (!entry.shortcut.text.empty()) caption += "\t" + std::string(entry.shortcut.text);
       AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(id), Widen(caption).c_str());
       ACCEL key{FVIRTKEY, 0, static_cast<WORD>(id)};
@@ -147,7 +148,7 @@ void MainWindow::BuildMenus() {
       }
       keys.push_back(key);
     }
-    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Widen(menu.caption).c_str());
+    AppendMenuW(menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Widen(i18n::Translated(menu.caption)).c_str());
   }
   accelerators = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }

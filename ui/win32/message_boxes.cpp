@@ -1,5 +1,6 @@
 #include "ui/win32/message_boxes.h"
 
+#include "i18n/translation.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::ui::win32 {
@@ -31,8 +32,8 @@ MessageAnswer Win32MessageBoxes::ShowMessage(const Message& message) {
   const UINT buttons = message.buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
   // An owner that is hidden ("/I") would keep the box off the taskbar.
   HWND owner = owner_ != nullptr && IsWindowVisible(owner_) ? owner_ : nullptr;
-  const int answer = MessageBoxW(owner, WindowsLineBreaks(message.text).c_str(),
-                                 platform::win32::Widen(message.title).c_str(),
+  const int answer = MessageBoxW(owner, WindowsLineBreaks(i18n::TranslatedLines(message.text)).c_str(),
+                                 platform::win32::Widen(i18n::Translated(message.title)).c_str(),
                                  buttons | IconStyle(message.icon) | MB_SETFOREGROUND);
   if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;

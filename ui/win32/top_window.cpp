@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "i18n/translation.h"
 #include "platform/win32/wide_text.h"
 
 namespace tidewell::ui::win32 {
@@ -15,7 +16,11 @@ std::string WindowText(HWND window) {
   return Narrow(text);
 }
 
-void SetWindowText(HWND window, std::string_view text) { SetWindowTextW(window, Widen(text).c_str()); }
+// Every caption, title and tooltip a window shows goes through the user's
+// language here (i18n/translation.h); the record viewer's text does not.
+void SetWindowText(HWND window, std::string_view text) {
+  SetWindowTextW(window, Widen(i18n::TranslatedLines(text)).c_str());
+}
 
 TopWindow::~TopWindow() {
   if (window_ != nullptr) {
@@ -43,7 +48,7 @@ void TopWindow::CreateTopWindow(const wchar_t* className, std::string_view capti
   }
   clientWidthTwips_ = clientWidthTwips;
   clientHeightTwips_ = clientHeightTwips;
-  window_ = CreateWindowExW(0, className, Widen(caption).c_str(), style, CW_USEDEFAULT,
+  window_ = CreateWindowExW(0, className, Widen(i18n::Translated(caption)).c_str(), style, CW_USEDEFAULT,
                             CW_USEDEFAULT, 100, 100, nullptr, menu, instance, this);
   dpi_ = WindowDpi(window_);
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -56,7 +61,7 @@ void TopWindow::CreateTopWindow(const wchar_t* className, std::string_view capti
 HWND TopWindow::MakeControl(const wchar_t* className, std::string_view text, DWORD style, int id,
                             const TwipsRect& place, const FontSpec& font, std::optional<CaptionKind> fit,
                             std::string_view tooltip) {
-  HWND control = CreateWindowExW(0, className, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+  HWND control = CreateWindowExW(0, className, Widen(i18n::Translated(text)).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
                                  0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleW(nullptr), nullptr);
   controls_.push_back({control, place, font, fit});
@@ -65,7 +70,7 @@ HWND TopWindow::MakeControl(const wchar_t* className, std::string_view text, DWO
 }
 
 void TopWindow::SetTooltip(HWND control, std::string_view text) {
-  std::wstring wide = Widen(text);
+  std::wstring wide = Widen(i18n::TranslatedLines(text));
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
