@@ -1,5 +1,6 @@
 #include "ui/category_figures.h"
 
+#include "i18n/translation.h"
 #include "platform/text_case.h"
 #include "records/byte_count.h"
 
@@ -11,11 +12,12 @@ std::vector<CategoryFiguresRow> RunFigures::Rows(const platform::LocaleFormat& l
     const std::string letter = UpperCased(drive.drive.substr(0, 2));
     const std::vector<CategoryTotals::Row> biggest = drive.totals.byCategory.Biggest();
     if (biggest.empty()) {
-      rows.push_back({letter, {}, kNoCategoryChoseAFile, {}, {}});
+      rows.push_back({letter, {}, std::string(i18n::Translated(kNoCategoryChoseAFile)), {}, {}});
       continue;
     }
     for (const CategoryTotals::Row& row : biggest) {
-      rows.push_back({letter, std::string(row.bucket.Name()), row.bucket.Caption(),
+      // The caption as the Deepwash window shows it, in the user's language.
+      rows.push_back({letter, std::string(row.bucket.Name()), std::string(i18n::Translated(row.bucket.Caption())),
                       locale.WholeNumber(static_cast<double>(row.figures.files)),
                       FormatByteCount(static_cast<double>(row.figures.bytes), ExactBytes::Omit, locale)});
     }

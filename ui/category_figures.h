@@ -22,7 +22,7 @@ inline constexpr const char* kNoCategoryChoseAFile = "(no category chose a file)
 struct CategoryFiguresRow {
   std::string drive;     // "C:"
   std::string category;  // the category's settings name; empty for a drive with no rows
-  std::string caption;   // its caption as the window shows it; kNoCategoryChoseAFile for none
+  std::string caption;   // its caption as the window shows it (translated); kNoCategoryChoseAFile for none
   std::string files;     // as a whole number in the locale's way, e.g. "1,234"
   std::string size;      // as the records write sizes, e.g. "5.00 Megabytes"
 };

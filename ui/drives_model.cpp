@@ -7,6 +7,7 @@
 
 #include "platform/drive_host.h"
 #include "platform/mount_time_limit.h"
+#include "i18n/translation.h"
 #include "platform/text_case.h"
 
 namespace tidewell::ui {
@@ -44,8 +45,14 @@ std::error_code WriteDrive(platform::PreferencesStore& store, char letter, const
 }  // namespace
 
 std::vector<std::string> DriveCells(const session::DriveFacts& drive) {
-  return {DriveName(drive.letter), drive.label,  drive.fileSystem.value_or("?"),
-          drive.source,            drive.unattended ? "yes" : "no", drive.folder};
+  // Where the drive came from and "yes"/"no" are the dialog's own words, in
+  // the user's language; the label and the folder are the drive's own.
+  return {DriveName(drive.letter),
+          drive.label,
+          drive.fileSystem.value_or("?"),
+          std::string(i18n::Translated(drive.source)),
+          std::string(i18n::Translated(drive.unattended ? "yes" : "no")),
+          drive.folder};
 }
 
 std::vector<char> DrivesModel::FreeLetters() const {

@@ -10,6 +10,9 @@
 #include "settings/category_warnings.h"
 #include "settings/deepwash_layout.h"
 #include "settings/main_options.h"
+#include "i18n/translation.h"
+#include "ui/category_figures.h"
+#include "ui/drives_model.h"
 #include "ui/window_texts.h"
 
 namespace tidewell::i18n {
@@ -70,7 +73,9 @@ TEST(GermanCatalogue, HoldsEveryTextOfTheDeepwashWindowAndItsWarnings) {
     while (start <= text.size()) {
       const std::size_t end = std::min(text.find('\r', start), text.size());
       const std::string line = text.substr(start, end - start);
-      if (!line.empty()) EXPECT_TRUE(german.Has(line)) << warning->title << ": no German for \"" << line << "\"";
+      if (!line.empty()) {
+        EXPECT_TRUE(german.Has(line)) << warning->title << ": no German for \"" << line << "\"";
+      }
       start = end + 1;
     }
   }
@@ -78,4 +83,36 @@ TEST(GermanCatalogue, HoldsEveryTextOfTheDeepwashWindowAndItsWarnings) {
 }
 
 }  // namespace
+// Options > Drives... and View > Figures by Category: their titles,
+// buttons, columns and the dialog's own words in the table have German;
+// the table's words come out German, the drive's label and folder as they
+// are; a refusal composed with a folder is translated around the folder.
+TEST(GermanCatalogue, HoldsEveryTextOfTheDrivesAndFiguresWindows) {
+  const Catalogue german = ShippedGerman();
+  std::vector<std::string_view> texts = {ui::kDrivesTitle,        ui::kDrivesNote,          ui::kAddDriveCaption,
+                                         ui::kRemoveDriveCaption, ui::kCloseDrivesCaption,  ui::kAddDriveTitle,
+                                         ui::kAddDriveLetterCaption, ui::kAddDriveFolderCaption, ui::kBrowseCaption,
+                                         ui::kFiguresTitle,       ui::kNoCategoryChoseAFile, "yes", "no", "Cancel"};
+  for (std::string_view column : ui::kDrivesColumns) texts.push_back(column);
+  for (const platform::DriveSource source :
+       {platform::DriveSource::Environment, platform::DriveSource::Store, platform::DriveSource::WinePrefix,
+        platform::DriveSource::Mount, platform::DriveSource::SystemLetter}) {
+    texts.push_back(session::SourceName(source));
+  }
+  for (std::string_view text : texts) EXPECT_TRUE(german.Has(text)) << "no German for \"" << text << "\"";
+
+  UseCatalogue(ShippedGerman());
+  session::DriveFacts drive;
+  drive.letter = 'E';
+  drive.label = "Label";  // a label that is also a column's name stays the drive's
+  drive.source = session::SourceName(platform::DriveSource::Store);
+  drive.unattended = true;
+  drive.folder = "/srv/data";
+  const std::vector<std::string> cells = ui::DriveCells(drive);
+  const std::string refusal = TranslatedLines("The folder \"/srv/nothing\" does not exist. Choose an existing folder.");
+  UseCatalogue(Catalogue());
+  EXPECT_EQ(cells, (std::vector<std::string>{"E:", "Label", "?", "Einstellungsdatei", "ja", "/srv/data"}));
+  EXPECT_EQ(refusal, "Der Ordner \"/srv/nothing\" existiert nicht. Wählen Sie einen vorhandenen Ordner.");
+}
+
 }  // namespace tidewell::i18n

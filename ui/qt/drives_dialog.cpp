@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "ui/qt/translated_text.h"
+
 namespace tidewell::ui {
 namespace {
 
@@ -28,9 +30,9 @@ AddDriveDialog::AddDriveDialog(const std::vector<char>& freeLetters, QWidget* pa
     : QDialog(parent),
       letterList(new QComboBox(this)),
       folderEdit(new QLineEdit(this)),
-      browseButton(new QPushButton(FromStd(kBrowseCaption), this)) {
+      browseButton(new QPushButton(Shown(kBrowseCaption), this)) {
   setObjectName(QStringLiteral("AddDriveDialog"));
-  setWindowTitle(FromStd(kAddDriveTitle));
+  setWindowTitle(Shown(kAddDriveTitle));
   for (const char letter : freeLetters) letterList->addItem(QString(QChar(letter)) + QLatin1Char(':'));
   const auto first = std::find_if(freeLetters.begin(), freeLetters.end(), [](char l) { return l >= 'C'; });
   if (first != freeLetters.end()) {
@@ -38,7 +40,7 @@ AddDriveDialog::AddDriveDialog(const std::vector<char>& freeLetters, QWidget* pa
   }
   folderEdit->setMinimumWidth(320);
   connect(browseButton, &QPushButton::clicked, this, [this] {
-    const QString folder = QFileDialog::getExistingDirectory(this, FromStd(kAddDriveTitle), folderEdit->text());
+    const QString folder = QFileDialog::getExistingDirectory(this, Shown(kAddDriveTitle), folderEdit->text());
     if (!folder.isEmpty()) folderEdit->setText(folder);
   });
 
@@ -46,10 +48,10 @@ AddDriveDialog::AddDriveDialog(const std::vector<char>& freeLetters, QWidget* pa
   folderRow->addWidget(folderEdit, 1);
   folderRow->addWidget(browseButton);
   auto* form = new QFormLayout;
-  form->addRow(FromStd(kAddDriveLetterCaption), letterList);
+  form->addRow(Shown(kAddDriveLetterCaption), letterList);
   // A label for a row of two widgets takes the folder's field as its buddy
   // by hand, so that its access key works (and its "&" is not shown).
-  auto* folderLabel = new QLabel(FromStd(kAddDriveFolderCaption), this);
+  auto* folderLabel = new QLabel(Shown(kAddDriveFolderCaption), this);
   folderLabel->setBuddy(folderEdit);
   form->addRow(folderLabel, folderRow);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -73,18 +75,18 @@ DrivesDialog::DrivesDialog(DrivesModel& model, MessageBoxes& boxes, QWidget* par
     : QDialog(parent),
       table(new QTableWidget(this)),
       blockedNote(new QLabel(this)),
-      addButton(new QPushButton(FromStd(kAddDriveCaption), this)),
-      removeButton(new QPushButton(FromStd(kRemoveDriveCaption), this)),
-      closeButton(new QPushButton(FromStd(kCloseDrivesCaption), this)),
+      addButton(new QPushButton(Shown(kAddDriveCaption), this)),
+      removeButton(new QPushButton(Shown(kRemoveDriveCaption), this)),
+      closeButton(new QPushButton(Shown(kCloseDrivesCaption), this)),
       model_(model),
       boxes_(boxes) {
   setObjectName(QStringLiteral("DrivesDialog"));
-  setWindowTitle(FromStd(kDrivesTitle));
+  setWindowTitle(Shown(kDrivesTitle));
   setModal(true);
   table->setObjectName(QStringLiteral("DrivesTable"));
   table->setColumnCount(static_cast<int>(std::size(kDrivesColumns)));
   QStringList headers;
-  for (const std::string_view column : kDrivesColumns) headers << FromStd(column);
+  for (const std::string_view column : kDrivesColumns) headers << Shown(column);
   table->setHorizontalHeaderLabels(headers);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -92,7 +94,7 @@ DrivesDialog::DrivesDialog(DrivesModel& model, MessageBoxes& boxes, QWidget* par
   table->verticalHeader()->hide();
   table->horizontalHeader()->setStretchLastSection(true);
   blockedNote->setWordWrap(true);
-  auto* note = new QLabel(FromStd(kDrivesNote), this);
+  auto* note = new QLabel(Shown(kDrivesNote), this);
   note->setWordWrap(true);
 
   connect(addButton, &QPushButton::clicked, this, [this] { OnAdd(); });
@@ -127,7 +129,7 @@ void DrivesDialog::Refresh() {
   }
   table->resizeColumnsToContents();
   const std::optional<std::string> blocked = model_.ChangesBlocked();
-  blockedNote->setText(blocked ? FromStd(*blocked) : QString());
+  blockedNote->setText(blocked ? ShownLines(*blocked) : QString());
   blockedNote->setVisible(blocked.has_value());
   addButton->setEnabled(!blocked && !model_.FreeLetters().empty());
   removeButton->setEnabled(!blocked && SelectedLetter() != '\0');

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "i18n/translation.h"
 #include "platform/win32/wide_text.h"
 #include "ui/win32/dpi.h"
 
@@ -36,7 +37,7 @@ std::wstring Heading(HWND list, int column) {
 void AddReportColumns(HWND list, const std::vector<ReportColumn>& columns) {
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-    std::wstring heading = Widen(columns[static_cast<std::size_t>(c)].heading);
+    std::wstring heading = Widen(i18n::Translated(columns[static_cast<std::size_t>(c)].heading));
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = columns[static_cast<std::size_t>(c)].rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
