@@ -68,6 +68,7 @@ program=$WINEPREFIX/drive_c/Tidewell
 rm -rf "$program"
 mkdir -p "$program"
 cp "$build/ui/tidewell.exe" "$build/ui/Tidewell1.avi" "$build/ui/Tidewell1.wav" "$build/ui/Tidewell2.wav" "$program/"
+[ -d "$build/ui/locale" ] && cp -r "$build/ui/locale" "$program/"  # the languages (LANG=de_DE.UTF-8)
 cp -r "$build/ui/help" "$program/"
 rm -rf "$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d -path '*/AppData/Roaming' | head -1)/Tidewell"
 
