@@ -196,4 +196,29 @@ std::optional<Message> DrivesModel::Remove(char letter) {
   return std::nullopt;
 }
 
+bool DrivesModel::AddAsked(char letter, const std::string& folder, MessageBoxes& boxes,
+                           const std::function<void()>& changed) {
+  if (const std::optional<Message> refusal = AddRefusal(letter, folder)) {
+    boxes.ShowMessage(*refusal);
+    return false;
+  }
+  if (const std::optional<Message> question = AddQuestion(letter)) {
+    if (boxes.ShowMessage(*question) != MessageAnswer::Yes) return false;
+  }
+  const std::optional<Message> failure = Add(letter, folder);
+  changed();
+  if (failure) boxes.ShowMessage(*failure);
+  return true;
+}
+
+void DrivesModel::RemoveAsked(char letter, MessageBoxes& boxes, const std::function<void()>& changed) {
+  if (const std::optional<Message> refusal = RemoveRefusal(letter)) {
+    boxes.ShowMessage(*refusal);
+    return;
+  }
+  const std::optional<Message> failure = Remove(letter);
+  changed();
+  if (failure) boxes.ShowMessage(*failure);
+}
+
 }  // namespace tidewell::ui

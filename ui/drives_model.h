@@ -30,6 +30,7 @@
 // table is read afresh all the same, so the dialog shows what the file holds.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,15 @@ class DrivesModel {
   // Takes drive `letter` out of [Drives] and reads the drives afresh. The
   // box to show when it was refused or could not be saved; none when done.
   std::optional<Message> Remove(char letter);
+
+  // Add... and Remove as both dialogs run them, their boxes shown with
+  // `boxes`. AddAsked: a refusal, or No to AddQuestion, keeps the Add window
+  // open (false); otherwise the drive is added, `changed` runs (the window
+  // refills its lists) and a failure to save is shown after it (true: the
+  // Add window closes). RemoveAsked: a refusal changes nothing; otherwise
+  // the drive is removed, `changed` runs and a failure is shown after it.
+  bool AddAsked(char letter, const std::string& folder, MessageBoxes& boxes, const std::function<void()>& changed);
+  void RemoveAsked(char letter, MessageBoxes& boxes, const std::function<void()>& changed);
 
  private:
   // True when the drives of the table were only found on this machine.

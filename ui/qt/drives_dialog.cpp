@@ -153,34 +153,18 @@ void DrivesDialog::OnAdd() {
 }
 
 bool DrivesDialog::OnAddAccepted() {
-  const char letter = addDialog_->Letter();
-  const std::string folder = addDialog_->Folder();
-  if (const std::optional<Message> refusal = model_.AddRefusal(letter, folder)) {
-    boxes_.ShowMessage(*refusal);
-    return false;
-  }
-  if (const std::optional<Message> question = model_.AddQuestion(letter)) {
-    if (boxes_.ShowMessage(*question) != MessageAnswer::Yes) return false;
-  }
-  const std::optional<Message> failure = model_.Add(letter, folder);
+  return model_.AddAsked(addDialog_->Letter(), addDialog_->Folder(), boxes_, [this] { AfterChange(); });
+}
+
+void DrivesDialog::AfterChange() {
   if (onDrivesChanged) onDrivesChanged();
   Refresh();
-  if (failure) boxes_.ShowMessage(*failure);
-  return true;
 }
 
 void DrivesDialog::OnRemove() {
   const char letter = SelectedLetter();
   if (letter == '\0') return;
-  const std::optional<Message> refusal = model_.RemoveRefusal(letter);
-  if (refusal) {
-    boxes_.ShowMessage(*refusal);
-    return;
-  }
-  const std::optional<Message> failure = model_.Remove(letter);
-  if (onDrivesChanged) onDrivesChanged();
-  Refresh();
-  if (failure) boxes_.ShowMessage(*failure);
+  model_.RemoveAsked(letter, boxes_, [this] { AfterChange(); });
 }
 
 }  // namespace tidewell::ui

@@ -75,6 +75,8 @@ class DrivesDialog : public QDialog {
   // Adds the Add dialog's drive; false when it was refused or not confirmed.
   bool OnAddAccepted();
   void OnRemove();
+  // After a drive was added or removed: the main window, then this list.
+  void AfterChange();
   // The letter of the selected row; 0 when none is selected.
   char SelectedLetter() const;
 

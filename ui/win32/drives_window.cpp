@@ -226,33 +226,18 @@ void DrivesWindow::OnAdd() {
 }
 
 bool DrivesWindow::OnAddAccepted() {
-  const char letter = addWindow_.Letter();
-  const std::string folder = addWindow_.Folder();
-  if (const std::optional<Message> refusal = model_.AddRefusal(letter, folder)) {
-    boxes_.ShowMessage(*refusal);
-    return false;
-  }
-  if (const std::optional<Message> question = model_.AddQuestion(letter)) {
-    if (boxes_.ShowMessage(*question) != MessageAnswer::Yes) return false;
-  }
-  const std::optional<Message> failure = model_.Add(letter, folder);
+  return model_.AddAsked(addWindow_.Letter(), addWindow_.Folder(), boxes_, [this] { AfterChange(); });
+}
+
+void DrivesWindow::AfterChange() {
   if (onDrivesChanged) onDrivesChanged();
   Refresh();
-  if (failure) boxes_.ShowMessage(*failure);
-  return true;
 }
 
 void DrivesWindow::OnRemove() {
   const char letter = SelectedLetter();
   if (letter == '\0') return;
-  if (const std::optional<Message> refusal = model_.RemoveRefusal(letter)) {
-    boxes_.ShowMessage(*refusal);
-    return;
-  }
-  const std::optional<Message> failure = model_.Remove(letter);
-  if (onDrivesChanged) onDrivesChanged();
-  Refresh();
-  if (failure) boxes_.ShowMessage(*failure);
+  model_.RemoveAsked(letter, boxes_, [this] { AfterChange(); });
 }
 
 void DrivesWindow::Close() {

@@ -100,6 +100,8 @@ class DrivesWindow : public TopWindow {
   // Adds the Add window's drive; false when it was refused or not confirmed.
   bool OnAddAccepted();
   void OnRemove();
+  // After a drive was added or removed: the main window, then this list.
+  void AfterChange();
   void Close();
   void EnableRemove();
   // The letter of the selected row; 0 when none is selected.
