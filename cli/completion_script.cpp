@@ -105,7 +105,7 @@ complete -F _tidewell_cli tidewell-cli
   return text;
 }
 
-// A description inside a zsh _arguments spec, which sits in single quotes.
+// A description inside one of zsh's _arguments entries, which sit in single quotes.
 std::string ZshDescription(std::string_view text) {
   std::string out;
   for (const char c : text) {

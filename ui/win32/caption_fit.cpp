@@ -62,13 +62,13 @@ bool CaptionFits(HWND control, HFONT font, CaptionKind kind) {
   return !severalLines || needed.bottom <= client.bottom;
 }
 
-double FitCaption(HWND control, FontSpec spec, CaptionKind kind, FontSet& fonts, UINT dpi) {
-  HFONT font = fonts.Get(spec, dpi);
-  double points = spec.points;
+double FitCaption(HWND control, FontChoice wanted, CaptionKind kind, FontSet& fonts, UINT dpi) {
+  HFONT font = fonts.Get(wanted, dpi);
+  double points = wanted.points;
   if (!CaptionFits(control, font, kind)) {
-    points = ShrunkCaptionPoints(spec.points, [&](double size) {
-      spec.points = size;
-      font = fonts.Get(spec, dpi);
+    points = ShrunkCaptionPoints(wanted.points, [&](double size) {
+      wanted.points = size;
+      font = fonts.Get(wanted, dpi);
       return CaptionFits(control, font, kind);
     });
   }

@@ -18,9 +18,9 @@ enum class CaptionKind { Label, CheckBox };
 // Whether the control's text, in `font`, fits the control.
 bool CaptionFits(HWND control, HFONT font, CaptionKind kind);
 
-// Sets the control's font: `spec` at `dpi` when the caption fits in it,
+// Sets the control's font: `wanted` at `dpi` when the caption fits in it,
 // else the largest smaller size that fits (or the smallest allowed).
 // Returns the size used, in points.
-double FitCaption(HWND control, FontSpec spec, CaptionKind kind, FontSet& fonts, UINT dpi);
+double FitCaption(HWND control, FontChoice wanted, CaptionKind kind, FontSet& fonts, UINT dpi);
 
 }  // namespace tidewell::ui::win32

@@ -10,7 +10,7 @@ namespace {
 
 // The layout gives the check boxes 13 pixels of height and the captions
 // the width of a small dialog font: 8.25 points (11 pixels at 96 dpi).
-constexpr FontSpec kDialogFont{L"Microsoft Sans Serif", 8.25};
+constexpr FontChoice kDialogFont{L"Microsoft Sans Serif", 8.25};
 
 // The status bar fills the strip below the options, across the whole window.
 constexpr int kStatusBarHeightTwips = 375;

@@ -15,7 +15,7 @@ namespace {
 using platform::win32::Narrow;
 using platform::win32::Widen;
 
-constexpr FontSpec kDialogFont{L"Microsoft Sans Serif", 8.25};
+constexpr FontChoice kDialogFont{L"Microsoft Sans Serif", 8.25};
 
 // Options > Drives...: the note on what blocks changes above the list, the
 // note on unattended drives below it, then the buttons.

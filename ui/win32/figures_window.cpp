@@ -8,7 +8,7 @@
 namespace tidewell::ui::win32 {
 namespace {
 
-constexpr FontSpec kDialogFont{L"Microsoft Sans Serif", 8.25};
+constexpr FontChoice kDialogFont{L"Microsoft Sans Serif", 8.25};
 
 constexpr int kClientWidthTwips = 9000;
 constexpr int kClientHeightTwips = 4200;

@@ -12,7 +12,7 @@
 
 namespace tidewell::ui::win32 {
 
-struct FontSpec {
+struct FontChoice {
   const wchar_t* face = L"MS Shell Dlg 2";
   double points = 8.25;
   bool bold = false;
@@ -26,8 +26,8 @@ class FontSet {
   FontSet& operator=(const FontSet&) = delete;
   ~FontSet() { Clear(); }
 
-  // The font of `spec` at `dpi`, made on first use.
-  HFONT Get(const FontSpec& spec, UINT dpi);
+  // The font of `wanted` at `dpi`, made on first use.
+  HFONT Get(const FontChoice& wanted, UINT dpi);
   // Deletes every font made; the controls must not use them any more.
   void Clear();
   void Swap(FontSet& other) { fonts_.swap(other.fonts_); }

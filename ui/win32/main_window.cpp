@@ -16,12 +16,12 @@ namespace {
 
 using platform::win32::Widen;
 
-constexpr FontSpec kDialogFont{L"Microsoft Sans Serif", 8.25};
-constexpr FontSpec kTitleFont{L"Times New Roman", 27.75, false, true};
-constexpr FontSpec kTitleBoldFont{L"Times New Roman", 27.75, true, true};
-constexpr FontSpec kBannerFont{L"Arial", 9.75, true};
-constexpr FontSpec kNoticeFont{L"Arial", 8.25};
-constexpr FontSpec kBuildFont{L"Arial", 8.25, false, true};
+constexpr FontChoice kDialogFont{L"Microsoft Sans Serif", 8.25};
+constexpr FontChoice kTitleFont{L"Times New Roman", 27.75, false, true};
+constexpr FontChoice kTitleBoldFont{L"Times New Roman", 27.75, true, true};
+constexpr FontChoice kBannerFont{L"Arial", 9.75, true};
+constexpr FontChoice kNoticeFont{L"Arial", 8.25};
+constexpr FontChoice kBuildFont{L"Arial", 8.25, false, true};
 
 // Frame1's children are placed in the frame's own twips; the window's
 // controls are all children of the window, so they are moved by its origin.

@@ -21,7 +21,7 @@ constexpr int kInitialClientWidthTwips = 4695;
 constexpr int kInitialClientHeightTwips = 3255;
 constexpr int kTextBoxWidthMarginTwips = 100;
 constexpr int kTextBoxHeightMarginTwips = 350;
-constexpr FontSpec kTextFont{L"Times New Roman", 12};
+constexpr FontChoice kTextFont{L"Times New Roman", 12};
 
 // Hands the RTF bytes to EM_STREAMIN a piece at a time.
 struct RtfSource {

@@ -59,7 +59,7 @@ void TopWindow::CreateTopWindow(const wchar_t* className, std::string_view capti
 }
 
 HWND TopWindow::MakeControl(const wchar_t* className, std::string_view text, DWORD style, int id,
-                            const TwipsRect& place, const FontSpec& font, std::optional<CaptionKind> fit,
+                            const TwipsRect& place, const FontChoice& font, std::optional<CaptionKind> fit,
                             std::string_view tooltip) {
   HWND control = CreateWindowExW(0, className, Widen(i18n::Translated(text)).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
                                  0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

@@ -40,7 +40,7 @@ class TopWindow {
   // A child control placed at `place` (twips, client coordinates), drawn in
   // `font`; with `fit`, a caption that does not fit is drawn smaller.
   HWND MakeControl(const wchar_t* className, std::string_view text, DWORD style, int id, const TwipsRect& place,
-                   const FontSpec& font, std::optional<CaptionKind> fit = std::nullopt, std::string_view tooltip = {});
+                   const FontChoice& font, std::optional<CaptionKind> fit = std::nullopt, std::string_view tooltip = {});
 
   // Places every control and sets its font at the current DPI, and sizes
   // the window to its client area.
@@ -57,7 +57,7 @@ class TopWindow {
   struct Control {
     HWND handle;
     TwipsRect place;
-    FontSpec font;
+    FontChoice font;
     std::optional<CaptionKind> fit;
   };
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

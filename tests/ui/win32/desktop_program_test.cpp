@@ -733,7 +733,7 @@ TEST(Win32DesktopProgram, EveryCaptionFitsItsControl) {
   }
 
   FontSet fonts;
-  const FontSpec wide{L"Arial", 8.25 * 4 / 3};
+  const FontChoice wide{L"Arial", 8.25 * 4 / 3};
   HWND box = w.BoxOf(RunOption::OptimisePerformance);
   ASSERT_FALSE(CaptionFits(box, fonts.Get(wide, program.Main().Dpi()), CaptionKind::CheckBox));
   const double points = FitCaption(box, wide, CaptionKind::CheckBox, fonts, program.Main().Dpi());
