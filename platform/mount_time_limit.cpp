@@ -7,48 +7,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "platform/unjoined_thread.h"
 
 namespace tidewell::platform {
-namespace {
-
-#ifdef _WIN32
-DWORD WINAPI RunUnjoined(void* body) {
-  const std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(body));
-  (*owned)();
-  return 0;
-}
-#endif
-
-// Starts `body` on a thread that nobody joins; false when no thread could be
-// had. On Windows the thread is the system's own, its handle closed at once:
-// a std::thread detached as soon as it is made has been seen never to run
-// there (mingw-w64's threads under Wine, about one question in 5,000 on a
-// loaded machine), and a question that never starts reads as a hung mount.
-bool StartUnjoinedThread(std::function<void()> body) {
-#ifdef _WIN32
-  auto owned = std::make_unique<std::function<void()>>(std::move(body));
-  const HANDLE thread = CreateThread(nullptr, 0, RunUnjoined, owned.get(), 0, nullptr);
-  if (thread == nullptr) return false;
-  owned.release();  // the thread owns it now
-  CloseHandle(thread);
-  return true;
-#else
-  try {
-    std::thread(std::move(body)).detach();
-  } catch (const std::system_error&) {
-    return false;
-  }
-  return true;
-#endif
-}
-
-}  // namespace
 
 std::chrono::milliseconds MountTimeLimit() {
   constexpr std::chrono::milliseconds kDefault{30000};
