@@ -148,10 +148,6 @@ LRESULT DeepwashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CLOSE:
       Finish();
       return 0;
-    case WM_CTLCOLORSTATIC: {
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
     default:
       break;
   }

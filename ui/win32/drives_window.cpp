@@ -142,9 +142,6 @@ LRESULT AddDriveWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       }
       break;
     case WM_CLOSE: Close(); return 0;
-    case WM_CTLCOLORSTATIC:
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default: break;
   }
   return TopWindow::HandleMessage(message, wParam, lParam);
@@ -262,9 +259,6 @@ LRESULT DrivesWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       break;
     }
     case WM_CLOSE: Close(); return 0;
-    case WM_CTLCOLORSTATIC:
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default: break;
   }
   return TopWindow::HandleMessage(message, wParam, lParam);

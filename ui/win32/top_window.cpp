@@ -111,6 +111,11 @@ LRESULT TopWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     Layout();
     return 0;
   }
+  if (message == WM_CTLCOLORSTATIC) {
+    // Captions, boxes and frames drawn on the window's own face colour.
+    SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  }
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 

@@ -46,7 +46,8 @@ class TopWindow {
   // the window to its client area.
   void Layout();
 
-  // The messages this window handles; DefWindowProc gets the rest.
+  // The messages this window handles (a DPI change; static controls drawn
+  // on the window's face colour); DefWindowProc gets the rest.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Called after Layout() has placed the controls (the status bar, ...).
   virtual void AfterLayout() {}
