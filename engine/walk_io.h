@@ -94,8 +94,8 @@ class WalkIo {
   static constexpr std::size_t kQueue = 256;
   static constexpr unsigned kReaders = 4;
   static constexpr std::int32_t kStartAt = 64;
-  static constexpr std::size_t kWakeAfter = 32;
-  static constexpr std::int32_t kWakeEvery = 16;
+  static constexpr std::size_t kWakeAfter = 128;
+  static constexpr std::int32_t kWakeEvery = 64;
 
   // How a walk's open folders are shared out of `spare`, when threads may be
   // wanted at all.
