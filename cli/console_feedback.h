@@ -73,6 +73,11 @@ class ConsoleFeedback : public RunFeedback {
   MessageAnswer ShowMessage(const Message& message) override;
   [[noreturn]] void EndProgram(int exitStatus) override;
   void ProcessPendingMessages() override { CheckInterrupt(); }
+  // A second look for Ctrl+C at the same moment finds nothing the first did not.
+  std::uint32_t ProcessPendingMessagesInARow(std::uint32_t times) override {
+    CheckInterrupt();
+    return times;
+  }
   bool StopRequested() const override;
   void ShowDriveProgress(const DriveProgress& progress) override;
 

@@ -108,7 +108,7 @@ class FolderRows {
   void RunRange(RowRange range) {
     for (RowNumber at = range.begin;;) {
       const RowNumber next = candidates_.NextRow(at, range.end);
-      for (std::uint32_t n = index_.DeleteRowsBetween(at, next); n > 0; --n) YieldToMessages(context_);
+      YieldToMessages(context_, index_.DeleteRowsBetween(at, next));
       if (next == range.end) return;
       Run(next);
       at = next + 1;

@@ -1,5 +1,7 @@
 #include "engine/run_context.h"
 
+#include <algorithm>
+
 #include "records/byte_count.h"
 
 namespace tidewell {
@@ -9,6 +11,20 @@ void YieldToMessages(RunContext& context) {
     context.config.feedback.ProcessPendingMessages();
   } else {
     StopIfRequested(context);
+  }
+}
+
+void YieldToMessages(RunContext& context, std::uint32_t times) {
+  while (times > 0) {
+    if (context.config.IsOn(RunOption::OptimisePerformance)) {
+      // Nothing between the stop points can switch the option off: only
+      // processing messages could, and a stop point processes them only to
+      // end the program. So one stop point stands for all of them.
+      StopIfRequested(context);
+      return;
+    }
+    const std::uint32_t done = context.config.feedback.ProcessPendingMessagesInARow(times);
+    times -= std::clamp<std::uint32_t>(done, 1, times);
   }
 }
 

@@ -218,6 +218,10 @@ class CountingInto {
 // Hands control to the user interface once, unless optimise performance is
 // on; then it is only a stop point (StopIfRequested).
 void YieldToMessages(RunContext& context);
+// `times` yields in a row, with nothing between them: the same as calling
+// YieldToMessages `times` times, in as few calls to the front end as it
+// allows (RunFeedback::ProcessPendingMessagesInARow).
+void YieldToMessages(RunContext& context, std::uint32_t times);
 
 // The run's stop point: when the user has asked the run to stop
 // (RunFeedback::StopRequested), hands control to the front end, which ends

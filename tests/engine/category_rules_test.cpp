@@ -499,6 +499,32 @@ TEST(FolderStage, OptimisePerformanceTurnsEveryYieldOff) {
   EXPECT_EQ(world.feedback.yields, 0);
 }
 
+// A front end that stands for a whole row of yields in one call (the
+// console) gets fewer calls and the same run: the same log and totals, the
+// same yields counted, and with optimise performance on, still none.
+TEST(FolderStage, YieldsInARowTakenAtOnceChangeNothingButTheCalls) {
+  for (const int optimise : {0, 1}) {
+    RulesWorld eachAlone;
+    RulesWorld atOnce;
+    atOnce.feedback.yieldsInARowAtOnce = true;
+    for (RulesWorld* world : {&eachAlone, &atOnce}) {
+      world->C().Build({{"TEMP\\a.TMP"}, {"TEMP\\b.doc"}, {"c.TMP"}, {"CONFIG.BAK"}, {"DOCS\\x.BAK"}});
+      world->categories.Apply(Preset::SelectAll);
+      world->SetOption(RunOption::OptimisePerformance, optimise);
+      world->Clean(Mode::Test);
+    }
+    EXPECT_EQ(atOnce.LogItems(), eachAlone.LogItems());
+    EXPECT_EQ(atOnce.context.state.totals.totalFiles, eachAlone.context.state.totals.totalFiles);
+    EXPECT_EQ(atOnce.feedback.yields, eachAlone.feedback.yields);
+    if (optimise == 0) {
+      EXPECT_GT(eachAlone.feedback.yields, 100);
+      EXPECT_LT(atOnce.feedback.yieldCalls * 2, eachAlone.feedback.yieldCalls);
+    } else {
+      EXPECT_EQ(atOnce.feedback.yieldCalls, 0);
+    }
+  }
+}
+
 // ---- Whole runs -----------------------------------------------------------
 
 // A drive on which most sections find something, including a file two

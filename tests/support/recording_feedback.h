@@ -51,7 +51,17 @@ class RecordingFeedback : public RunFeedback, public MessageRecorder {
   }
   void ProcessPendingMessages() override {
     ++yields;
+    ++yieldCalls;
     if (onYield) onYield();
+  }
+  // With `yieldsInARowAtOnce`, one call stands for every yield of a row of
+  // them, as the console's does; `yields` still counts each.
+  std::uint32_t ProcessPendingMessagesInARow(std::uint32_t times) override {
+    if (!yieldsInARowAtOnce) return RunFeedback::ProcessPendingMessagesInARow(times);
+    yields += times;
+    ++yieldCalls;
+    if (onYield) onYield();
+    return times;
   }
   // Asked at every stop point: true once `stopWhen` has said so (a test's
   // Ctrl+C), and from then on.
@@ -66,6 +76,8 @@ class RecordingFeedback : public RunFeedback, public MessageRecorder {
   std::vector<std::string> events;
   int repaints = 0;
   long yields = 0;
+  long yieldCalls = 0;  // calls to the two methods above
+  bool yieldsInARowAtOnce = false;
   std::function<void()> onYield;
   std::function<bool()> stopWhen;
   mutable bool stopped = false;
