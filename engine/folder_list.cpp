@@ -2,28 +2,33 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 
 namespace tidewell {
 
 // Pages are filled before they are read, so they are allocated without
 // being zeroed first (64 KiB a page, a fixed cost of every walk).
-std::string_view PathList::Store(std::string_view path) {
+PathList::Entry PathList::Store(std::string_view path) {
   if (path.empty()) return {};
-  if (path.size() > kPageSize / 4) {
-    // A long path (deep trees reach many kilobytes) gets storage of its own,
-    // so it does not waste the rest of a shared page.
+  if (path.size() > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("a path of 4 GB or more");
+  Entry entry;
+  entry.length = static_cast<std::uint32_t>(path.size());
+  if (path.size() > kLongestShared) {
     ownPages_.push_back(std::make_unique_for_overwrite<char[]>(path.size()));
     std::memcpy(ownPages_.back().get(), path.data(), path.size());
-    return {ownPages_.back().get(), path.size()};
+    entry.page = static_cast<std::uint32_t>(ownPages_.size() - 1);
+    return entry;
   }
   if (kPageSize - pageUsed_ < path.size()) {
     pages_.push_back(std::make_unique_for_overwrite<char[]>(kPageSize));
     pageUsed_ = 0;
   }
-  char* place = pages_.back().get() + pageUsed_;
-  std::memcpy(place, path.data(), path.size());
+  std::memcpy(pages_.back().get() + pageUsed_, path.data(), path.size());
+  entry.page = static_cast<std::uint32_t>(pages_.size() - 1);
+  entry.offset = static_cast<std::uint16_t>(pageUsed_);
   pageUsed_ += path.size();
-  return {place, path.size()};
+  return entry;
 }
 
 void PathList::Add(std::string_view path) {
@@ -40,7 +45,7 @@ void FolderList::BeginFiles(std::int32_t index) {
     namePageUsed_ = 0;
   }
   run.page = static_cast<std::uint32_t>(namePages_.size() - 1);
-  run.offset = static_cast<std::uint32_t>(namePageUsed_);
+  run.offset = static_cast<std::uint16_t>(namePageUsed_);
   current_ = &run;
 }
 

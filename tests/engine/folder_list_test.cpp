@@ -42,6 +42,24 @@ TEST(FolderListEntries, StoreLongPathsIntact) {
   EXPECT_EQ(list[4], longPath + "X\\");
 }
 
+// Around the length at which a path leaves the shared pages for one of its
+// own (a quarter of a 64 KiB page), and an empty one, between short paths.
+TEST(FolderListEntries, KeepPathsOfEveryLengthAroundTheirOwnPage) {
+  FileList list;
+  std::vector<std::string> added;
+  for (const std::size_t length : {std::size_t{0}, std::size_t{16383}, std::size_t{16384}, std::size_t{16385},
+                                   std::size_t{40000}, std::size_t{65536}, std::size_t{70000}}) {
+    std::string path = "c:\\";
+    for (std::size_t i = 0; path.size() < length; ++i) path += static_cast<char>('A' + (i + length) % 26);
+    path.resize(length);
+    added.push_back(path);
+    added.push_back("c:\\short" + std::to_string(length));
+  }
+  for (const std::string& path : added) list.Add(path);
+  ASSERT_EQ(list.Count(), static_cast<std::int32_t>(added.size()));
+  for (std::size_t n = 0; n < added.size(); ++n) EXPECT_EQ(list[static_cast<std::int32_t>(n + 1)], added[n]) << n;
+}
+
 TEST(FolderListEntries, FillManyPagesWithoutMixingThemUp) {
   FileList list;
   std::vector<std::string> added;
