@@ -4,8 +4,8 @@
 // A list has no capacity to manage: the text of the paths is packed into
 // large pages and the entries say where in them each path is, stored in a
 // deque, so adding never copies or moves an entry and a list of two million
-// folders builds in linear time. An entry's view stays valid for the life of the
-// list. Lists are movable, not copyable. (The lists once counted a nominal
+// folders builds in linear time. The view an entry gives stays valid for the
+// life of the list. Lists are movable, not copyable. (The lists once counted a nominal
 // capacity, 100,000 folders or 10,000 files growing by 1,000; nothing read
 // it, and it is gone.)
 #pragma once
