@@ -22,7 +22,11 @@ WalkIo::WalkIo(WalkFinishing finishing, WalkWarming warming, bool withTimes, std
     : finishingMode_(finishing),
       withTimes_(withTimes),
       budget_(Share(spare, finishing != WalkFinishing::Never || warming != WalkWarming::Never)),
-      start_(std::move(start)) {}
+      start_(std::move(start)) {
+  // Before any thread of the walk's shares the descriptor table: growing it
+  // later would stall the walk (platform::ReserveFolderHandles).
+  platform::ReserveFolderHandles(spare);
+}
 
 WalkIo::~WalkIo() { Finish(); }
 

@@ -33,7 +33,9 @@
 // (Share): the queue's part is kQueue (every waiting job holds at most one
 // folder) + kReaders (each thread holds one more while it works) + 1 (the
 // readers' own root); the walk's held parents (OpenParents) get the rest.
-// Threads are allowed only when the queue's part is at most half.
+// Threads are allowed only when the queue's part is at most half. The
+// process's descriptor table is grown to hold the whole budget before any
+// thread starts (platform::ReserveFolderHandles).
 //
 // Waking: a thread sleeping on an empty queue is woken by a warming job at
 // once, and for finishing jobs once kWakeAfter of them wait or the walk has

@@ -6,10 +6,12 @@
 // through open_beneath.h, as the cache's probed kernel value allows.
 #include "platform/virtual_file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <utility>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -229,15 +231,30 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
 
 FolderHandle::~FolderHandle() { const ScopedFd closed(static_cast<int>(native_)); }
 
+// What the program keeps open for itself besides a walk's folders: records,
+// store, sounds, the handle chain, a purge's walk.
+constexpr rlim_t kOwnUse = 256;
+
 std::size_t FolderHandlesToSpare() {
   // Half of what is left of the soft limit once the program's own files
-  // (records, store, sounds, the handle chain, a purge's walk) have room.
-  constexpr rlim_t kOwnUse = 256;
+  // have room.
   constexpr std::size_t kMost = 65536;
   rlimit limit{};
   if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMost;
   if (limit.rlim_cur <= 2 * kOwnUse) return 0;
   return std::min<std::size_t>(kMost, static_cast<std::size_t>((limit.rlim_cur - kOwnUse) / 2));
+}
+
+void ReserveFolderHandles(std::size_t handles) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  rlim_t highest = kOwnUse + static_cast<rlim_t>(handles);
+  if (limit.rlim_cur != RLIM_INFINITY) highest = std::min(highest, limit.rlim_cur - 1);
+  // The kernel grows the table to hold the lowest free descriptor at or
+  // above `highest`; the copy is closed at once, the table stays.
+  const ScopedFd any(eventfd(0, EFD_CLOEXEC));
+  if (any.Get() < 0 || highest > static_cast<rlim_t>(INT_MAX)) return;
+  const ScopedFd far(fcntl(any.Get(), F_DUPFD_CLOEXEC, static_cast<int>(highest)));
 }
 
 FolderHandle FolderReader::ReleaseFolder() {

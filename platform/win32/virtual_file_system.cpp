@@ -159,6 +159,8 @@ std::error_code FolderHandle::StatEntry(const char* name, EntryFacts& facts) con
 // a walk keeps a generous share that still bounds what it holds.
 std::size_t FolderHandlesToSpare() { return 8192; }
 
+void ReserveFolderHandles(std::size_t /*handles*/) {}
+
 VirtualFileSystem::VirtualFileSystem(DriveTable drives, PathResolution /*resolution*/)
     : drives_(std::move(drives)), cache_(std::make_unique<FolderHandleCache>(drives_)) {}
 

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <string>
 #include <vector>
@@ -73,6 +76,55 @@ TEST(OpenFileLimit, IsRaisedTowardsTheHardLimitAndNeverLowered) {
     EXPECT_EQ(raised.rlim_cur, ceiling + 10);
   }
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
+}
+
+// The size of the process's descriptor table ("FDSize" in /proc/self/status).
+std::size_t DescriptorTableSize() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("FDSize:", 0) == 0) return std::stoul(line.substr(7));
+  }
+  return 0;
+}
+
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                std::filesystem::directory_iterator()));
+}
+
+// A walk's folder handles fit the table before its threads start; a request
+// beyond the open-file limit still grows the table as far as the limit lets
+// it (asking the kernel for more than that would grow nothing), and no
+// descriptor is left open.
+TEST(ReserveFolderHandles, GrowsTheTableForTheProgramsFilesAndTheHandlesUpToTheLimit) {
+  const std::size_t before = DescriptorTableSize();
+  ASSERT_GT(before, 0u) << "/proc/self/status gives no FDSize";
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const std::size_t open = OpenDescriptors();
+
+  // Within the limit: room for 256 of the program's own and the handles.
+  const std::size_t handles = before + 100;
+  if (saved.rlim_cur != RLIM_INFINITY && saved.rlim_cur <= 256 + handles) {
+    GTEST_SKIP() << "the open-file limit (" << saved.rlim_cur << ") leaves no room to grow the table";
+  }
+  ReserveFolderHandles(handles);
+  EXPECT_GE(DescriptorTableSize(), 256 + handles + 1);
+  EXPECT_EQ(OpenDescriptors(), open);
+
+  // Far beyond a lowered limit: grown to the limit, not refused.
+  const rlim_t lowered = 2 * DescriptorTableSize() + 10;
+  if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < lowered) {
+    GTEST_SKIP() << "the hard open-file limit (" << saved.rlim_max << ") is below " << lowered;
+  }
+  rlimit limit = saved;
+  limit.rlim_cur = lowered;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
+  ReserveFolderHandles(std::size_t{1} << 30);
+  const std::size_t grown = DescriptorTableSize();
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_GE(grown, lowered);
+  EXPECT_EQ(OpenDescriptors(), open);
 }
 
 }  // namespace
