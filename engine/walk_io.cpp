@@ -13,9 +13,12 @@ std::optional<WalkFacts> WalkFactsOf(std::error_code lookUp, const platform::Ent
 }
 
 WalkIo::Budget WalkIo::Share(std::size_t spare, bool threadsWanted) {
-  constexpr std::size_t kForQueue = kQueue + kReaders + 1;
-  if (!threadsWanted || spare < 2 * kForQueue) return {spare, 0};
-  return {spare - kForQueue, kForQueue};
+  if (!threadsWanted) return {spare, 0};
+  for (const std::size_t length : {kQueue, kShortQueue}) {
+    const std::size_t forQueue = length + kReaders + 1;
+    if (spare >= 2 * forQueue) return {spare - forQueue, forQueue};
+  }
+  return {spare, 0};
 }
 
 WalkIo::WalkIo(WalkFinishing finishing, WalkWarming warming, bool withTimes, std::size_t spare, ThreadStarter start)
@@ -32,7 +35,7 @@ WalkIo::~WalkIo() { Finish(); }
 
 bool WalkIo::StartThreads(std::size_t count) {
   if (budget_.forQueue == 0) return false;
-  if (!queue_) queue_ = std::make_unique<BoundedQueue<Job>>(kQueue);
+  if (!queue_) queue_ = std::make_unique<BoundedQueue<Job>>(budget_.QueueLength());
   while (threads_.size() < count && !startRefused_) {
     try {
       threads_.push_back(start_([this] { Work(); }));
@@ -102,7 +105,7 @@ bool WalkIo::StartWarming(WarmReads& reads) {
 }
 
 bool WalkIo::HandWarming(std::string_view folder, Job::Kind kind, bool statFiles, bool allNames) {
-  if (warm_ == nullptr || warmQueued_.load(std::memory_order_relaxed) >= kQueue / 2) return false;
+  if (warm_ == nullptr || warmQueued_.load(std::memory_order_relaxed) >= budget_.QueueLength() / 2) return false;
   Job job;
   if (!warm_->reader.Relative(folder, job.relative)) return true;  // nothing a reader could read
   job.kind = kind;

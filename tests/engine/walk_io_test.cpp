@@ -147,12 +147,20 @@ TEST(WalkIoTest, EveryPlaceHandedOverIsLearntAndEveryFolderClosed) {
 }
 
 // The queue's share of the budget is taken from the walk's only when threads
-// may run, and only when it is at most half of it.
+// may run, and only when it is at most half of it: a long queue where the
+// budget allows, a short one where only that fits, else none.
 TEST(WalkIoTest, TheQueueTakesItsShareOfTheBudgetFromTheWalkOnlyWhenThreadsMayRun) {
-  constexpr std::size_t kShare = WalkIo::kQueue + WalkIo::kReaders + 1;
+  constexpr std::size_t kLongShare = WalkIo::kQueue + WalkIo::kReaders + 1;
   const WalkIo::Budget roomy = WalkIo::Share(kRoomy, true);
-  EXPECT_EQ(roomy.forQueue, kShare);
+  EXPECT_EQ(roomy.forQueue, kLongShare);
+  EXPECT_EQ(roomy.QueueLength(), WalkIo::kQueue);
   EXPECT_EQ(roomy.forParents + roomy.forQueue, kRoomy) << "the budget is shared out, never exceeded";
+  constexpr std::size_t kShare = WalkIo::kShortQueue + WalkIo::kReaders + 1;
+  for (const std::size_t spare : {2 * kShare, 2 * kLongShare - 1}) {
+    const WalkIo::Budget shorter = WalkIo::Share(spare, true);
+    EXPECT_EQ(shorter.QueueLength(), WalkIo::kShortQueue) << spare;
+    EXPECT_EQ(shorter.forParents + shorter.forQueue, spare) << spare;
+  }
   const WalkIo::Budget cramped = WalkIo::Share(2 * kShare - 1, true);
   EXPECT_EQ(cramped.forQueue, 0u);
   EXPECT_EQ(cramped.forParents, 2 * kShare - 1);
