@@ -9,6 +9,8 @@
 #include "platform/terminal.h"
 
 int main(int argc, char** argv) {
+  // First, while the program is one thread (process_facts.h).
+  tidewell::platform::RaiseOpenFileLimit();
   tidewell::platform::PrepareConsoleOutput();
   const std::vector<std::string> arguments = tidewell::platform::ProgramArguments(argc, argv);
   const std::vector<std::string_view> words(arguments.begin(), arguments.end());

@@ -89,7 +89,7 @@ void ProgramSession::TellProblem(const std::string& problem) const {
 }
 
 StartupOutcome ProgramSession::Start(const StartupHooks& hooks) {
-  platform::RaiseOpenFileLimit();
+  platform::RaiseOpenFileLimit();  // main did it first; here for a session started otherwise
   for (const std::string& problem : driveProblems_) TellProblem(problem);
 
   StartupOutcome outcome = StartupOutcome::Ready;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/host_paths.h"
+#include "platform/virtual_file_system.h"
 
 namespace tidewell::platform {
 namespace {
@@ -40,6 +41,7 @@ void RaiseOpenFileLimit() {
     limit.rlim_cur = wanted;
     setrlimit(RLIMIT_NOFILE, &limit);
   }
+  ReserveFolderHandles(FolderHandlesToSpare());
 }
 
 std::string ProgramFolder() {

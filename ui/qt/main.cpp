@@ -8,6 +8,9 @@
 #include "ui/qt/qt_message_boxes.h"
 
 int main(int argc, char** argv) {
+  // First, while the program is one thread, before Qt starts its own
+  // (process_facts.h).
+  tidewell::platform::RaiseOpenFileLimit();
   QApplication application(argc, argv);
   application.setApplicationName(QStringLiteral("Tidewell"));
   // The installed desktop entry and icon share this name: the desktop ties
