@@ -3,10 +3,13 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -92,39 +95,47 @@ std::size_t OpenDescriptors() {
                                                 std::filesystem::directory_iterator()));
 }
 
+// What GrowTheTableInAChild found wrong: its exit status.
+enum ChildResult : int { kGrown = 0, kNotGrown = 10, kNotGrownToTheLimit, kLeftOpen, kNoLimit };
+
+// Run in a forked child, whose table starts only as large as its open
+// descriptors need, however far this test process grew its own.
+ChildResult GrowTheTableInAChild(rlim_t hardLimit) {
+  rlimit limit{0, hardLimit};
+  limit.rlim_cur = std::min<rlim_t>(hardLimit, 65536);
+  if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNoLimit;
+  const std::size_t open = OpenDescriptors();
+  // Within the limit: room for 256 of the program's own and the handles.
+  const std::size_t handles = DescriptorTableSize() + 100;
+  ReserveFolderHandles(handles);
+  if (DescriptorTableSize() < 256 + handles + 1) return kNotGrown;
+  // Far beyond a lowered limit: grown as far as the limit, not refused.
+  limit.rlim_cur = 2 * DescriptorTableSize() + 10;
+  if (limit.rlim_cur > hardLimit || setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNoLimit;
+  ReserveFolderHandles(std::size_t{1} << 30);
+  if (DescriptorTableSize() < limit.rlim_cur) return kNotGrownToTheLimit;
+  return OpenDescriptors() == open ? kGrown : kLeftOpen;
+}
+
 // A walk's folder handles fit the table before its threads start; a request
 // beyond the open-file limit still grows the table as far as the limit lets
 // it (asking the kernel for more than that would grow nothing), and no
 // descriptor is left open.
 TEST(ReserveFolderHandles, GrowsTheTableForTheProgramsFilesAndTheHandlesUpToTheLimit) {
-  const std::size_t before = DescriptorTableSize();
-  ASSERT_GT(before, 0u) << "/proc/self/status gives no FDSize";
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  const std::size_t open = OpenDescriptors();
-
-  // Within the limit: room for 256 of the program's own and the handles.
-  const std::size_t handles = before + 100;
-  if (saved.rlim_cur != RLIM_INFINITY && saved.rlim_cur <= 256 + handles) {
-    GTEST_SKIP() << "the open-file limit (" << saved.rlim_cur << ") leaves no room to grow the table";
+  ASSERT_GT(DescriptorTableSize(), 0u) << "/proc/self/status gives no FDSize";
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+  if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < 2048) {
+    GTEST_SKIP() << "the hard open-file limit (" << limit.rlim_max << ") leaves too little room";
   }
-  ReserveFolderHandles(handles);
-  EXPECT_GE(DescriptorTableSize(), 256 + handles + 1);
-  EXPECT_EQ(OpenDescriptors(), open);
-
-  // Far beyond a lowered limit: grown to the limit, not refused.
-  const rlim_t lowered = 2 * DescriptorTableSize() + 10;
-  if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < lowered) {
-    GTEST_SKIP() << "the hard open-file limit (" << saved.rlim_max << ") is below " << lowered;
-  }
-  rlimit limit = saved;
-  limit.rlim_cur = lowered;
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
-  ReserveFolderHandles(std::size_t{1} << 30);
-  const std::size_t grown = DescriptorTableSize();
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
-  EXPECT_GE(grown, lowered);
-  EXPECT_EQ(OpenDescriptors(), open);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) std::_Exit(GrowTheTableInAChild(limit.rlim_max));
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), kGrown) << "10: not grown for the handles; 11: not grown up to the lowered limit; "
+                                            "12: a descriptor left open; 13: the limit could not be set";
 }
 
 }  // namespace
