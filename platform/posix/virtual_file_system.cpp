@@ -250,10 +250,11 @@ void ReserveFolderHandles(std::size_t handles) {
   if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
   rlim_t highest = kOwnUse + static_cast<rlim_t>(handles);
   if (limit.rlim_cur != RLIM_INFINITY) highest = std::min(highest, limit.rlim_cur - 1);
+  if (highest > static_cast<rlim_t>(INT_MAX)) return;
   // The kernel grows the table to hold the lowest free descriptor at or
   // above `highest`; the copy is closed at once, the table stays.
   const ScopedFd any(eventfd(0, EFD_CLOEXEC));
-  if (any.Get() < 0 || highest > static_cast<rlim_t>(INT_MAX)) return;
+  if (any.Get() < 0) return;
   const ScopedFd far(fcntl(any.Get(), F_DUPFD_CLOEXEC, static_cast<int>(highest)));
 }
 

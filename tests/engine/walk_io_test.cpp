@@ -5,21 +5,18 @@
 // show and leave exactly the same.
 #include "engine/walk_io.h"
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include "engine/folder_walker.h"
 #include "engine/rule_table_names.h"
 #include "platform/metadata_warmer.h"
 #include "tests/engine/demo_runs.h"
+#include "tests/support/open_descriptors.h"
 #include "tests/support/temp_drive.h"
 #include "tools/demo_drive.h"
 
@@ -32,16 +29,7 @@ using testing::TestWorld;
 
 constexpr DemoDriveRequest kDrive{.folders = 400, .files = 3000, .seed = 11};
 
-// The process's open descriptors (handles on Windows).
-std::ptrdiff_t OpenDescriptors() {
-#ifdef _WIN32
-  DWORD handles = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &handles);
-  return static_cast<std::ptrdiff_t>(handles);
-#else
-  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-#endif
-}
+using testing::OpenDescriptors;
 
 // Every folder of a walk with its kept names and what the walk learnt of
 // each, in the walk's order.

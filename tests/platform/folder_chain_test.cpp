@@ -22,6 +22,7 @@
 
 #include "platform/posix/folder_handle_cache.h"
 #include "platform/virtual_file_system.h"
+#include "tests/support/open_descriptors.h"
 #include "tests/support/temp_drive.h"
 
 namespace tidewell::platform {
@@ -30,12 +31,7 @@ namespace {
 using tidewell::testing::TempDrive;
 using tidewell::testing::TestWorld;
 
-// Descriptors this process has open now.
-int OpenDescriptors() {
-  int count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
-  return count;
-}
+using tidewell::testing::OpenDescriptors;
 
 // Takes a test's mount away again however the test ends, before its drive
 // is removed.
@@ -257,7 +253,7 @@ TEST_P(FolderChainWaysTest, DescriptorsStayBoundedAndAreAllGivenBack) {
   C().File(relative + "bottom.tmp", 8);
   EntryFacts root;
   ASSERT_FALSE(Files().Stat("c:\\", root));  // the root stays open from here on
-  const int before = OpenDescriptors();
+  const std::ptrdiff_t before = OpenDescriptors();
 
   EXPECT_EQ(Length(folder + "bottom.tmp"), 8);
   // Every level of the way down, from the bottom up, listed and stat'ed.
@@ -266,13 +262,13 @@ TEST_P(FolderChainWaysTest, DescriptorsStayBoundedAndAreAllGivenBack) {
     {
       FolderReader reader;  // one descriptor of its own
       ASSERT_FALSE(Files().OpenFolder(level, reader)) << i;
-      EXPECT_LE(OpenDescriptors(), before + static_cast<int>(FolderHandleCache::kMaxOpenLevels) + 1) << i;
+      EXPECT_LE(OpenDescriptors(), before + static_cast<std::ptrdiff_t>(FolderHandleCache::kMaxOpenLevels) + 1) << i;
     }
     for (int step = 0; step < 7 && level.size() > 3; ++step) {
       level.resize(level.rfind('\\', level.size() - 2) + 1);
     }
     EXPECT_EQ(Length(folder + "bottom.tmp"), 8);
-    EXPECT_LE(OpenDescriptors(), before + static_cast<int>(FolderHandleCache::kMaxOpenLevels)) << i;
+    EXPECT_LE(OpenDescriptors(), before + static_cast<std::ptrdiff_t>(FolderHandleCache::kMaxOpenLevels)) << i;
   }
   Files().ForgetOpenFolders();
   EXPECT_EQ(OpenDescriptors(), before);

@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include <string>
 #include <vector>
@@ -20,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/virtual_file_system.h"
+#include "tests/support/open_descriptors.h"
 
 namespace tidewell::platform {
 namespace {
@@ -90,10 +89,7 @@ std::size_t DescriptorTableSize() {
   return 0;
 }
 
-std::size_t OpenDescriptors() {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                std::filesystem::directory_iterator()));
-}
+using testing::OpenDescriptors;
 
 // What GrowTheTableInAChild found wrong: its exit status.
 enum ChildResult : int { kGrown = 0, kNotGrown = 10, kNotGrownToTheLimit, kLeftOpen, kNoLimit };
@@ -104,7 +100,7 @@ ChildResult GrowTheTableInAChild(rlim_t hardLimit) {
   rlimit limit{0, hardLimit};
   limit.rlim_cur = std::min<rlim_t>(hardLimit, 65536);
   if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNoLimit;
-  const std::size_t open = OpenDescriptors();
+  const std::ptrdiff_t open = OpenDescriptors();
   // Within the limit: room for 256 of the program's own and the handles.
   const std::size_t handles = DescriptorTableSize() + 100;
   ReserveFolderHandles(handles);
