@@ -1,6 +1,8 @@
 #include "engine/folder_walker.h"
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,6 +79,16 @@ class OpenParents {
     return held_.front().folder.get();
   }
 
+  // The held parent of folder `index`, a folder ahead of the last one
+  // asked about (ParentOf), or null; lets go of nothing.
+  const WalkIo::SharedFolder* HeldParentOf(std::int32_t index) const {
+    const auto after = std::upper_bound(held_.begin(), held_.end(), index,
+                                        [](std::int32_t at, const Parent& parent) { return at < parent.firstChild; });
+    if (after == held_.begin()) return nullptr;
+    const Parent& parent = *std::prev(after);
+    return parent.lastChild >= index ? &parent.folder : nullptr;
+  }
+
   // Holds `folder`, whose subfolders are folders `first` to `last` of the
   // list, when it has any and there is room; else lets go of it.
   void Hold(std::int32_t first, std::int32_t last, WalkIo::SharedFolder folder) {
@@ -104,6 +116,26 @@ std::string_view LastName(std::string_view folder) {
   return folder.substr(folder.rfind('\\') + 1);
 }
 
+// Offers the folders after `cursor`, up to WalkIo::kAhead of them, that a
+// thread may open ahead from their held parents, in the walk's order; stops
+// at the first whose slot is still busy, to offer it after a later folder.
+void OfferAhead(RunContext& context, const FolderList& folders, const OpenParents& parents, std::int32_t cursor,
+                WalkIo& io, std::int32_t& next) {
+  if (!io.Finishing()) return;
+  next = std::max(next, cursor + 1);
+  const std::int32_t last = std::min(folders.Count(), cursor + WalkIo::kAhead);
+  // In batches, so that a thread that caught up sleeps until several wait.
+  if (last - next + 1 < WalkIo::kAhead / 2 && last < folders.Count()) return;
+  for (; next <= last; ++next) {
+    const WalkIo::SharedFolder* parent = parents.HeldParentOf(next);
+    if (parent == nullptr) continue;
+    const std::string_view folder = folders[next];
+    const std::string_view name = LastName(folder);
+    if (!context.config.files.OpensAhead(**parent, name, folder)) continue;
+    if (!io.OfferAhead(next, *parent, name, context.config.files)) return;
+  }
+}
+
 }  // namespace
 
 FolderList ListFolders(RunContext& context, std::string_view drive, std::string_view start,
@@ -124,6 +156,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   WalkIo io(context.config.finishing, context.config.warming, keepTimes, platform::FolderHandlesToSpare());
   OpenParents parents(io);
   std::vector<FolderList::FactsPlace> toLearn;
+  std::int32_t aheadNext = 2;  // the first folder not yet offered to be opened ahead
   std::string full;
   platform::FolderEntry entry;
   // In a test run the folders whose removal it logged are missing: a
@@ -139,10 +172,12 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     const TestRunChoices::Folder* chosen = context.state.chosen.In(current);
     platform::FolderReader reader;
     const platform::FolderHandle* parent = parents.ParentOf(cursor);
-    const std::error_code error = parent != nullptr
-                                      ? context.config.files.OpenSubfolder(*parent, LastName(current), current, reader)
-                                      : context.config.files.OpenFolder(current, reader);
-    if (error) continue;
+    if (!io.TakeOpened(cursor, reader)) {
+      const std::error_code error =
+          parent != nullptr ? context.config.files.OpenSubfolder(*parent, LastName(current), current, reader)
+                            : context.config.files.OpenFolder(current, reader);
+      if (error) continue;
+    }
     folders.BeginFiles(cursor);
     const std::int32_t firstChild = folders.Count() + 1;
     const bool keepAll = kept == nullptr || kept->KeepsAllIn(current);
@@ -179,6 +214,7 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     auto folder = std::make_shared<platform::FolderHandle>(reader.ReleaseFolder());
     if (!toLearn.empty()) io.LearnFacts(folder, toLearn);
     parents.Hold(firstChild, folders.Count(), std::move(folder));
+    OfferAhead(context, folders, parents, cursor, io, aheadNext);
   }
   return folders;
 }

@@ -15,7 +15,7 @@ std::optional<WalkFacts> WalkFactsOf(std::error_code lookUp, const platform::Ent
 WalkIo::Budget WalkIo::Share(std::size_t spare, bool threadsWanted) {
   if (!threadsWanted) return {spare, 0};
   for (const std::size_t length : {kQueue, kShortQueue}) {
-    const std::size_t forQueue = length + kReaders + 1;
+    const std::size_t forQueue = length + kAhead + kReaders + 1;
     if (spare >= 2 * forQueue) return {spare - forQueue, forQueue};
   }
   return {spare, 0};
@@ -35,7 +35,10 @@ WalkIo::~WalkIo() { Finish(); }
 
 bool WalkIo::StartThreads(std::size_t count) {
   if (budget_.forQueue == 0) return false;
-  if (!queue_) queue_ = std::make_unique<BoundedQueue<Job>>(budget_.QueueLength());
+  if (!queue_) {
+    queue_ = std::make_unique<BoundedQueue<Job>>(budget_.QueueLength());
+    ahead_ = std::make_unique<std::array<Ahead, kAhead>>();
+  }
   while (threads_.size() < count && !startRefused_) {
     try {
       threads_.push_back(start_([this] { Work(); }));
@@ -54,6 +57,20 @@ void WalkIo::Reaching(std::int32_t cursor) {
     finishing_ = (finishingMode_ == WalkFinishing::Always || std::thread::hardware_concurrency() >= 2) &&
                  StartThreads(1);
     if (!finishing_) finishingMode_ = WalkFinishing::Never;
+  }
+  if (offeredSinceWake_) {
+    // A thread that sleeps wakes for the ring: on the jobs that wait, or
+    // on an empty job when none does.
+    offeredSinceWake_ = false;
+    if (queue_->Size() > 0) {
+      queue_->NotifyOne();
+    } else {
+      Job bell;
+      bell.kind = Job::Kind::Ahead;
+      queue_->TryPush(bell);
+    }
+    unwoken_ = 0;
+    lastWake_ = cursor;
   }
   if (unwoken_ > 0 && cursor - lastWake_ >= kWakeEvery) {
     queue_->NotifyOne();
@@ -125,6 +142,66 @@ bool WalkIo::StatNames(std::string_view folder, bool allNames) {
   return HandWarming(folder, Job::Kind::StatNames, true, allNames);
 }
 
+bool WalkIo::OfferAhead(std::int32_t index, const SharedFolder& parent, std::string_view name,
+                        const platform::VirtualFileSystem& files) {
+  if (!finishing_) return false;
+  Ahead& slot = (*ahead_)[static_cast<std::size_t>(index) % kAhead];
+  if (slot.state.load(std::memory_order_acquire) != Ahead::kFree) return false;
+  if (files_ == nullptr) files_ = &files;  // published to the threads by the store below
+  slot.index.store(index, std::memory_order_relaxed);
+  slot.parent = parent;
+  slot.name.assign(name);
+  slot.state.store(Ahead::kOffered, std::memory_order_release);
+  offeredSinceWake_ = true;
+  return true;
+}
+
+bool WalkIo::TakeOpened(std::int32_t index, platform::FolderReader& reader) {
+  if (!ahead_) return false;
+  Ahead& slot = (*ahead_)[static_cast<std::size_t>(index) % kAhead];
+  std::uint8_t state = slot.state.load(std::memory_order_acquire);
+  if (state == Ahead::kFree || slot.index.load(std::memory_order_relaxed) != index) return false;
+  if (state == Ahead::kOffered &&
+      slot.state.compare_exchange_strong(state, Ahead::kFree, std::memory_order_acquire)) {
+    slot.parent.reset();  // taken back before any thread began: the walk opens it
+    return false;
+  }
+  while (state == Ahead::kOpening) {
+    slot.state.wait(Ahead::kOpening, std::memory_order_acquire);
+    state = slot.state.load(std::memory_order_acquire);
+  }
+  const bool opened = slot.opened;
+  if (opened) reader = std::move(slot.reader);
+  slot.reader = platform::FolderReader();
+  slot.parent.reset();
+  slot.state.store(Ahead::kFree, std::memory_order_release);
+  return opened;
+}
+
+bool WalkIo::OpenOneAhead() {
+  for (;;) {
+    Ahead* farthest = nullptr;
+    std::int32_t farthestIndex = 0;
+    for (Ahead& slot : *ahead_) {
+      if (slot.state.load(std::memory_order_relaxed) != Ahead::kOffered) continue;
+      const std::int32_t index = slot.index.load(std::memory_order_relaxed);
+      if (farthest == nullptr || index > farthestIndex) {
+        farthest = &slot;
+        farthestIndex = index;
+      }
+    }
+    if (farthest == nullptr) return false;
+    std::uint8_t offered = Ahead::kOffered;
+    // Taken back (or taken by another thread) meanwhile: look again.
+    if (!farthest->state.compare_exchange_strong(offered, Ahead::kOpening, std::memory_order_acquire)) continue;
+    farthest->opened = !files_->OpenAhead(*farthest->parent, farthest->name, farthest->reader);
+    if (farthest->opened) openedAhead_.fetch_add(1, std::memory_order_relaxed);
+    farthest->state.store(Ahead::kOpened, std::memory_order_release);
+    farthest->state.notify_one();
+    return true;
+  }
+}
+
 void WalkIo::Learn(Job& job) const {
   std::string name;
   for (std::size_t i = 0; i < job.count; ++i) {
@@ -154,12 +231,30 @@ void WalkIo::Do(Job& job) {
         (job.kind == Job::Kind::ListAhead ? warm_->listed : warm_->statted).fetch_add(1, std::memory_order_relaxed);
       }
       return;
+    case Job::Kind::Ahead:
+      return;
   }
 }
 
+// The queue's jobs first: a full queue hands its jobs back to the walk. The
+// ring when the queue is empty, one folder at a time. A thread sleeps only
+// when both are.
 void WalkIo::Work() {
   Job job;
-  while (queue_->Pop(job)) Do(job);
+  for (;;) {
+    switch (queue_->TryPop(job)) {
+      case BoundedQueue<Job>::PopResult::Got:
+        Do(job);
+        continue;
+      case BoundedQueue<Job>::PopResult::Drained:
+        return;
+      case BoundedQueue<Job>::PopResult::Empty:
+        break;
+    }
+    if (!dropWarming_.load(std::memory_order_relaxed) && OpenOneAhead()) continue;
+    if (!queue_->Pop(job)) return;
+    Do(job);
+  }
 }
 
 void WalkIo::Finish() {

@@ -19,6 +19,19 @@
 //   only warm caches (WalkWarming, started by the policy in walk_warmer.h)
 //   and are dropped, not done, once the walk ends.
 //
+// Opening ahead: while finishing runs, the walk offers the next kAhead
+// folders it will open (OfferAhead) in a ring of slots beside the queue. A
+// thread takes the nearest offered folder between two queued jobs, opens it
+// from its held parent and reads the start of its listing
+// (VirtualFileSystem::OpenAhead), so that the walk finds most folders open
+// and read when it reaches them (TakeOpened) and spends its time on names,
+// not system calls. A slot is offered, then opening (a thread's), then
+// opened; the walk takes back an offer no thread has begun, waits only for
+// one a thread is opening, and opens a folder itself whenever the slot holds
+// no answer for it, or an error (OpenSubfolder then decides, as without
+// threads). So the walk opens and lists the same folders, in the same
+// order, whichever thread opened them.
+//
 // Threads: none until a kind of job wants them. Finishing starts one thread
 // once the walk reaches folder kStartAt (WhenLarge, on a machine with two
 // processors or more) or at once (Always); warming grows the set to
@@ -31,9 +44,9 @@
 // Budget: what the process can spare for a walk's open folders
 // (platform::FolderHandlesToSpare) is shared out here and only here
 // (Share): the queue's part is its length (every waiting job holds at most
-// one folder) + kReaders (each thread holds one more while it works) + 1
-// (the readers' own root); the walk's held parents (OpenParents) get the
-// rest. The queue is kQueue long where that part is at most half the budget,
+// one folder) + kAhead (each slot of the ring holds one opened folder) +
+// kReaders (each thread holds one more while it works) + 1 (the readers' own
+// root); the walk's held parents (OpenParents) get the rest. The queue is kQueue long where that part is at most half the budget,
 // else kShortQueue long where that one is; with less, no thread runs. A long
 // queue lets the thread catch up after a folder full of files to look up
 // instead of handing the walk its jobs (with every category on, a queue of
@@ -103,6 +116,7 @@ class WalkIo {
   static constexpr std::int32_t kStartAt = 64;
   static constexpr std::size_t kWakeAfter = 128;
   static constexpr std::int32_t kWakeEvery = 64;
+  static constexpr std::int32_t kAhead = 32;
 
   // How a walk's open folders are shared out of `spare`, when threads may be
   // wanted at all.
@@ -110,7 +124,7 @@ class WalkIo {
     std::size_t forParents = 0;  // held by the walk itself (OpenParents)
     std::size_t forQueue = 0;    // held by jobs and threads; 0: no thread
     // How many jobs the queue holds.
-    std::size_t QueueLength() const { return forQueue == 0 ? 0 : forQueue - kReaders - 1; }
+    std::size_t QueueLength() const { return forQueue == 0 ? 0 : forQueue - kAhead - kReaders - 1; }
   };
   static Budget Share(std::size_t spare, bool threadsWanted);
 
@@ -151,6 +165,19 @@ class WalkIo {
   // The same for a listed folder whose files are to be statted.
   bool StatNames(std::string_view folder, bool allNames);
 
+  // Offers folder `index`, to be opened ahead from `parent` (which
+  // `files.OpensAhead` allowed) as `name`; `files` must outlive this
+  // object. False, and nothing offered, when finishing has not started or
+  // the folder's slot still holds an earlier one.
+  bool OfferAhead(std::int32_t index, const SharedFolder& parent, std::string_view name,
+                  const platform::VirtualFileSystem& files);
+  // The walk reaches folder `index`: true with `reader` open (and read
+  // ahead) when a thread opened it; false when the walk must open it,
+  // having taken back an offer that no thread had begun.
+  bool TakeOpened(std::int32_t index, platform::FolderReader& reader);
+  // Folders a thread opened ahead (tests).
+  std::int64_t OpenedAhead() const { return openedAhead_.load(std::memory_order_relaxed); }
+
   // Closes the queue, lets the threads do what must be done, and joins them.
   void Finish();
 
@@ -160,8 +187,24 @@ class WalkIo {
  private:
   static constexpr std::size_t kPlacesPerJob = 6;
 
+  // One folder offered to be opened ahead. `state` hands the slot over:
+  // the walk fills it while kFree and publishes kOffered; a thread claims
+  // kOffered -> kOpening, fills `reader` and `opened`, and publishes
+  // kOpened; the walk reads them and frees the slot. `index` is read before
+  // the claim, so it is atomic; the rest belongs to one side at a time.
+  struct Ahead {
+    static constexpr std::uint8_t kFree = 0, kOffered = 1, kOpening = 2, kOpened = 3;
+    std::atomic<std::uint8_t> state{kFree};
+    std::atomic<std::int32_t> index{0};
+    SharedFolder parent;
+    std::string name;
+    platform::FolderReader reader;
+    bool opened = false;
+  };
+
   struct Job {
-    enum class Kind : std::uint8_t { LearnFacts, Close, ListAhead, StatNames };
+    // Ahead: no work of its own; it wakes a sleeping thread for the ring.
+    enum class Kind : std::uint8_t { LearnFacts, Close, ListAhead, StatNames, Ahead };
     Kind kind = Kind::Close;
     bool statFiles = false;
     bool allNames = false;
@@ -177,6 +220,8 @@ class WalkIo {
   bool HandWarming(std::string_view folder, Job::Kind kind, bool statFiles, bool allNames);
   void Do(Job& job);
   void Learn(Job& job) const;
+  // Opens the nearest offered folder of the ring; false when none is.
+  bool OpenOneAhead();
   void Work();
 
   WalkFinishing finishingMode_;
@@ -192,6 +237,10 @@ class WalkIo {
   std::atomic<std::size_t> warmQueued_{0};
   std::atomic<bool> dropWarming_{false};
   std::atomic<std::int64_t> jobsDone_{0};
+  std::unique_ptr<std::array<Ahead, kAhead>> ahead_;  // made with the first thread
+  const platform::VirtualFileSystem* files_ = nullptr;
+  bool offeredSinceWake_ = false;
+  std::atomic<std::int64_t> openedAhead_{0};
   std::vector<std::thread> threads_;
 };
 

@@ -233,6 +233,16 @@ class VirtualFileSystem {
   // call on this system) is left to OpenFolder(folder), whose answer counts.
   std::error_code OpenSubfolder(const FolderHandle& parent, std::string_view name, std::string_view folder,
                                 FolderReader& reader);
+  // OpenSubfolder's first step, split off so that a walk can take it ahead
+  // on another thread (engine/walk_io.h). OpensAhead, on the walk's thread:
+  // whether OpenSubfolder(parent, name, folder) takes that step at all.
+  // OpenAhead, safe on any thread while `parent` stays open: takes it (opens
+  // `name` from `parent`, with the same refusals) and reads the start of the
+  // listing, so that the reader's Next begins without a system call. An
+  // error settles nothing: the walk then calls OpenSubfolder, whose answer
+  // counts. Windows opens nothing ahead (OpensAhead is false there).
+  bool OpensAhead(const FolderHandle& parent, std::string_view name, std::string_view folder);
+  std::error_code OpenAhead(const FolderHandle& parent, const std::string& name, FolderReader& reader) const;
 
   // How much of an entry's attributes a Stat reads: all of them, or only
   // whether it is a folder (read-only, hidden, system and archive are then

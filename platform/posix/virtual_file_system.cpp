@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstddef>
 #include <string>
 
 #include "platform/parent_path.h"
@@ -350,10 +351,39 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
   return {};
 }
 
+// Without openat2 the first step always fails (OpenBeneath): not worth a
+// thread's time.
+bool VirtualFileSystem::OpensAhead(const FolderHandle& parent, std::string_view name, std::string_view folder) {
+  return cache_->Kernel() == Openat2::Present && parent.IsOpen() && folder.size() >= 2 && folder[1] == ':' && IsDriveEntryName(name) &&
+         !cache_->SparedMayLieOn(folder[0]);
+}
+
+// Reads the first block, and a second read into what is left of it (where
+// an entry of the longest name fits), so that a listing that fits one
+// block is read to its end: a read returning nothing.
+std::error_code VirtualFileSystem::OpenAhead(const FolderHandle& parent, const std::string& name,
+                                             FolderReader& reader) const {
+  ScopedFd opened;
+  if (std::error_code error = OpenBeneath(cache_->Kernel(), static_cast<int>(parent.native_), name.c_str(), opened)) {
+    return error;
+  }
+  reader.state_ = std::make_unique<FolderReader::State>(std::move(opened), cache_->Kernel());
+  FolderReader::State& state = *reader.state_;
+  constexpr std::size_t kLongestEntry = offsetof(RawDirectoryEntry, name) + 256 + 8;
+  while (!state.ended && kDirectoryBlock - state.filled >= kLongestEntry) {
+    const long got = ReadListing(state.fd.Get(), state.block + state.filled, kDirectoryBlock - state.filled);
+    if (got <= 0) {
+      state.ended = true;  // as Next would: the end, or a read error
+    } else {
+      state.filled += static_cast<std::size_t>(got);
+    }
+  }
+  return {};
+}
+
 std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std::string_view name,
                                                  std::string_view folder, FolderReader& reader) {
-  if (parent.IsOpen() && folder.size() >= 2 && folder[1] == ':' && IsDriveEntryName(name) &&
-      !cache_->SparedMayLieOn(folder[0])) {
+  if (OpensAhead(parent, name, folder)) {
     ScopedFd opened;
     const std::error_code error =
         OpenBeneath(cache_->Kernel(), static_cast<int>(parent.native_), std::string(name).c_str(), opened);

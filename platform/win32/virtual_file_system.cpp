@@ -237,6 +237,13 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
   return OpenFolder(folder, reader);
 }
 
+// Nothing is opened ahead on Windows: the walk opens every folder itself.
+bool VirtualFileSystem::OpensAhead(const FolderHandle&, std::string_view, std::string_view) { return false; }
+
+std::error_code VirtualFileSystem::OpenAhead(const FolderHandle&, const std::string&, FolderReader&) const {
+  return std::make_error_code(std::errc::not_supported);
+}
+
 std::error_code VirtualFileSystem::Stat(std::string_view path, EntryFacts& facts, AttributeQuery query) {
   ParentPath where;
   HANDLE parent = INVALID_HANDLE_VALUE;

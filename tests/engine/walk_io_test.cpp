@@ -5,8 +5,10 @@
 // show and leave exactly the same.
 #include "engine/walk_io.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -134,16 +136,16 @@ TEST(WalkIoTest, EveryPlaceHandedOverIsLearntAndEveryFolderClosed) {
   lookups.ExpectLearnt();
 }
 
-// The queue's share of the budget is taken from the walk's only when threads
+// The queue's share of the budget (with the ring's) is taken from the walk's only when threads
 // may run, and only when it is at most half of it: a long queue where the
 // budget allows, a short one where only that fits, else none.
 TEST(WalkIoTest, TheQueueTakesItsShareOfTheBudgetFromTheWalkOnlyWhenThreadsMayRun) {
-  constexpr std::size_t kLongShare = WalkIo::kQueue + WalkIo::kReaders + 1;
+  constexpr std::size_t kLongShare = WalkIo::kQueue + WalkIo::kAhead + WalkIo::kReaders + 1;
   const WalkIo::Budget roomy = WalkIo::Share(kRoomy, true);
   EXPECT_EQ(roomy.forQueue, kLongShare);
   EXPECT_EQ(roomy.QueueLength(), WalkIo::kQueue);
   EXPECT_EQ(roomy.forParents + roomy.forQueue, kRoomy) << "the budget is shared out, never exceeded";
-  constexpr std::size_t kShare = WalkIo::kShortQueue + WalkIo::kReaders + 1;
+  constexpr std::size_t kShare = WalkIo::kShortQueue + WalkIo::kAhead + WalkIo::kReaders + 1;
   for (const std::size_t spare : {2 * kShare, 2 * kLongShare - 1}) {
     const WalkIo::Budget shorter = WalkIo::Share(spare, true);
     EXPECT_EQ(shorter.QueueLength(), WalkIo::kShortQueue) << spare;
@@ -216,6 +218,75 @@ TEST(WalkIoTest, WarmingGoesOnWithTheThreadsThatStarted) {
   io.Finish();
   lookups.ExpectLearnt();
   EXPECT_LE(reads.listed.load() + reads.statted.load(), 2);
+}
+
+// Folders offered to be opened ahead, each with a file of its own, taken at
+// once or after the thread had time to open them: every folder the walk
+// takes from the ring is open and lists its own file, every offer no thread
+// began is taken back and left to the walk, nothing is opened twice or lost,
+// and every folder is closed at the end, those never taken included.
+TEST(WalkIoTest, FoldersOpenedAheadAreTheWalksOwnAndAllClosed) {
+  TestWorld world;
+  constexpr int kFolders = WalkIo::kAhead;
+  for (int i = 0; i < kFolders; ++i) world.Drive('C').File("DATA\\D" + std::to_string(i) + "\\F" + std::to_string(i) + ".tmp", i);
+  const auto firstFile = [](platform::FolderReader& reader) {
+    platform::FolderEntry entry;
+    return reader.Next(entry) ? entry.name : std::string("(none)");
+  };
+  const auto offer = [&](WalkIo& io, const WalkIo::SharedFolder& parent, int i) {
+    const std::string name = "D" + std::to_string(i);
+    EXPECT_TRUE(world.files.OpensAhead(*parent, name, "c:\\DATA\\" + name + "\\"));
+    return io.OfferAhead(2 + i, parent, name, world.files);
+  };
+  platform::EntryFacts root;
+  ASSERT_FALSE(world.files.Stat("c:\\", root));  // the drive's root stays open from here on
+  world.files.ForgetOpenFolders();
+  const auto openBefore = OpenDescriptors();
+  {
+    WalkIo without(WalkFinishing::Always, WalkWarming::Never, false, kRoomy, Starting(0));
+    without.Reaching(1);
+    WalkIo::SharedFolder parent = OpenShared(world, "c:\\DATA\\");
+    EXPECT_FALSE(offer(without, parent, 0)) << "nothing is offered without a thread";
+    platform::FolderReader reader;
+    EXPECT_FALSE(without.TakeOpened(2, reader));
+  }
+  for (const bool waitForTheThread : {true, false}) {
+    SCOPED_TRACE(waitForTheThread ? "taken once opened" : "taken at once");
+    for (int round = 0; round < (waitForTheThread ? 1 : 50); ++round) {
+      WalkIo io(WalkFinishing::Always, WalkWarming::Never, false, kRoomy);
+      io.Reaching(1);
+      ASSERT_TRUE(io.Finishing());
+      WalkIo::SharedFolder parent = OpenShared(world, "c:\\DATA\\");
+      for (int i = 0; i < kFolders; ++i) ASSERT_TRUE(offer(io, parent, i)) << i;
+      EXPECT_FALSE(io.OfferAhead(2 + kFolders, parent, "D0", world.files)) << "its slot is still busy";
+      io.Reaching(2);  // wakes the thread for the ring
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (waitForTheThread && io.OpenedAhead() < kFolders && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      int taken = 0;
+      for (int i = 0; i < kFolders; ++i) {
+        platform::FolderReader reader;
+        if (!io.TakeOpened(2 + i, reader)) {
+          EXPECT_FALSE(reader.IsOpen());
+          continue;
+        }
+        ++taken;
+        EXPECT_EQ(firstFile(reader), "F" + std::to_string(i) + ".tmp");
+      }
+      platform::FolderReader none;
+      EXPECT_FALSE(io.TakeOpened(2, none)) << "taken twice";
+      EXPECT_EQ(taken, io.OpenedAhead()) << "opened ahead but never handed over, or handed over twice";
+      if (waitForTheThread) {
+        EXPECT_EQ(taken, kFolders);
+      }
+      // Offered again and never taken, as when a walk ends early.
+      for (int i = 0; i < kFolders; ++i) offer(io, parent, i);
+      io.Reaching(3);
+    }
+    world.files.ForgetOpenFolders();
+    EXPECT_EQ(OpenDescriptors(), openBefore) << "a folder opened ahead stayed open";
+  }
 }
 
 // A whole drive's walk, its files looked up on the second thread or by the

@@ -19,6 +19,8 @@
 #include <set>
 #include <string>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include "platform/posix/folder_handle_cache.h"
 #include "platform/virtual_file_system.h"
@@ -324,6 +326,56 @@ TEST_P(FolderChainWaysTest, ASubfolderFoundFromItsHeldParentIsTheOneItsPathNames
   C().File("A/RAM/ram.tmp", 5);
   EXPECT_TRUE(listingBelow(heldParent(), "RAM", "c:\\A\\RAM\\", error).empty()) << "the mount was entered";
   EXPECT_EQ(error, std::errc::cross_device_link);
+  Files().ForgetOpenFolders();
+}
+
+// A walk's thread opens a subfolder ahead from its held parent and reads the
+// start of its listing; the walk then lists it to the end. What it lists is
+// what the subfolder's own opening lists, in the same order, however many
+// reads that takes; a link put in its place is refused as the opening
+// refuses it, and where a spared folder may lie on the drive nothing is
+// opened ahead at all.
+TEST_P(FolderChainWaysTest, AFolderOpenedAheadListsWhatItsOwnOpeningLists) {
+  TempDrive outside(world_.Outside());
+  outside.Build({{"victim\\secret.tmp", 9}});
+  C().Build({{"A\\SMALL\\one.tmp", 1}, {"A\\EMPTY\\"}, {"A\\SWAP\\two.tmp", 2}});
+  // Far more than one block of entries (32 KB), so the walk reads on.
+  for (int i = 0; i < 1500; ++i) C().File("A/BIG/a-file-name-of-some-length-" + std::to_string(i) + ".tmp", 1);
+  FolderReader listed;
+  ASSERT_FALSE(Files().OpenFolder("c:\\A\\", listed));
+  const FolderHandle parent = listed.ReleaseFolder();
+  const auto inOrder = [](FolderReader& reader) {
+    std::vector<std::string> names;
+    FolderEntry entry;
+    while (reader.Next(entry)) names.push_back(entry.name);
+    return names;
+  };
+  const auto before = OpenDescriptors();
+  for (const std::string name : {"BIG", "SMALL", "EMPTY"}) {
+    const std::string path = "c:\\A\\" + name + "\\";
+    if (!Files().OpensAhead(parent, name, path)) {
+      EXPECT_NE(GetParam(), Way::InStretches) << "only a drive where a spared folder lies, or a kernel without "
+                                                 "openat2, leaves every folder to the walk";
+      continue;
+    }
+    FolderReader ahead;
+    std::error_code error;
+    std::thread([&] { error = Files().OpenAhead(parent, name, ahead); }).join();
+    ASSERT_FALSE(error) << name;
+    FolderReader own;
+    ASSERT_FALSE(Files().OpenSubfolder(parent, name, path, own)) << name;
+    const std::vector<std::string> names = inOrder(own);
+    EXPECT_EQ(inOrder(ahead), names) << name;
+    EXPECT_EQ(names.size(), name == "BIG" ? 1500u : name == "SMALL" ? 1u : 0u) << name;
+  }
+  EXPECT_EQ(OpenDescriptors(), before) << "a folder opened ahead stayed open";
+
+  ASSERT_EQ(std::rename(C().Host("A/SWAP").c_str(), C().Host("A/SWAP-moved").c_str()), 0);
+  C().Link("A\\SWAP", outside.Host("victim"));
+  FolderReader swapped;
+  EXPECT_TRUE(Files().OpenAhead(parent, "SWAP", swapped)) << "the link was followed";
+  EXPECT_FALSE(swapped.IsOpen());
+  EXPECT_EQ(ReadOutside("victim/secret.tmp"), std::string(9, 'x'));
   Files().ForgetOpenFolders();
 }
 
