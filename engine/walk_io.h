@@ -116,7 +116,7 @@ class WalkIo {
   static constexpr std::int32_t kStartAt = 64;
   static constexpr std::size_t kWakeAfter = 128;
   static constexpr std::int32_t kWakeEvery = 64;
-  static constexpr std::int32_t kAhead = 32;
+  static constexpr std::int32_t kAhead = 16;
 
   // How a walk's open folders are shared out of `spare`, when threads may be
   // wanted at all.
