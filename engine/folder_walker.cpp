@@ -159,6 +159,8 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
   std::int32_t aheadNext = 2;  // the first folder not yet offered to be opened ahead
   std::string full;
   platform::FolderEntry entry;
+  // One reader for every folder, whose block each opening reuses.
+  platform::FolderReader reader;
   // In a test run the folders whose removal it logged are missing: a
   // subfolder so chosen is left out, and a start folder so chosen not opened.
   // (A drive's own walk comes before anything is chosen.)
@@ -170,7 +172,6 @@ FolderList ListFolders(RunContext& context, std::string_view drive, std::string_
     if (cursor == 1 && leaveOutRemoved && context.state.chosen.FolderRemoved(current)) break;
     // What a test run chose in this folder is gone (nothing, in a drive's walk).
     const TestRunChoices::Folder* chosen = context.state.chosen.In(current);
-    platform::FolderReader reader;
     const platform::FolderHandle* parent = parents.ParentOf(cursor);
     if (!io.TakeOpened(cursor, reader)) {
       const std::error_code error =

@@ -1,6 +1,7 @@
 #include "engine/walk_io.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tidewell {
 
@@ -170,9 +171,10 @@ bool WalkIo::TakeOpened(std::int32_t index, platform::FolderReader& reader) {
     slot.state.wait(Ahead::kOpening, std::memory_order_acquire);
     state = slot.state.load(std::memory_order_acquire);
   }
+  // The walk's spent reader goes to the slot, whose next opening reuses its
+  // block: no block is allocated on one thread and freed on another.
   const bool opened = slot.opened;
-  if (opened) reader = std::move(slot.reader);
-  slot.reader = platform::FolderReader();
+  if (opened) std::swap(reader, slot.reader);
   slot.parent.reset();
   slot.state.store(Ahead::kFree, std::memory_order_release);
   return opened;

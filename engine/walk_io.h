@@ -172,8 +172,9 @@ class WalkIo {
   bool OfferAhead(std::int32_t index, const SharedFolder& parent, std::string_view name,
                   const platform::VirtualFileSystem& files);
   // The walk reaches folder `index`: true with `reader` open (and read
-  // ahead) when a thread opened it; false when the walk must open it,
-  // having taken back an offer that no thread had begun.
+  // ahead) when a thread opened it, the reader given (its folder released)
+  // kept for a later opening; false when the walk must open it, having
+  // taken back an offer that no thread had begun.
   bool TakeOpened(std::int32_t index, platform::FolderReader& reader);
   // Folders a thread opened ahead (tests).
   std::int64_t OpenedAhead() const { return openedAhead_.load(std::memory_order_relaxed); }

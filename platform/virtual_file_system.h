@@ -165,7 +165,11 @@ void ReserveFolderHandles(std::size_t handles);
 // system returns them, leaving out every name that is not IsDriveEntryName
 // ("." and "..", names holding "\").
 // Owns the open folder (a listing position of its own) and reads its entries
-// in blocks; opening one allocates once, reading allocates nothing.
+// in blocks; reading allocates nothing, and opening allocates only for a
+// reader that never had a block: on POSIX a reader keeps its block when it
+// lets its folder go (ReleaseFolder), and the next opening into it reuses
+// it. (A walk reuses its readers, so that a 32 KB block is not allocated
+// and freed, perhaps by another thread than its own, for each folder.)
 // Movable, not copyable.
 class FolderReader {
  public:
@@ -178,7 +182,7 @@ class FolderReader {
 
   // Fills `entry` with the next entry; false at the end or on a read error.
   bool Next(FolderEntry& entry);
-  bool IsOpen() const { return state_ != nullptr; }
+  bool IsOpen() const;
 
   // Looks up the entry of this folder with exactly this name, a link not
   // followed: what VirtualFileSystem::Stat with AttributeQuery::FolderOnly

@@ -170,8 +170,22 @@ KeptAttributes KeptAttributesByName(FolderHandleCache& cache, int parentFd, cons
 struct FolderReader::State {
   State(ScopedFd folder, Openat2 kernel) : fd(std::move(folder)), kernel(kernel) {}
 
-  ScopedFd fd;
-  const Openat2 kernel;
+  // Opens the reader on `folder`: into its own block when it has one.
+  static void Adopt(FolderReader& reader, ScopedFd folder, Openat2 kernel) {
+    if (!reader.state_) {
+      reader.state_ = std::make_unique<State>(std::move(folder), kernel);
+      return;
+    }
+    State& state = *reader.state_;
+    state.fd = std::move(folder);
+    state.kernel = kernel;
+    state.filled = 0;
+    state.next = 0;
+    state.ended = false;
+  }
+
+  ScopedFd fd;  // not open once the folder is released
+  Openat2 kernel;
   std::size_t filled = 0;
   std::size_t next = 0;
   bool ended = false;
@@ -259,11 +273,16 @@ void ReserveFolderHandles(std::size_t handles) {
   const ScopedFd far(fcntl(any.Get(), F_DUPFD_CLOEXEC, static_cast<int>(highest)));
 }
 
+bool FolderReader::IsOpen() const { return state_ != nullptr && state_->fd.Get() >= 0; }
+
+// The block stays, for the next opening into this reader; the listing ends.
 FolderHandle FolderReader::ReleaseFolder() {
   FolderHandle handle;
   if (state_) {
     handle.native_ = state_->fd.Release();
-    state_.reset();
+    state_->filled = 0;
+    state_->next = 0;
+    state_->ended = true;
   }
   return handle;
 }
@@ -280,7 +299,7 @@ std::error_code StatEntryOf(int folderFd, const char* name, EntryFacts& facts) {
 }  // namespace
 
 std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& facts) const {
-  if (!state_) return std::make_error_code(std::errc::bad_file_descriptor);
+  if (!IsOpen()) return std::make_error_code(std::errc::bad_file_descriptor);
   return StatEntryOf(state_->fd.Get(), name.c_str(), facts);
 }
 
@@ -347,7 +366,7 @@ std::error_code VirtualFileSystem::OpenFolder(std::string_view folder, FolderRea
     if (error == std::errc::cross_device_link) cache_->TellMountLeft(folder);
     return error;
   }
-  reader.state_ = std::make_unique<FolderReader::State>(std::move(listFd), cache_->Kernel());
+  FolderReader::State::Adopt(reader, std::move(listFd), cache_->Kernel());
   return {};
 }
 
@@ -367,7 +386,7 @@ std::error_code VirtualFileSystem::OpenAhead(const FolderHandle& parent, const s
   if (std::error_code error = OpenBeneath(cache_->Kernel(), static_cast<int>(parent.native_), name.c_str(), opened)) {
     return error;
   }
-  reader.state_ = std::make_unique<FolderReader::State>(std::move(opened), cache_->Kernel());
+  FolderReader::State::Adopt(reader, std::move(opened), cache_->Kernel());
   FolderReader::State& state = *reader.state_;
   constexpr std::size_t kLongestEntry = offsetof(RawDirectoryEntry, name) + 256 + 8;
   while (!state.ended && kDirectoryBlock - state.filled >= kLongestEntry) {
@@ -388,7 +407,7 @@ std::error_code VirtualFileSystem::OpenSubfolder(const FolderHandle& parent, std
     const std::error_code error =
         OpenBeneath(cache_->Kernel(), static_cast<int>(parent.native_), std::string(name).c_str(), opened);
     if (!error) {
-      reader.state_ = std::make_unique<FolderReader::State>(std::move(opened), cache_->Kernel());
+      FolderReader::State::Adopt(reader, std::move(opened), cache_->Kernel());
       return {};
     }
     if (error == std::errc::cross_device_link) {

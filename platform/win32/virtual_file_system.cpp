@@ -127,6 +127,8 @@ std::error_code FolderReader::StatEntry(const std::string& name, EntryFacts& fac
   return StatEntryOf(state_->folder.Get(), name, facts);
 }
 
+bool FolderReader::IsOpen() const { return state_ != nullptr; }
+
 FolderHandle FolderReader::ReleaseFolder() {
   FolderHandle handle;
   if (state_) {

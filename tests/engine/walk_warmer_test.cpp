@@ -4,6 +4,7 @@
 // and with every one on.
 #include "engine/walk_warmer.h"
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -45,18 +46,25 @@ TEST(WalkWarmerTest, AWarmedWalkListsTheSameFoldersAndNamesAndItsThreadsReadTheD
   const FolderList plain = ListFolders(world.context, "c:", "\\", &names);
 
   world.config.warming = WalkWarming::Always;
-  WalkWarmer warmer(world.context, "c:", names);
-  const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
-
+  // The threads' jobs are dropped when the walk ends first, which a loaded
+  // machine that runs them late may let happen: a few walks give them the
+  // chance to read something. Every walk lists the same.
+  std::int64_t listedAhead = 0;
+  for (int walk = 0; walk < 5 && listedAhead == 0; ++walk) {
+    WalkWarmer warmer(world.context, "c:", names);
+    const FolderList warmed = ListFolders(world.context, "c:", "\\", &names, nullptr, &warmer);
 #ifdef _WIN32
-  // The Windows warmer declines to start (platform/win32/metadata_warmer.cpp
-  // cannot yet open folders as its threads must); the walk is the same.
-  EXPECT_FALSE(warmer.Started());
+    // The Windows warmer declines to start (platform/win32/metadata_warmer.cpp
+    // cannot yet open folders as its threads must); the walk is the same.
+    EXPECT_FALSE(warmer.Started());
+    listedAhead = 1;
 #else
-  EXPECT_TRUE(warmer.Started());
-  EXPECT_GT(warmer.FoldersListed(), 0) << "the threads read no folder ahead of the walk";
+    EXPECT_TRUE(warmer.Started());
+    listedAhead = warmer.FoldersListed();
 #endif
-  EXPECT_EQ(WalkLines(warmed), WalkLines(plain));
+    EXPECT_EQ(WalkLines(warmed), WalkLines(plain));
+  }
+  EXPECT_GT(listedAhead, 0) << "the threads read no folder ahead of the walk";
   EXPECT_GT(plain.Count(), 400);
 }
 

@@ -379,6 +379,44 @@ TEST_P(FolderChainWaysTest, AFolderOpenedAheadListsWhatItsOwnOpeningLists) {
   Files().ForgetOpenFolders();
 }
 
+// One reader used for folder after folder, as a walk uses it: once its
+// folder is released it is closed and lists nothing more, and each later
+// opening into it, by path, from a parent or ahead, lists that folder only,
+// whatever the last one left in its block.
+TEST_F(FolderChainTest, AReaderReusedForFolderAfterFolderListsEachOnlyOnce) {
+  for (int i = 0; i < 900; ++i) C().File("A/BIG/a-longer-file-name-" + std::to_string(i) + ".tmp", 1);
+  C().Build({{"A\\SMALL\\one.tmp", 1}, {"A\\EMPTY\\"}});
+  FolderReader reader;
+  const auto listed = [&] {
+    std::multiset<std::string> names;
+    FolderEntry entry;
+    while (reader.Next(entry)) names.insert(entry.name);
+    return names;
+  };
+  ASSERT_FALSE(Files().OpenFolder("c:\\A\\", reader));
+  EXPECT_EQ(listed(), (std::multiset<std::string>{"BIG", "EMPTY", "SMALL"}));
+  const FolderHandle parent = reader.ReleaseFolder();
+  EXPECT_FALSE(reader.IsOpen());
+  FolderEntry entry;
+  EXPECT_FALSE(reader.Next(entry));
+  EntryFacts facts;
+  EXPECT_EQ(reader.StatEntry("BIG", facts), std::errc::bad_file_descriptor);
+
+  ASSERT_FALSE(Files().OpenSubfolder(parent, "BIG", "c:\\A\\BIG\\", reader));
+  ASSERT_TRUE(reader.Next(entry));  // leaves most of a block unread
+  reader.ReleaseFolder();
+  ASSERT_FALSE(Files().OpenSubfolder(parent, "SMALL", "c:\\A\\SMALL\\", reader));
+  EXPECT_EQ(listed(), std::multiset<std::string>{"one.tmp"});
+  reader.ReleaseFolder();
+  ASSERT_FALSE(Files().OpenAhead(parent, "BIG", reader));
+  EXPECT_EQ(listed().size(), 900u);
+  reader.ReleaseFolder();
+  ASSERT_FALSE(Files().OpenAhead(parent, "EMPTY", reader));
+  EXPECT_TRUE(listed().empty());
+  ASSERT_FALSE(Files().OpenFolder("c:\\A\\SMALL\\", reader));
+  EXPECT_EQ(listed(), std::multiset<std::string>{"one.tmp"});
+}
+
 // The program's own folder, below the drive, met as the subfolder of a held
 // parent: never entered.
 TEST_F(FolderChainTest, ASparedFolderIsNotEnteredFromItsHeldParent) {
