@@ -238,6 +238,11 @@ TEST(WalkIoTest, FoldersOpenedAheadAreTheWalksOwnAndAllClosed) {
     EXPECT_TRUE(world.files.OpensAhead(*parent, name, "c:\\DATA\\" + name + "\\"));
     return io.OfferAhead(2 + i, parent, name, world.files);
   };
+#ifdef _WIN32
+  EXPECT_FALSE(world.files.OpensAhead(*OpenShared(world, "c:\\DATA\\"), "D0", "c:\\DATA\\D0\\"))
+      << "nothing is opened ahead on Windows";
+  return;
+#endif
   platform::EntryFacts root;
   ASSERT_FALSE(world.files.Stat("c:\\", root));  // the drive's root stays open from here on
   world.files.ForgetOpenFolders();
